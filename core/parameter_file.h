@@ -1,0 +1,79 @@
+#pragma once
+// Parameter files: one set of 16 coin numbers as plain text.
+//
+// Written form: 16 lines, each a space, the value's digits without leading zeros, CR LF.
+// Read form: up to 16 items separated by commas and line ends (CR, LF or CR LF); spaces before
+// an item are skipped; an item that begins with a double quote runs to the next double quote;
+// an empty line or nothing between two commas is an empty item; asking for an item at the end
+// of the file is a read failure.
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/channel_table.h"
+
+namespace hopper {
+
+inline constexpr std::string_view kUnableToLoadMessage = "Unable to load , Please check file";
+
+// The whole text of a parameter file for these entries (64 bytes for sixteen zeros).
+std::string ParameterFileText(const ChannelTexts& entries);
+
+// What the load rule needs of one item, kept in bounded memory whatever the item's length:
+// the item with every space removed is empty, or all digits, and a box keeps its first five.
+struct ParameterItem {
+  std::string head;        // the first kMaxEntryLength characters once spaces are removed
+  bool allDigits = true;   // every character but spaces is '0'..'9'
+  std::uint64_t length = 0;  // characters in the item, spaces included
+};
+
+class ItemReader {
+ public:
+  // Fills up to `capacity` bytes; returns how many, 0 at the end of the file, negative on a read error
+  // (which ends the file there).
+  using ReadChunk = std::function<std::int64_t(char* buffer, std::size_t capacity)>;
+
+  explicit ItemReader(ReadChunk read, std::size_t chunkSize = 64 * 1024);
+  static ItemReader FromStream(std::istream& in);
+
+  // The next item, or nothing when the end of the file had been reached (a read failure).
+  std::optional<ParameterItem> Next();
+
+  bool ReadErrorSeen() const { return readError_; }
+
+ private:
+  int Peek();
+  int Get();
+  void Take(ParameterItem& item, char c);
+  void SkipRestOfItem();
+
+  ReadChunk read_;
+  std::vector<char> buffer_;
+  std::size_t pos_ = 0;
+  std::size_t len_ = 0;
+  bool end_ = false;
+  bool readError_ = false;
+};
+
+enum class LoadOutcome {
+  Complete,  // 16 items taken
+  Rejected,  // an item was not a number: `channel` is the first box left at "0"
+  Short,     // the file ended early: `channel` items were taken
+};
+
+struct LoadResult {
+  ChannelTexts entries;  // what the 16 boxes show after the load
+  LoadOutcome outcome = LoadOutcome::Complete;
+  int channel = 0;
+};
+
+// Reads up to 16 items into entries: spaces removed, an empty item reads "0",
+// a value keeps its first five characters and its leading zeros.
+LoadResult LoadParameterItems(ItemReader& reader);
+
+}  // namespace hopper

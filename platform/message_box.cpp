@@ -1,0 +1,26 @@
+#include "platform/message_box.h"
+
+#include <QMessageBox>
+
+namespace hopper {
+
+QString ApplicationTitle() { return QStringLiteral("Hopper Setting Tool"); }
+
+void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  switch (message.icon) {
+    case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case MessageIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+  }
+  box.setWindowTitle(message.title.isEmpty() ? ApplicationTitle() : message.title);
+  QString text = message.text;
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));  // a carriage return starts a new line
+  box.setText(text);
+  box.setTextFormat(Qt::PlainText);
+  if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace hopper

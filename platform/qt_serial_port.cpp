@@ -1,0 +1,113 @@
+#include "platform/qt_serial_port.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include "platform/settings_store.h"
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace hopper {
+
+QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialPort::BytesArrived);
+  connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
+}
+
+void QtSerialPort::SetPortNumber(int portNumber) { portNumber_ = portNumber; }
+
+QString QtSerialPort::DeviceFor(int portNumber) const {
+  if (portNumber <= 0) return {};
+#ifdef Q_OS_WIN
+  return QStringLiteral("COM%1").arg(portNumber);
+#else
+  const QString mapped = SettingsStore().MappedDevice(portNumber);
+  if (!mapped.isEmpty()) return mapped;
+  return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+#endif
+}
+
+OpenOutcome QtSerialPort::Open() {
+  OpenOutcome outcome;
+  if (port_.isOpen()) port_.close();
+  QString device = DeviceFor(portNumber_);
+  outcome.device = device;
+  if (device.isEmpty()) {
+    outcome.result = OpenResult::InvalidPort;
+    return outcome;
+  }
+#ifndef Q_OS_WIN
+  // The lock file is named after the path as given: open the real device, so the same
+  // adapter reached through a link is seen as in use.
+  const QFileInfo info(device);
+  if (!info.exists()) {
+    outcome.result = OpenResult::InvalidPort;
+    return outcome;
+  }
+  device = info.canonicalFilePath();
+  if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
+    outcome.result = OpenResult::AccessDenied;
+    return outcome;
+  }
+#endif
+  port_.setPortName(device);
+  // Line settings go on before open(): a pseudo-terminal refuses even parity afterwards.
+  port_.setBaudRate(QSerialPort::Baud9600);
+  port_.setParity(QSerialPort::EvenParity);
+  port_.setDataBits(QSerialPort::Data8);
+  port_.setStopBits(QSerialPort::OneStop);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  lossPending_ = false;
+  if (port_.open(QIODevice::ReadWrite)) {
+    outcome.result = OpenResult::Opened;
+    return outcome;
+  }
+  outcome.detail = port_.errorString();
+  switch (port_.error()) {
+    case QSerialPort::DeviceNotFoundError: outcome.result = OpenResult::InvalidPort; break;
+    case QSerialPort::PermissionError: outcome.result = OpenResult::PortInUse; break;
+    default: outcome.result = OpenResult::OtherFailure; break;
+  }
+  port_.clearError();
+  return outcome;
+}
+
+void QtSerialPort::Close() {
+  if (port_.isOpen()) port_.close();
+}
+
+qint64 QtSerialPort::BytesWaiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }
+
+std::optional<std::uint8_t> QtSerialPort::ReadByte() {
+  char c = 0;
+  if (!port_.isOpen() || port_.read(&c, 1) != 1) return std::nullopt;
+  return static_cast<std::uint8_t>(c);
+}
+
+QByteArray QtSerialPort::ReadAll() { return port_.isOpen() ? port_.readAll() : QByteArray(); }
+
+bool QtSerialPort::WriteByte(std::uint8_t byte) {
+  if (!port_.isOpen()) return false;
+  const char c = static_cast<char>(byte);
+  return port_.write(&c, 1) == 1;
+}
+
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  // After a hang-up QSerialPort reports ReadError over and over while staying open:
+  // close once, outside the signal, on the first report.
+  if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+  if (lossPending_ || !port_.isOpen()) return;
+  lossPending_ = true;
+  const QString why = port_.errorString();
+  QMetaObject::invokeMethod(this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
+}
+
+void QtSerialPort::CloseAfterLoss(const QString& why) {
+  if (!port_.isOpen()) return;
+  port_.close();
+  emit DeviceLost(why);
+}
+
+}  // namespace hopper

@@ -1,0 +1,58 @@
+#pragma once
+// The serial port a window talks to the hopper through: chosen by number, fixed to the
+// link's line settings (9600 baud, even parity, 8 data bits, 1 stop bit), raw bytes.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace hopper {
+
+enum class OpenResult {
+  Opened,
+  InvalidPort,   // no such port on this machine, or a number that names none
+  PortInUse,     // another program holds it
+  AccessDenied,  // the device exists but this user may not open it
+  OtherFailure,
+};
+
+struct OpenOutcome {
+  OpenResult result = OpenResult::OtherFailure;
+  QString device;  // the device the port number stands for, when there is one
+  QString detail;  // the system's own words, for the informative text of a message
+};
+
+class SerialPort : public QObject {
+  Q_OBJECT
+ public:
+  using QObject::QObject;
+  ~SerialPort() override = default;
+
+  // The number is kept even when opening it later fails.
+  virtual void SetPortNumber(int portNumber) = 0;
+  virtual int PortNumber() const = 0;
+  // The device port n stands for on this machine ("COMn" on Windows).
+  virtual QString DeviceFor(int portNumber) const = 0;
+
+  virtual OpenOutcome Open() = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+
+  virtual qint64 BytesWaiting() = 0;
+  // The next waiting byte, in the order received.
+  virtual std::optional<std::uint8_t> ReadByte() = 0;
+  // Everything waiting, discarded by the caller or not.
+  virtual QByteArray ReadAll() = 0;
+  // One byte in a write of its own; false when it could not be handed to the line.
+  virtual bool WriteByte(std::uint8_t byte) = 0;
+
+ signals:
+  // At least one byte is waiting.
+  void BytesArrived();
+  // The device went away while open (adapter pulled, far end hung up); the port is closed by now.
+  void DeviceLost(const QString& why);
+};
+
+}  // namespace hopper

@@ -1,0 +1,36 @@
+#pragma once
+// The per-user settings of the tool: an INI file under the user's configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config on Linux), organization and application "Hopper kit".
+// Every key is named here once.
+
+#include <QString>
+
+namespace hopper {
+
+class SettingsStore {
+ public:
+  // The folder that holds the settings file; it is looked up anew each time, so a changed
+  // XDG_CONFIG_HOME takes effect at once.
+  static QString Folder();
+  static QString FilePath();
+
+  // "Setting/COMPORT" as stored, or "1" when absent.
+  QString ComPortText() const;
+  void SetComPort(int portNumber);
+
+  // "Setting/Load_path" and "Setting/Save_path"; `fallback` when absent.
+  QString LoadPath(const QString& fallback) const;
+  void SetLoadPath(const QString& path);
+  QString SavePath(const QString& fallback) const;
+  void SetSavePath(const QString& path);
+
+  // "Ports/COMn": the device that port n stands for on this machine, or empty when not mapped.
+  QString MappedDevice(int portNumber) const;
+  void SetMappedDevice(int portNumber, const QString& device);
+
+ private:
+  QString Read(const QString& key, const QString& fallback) const;
+  void Write(const QString& key, const QString& value);
+};
+
+}  // namespace hopper
