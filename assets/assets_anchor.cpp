@@ -1,0 +1,1 @@
+// Keeps the resource library non-empty while it has no pictures yet.
