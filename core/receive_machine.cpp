@@ -80,7 +80,10 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       if (b == kSaveAckByte) {
         host_.ShowStatus(StatusColour::Blue, kCaptionSaveComplete);
         vars_.saveAcknowledged = true;
-        link_.linkState = LinkState::Data;  // the read-back block follows without a header
+        // The read-back block follows without a header. It is a block of its own: a report
+        // abandoned part-way must not shift its values into the wrong boxes.
+        ClearBlock();
+        link_.linkState = LinkState::Data;
       } else {
         LinkError(kCaptionSaveFailed);
       }
@@ -91,11 +94,15 @@ void ReceiveMachine::Consume(std::uint8_t b) {
   }
 }
 
-void ReceiveMachine::HeaderComplete() {
+void ReceiveMachine::ClearBlock() {
   vars_.channelValue = 0;
   vars_.dataCount = 0;
   vars_.pairHalf = 0;
   vars_.checksumSum = 0;
+}
+
+void ReceiveMachine::HeaderComplete() {
+  ClearBlock();
   link_.afterSave = false;
   vars_.reportReceived = false;
   link_.linkState = LinkState::Data;

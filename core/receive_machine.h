@@ -81,6 +81,7 @@ class ReceiveMachine {
  private:
   void LinkError(std::string_view caption);
   void HeaderComplete();
+  void ClearBlock();
 
   SharedLink& link_;
   LinkHost& host_;
