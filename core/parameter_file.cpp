@@ -1,5 +1,6 @@
 #include "core/parameter_file.h"
 
+#include <algorithm>
 #include <istream>
 
 namespace hopper {
@@ -46,26 +47,40 @@ int ItemReader::Get() {
   return c;
 }
 
-void ItemReader::Take(ParameterItem& item, char c) {
-  ++item.length;
-  if (c == ' ') return;
-  if (c < '0' || c > '9') item.allDigits = false;
-  if (item.head.size() < kMaxEntryLength) item.head += c;
+void ItemReader::Take(ParameterItem& item, const char* begin, const char* end) {
+  item.length += static_cast<std::uint64_t>(end - begin);
+  const char* p = begin;
+  for (; p != end && item.head.size() < kMaxEntryLength; ++p) {
+    if (*p == ' ') continue;
+    item.allDigits = item.allDigits && *p >= '0' && *p <= '9';
+    item.head += *p;
+  }
+  // Past the first five characters only "all digits?" is left to decide.
+  if (item.allDigits)
+    item.allDigits = std::all_of(p, end, [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
 }
 
 namespace {
-bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
+bool EndsUnquotedItem(char c) { return c == ',' || c == '\r' || c == '\n'; }
+bool EndsQuotedItem(char c) { return c == '"'; }
 }  // namespace
 
-void ItemReader::SkipRestOfItem() {
+// Hands the characters before the next stop character to `item` (when given), a buffer at a
+// time, and consumes the stop character. Returns it, or -1 at the end of the file.
+int ItemReader::TakeUntil(ParameterItem* item, bool (*isStop)(char)) {
   for (;;) {
-    const int c = Get();
-    if (c < 0 || c == ',' || c == '\n') return;
-    if (c == '\r') {
-      if (Peek() == '\n') Get();
-      return;
-    }
+    if (Peek() < 0) return -1;
+    const char* begin = buffer_.data() + pos_;
+    const char* end = buffer_.data() + len_;
+    const char* stop = std::find_if(begin, end, isStop);
+    if (item) Take(*item, begin, stop);
+    pos_ += static_cast<std::size_t>(stop - begin);
+    if (stop != end) return Get();
   }
+}
+
+void ItemReader::SkipLineFeedAfter(int separator) {
+  if (separator == '\r' && Peek() == '\n') Get();  // CR LF is one line end
 }
 
 std::optional<ParameterItem> ItemReader::Next() {
@@ -75,19 +90,14 @@ std::optional<ParameterItem> ItemReader::Next() {
 
   if (Peek() == '"') {
     Get();
-    for (int c = Get(); c >= 0 && c != '"'; c = Get()) Take(item, static_cast<char>(c));
-    SkipRestOfItem();  // whatever stands between the closing quote and the separator
+    TakeUntil(&item, EndsQuotedItem);
+    // Whatever stands between the closing quote and the separator is not part of the item.
+    SkipLineFeedAfter(TakeUntil(nullptr, EndsUnquotedItem));
     return item;
   }
 
-  for (;;) {
-    const int c = Get();
-    if (c < 0 || c == ',' || IsLineEnd(c)) {
-      if (c == '\r' && Peek() == '\n') Get();  // CR LF is one line end
-      return item;
-    }
-    Take(item, static_cast<char>(c));
-  }
+  SkipLineFeedAfter(TakeUntil(&item, EndsUnquotedItem));
+  return item;
 }
 
 LoadResult LoadParameterItems(ItemReader& reader) {

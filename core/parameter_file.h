@@ -49,8 +49,9 @@ class ItemReader {
  private:
   int Peek();
   int Get();
-  void Take(ParameterItem& item, char c);
-  void SkipRestOfItem();
+  void Take(ParameterItem& item, const char* begin, const char* end);
+  int TakeUntil(ParameterItem* item, bool (*isStop)(char));
+  void SkipLineFeedAfter(int separator);
 
   ReadChunk read_;
   std::vector<char> buffer_;

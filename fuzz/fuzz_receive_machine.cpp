@@ -1,0 +1,49 @@
+// Any byte stream, with outside triggers mixed in, must keep the link's variables in range.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "core/receive_machine.h"
+
+namespace {
+class CheckingHost : public hopper::LinkHost {
+ public:
+  void ShowStatus(hopper::StatusColour, std::string_view) override {}
+  void SetChannelEntry(int index, const std::string& text) override {
+    if (index < 0 || index > 15 || text.empty() || text.size() > 5) std::abort();
+    if (std::stoul(text) > 65535) std::abort();
+  }
+  void SendByte(std::uint8_t byte) override {
+    if (byte != 0x82) std::abort();
+  }
+  void ArmReceiveWatch() override {}
+  void DrainInput() override {}
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  hopper::SharedLink link;
+  CheckingHost host;
+  hopper::ReceiveMachine machine(link, host);
+  machine.StartUp();
+  for (std::size_t i = 0; i < size; ++i) {
+    // A byte 0xF0..0xF3 after 0xEE stands for an outside trigger.
+    if (data[i] == 0xEE && i + 1 < size && data[i + 1] >= 0xF0 && data[i + 1] <= 0xF3) {
+      switch (data[++i]) {
+        case 0xF0: machine.SaveStarting(); machine.SaveSent(); break;
+        case 0xF1: machine.ReceiveWatchExpired(); break;
+        case 0xF2: machine.ResponseWatchExpired(); break;
+        default: hopper::SimulationClosed(link); break;
+      }
+      continue;
+    }
+    machine.Consume(data[i]);
+    const auto& v = machine.Variables();
+    if (v.dataCount < 0 || v.dataCount > 32 || v.pairHalf > 1) std::abort();
+    if (v.checksumSum < 0 || v.checksumSum > 32 * 255) std::abort();
+    if (v.channelValue < 0 || v.channelValue > 65535) std::abort();
+    const auto state = static_cast<int>(machine.State());
+    if (state < 1 || state > 8) std::abort();
+  }
+  return 0;
+}
