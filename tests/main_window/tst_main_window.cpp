@@ -56,6 +56,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     Form1& w = *rig.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("Hopper Setting Tool"));
+    QVERIFY(!w.windowIcon().isNull());
     QCOMPARE(test::StatusColourOf(w), QColor(0, 0, 192));
     QVERIFY(rig.StartAndShow());
     QVERIFY(w.Port().IsOpen());
