@@ -364,6 +364,20 @@ class MainWindowTest : public QObject {
     QVERIFY(!rig.window->Timer1->isActive());
   }
 
+  void accessKeysPressTheButtons() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->SetEntryText(0, QStringLiteral("3"));
+    rig.window->Text1[2]->setFocus();
+    QTest::keyClick(rig.window->Text1[2], Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(rig.peer.waitForBytes(33).left(3), QByteArray::fromHex("830003"));
+    QCOMPARE(rig.Entry(2), QStringLiteral("0"));  // the letter never reached the box
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Command2->isEnabled(), 5000);
+    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QTest::keyClick(rig.window->Text1[2], Qt::Key_E, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 5000);  // an access key clicks after a short flash
+  }
+
   void exitButtonCloses() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
