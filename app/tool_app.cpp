@@ -20,7 +20,9 @@ bool ToolApp::Start() {
   // A running copy holds the lock however long it runs; the lock of a copy that crashed names
   // a process that is gone, and is taken over.
   lock_->setStaleLockTime(0);
-  if (!lock_->tryLock(0)) return false;
+  // Only a lock held by a running copy keeps this one out. A lock that cannot be made at all
+  // (a settings folder that cannot be written) must not stop the tool without a word.
+  if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) return false;
   return EnsureMainWindow() != nullptr;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QTemporaryFile>
 #include <QTest>
 
 #include "app/tool_app.h"
@@ -40,6 +41,23 @@ class ToolAppTest : public QObject {
     { ToolApp done; QVERIFY(done.Start()); }
     ToolApp next;
     QVERIFY(next.Start());
+  }
+
+  void unwritableSettingsFolderDoesNotStopTheTool() {
+    // A settings folder under a plain file can never be made: no lock, but no silent end either.
+    QTemporaryFile blocker;
+    QVERIFY(blocker.open());
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker.fileName()));
+    RecordingMessageBoxes none;
+    bool started = false;
+    {
+      ToolApp tool;
+      started = tool.Start();
+      if (Form1* window = tool.EnsureMainWindow()) window->close();
+    }
+    qputenv("XDG_CONFIG_HOME", saved);
+    QVERIFY(started);
   }
 
   void mainWindowIsMadeAnewAfterItClosed() {
