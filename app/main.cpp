@@ -1,0 +1,10 @@
+#include <QApplication>
+
+#include "app/tool_app.h"
+
+int main(int argc, char* argv[]) {
+  QApplication application(argc, argv);
+  hopper::ToolApp tool;
+  if (!tool.Start()) return 0;
+  return QApplication::exec();
+}
