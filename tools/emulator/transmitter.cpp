@@ -58,9 +58,15 @@ void Transmitter::Pump() {
     timer_.start(static_cast<int>((nextDueUs_ - nowUs + 999) / 1000));
     return;
   }
-  if (lost_ > 0) {
-    emit BytesLost(lost_);
-    lost_ = 0;
+  if (lost_ > 0 && !lossReportDue_) {
+    // One report for everything lost in a row, not one for each message.
+    lossReportDue_ = true;
+    QTimer::singleShot(0, this, [this] {
+      lossReportDue_ = false;
+      if (lost_ == 0) return;
+      emit BytesLost(lost_);
+      lost_ = 0;
+    });
   }
   emit AllSent();
 }

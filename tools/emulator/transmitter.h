@@ -57,6 +57,7 @@ class Transmitter final : public QObject {
   std::size_t sent_ = 0;
   std::size_t lost_ = 0;
   bool pulling_ = false;
+  bool lossReportDue_ = false;
 };
 
 // The line goes dead this long after the last byte, so that bytes already on their way
