@@ -30,6 +30,7 @@ void OptionsTest::badArgumentsAreRefused_data() {
   QTest::newRow("both answers spoilt") << "--no-ack --wrong-ack 1" << "not both";
   QTest::newRow("missing file") << "--coins-file /no/such/file.txt" << "cannot read";
   QTest::newRow("unknown option") << "--blink" << "blink";
+  QTest::newRow("link with a device") << "--device /dev/ttyS0 --link /tmp/x" << "needs none";
   QTest::newRow("stray argument") << "now" << "unexpected argument";
 }
 

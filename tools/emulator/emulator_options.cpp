@@ -136,6 +136,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
   o.device = value("device");
   o.linkPath = value("link");
+  if (set("device") && set("link")) fail(QStringLiteral("--link names a pseudo-terminal; a --device needs none"));
   if (set("coins") && set("coins-file")) fail(QStringLiteral("give --coins or --coins-file, not both"));
   if (set("coins")) fail(CoinsFromList(value("coins"), o.config.coins));
   if (set("coins-file")) fail(CoinsFromFile(value("coins-file"), o.config.coins));
