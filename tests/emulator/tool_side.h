@@ -1,0 +1,63 @@
+#pragma once
+// The tool's end of the line for the emulator's tests: the core receive state machine with a
+// host that records what the main window would show and send.
+
+#include <QByteArray>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/channel_table.h"
+#include "core/receive_machine.h"
+
+namespace hopper::test {
+
+class ToolSide final : public LinkHost {
+ public:
+  ToolSide() { machine.StartUp(); }
+
+  void ShowStatus(StatusColour colour, std::string_view caption) override {
+    red = colour == StatusColour::Red;
+    caption_ = std::string(caption);
+    captions << QString::fromStdString(caption_);
+  }
+  void SetChannelEntry(int index, const std::string& text) override {
+    entries[static_cast<std::size_t>(index)] = text;
+  }
+  void SendByte(std::uint8_t byte) override { sent.append(static_cast<char>(byte)); }
+  void ArmReceiveWatch() override { ++watchesArmed; }
+  void DrainInput() override { ++drains; }
+
+  // Takes everything in `bytes` from `from` on; returns how many were taken.
+  qsizetype Feed(const QByteArray& bytes, qsizetype from = 0) {
+    for (qsizetype i = from; i < bytes.size(); ++i) machine.Consume(static_cast<std::uint8_t>(bytes[i]));
+    return bytes.size();
+  }
+  QString Caption() const { return QString::fromStdString(caption_); }
+  QByteArray TakeSent() {
+    QByteArray out;
+    out.swap(sent);
+    return out;
+  }
+
+  SharedLink link;
+  ReceiveMachine machine{link, *this};
+  ChannelTexts entries;
+  QStringList captions;
+  QByteArray sent;
+  bool red = false;
+  int watchesArmed = 0;
+  int drains = 0;
+
+ private:
+  std::string caption_;
+};
+
+inline QByteArray Bytes(std::initializer_list<int> values) {
+  QByteArray out;
+  for (int v : values) out.append(static_cast<char>(v));
+  return out;
+}
+
+}  // namespace hopper::test

@@ -1,0 +1,54 @@
+#pragma once
+// The real main window and the emulated hopper on the two ends of a pseudo-terminal, with
+// settings and message boxes of their own.
+
+#include <QColor>
+#include <QLabel>
+#include <QPalette>
+#include <memory>
+
+#include "core/link_state.h"
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+#include "settings_sandbox.h"
+#include "tests/emulator/line_test_support.h"
+#include "tools/emulator/hopper_emulator.h"
+#include "tools/emulator/pty_channel.h"
+#include "ui/form1.h"
+
+namespace hopper::test {
+
+class HopperBench {
+ public:
+  explicit HopperBench(const emulator::HopperConfig& config = {}) {
+    openError = line.Open();
+    SettingsStore().SetMappedDevice(1, line.SlavePath());
+    hopper = std::make_unique<emulator::HopperEmulator>(config, line, log.log);
+    // Switched on a moment after the tool has opened its port, as a technician would.
+    hopper->PowerOnWhenOpened(50);
+    window = std::make_unique<Form1>(link, messages);
+  }
+  ~HopperBench() {
+    window.reset();
+    hopper.reset();
+  }
+
+  QString Caption() const { return window->Label2->text(); }
+  QColor Colour() const { return window->Label2->palette().color(QPalette::WindowText); }
+  bool Red() const { return Colour() == QColor(255, 0, 0); }
+  bool Blue() const { return Colour() == QColor(0, 0, 255); }
+  QString Entry(int index) const { return window->EntryText(index); }
+  // Both watches have run out: nothing more will change on its own.
+  bool WatchesIdle() const { return !window->Timer1->isActive() && !window->Timer3->isActive(); }
+
+  SettingsSandbox sandbox;  // first: nothing may read the user's own settings
+  MemoryLog log;
+  emulator::PtyChannel line;
+  QString openError;
+  std::unique_ptr<emulator::HopperEmulator> hopper;
+  SharedLink link;
+  RecordingMessageBoxes messages;
+  std::unique_ptr<Form1> window;
+};
+
+}  // namespace hopper::test

@@ -1,0 +1,166 @@
+// The whole setting dialogue between the real main window and the emulated hopper over a
+// pseudo-terminal, and the window's answer to each fault the emulator can put on the line.
+
+#include <QPushButton>
+#include <QtTest>
+
+#include "core/receive_machine.h"
+#include "hopper_bench.h"
+#include "tools/emulator/power_on_frames.h"
+
+using namespace hopper;
+using namespace hopper::emulator;
+using hopper::test::HopperBench;
+
+Q_DECLARE_METATYPE(hopper::emulator::Faults)
+
+namespace {
+constexpr int kWaitMs = 10000;
+const QString kEnterData = QString::fromLatin1(kCaptionEnterData);
+const QString kReceiveMessage = QString::fromLatin1(kReceiveWatchMessage);
+
+// A seed whose burst of `count` bytes holds no start byte, so the tool passes over it.
+std::uint32_t QuietSeed(std::size_t count) {
+  for (std::uint32_t seed = 1;; ++seed) {
+    const auto noise = NoiseBytes(count, seed);
+    if (std::find(noise.begin(), noise.end(), kStartByte) == noise.end()) return seed;
+  }
+}
+}  // namespace
+
+class EndToEndTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void wholeDialogue();
+  void faults_data();
+  void faults();
+  void survivesThePortClosedAndReopened();
+};
+
+void EndToEndTest::wholeDialogue() {
+  HopperBench bench;
+  QCOMPARE(bench.openError, QString());
+  QVERIFY(bench.window->StartUp());
+  QCOMPARE(bench.Caption(), QStringLiteral("Switch on Kavoo"));
+  QVERIFY(bench.Blue());
+
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  QVERIFY(bench.Blue());
+  const QStringList expected{"1000", "500", "250", "100", "50", "20", "10", "5", "2", "1", "0", "0", "0", "0", "0", "0"};
+  for (int i = 0; i < kChannelCount; ++i) QCOMPARE(bench.Entry(i), expected[i]);
+  QVERIFY(bench.log.Has("tool -> hopper  82  echo"));
+
+  bench.window->SetEntryText(0, QStringLiteral("1234"));
+  bench.window->SetEntryText(15, QStringLiteral("65535"));
+  bench.window->Command1->click();
+  QCOMPARE(bench.Caption(), QStringLiteral("Saving"));
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+  QCOMPARE(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete));
+  QVERIFY(bench.Blue());
+  QCOMPARE(bench.Entry(0), QStringLiteral("1234"));
+  QCOMPARE(bench.Entry(15), QStringLiteral("65535"));
+  QCOMPARE(bench.hopper->Side().Coins()[15], std::uint16_t{65535});
+  QVERIFY(bench.log.Has("save frame: 1234 500 250 100 50 20 10 5 2 1 0 0 0 0 0 65535"));
+  QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
+  QVERIFY(bench.messages.shown.isEmpty());
+  QCOMPARE(bench.link.linkState, LinkState::WaitStart);
+}
+
+void EndToEndTest::faults_data() {
+  QTest::addColumn<Faults>("faults");
+  QTest::addColumn<bool>("save");
+  QTest::addColumn<QString>("along");  // a caption seen on the way
+  QTest::addColumn<QString>("caption");
+  QTest::addColumn<bool>("red");
+  QTest::addColumn<QStringList>("messages");
+
+  const QString checksum = QString::fromLatin1(kCaptionChecksumError);
+  Faults f;
+  f = {}; f.badReportChecksum = true;
+  QTest::newRow("bad report checksum") << f << false << checksum << checksum << true << QStringList{kReceiveMessage};
+  f = {}; f.badReadBackChecksum = true;
+  QTest::newRow("bad read-back checksum") << f << true << QString::fromLatin1(kCaptionSaveComplete) << checksum << true << QStringList{};
+  f = {}; f.noEchoWait = true;
+  QTest::newRow("no echo wait") << f << false << kEnterData << kEnterData << false << QStringList{};
+  f = {}; f.wrongReady = 0x85;
+  QTest::newRow("wrong ready byte") << f << false << QString() << QString::fromLatin1(kCaptionCommunicationError) << true << QStringList{};
+  f = {}; f.noAck = true;
+  QTest::newRow("no acknowledgement") << f << true << QString() << QString::fromLatin1(kCaptionNoResponse) << true << QStringList{};
+  f = {}; f.wrongAck = 0x85;
+  QTest::newRow("wrong acknowledgement") << f << true << QString::fromLatin1(kCaptionSaveFailed)
+                                         << QString::fromLatin1(kCaptionNoResponse) << true << QStringList{};
+  f = {}; f.cutReportAfter = 20;  // header, info and six coin numbers
+  QTest::newRow("report cut off") << f << false << QString() << QString() << false << QStringList{kReceiveMessage};
+  f = {}; f.infoLengthZero = true;
+  QTest::newRow("info length zero") << f << false << kEnterData << kEnterData << false << QStringList{};
+  f = {}; f.noiseBytes = 8; f.noiseSeed = QuietSeed(8);
+  QTest::newRow("noise before the report") << f << false << kEnterData << kEnterData << false << QStringList{};
+  f = {}; f.pullCableAfter = 20;
+  QTest::newRow("pulled cable") << f << false << QString() << QStringLiteral("COM1 not working") << true
+                                << QStringList{kReceiveMessage};
+}
+
+void EndToEndTest::faults() {
+  QFETCH(Faults, faults);
+  QFETCH(bool, save);
+  QFETCH(QString, along);
+  QFETCH(QString, caption);
+  QFETCH(bool, red);
+  QFETCH(QStringList, messages);
+
+  HopperConfig config;
+  config.faults = faults;
+  HopperBench bench(config);
+  QCOMPARE(bench.openError, QString());
+  QVERIFY(bench.window->StartUp());
+  if (save) {
+    QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+    bench.window->Command1->click();
+    QCOMPARE(bench.Caption(), QStringLiteral("Saving"));
+  }
+  if (!along.isEmpty()) QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), along, kWaitMs);
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), caption, kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(bench.messages.shown.size() >= messages.size(), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(bench.WatchesIdle() && !bench.hopper->Output().Pending(), kWaitMs);
+  if (save) QVERIFY(bench.window->Command1->isEnabled());
+
+  QCOMPARE(bench.Caption(), caption);
+  QCOMPARE(bench.Red(), red);
+  QVERIFY(red || bench.Blue());
+  QCOMPARE(bench.messages.Texts(), messages);
+  for (const Message& m : bench.messages.shown) QCOMPARE(m.icon, MessageIcon::Exclamation);
+
+  if (faults.cutReportAfter) {
+    // The coin numbers that did arrive stay in their boxes.
+    QCOMPARE(bench.Entry(5), QStringLiteral("20"));
+    QCOMPARE(bench.link.linkState, LinkState::WaitStart);
+  }
+  if (faults.noEchoWait) QTRY_VERIFY_WITH_TIMEOUT(bench.log.Has("echo (not awaited)"), kWaitMs);
+  if (faults.infoLengthZero || faults.noiseBytes > 0) QCOMPARE(bench.Entry(0), QStringLiteral("1000"));
+}
+
+void EndToEndTest::survivesThePortClosedAndReopened() {
+  HopperBench bench;
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  for (int round = 0; round < 2; ++round) {
+    bench.window->Port().Close();
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.line.PeerPresent(), kWaitMs);
+    QCOMPARE(bench.window->Port().Open().result, OpenResult::Opened);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.line.PeerPresent(), kWaitMs);
+  }
+  bench.window->SetEntryText(1, QStringLiteral("777"));
+  bench.window->Command1->click();
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
+  QCOMPARE(bench.hopper->Side().Coins()[1], std::uint16_t{777});
+  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+
+  // The hopper switched off and on again reports what it stored.
+  bench.hopper->PowerOn();
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  QCOMPARE(bench.Entry(1), QStringLiteral("777"));
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_end_to_end.moc"
