@@ -11,6 +11,28 @@
 
 namespace hopper {
 
+namespace {
+
+// Whether this user may read and write the device; always so where there is no such test.
+bool AccessAllowed([[maybe_unused]] const QString& device) {
+#ifdef Q_OS_UNIX
+  return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+#else
+  return true;
+#endif
+}
+
+}  // namespace
+
+OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAllowed) {
+  switch (error) {
+    case QSerialPort::NoError: return OpenResult::Opened;
+    case QSerialPort::DeviceNotFoundError: return OpenResult::InvalidPort;
+    case QSerialPort::PermissionError: return accessAllowed ? OpenResult::PortInUse : OpenResult::AccessDenied;
+    default: return OpenResult::OtherFailure;
+  }
+}
+
 QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent) {
   connect(&port_, &QSerialPort::readyRead, this, &SerialPort::BytesArrived);
   connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
@@ -47,8 +69,9 @@ OpenOutcome QtSerialPort::Open() {
     return outcome;
   }
   device = info.canonicalFilePath();
-  if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0) {
+  if (!AccessAllowed(device)) {
     outcome.result = OpenResult::AccessDenied;
+    outcome.owningGroup = QFileInfo(device).group();
     return outcome;
   }
 #endif
@@ -65,11 +88,9 @@ OpenOutcome QtSerialPort::Open() {
     return outcome;
   }
   outcome.detail = port_.errorString();
-  switch (port_.error()) {
-    case QSerialPort::DeviceNotFoundError: outcome.result = OpenResult::InvalidPort; break;
-    case QSerialPort::PermissionError: outcome.result = OpenResult::PortInUse; break;
-    default: outcome.result = OpenResult::OtherFailure; break;
-  }
+  outcome.result = ClassifyOpenFailure(port_.error(), AccessAllowed(device));
+  if (outcome.result == OpenResult::Opened) outcome.result = OpenResult::OtherFailure;  // failed all the same
+  if (outcome.result == OpenResult::AccessDenied) outcome.owningGroup = QFileInfo(device).group();
   port_.clearError();
   return outcome;
 }

@@ -10,6 +10,10 @@ namespace hopper {
 
 class SettingsStore;
 
+// The kind of a failed open(). A held lock, an exclusive open elsewhere and a device this user
+// may not open all come back from Qt as PermissionError: only the last fails the access test.
+OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAllowed);
+
 class QtSerialPort final : public SerialPort {
   Q_OBJECT
  public:
