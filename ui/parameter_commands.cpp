@@ -6,6 +6,7 @@
 
 #include "core/parameter_file.h"
 #include "platform/parameter_file_io.h"
+#include "ui/form1.h"
 
 namespace hopper {
 
@@ -129,6 +130,14 @@ void ParameterCommands::SaveFile() {
   Warn(createdNow ? tr("The file could not be written; nothing was saved.")
                   : tr("The file could not be written; it still holds what it held before."),
        chosen, why);
+}
+
+ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+                                           const QString& programFolder) {
+  auto* commands = new ParameterCommands(window, dialog, boxes, programFolder, SettingsStore(), &window);
+  QObject::connect(&window, &Form1::OpenParameterFileRequested, commands, &ParameterCommands::LoadFile);
+  QObject::connect(&window, &Form1::SaveParameterFileRequested, commands, &ParameterCommands::SaveFile);
+  return commands;
 }
 
 }  // namespace hopper

@@ -12,6 +12,8 @@
 
 namespace hopper {
 
+class Form1;
+
 inline const QString kLoadFileTitle = QStringLiteral("LOAD FILE");
 inline const QString kSaveFileTitle = QStringLiteral("SAVE FIEL");
 inline const QString kParameterFileFilter = QStringLiteral("TXT File(*.TXT)|*.TXT|");
@@ -47,5 +49,9 @@ class ParameterCommands : public QObject {
   // a folder that does not exist as well.
   bool dialogHasSaveFlags_ = false;
 };
+
+// Runs the window's "Open" and "Save" items with these commands, which live as long as the window.
+ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+                                           const QString& programFolder);
 
 }  // namespace hopper

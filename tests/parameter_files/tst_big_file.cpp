@@ -42,29 +42,30 @@ class BigFileTest : public QObject {
   }
   void cleanup() { sandbox_.Reset(); }
 
-  // 1 GiB on one line after the first value, made sparse so it costs no disk: NUL bytes, which
-  // stop the load at Channel2 once the whole line has been read through.
-  void gibibyteLineOfNulBytes() {
+  // 64 MiB on one line after the first value, made sparse so it costs no disk: NUL bytes, which
+  // stop the load at Channel2 once the whole line has been read through. bench_parameter_load
+  // does the same with 1 GiB; here the size is kept to what the sanitizer build reads quickly.
+  void longLineOfNulBytes() {
     const QString path = work_.filePath("huge.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(file.write("7\r\n") == 3);
-    QVERIFY(file.resize(1024 * kMiB));
+    QVERIFY(file.resize(64 * kMiB));
     file.close();
     const qint64 peakBefore = PeakMemoryKiB();
     Load(path);
     QCOMPARE(table_.All(), Boxes("7"));
     QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("Unable to load , Please check file")});
-    QVERIFY2(PeakMemoryKiB() - peakBefore < 256 * 1024, "the file was held in memory");
+    QVERIFY2(PeakMemoryKiB() - peakBefore < 32 * 1024, "the file was held in memory");
   }
 
-  // 64 MiB of digits on one line, written in pieces: the box keeps the first five, no message.
+  // 16 MiB of digits on one line, written in pieces: the box keeps the first five, no message.
   void longLineOfDigits() {
     const QString path = work_.filePath("digits.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     const QByteArray piece = QByteArray("1234567890").repeated(102400);
-    for (qint64 written = 0; written < 64 * kMiB; written += piece.size()) {
+    for (qint64 written = 0; written < 16 * kMiB; written += piece.size()) {
       QCOMPARE(file.write(piece), piece.size());
     }
     file.close();
