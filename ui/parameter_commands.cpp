@@ -42,10 +42,9 @@ bool ParameterCommands::CreateAfile(const QString& path, QString* why) {
   return failure.isEmpty();
 }
 
-bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString& title) const {
-  const bool loading = title == kLoadFileTitle;
-  const QString stored = loading ? settings_.LoadPath(programFolder_) : settings_.SavePath(programFolder_);
-  const QString folder = DriveWorkingFolder(stored);
+bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString& title,
+                                       const QString& storedPath) const {
+  const QString folder = DriveWorkingFolder(storedPath);
   if (folder.isEmpty()) return false;
   request.title = title;
   request.filter = kParameterFileFilter;
@@ -65,7 +64,7 @@ void ParameterCommands::Warn(const QString& text, const QString& path, const QSt
 
 void ParameterCommands::LoadFile() {
   FileDialogRequest request;
-  if (!PrepareRequest(request, kLoadFileTitle)) return;
+  if (!PrepareRequest(request, kLoadFileTitle, settings_.LoadPath(programFolder_))) return;
   const QString chosen = dialog_.AskOpen(table_.DialogParent(), request);
   if (chosen.isEmpty()) return;
   MakeChosenFolderCurrent(chosen);
@@ -103,13 +102,14 @@ void ParameterCommands::LoadFile() {
 void ParameterCommands::SaveFile() {
   dialogHasSaveFlags_ = true;
   FileDialogRequest request;
-  if (!PrepareRequest(request, kSaveFileTitle)) return;
+  if (!PrepareRequest(request, kSaveFileTitle, settings_.SavePath(programFolder_))) return;
   const QString chosen = dialog_.AskSave(table_.DialogParent(), request);
   if (chosen.isEmpty()) return;
   MakeChosenFolderCurrent(chosen);
 
-  // A hidden file that is already there is left whole until its replacement is complete.
-  const bool createdNow = !IsOrdinaryFile(chosen) && !QFileInfo(chosen).isFile();
+  // Only a missing name is created first: a file already there, hidden ones included, is left
+  // whole until its replacement is complete.
+  const bool createdNow = !QFileInfo(chosen).isFile();
   QString why;
   if (createdNow && !CreateAfile(chosen, &why)) {
     Warn(tr("The file could not be created; nothing was saved."), chosen, why);

@@ -36,8 +36,9 @@ class ParameterCommands : public QObject {
   void SaveFile();  // "Save"
 
  private:
-  // The dialog question for a command, or nothing when no working folder can be found.
-  bool PrepareRequest(FileDialogRequest& request, const QString& title) const;
+  // The dialog question for a command, opening in the working folder of the stored path;
+  // false when no working folder can be found.
+  bool PrepareRequest(FileDialogRequest& request, const QString& title, const QString& storedPath) const;
   void Warn(const QString& text, const QString& path, const QString& why);
 
   ChannelTableView& table_;
