@@ -16,6 +16,7 @@
 #include "ui/channel_frame.h"
 #include "ui/port_selector.h"
 #include "ui/twips.h"
+#include "ui/window_icon.h"
 
 namespace hopper {
 
@@ -49,6 +50,7 @@ Form1::Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPor
       machine_(link, static_cast<LinkHost&>(*this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
+  setWindowIcon(ToolWindowIcon());
   // The classic dialog font size, so the captions fit the geometry drawn up for it.
   QFont windowFont = font();
   windowFont.setPointSizeF(8.25);

@@ -1,0 +1,393 @@
+// The main window's start-up, its serial port (stored number, selector, failures, loss),
+// the close, the hand-over to the simulation window and the F1/F2 key preview.
+
+#include <QAction>
+#include <QClipboard>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryFile>
+#include <QTimer>
+
+#include "core/receive_machine.h"
+#include "fake_serial_port.h"
+#include "main_window_rig.h"
+#include "platform/qt_serial_port.h"
+#include "settings_sandbox.h"
+#include "ui/channel_box.h"
+#include "ui/port_selector.h"
+
+using namespace hopper;
+using test::MainWindowRig;
+using test::PtyPeer;
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+QString StoredComPort() { return QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value("Setting/COMPORT").toString(); }
+void StoreComPort(const QString& text) {
+  QSettings settings(SettingsStore::FilePath(), QSettings::IniFormat);
+  settings.setValue("Setting/COMPORT", text);
+}
+
+// Choosing from the selector's list with the keyboard, as the technician does.
+void ChooseNextPort(Form1& window) {
+  window.Combo1->setFocus();
+  QTest::keyClick(window.Combo1, Qt::Key_Down);
+}
+
+// Choosing list position `index` with the mouse: the list reports it as activated.
+void Choose(Form1& window, int index) { emit window.Combo1->activated(index); }
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+ private:
+  std::unique_ptr<test::SettingsSandbox> sandbox_;
+
+ private slots:
+  void initTestCase() { sandbox_ = std::make_unique<test::SettingsSandbox>(); }
+  void init() { QFile::remove(SettingsStore::FilePath()); }
+
+  void startUpOpensMappedPortAndAsksForHopper() {
+    MainWindowRig rig;
+    Form1& w = *rig.window;
+    QCOMPARE(w.windowTitle(), QStringLiteral("Hopper Setting Tool"));
+    QVERIFY(!w.windowIcon().isNull());
+    QCOMPARE(test::StatusColourOf(w), QColor(0, 0, 192));
+    QVERIFY(rig.StartAndShow());
+    QVERIFY(w.Port().IsOpen());
+    QCOMPARE(w.Port().PortNumber(), 1);
+    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(test::StatusColourOf(w), kBlue);
+    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(w.Combo1->currentText(), QStringLiteral("COM1"));
+    QVERIFY(w.Combo1->toolTip().contains(rig.peer.path()));
+    for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QStringLiteral("0"));
+    QCOMPARE(QApplication::focusWidget(), w.Text1[0]);
+    QCOMPARE(w.pos(), QPoint(267, 20));  // left 4000, top 300 twips
+    QVERIFY(rig.messages.shown.isEmpty());
+
+    for (QTimer* watch : {w.Timer1, w.Timer3}) {
+      QVERIFY(!watch->isActive());
+      QVERIFY(watch->isSingleShot());
+      QCOMPARE(watch->timerType(), Qt::PreciseTimer);
+    }
+    QCOMPARE(w.Timer1->interval(), 1000);
+    QCOMPARE(w.Timer3->interval(), 500);
+    QVERIFY(w.findChild<QAction*>("Openfile") && w.findChild<QAction*>("Savefile"));
+    QCOMPARE(w.Manual->text(), QStringLiteral("[F1]Manual"));
+    QCOMPARE(w.Simulation->text(), QStringLiteral("[F2]Simulation"));
+    QCOMPARE(w.Command1->toolTip(), QStringLiteral("Save Setting and Auto Refresh"));
+  }
+
+  void storedPortIsShownOpenedAndStoredBack_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("number");
+    QTest::newRow("nothing stored") << QString() << 1;
+    QTest::newRow("COM3") << QStringLiteral("3") << 3;
+    QTest::newRow("COM7, not in the list") << QStringLiteral("7") << 7;
+  }
+  void storedPortIsShownOpenedAndStoredBack() {
+    QFETCH(QString, stored);
+    QFETCH(int, number);
+    PtyPeer peer;
+    SettingsStore().SetMappedDevice(number, peer.path());
+    if (!stored.isEmpty()) StoreComPort(stored);
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM%1").arg(number));
+    QCOMPARE(rig.window->Port().PortNumber(), number);
+    QVERIFY(rig.window->Port().IsOpen());
+    rig.window->close();
+    QCOMPARE(StoredComPort(), QString::number(number));
+  }
+
+  void portInUseEndsStartUp() {
+    MainWindowRig rig;
+    StoreComPort("1");
+    QtSerialPort holder;
+    holder.SetPortNumber(1);
+    QCOMPARE(holder.Open().result, OpenResult::Opened);
+    QVERIFY(!rig.window->StartUp());
+    QCOMPARE(rig.messages.shown.size(), 1);
+    const Message& m = rig.messages.shown.first();
+    QCOMPARE(m.text, QStringLiteral("Port Already In Use"));
+    QCOMPARE(m.title, QStringLiteral("Error"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QVERIFY(m.informative.contains(rig.peer.path()));
+    rig.window->close();
+    QCOMPARE(StoredComPort(), QStringLiteral("1"));  // the next start tries the same port
+  }
+
+  void missingPortEndsStartUp_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("storedAtClose");
+    QTest::newRow("mapped device missing") << QStringLiteral("2") << QStringLiteral("2");
+    QTest::newRow("port 0 is refused, the port keeps COM1") << QStringLiteral("0") << QStringLiteral("1");
+  }
+  void missingPortEndsStartUp() {
+    QFETCH(QString, stored);
+    QFETCH(QString, storedAtClose);
+    SettingsStore().SetMappedDevice(2, QStringLiteral("/dev/no-such-hopper-port"));
+    StoreComPort(stored);
+    MainWindowRig rig;
+    QVERIFY(!rig.window->StartUp());
+    QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
+    QCOMPARE(rig.messages.shown.first().title, QStringLiteral("Error"));
+    QVERIFY(!rig.window->Port().IsOpen());
+    rig.window->close();
+    QCOMPARE(StoredComPort(), storedAtClose);
+  }
+
+  void unusableStoredNumberShowsRedAndChoiceRecovers_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("letters") << QStringLiteral("abc");
+    QTest::newRow("above 255") << QStringLiteral("256");
+    QTest::newRow("negative") << QStringLiteral("-1");
+  }
+  void unusableStoredNumberShowsRedAndChoiceRecovers() {
+    QFETCH(QString, stored);
+    StoreComPort(stored);
+    MainWindowRig rig;
+    Form1& w = *rig.window;
+    QVERIFY(rig.StartAndShow());
+    QVERIFY(rig.messages.shown.isEmpty());
+    QVERIFY(!w.Port().IsOpen());
+    QCOMPARE(test::StatusColourOf(w), kRed);
+    QCOMPARE(w.Label2->text(), QStringLiteral("COM1 not working"));
+    QCOMPARE(rig.link.linkState, LinkState::None);
+
+    // Choosing COM1 from the list opens it and the link starts listening.
+    Choose(w, 0);
+    QVERIFY(w.Port().IsOpen());
+    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(test::StatusColourOf(w), kBlue);
+    CoinNumbers coins{};
+    coins[0] = 9;
+    const std::uint8_t info[] = {0};
+    QVERIFY(rig.peer.write(test::Bytes(BuildReportFrame(1, 2, info, coins)) + char(0x82)));
+    QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
+    QCOMPARE(rig.Entry(0), QStringLiteral("9"));
+  }
+
+  void otherOpenFailureShowsRedWithoutMessage() {
+    QTemporaryFile plain;
+    QVERIFY(plain.open());
+    SettingsStore().SetMappedDevice(1, plain.fileName());
+    RecordingMessageBoxes messages;
+    SharedLink link;
+    Form1 w(link, messages);
+    QVERIFY(w.StartUp());
+    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(!w.Port().IsOpen());
+    QCOMPARE(test::StatusColourOf(w), kRed);
+    QVERIFY(!w.Label2->text().isEmpty());
+    QCOMPARE(link.linkState, LinkState::None);
+  }
+
+  void accessDeniedIsItsOwnMessageAndTheWindowStays() {
+    auto port = std::make_unique<test::FakeSerialPort>();
+    port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, QStringLiteral("dialout")};
+    test::FakeSerialPort& fake = *port;
+    RecordingMessageBoxes messages;
+    SharedLink link;
+    Form1 w(link, messages, std::move(port));
+    QVERIFY(w.StartUp());
+    QCOMPARE(messages.shown.size(), 1);
+    const Message& m = messages.shown.first();
+    QVERIFY(m.text != QStringLiteral("Port Already In Use") && m.text != QStringLiteral("Port Number Error"));
+    QVERIFY(m.text.contains(QStringLiteral("Denied"), Qt::CaseInsensitive));
+    QCOMPARE(m.title, QStringLiteral("Error"));
+    QCOMPARE(m.icon, MessageIcon::Critical);
+    QVERIFY(m.informative.contains(QStringLiteral("/dev/ttyUSB0")));
+    QVERIFY(m.informative.contains(QStringLiteral("dialout")));
+    QCOMPARE(test::StatusColourOf(w), kRed);
+
+    // Once the user may open it, choosing the port again works.
+    fake.nextOpen = {OpenResult::Opened, {}, {}, {}};
+    Choose(w, 0);
+    QVERIFY(fake.IsOpen());
+    QCOMPARE(link.linkState, LinkState::WaitStart);
+  }
+
+  void choosingPortOpensItAndCloseStoresIt() {
+    PtyPeer second;
+    SettingsStore().SetMappedDevice(2, second.path());
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("from another program"));
+    ChooseNextPort(*rig.window);
+    QCOMPARE(rig.window->Port().PortNumber(), 2);
+    QVERIFY(rig.window->Port().IsOpen());
+    QVERIFY(rig.window->Combo1->toolTip().contains(second.path()));
+    QVERIFY(clipboard->text().isEmpty());
+    QCOMPARE(StoredComPort(), QString());  // nothing stored until the close
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));  // status untouched
+
+    // The first port is free again; the second one carries the link.
+    QtSerialPort other;
+    other.SetPortNumber(1);
+    QCOMPARE(other.Open().result, OpenResult::Opened);
+    QVERIFY(second.write(QByteArray(1, char(0x3A))));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.link.linkState, LinkState::Header, 5000);
+
+    rig.window->close();
+    QCOMPARE(StoredComPort(), QStringLiteral("2"));
+  }
+
+  void failedChoiceIsReportedAndItsNumberStored() {
+    SettingsStore().SetMappedDevice(2, QStringLiteral("/dev/no-such-hopper-port"));
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    ChooseNextPort(*rig.window);
+    QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
+    QVERIFY(!rig.window->Port().IsOpen());
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("COM2 not working"));
+    QCOMPARE(test::StatusColourOf(*rig.window), kRed);
+    rig.window->close();
+    QCOMPARE(StoredComPort(), QStringLiteral("2"));
+  }
+
+  void saveWithClosedPortSendsNothingAndGivesInputsBack() {
+    StoreComPort("abc");
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->SetEntryText(0, QStringLiteral("5"));
+    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QCOMPARE(rig.messages.shown.size(), 1);
+    QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Exclamation);
+    QVERIFY(rig.window->Command1->isEnabled() && rig.window->Command2->isEnabled());
+    QVERIFY(!rig.window->Text1[0]->isReadOnly());
+    QVERIFY(!rig.window->Timer1->isActive());
+    QCOMPARE(rig.link.linkState, LinkState::None);
+  }
+
+  void deviceLostClosesPortShowsRedAndChoiceReopens() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.peer.closeFarEnd();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Port().IsOpen(), 5000);
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("COM1 not working"));
+    QCOMPARE(test::StatusColourOf(*rig.window), kRed);
+    QVERIFY(rig.messages.shown.isEmpty());
+
+    PtyPeer replugged;
+    SettingsStore().SetMappedDevice(1, replugged.path());
+    Choose(*rig.window, 0);
+    QVERIFY(rig.window->Port().IsOpen());
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
+  }
+
+  void simulationHandOverAndBack() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->SetEntryText(3, QStringLiteral("42"));
+    QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
+    rig.window->Simulation->trigger();
+    QCOMPARE(simulation.count(), 1);
+    QCOMPARE(simulation.first().first().toInt(), 1);
+    QVERIFY(!rig.window->Port().IsOpen());
+    QVERIFY(!rig.window->isEnabled());
+    QVERIFY(rig.window->isVisible());
+
+    // The simulation window can open the same device while the main window has let it go.
+    QtSerialPort simulationPort;
+    simulationPort.SetPortNumber(1);
+    QCOMPARE(simulationPort.Open().result, OpenResult::Opened);
+    simulationPort.Close();
+
+    rig.window->ReturnPort();
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(rig.window->Port().IsOpen());
+    QCOMPARE(rig.window->Port().PortNumber(), 1);
+    QVERIFY(rig.link.afterSave);
+    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(rig.Entry(3), QStringLiteral("42"));
+    QVERIFY(rig.messages.shown.isEmpty());
+  }
+
+  void failedHandBackIsReportedAndWindowStays() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->Simulation->trigger();
+    QtSerialPort simulationPort;  // still holds the port when the main window takes it back
+    simulationPort.SetPortNumber(1);
+    QCOMPARE(simulationPort.Open().result, OpenResult::Opened);
+    rig.window->ReturnPort();
+    QVERIFY(rig.window->isEnabled());
+    QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Already In Use")});
+    QVERIFY(!rig.window->Port().IsOpen());
+    QCOMPARE(test::StatusColourOf(*rig.window), kRed);
+  }
+
+  void functionKeysArePreviewed_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("F1") << int(Qt::Key_F1) << int(Qt::NoModifier);
+    QTest::newRow("Shift+F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier);
+    QTest::newRow("F2") << int(Qt::Key_F2) << int(Qt::NoModifier);
+  }
+  void functionKeysArePreviewed() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->Text1[4]->setFocus();
+    rig.window->SetEntryText(4, QStringLiteral("123"));
+    QSignalSpy manual(rig.window.get(), &Form1::ManualRequested);
+    QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
+    QTest::keyClick(rig.window->Text1[4], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(manual.count(), key == Qt::Key_F1 ? 1 : 0);
+    QCOMPARE(simulation.count(), key == Qt::Key_F2 ? 1 : 0);
+    QCOMPARE(rig.Entry(4), QStringLiteral("123"));
+    QVERIFY(rig.messages.shown.isEmpty());
+  }
+
+  void closeDuringSaveStoresPortNumber() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    rig.window->SetEntryText(0, QStringLiteral("1"));
+    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QVERIFY(rig.window->Timer1->isActive());
+    QVERIFY(rig.window->close());
+    QCOMPARE(closing.count(), 1);
+    QCOMPARE(StoredComPort(), QStringLiteral("1"));
+    QVERIFY(!rig.window->Port().IsOpen());
+    QVERIFY(!rig.window->Timer1->isActive());
+  }
+
+  void accessKeysPressTheButtons() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->SetEntryText(0, QStringLiteral("3"));
+    rig.window->Text1[2]->setFocus();
+    QTest::keyClick(rig.window->Text1[2], Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(rig.peer.waitForBytes(33).left(3), QByteArray::fromHex("830003"));
+    QCOMPARE(rig.Entry(2), QStringLiteral("0"));  // the letter never reached the box
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Command2->isEnabled(), 5000);
+    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QTest::keyClick(rig.window->Text1[2], Qt::Key_E, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 5000);  // an access key clicks after a short flash
+  }
+
+  void exitButtonCloses() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QTest::mouseClick(rig.window->Command2, Qt::LeftButton);
+    QCOMPARE(closing.count(), 1);
+    QVERIFY(!rig.window->isVisible());
+    QCOMPARE(StoredComPort(), QStringLiteral("1"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"

@@ -1,0 +1,48 @@
+#pragma once
+// A main window on a pseudo-terminal for GUI tests (link hopper_ui as well): COM1 is mapped to
+// the peer's device in the sandboxed settings, message boxes are recorded, not shown.
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QTest>
+#include <memory>
+
+#include "core/setting_frames.h"
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+#include "pty_peer.h"
+#include "ui/form1.h"
+
+namespace hopper::test {
+
+inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
+  return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+inline QColor StatusColourOf(const Form1& window) { return window.Label2->palette().color(QPalette::WindowText); }
+
+struct MainWindowRig {
+  PtyPeer peer;
+  RecordingMessageBoxes messages;
+  SharedLink link;
+  std::unique_ptr<Form1> window;
+
+  // Maps COM1 to the peer and builds the window (not started yet).
+  MainWindowRig() {
+    SettingsStore().SetMappedDevice(1, peer.path());
+    window = std::make_unique<Form1>(link, messages);
+  }
+
+  // Start-up, then the window shows and becomes active, as the program does.
+  bool StartAndShow() {
+    if (!window->StartUp()) return false;
+    window->show();
+    return QTest::qWaitForWindowActive(window.get());
+  }
+
+  QString Entry(int index) const { return window->EntryText(index); }
+};
+
+}  // namespace hopper::test

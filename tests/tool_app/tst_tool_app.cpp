@@ -1,0 +1,67 @@
+// The program object: the single-copy lock and the main window made anew when it is needed.
+
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+
+#include "app/tool_app.h"
+#include "platform/settings_store.h"
+#include "pty_peer.h"
+#include "settings_sandbox.h"
+#include "ui/form1.h"
+
+using namespace hopper;
+
+class ToolAppTest : public QObject {
+  Q_OBJECT
+ private:
+  std::unique_ptr<test::SettingsSandbox> sandbox_;
+  std::unique_ptr<test::PtyPeer> peer_;
+
+ private slots:
+  void initTestCase() {
+    sandbox_ = std::make_unique<test::SettingsSandbox>();
+    peer_ = std::make_unique<test::PtyPeer>();
+    SettingsStore().SetMappedDevice(1, peer_->path());
+    QApplication::setQuitOnLastWindowClosed(false);  // the test goes on after closing windows
+  }
+
+  void secondCopyIsRefusedWhileTheFirstRuns() {
+    ToolApp first;
+    QVERIFY(first.Start());
+    {
+      ToolApp second;
+      QVERIFY(!second.Start());
+    }
+    QVERIFY(first.EnsureMainWindow()->Port().IsOpen());  // the refused copy opened nothing
+  }
+
+  void lockIsFreeAfterTheCopyEnds() {
+    { ToolApp done; QVERIFY(done.Start()); }
+    ToolApp next;
+    QVERIFY(next.Start());
+  }
+
+  void mainWindowIsMadeAnewAfterItClosed() {
+    ToolApp tool;
+    QVERIFY(tool.Start());
+    QPointer<Form1> window = tool.EnsureMainWindow();
+    QVERIFY(window);
+    QCOMPARE(tool.EnsureMainWindow(), window.data());  // an open window is only brought forward
+    window->SetEntryText(0, QStringLiteral("77"));
+    window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
+    QCOMPARE(SettingsStore().ComPortText(), QStringLiteral("1"));
+
+    Form1* again = tool.EnsureMainWindow();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QVERIFY(again->Port().IsOpen());
+    QCOMPARE(again->EntryText(0), QStringLiteral("0"));
+    QCOMPARE(again->Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(tool.Link().linkState, LinkState::WaitStart);
+  }
+};
+
+QTEST_MAIN(ToolAppTest)
+#include "tst_tool_app.moc"
