@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "ui/form1.h"
+#include "ui/parameter_commands.h"
 
 namespace hopper {
 
@@ -35,6 +36,7 @@ Form1* ToolApp::EnsureMainWindow() {
   }
   auto* window = new Form1(link_, messages_);
   window->setAttribute(Qt::WA_DeleteOnClose);
+  AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
   mainWindow_ = window;
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port

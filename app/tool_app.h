@@ -9,6 +9,7 @@
 
 #include "core/link_state.h"
 #include "platform/message_box.h"
+#include "platform/qt_file_dialog.h"
 
 namespace hopper {
 
@@ -37,6 +38,7 @@ class ToolApp final : public QObject {
  private:
   SharedLink link_;
   QtMessageBoxes messages_;
+  QtFileDialog fileDialog_;
   std::unique_ptr<QLockFile> lock_;
   QPointer<Form1> mainWindow_;
 };

@@ -1,0 +1,28 @@
+#pragma once
+// The files behind the parameter-file commands: read in fixed-size chunks whatever the file's
+// size, and written so that a failure never leaves a half-written file behind.
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include "core/parameter_file.h"
+
+namespace hopper {
+
+// Feeds an open device to an ItemReader one chunk at a time.
+ItemReader::ReadChunk ChunksOf(QIODevice& device);
+
+// An existing regular file (symbolic links followed) that is not hidden: the only kind of path
+// the commands treat as a file that is there.
+bool IsOrdinaryFile(const QString& path);
+
+// Creates an empty file at `path`, or empties the regular file there. Refuses folders, devices
+// and pipes (opening a pipe would wait for a reader forever). Returns why it failed, or nothing.
+QString CreateEmptyFile(const QString& path);
+
+// Replaces the content of `path` with `bytes` through a temporary file that takes the file's
+// place only once everything is written. Returns why it failed, or nothing.
+QString WriteWholeFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace hopper

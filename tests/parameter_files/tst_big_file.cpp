@@ -1,0 +1,84 @@
+// Files far larger than any parameter file: they load in bounded memory and get a clear answer.
+
+#include <QtTest>
+#include <sys/resource.h>
+
+#include "fake_channel_table.h"
+#include "platform/scripted_file_dialog.h"
+#include "test_support.h"
+#include "ui/parameter_commands.h"
+
+using namespace hopper;
+using testing::Boxes;
+
+namespace {
+constexpr qint64 kMiB = 1024 * 1024;
+
+qint64 PeakMemoryKiB() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+}  // namespace
+
+class BigFileTest : public QObject {
+  Q_OBJECT
+  testing::Sandbox sandbox_;
+  QTemporaryDir work_;
+  FakeChannelTable table_;
+  ScriptedFileDialog dialog_;
+  RecordingMessageBoxes boxes_;
+  std::unique_ptr<ParameterCommands> commands_;
+
+  void Load(const QString& path) {
+    boxes_.shown.clear();
+    dialog_.Answer(path);
+    commands_->LoadFile();
+  }
+
+ private slots:
+  void init() {
+    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+  }
+  void cleanup() { sandbox_.Reset(); }
+
+  // 64 MiB on one line after the first value, made sparse so it costs no disk: NUL bytes, which
+  // stop the load at Channel2 once the whole line has been read through. bench_parameter_load
+  // does the same with 1 GiB; here the size is kept to what the sanitizer build reads quickly.
+  void longLineOfNulBytes() {
+    const QString path = work_.filePath("huge.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("7\r\n") == 3);
+    QVERIFY(file.resize(64 * kMiB));
+    file.close();
+    const qint64 peakBefore = PeakMemoryKiB();
+    Load(path);
+    QCOMPARE(table_.All(), Boxes("7"));
+    QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("Unable to load , Please check file")});
+    QVERIFY2(PeakMemoryKiB() - peakBefore < 32 * 1024, "the file was held in memory");
+  }
+
+  // 16 MiB of digits on one line, written in pieces: the box keeps the first five, no message.
+  void longLineOfDigits() {
+    const QString path = work_.filePath("digits.txt");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray piece = QByteArray("1234567890").repeated(102400);
+    for (qint64 written = 0; written < 16 * kMiB; written += piece.size()) {
+      QCOMPARE(file.write(piece), piece.size());
+    }
+    file.close();
+    Load(path);
+    QCOMPARE(table_.All(), Boxes("12345"));
+    QVERIFY(boxes_.shown.isEmpty());
+    QFile::remove(path);
+  }
+};
+
+#include "tst_big_file.moc"
+
+int RunBigFileTests(int argc, char** argv) {
+  BigFileTest test;
+  return QTest::qExec(&test, argc, argv);
+}

@@ -1,0 +1,140 @@
+// The "Open" command against sixteen fake boxes: what a file loads as, and what each bad file costs.
+
+#include <QFileInfo>
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fake_channel_table.h"
+#include "load_rows.h"
+#include "platform/scripted_file_dialog.h"
+#include "test_support.h"
+#include "ui/parameter_commands.h"
+
+using namespace hopper;
+using testing::Boxes;
+
+namespace {
+const QString kUnable = QStringLiteral("Unable to load , Please check file");
+}
+
+class LoadFileTest : public QObject {
+  Q_OBJECT
+  testing::Sandbox sandbox_;
+  QTemporaryDir work_;
+  FakeChannelTable table_;
+  ScriptedFileDialog dialog_;
+  RecordingMessageBoxes boxes_;
+  std::unique_ptr<ParameterCommands> commands_;
+  SettingsStore settings_;
+
+  QString Path(const QString& name) const { return work_.filePath(name); }
+  void Load(const QString& path) {
+    dialog_.Answer(path);
+    commands_->LoadFile();
+  }
+
+ private slots:
+  void init() {
+    sandbox_.Reset();
+    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    table_.Fill(Boxes(QStringLiteral("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9")));
+    table_.onSet = nullptr;
+    boxes_.shown.clear();
+    dialog_.asked.clear();
+  }
+  void cleanup() { sandbox_.Reset(); }
+
+  void loadsFile_data() { testing::AddLoadRows(); }
+  void loadsFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, rejected);
+    QVERIFY(testing::WriteFile(Path("set.txt"), bytes));
+    Load(Path("set.txt"));
+    QCOMPARE(table_.All(), expected);
+    QCOMPARE(boxes_.Texts(), rejected ? QStringList{kUnable} : QStringList());
+    if (rejected) {
+      QCOMPARE(boxes_.shown[0].icon, MessageIcon::Exclamation);
+      QVERIFY(boxes_.shown[0].title.isEmpty());  // the application title
+    }
+    QCOMPARE(settings_.LoadPath(QString()), Path("set.txt"));
+  }
+
+  void missingOrNotAFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing") << QStringLiteral("missing.txt");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("pipe") << QStringLiteral("pipe");
+    QTest::newRow("hidden") << QStringLiteral(".hidden.txt");
+  }
+  void missingOrNotAFile() {
+    QFETCH(QString, name);
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("folder")));
+    QFile::remove(Path("pipe"));
+    QCOMPARE(mkfifo(QFile::encodeName(Path("pipe")).constData(), 0600), 0);
+    QVERIFY(testing::WriteFile(Path(".hidden.txt"), "1\r\n"));
+    const QStringList before = table_.All();
+    Load(Path(name));
+    QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("File Does Not Exist")});
+    QCOMPARE(boxes_.shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(boxes_.shown[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(table_.All(), before);
+    QCOMPARE(settings_.LoadPath(QStringLiteral("none")), QStringLiteral("none"));
+  }
+
+  void cancelChangesNothing() {
+    const QStringList before = table_.All();
+    dialog_.Cancel();
+    commands_->LoadFile();
+    QCOMPARE(table_.All(), before);
+    QVERIFY(boxes_.shown.isEmpty());
+    QCOMPARE(settings_.LoadPath(QStringLiteral("none")), QStringLiteral("none"));
+    QCOMPARE(QDir::currentPath(), sandbox_.StartFolder());
+  }
+
+  // The file is there when chosen but gone when it is opened: the boxes were already set to 0.
+  void fileThatCannotBeOpened() {
+    QVERIFY(testing::WriteFile(Path("gone.txt"), "5\r\n"));
+    table_.onSet = [this](int) { QFile::remove(Path("gone.txt")); };
+    Load(Path("gone.txt"));
+    QCOMPARE(table_.All(), Boxes(""));
+    QCOMPARE(boxes_.shown.size(), 1);
+    QCOMPARE(boxes_.shown[0].icon, MessageIcon::Exclamation);
+    QVERIFY(boxes_.shown[0].informative.contains(Path("gone.txt")));
+    QCOMPARE(settings_.LoadPath(QString()), Path("gone.txt"));
+  }
+
+  void fileWithoutReadPermission() {
+    if (geteuid() == 0) QSKIP("root reads every file; covered by fileThatCannotBeOpened");
+    QVERIFY(testing::WriteFile(Path("locked.txt"), "5\r\n"));
+    QVERIFY(QFile::setPermissions(Path("locked.txt"), QFileDevice::WriteOwner));
+    Load(Path("locked.txt"));
+    QCOMPARE(table_.All(), Boxes(""));
+    QCOMPARE(boxes_.shown.size(), 1);
+  }
+
+  // /proc/self/mem opens but fails on the first read: the boxes show 0 and the user is told.
+  void readErrorIsReported() {
+    Load(QStringLiteral("/proc/self/mem"));
+    QCOMPARE(table_.All(), Boxes(""));
+    QCOMPARE(boxes_.shown.size(), 1);
+    QVERIFY(boxes_.shown[0].text.contains(QStringLiteral("could not be read")));
+  }
+
+  void loadAfterEarlyStopWorks() {
+    QVERIFY(testing::WriteFile(Path("bad.txt"), "1\r\nx\r\n"));
+    QVERIFY(testing::WriteFile(Path("good.txt"), "4\r\n5\r\n"));
+    Load(Path("bad.txt"));
+    Load(Path("good.txt"));
+    QCOMPARE(table_.All(), Boxes("4,5"));
+    QCOMPARE(boxes_.Texts(), QStringList{kUnable});
+  }
+};
+
+#include "tst_load_file.moc"
+
+int RunLoadFileTests(int argc, char** argv) {
+  LoadFileTest test;
+  return QTest::qExec(&test, argc, argv);
+}

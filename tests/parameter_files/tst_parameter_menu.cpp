@@ -1,0 +1,159 @@
+// The "Parameter" menu of the real main window, with the file dialog answered by the test.
+
+#include <QAction>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "load_rows.h"
+#include "platform/scripted_file_dialog.h"
+#include "test_support.h"
+#include "ui/channel_box.h"
+#include "ui/form1.h"
+#include "ui/parameter_commands.h"
+
+using namespace hopper;
+using testing::Boxes;
+
+namespace {
+const QString kUnable = QStringLiteral("Unable to load , Please check file");
+QByteArray SixteenZeros() { return QByteArray(" 0\r\n").repeated(16); }
+}  // namespace
+
+class ParameterMenuTest : public QObject {
+  Q_OBJECT
+  testing::Sandbox sandbox_;
+  QTemporaryDir work_{QStringLiteral("/tmp/pm-XXXXXX")};  // short: the stored folder stays small
+  SharedLink link_;
+  RecordingMessageBoxes boxes_;
+  ScriptedFileDialog dialog_;
+  std::unique_ptr<Form1> window_;
+  SettingsStore settings_;
+
+  QString Path(const QString& name) const { return work_.filePath(name); }
+  QStringList Shown() const {
+    QStringList texts;
+    for (int i = 0; i < kChannelCount; ++i) texts << window_->EntryText(i);
+    return texts;
+  }
+  void Fill(const QStringList& values) {
+    for (int i = 0; i < kChannelCount; ++i) window_->Text1[static_cast<std::size_t>(i)]->setText(values[i]);
+  }
+  void Open(const QString& path) {
+    dialog_.Answer(path);
+    window_->findChild<QAction*>(QStringLiteral("Openfile"))->trigger();
+  }
+  void Save(const QString& path) {
+    dialog_.Answer(path);
+    window_->findChild<QAction*>(QStringLiteral("Savefile"))->trigger();
+  }
+
+ private slots:
+  void init() {
+    sandbox_.Reset();
+    boxes_.shown.clear();
+    dialog_.asked.clear();
+    window_ = std::make_unique<Form1>(link_, boxes_);
+    AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    for (const QString& name : QDir(work_.path()).entryList(QDir::Files | QDir::Hidden)) QFile::remove(Path(name));
+  }
+  void cleanup() {
+    window_.reset();
+    sandbox_.Reset();
+  }
+
+  void loadsFile_data() { testing::AddLoadRows(); }
+  void loadsFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, rejected);
+    Fill(Boxes("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9"));
+    QVERIFY(testing::WriteFile(Path("set.txt"), bytes));
+    Open(Path("set.txt"));
+    QCOMPARE(Shown(), expected);
+    QCOMPARE(boxes_.Texts(), rejected ? QStringList{kUnable} : QStringList());
+  }
+
+  void roundTripNormalises() {
+    Fill(Boxes("0012,,65535,99999"));
+    Save(Path("round.txt"));
+    QCOMPARE(testing::ReadFile(Path("round.txt")),
+             QByteArray(" 12\r\n 0\r\n 65535\r\n 99999\r\n") + QByteArray(" 0\r\n").repeated(12));
+    Fill(Boxes("5,5,5,5,5,5,5,5,5,5,5,5,5,5,5,5"));
+    Open(Path("round.txt"));
+    QCOMPARE(Shown(), Boxes("12,0,65535,99999"));
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  void sixteenZerosAre64Bytes() {
+    Save(Path("zeros.txt"));  // a new window shows "0" in every box
+    QCOMPARE(testing::ReadFile(Path("zeros.txt")), SixteenZeros());
+  }
+
+  void nameWithoutExtension() {
+    Save(Path("plain"));
+    QVERIFY(QFileInfo(Path("plain")).isFile());
+    QVERIFY(!QFileInfo::exists(Path("plain.txt")) && !QFileInfo::exists(Path("plain.TXT")));
+  }
+
+  void loadAfterEarlyStopThenSave() {
+    QVERIFY(testing::WriteFile(Path("bad.txt"), "1\r\n+2\r\n"));
+    QVERIFY(testing::WriteFile(Path("good.txt"), "4\r\n5\r\n6\r\n"));
+    Open(Path("bad.txt"));
+    QCOMPARE(Shown(), Boxes("1"));
+    Open(Path("good.txt"));
+    QCOMPARE(Shown(), Boxes("4,5,6"));
+    Save(Path("bad.txt"));
+    QCOMPARE(testing::ReadFile(Path("bad.txt")), QByteArray(" 4\r\n 5\r\n 6\r\n") + QByteArray(" 0\r\n").repeated(13));
+    QCOMPARE(boxes_.Texts(), QStringList{kUnable});
+  }
+
+  void storedPaths() {
+    QVERIFY(testing::WriteFile(Path("a.txt"), "3\r\n"));
+    Open(Path("a.txt"));
+    Save(Path("b.txt"));
+    QCOMPARE(settings_.LoadPath(QString()), Path("a.txt"));
+    QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
+    QCOMPARE(QDir::currentPath(), work_.path());
+    QCOMPARE(dialog_.asked.size(), 2);
+    QCOMPARE(dialog_.asked[0].request.title, QStringLiteral("LOAD FILE"));
+    QCOMPARE(dialog_.asked[1].request.title, QStringLiteral("SAVE FIEL"));
+    QCOMPARE(dialog_.asked[1].request.initialFileName, work_.path() + QStringLiteral("/*.TXT"));
+    QCOMPARE(dialog_.asked[1].parent, window_.get());
+  }
+
+  void missingFile() {
+    const QStringList before = Shown();
+    Open(Path("nothing.txt"));
+    QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("File Does Not Exist")});
+    QCOMPARE(Shown(), before);
+  }
+
+  // The system refuses files over 100 bytes once the stored folder has been written: the
+  // 128-byte set fails part-way and the old file stays as it was.
+  void saveFailingPartWayKeepsOldFile() {
+    const QByteArray old(" 1\r\n");
+    QVERIFY(testing::WriteFile(Path("keep.txt"), old));
+    Fill(Boxes("11111,22222,33333,44444,55555,66666,77777,88888,99999,11111,22222,33333,44444,55555,66666,77777"));
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit cap = saved;
+    cap.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &cap);
+    Save(Path("keep.txt"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    QCOMPARE(testing::ReadFile(Path("keep.txt")), old);
+    QCOMPARE(QDir(work_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.txt")});
+    QCOMPARE(boxes_.shown.size(), 1);
+    QCOMPARE(boxes_.shown[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
+  }
+};
+
+#include "tst_parameter_menu.moc"
+
+int RunParameterMenuTests(int argc, char** argv) {
+  ParameterMenuTest test;
+  return QTest::qExec(&test, argc, argv);
+}

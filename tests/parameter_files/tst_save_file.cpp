@@ -1,0 +1,208 @@
+// The "Save" command against sixteen fake boxes: the exact bytes written, the stored folders,
+// and saves that fail without costing the old file.
+
+#include <QDirIterator>
+#include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fake_channel_table.h"
+#include "platform/scripted_file_dialog.h"
+#include "test_support.h"
+#include "ui/parameter_commands.h"
+
+using namespace hopper;
+using testing::Boxes;
+
+namespace {
+
+// Caps the size of any file this process writes, for as long as it lives; writing past the cap
+// fails with "file too large" instead of ending the process.
+class FileSizeCap {
+ public:
+  explicit FileSizeCap(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit cap = old_;
+    cap.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &cap);
+  }
+  ~FileSizeCap() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+ private:
+  rlimit old_{};
+};
+
+QByteArray SixteenZeros() { return QByteArray(" 0\r\n").repeated(16); }
+
+}  // namespace
+
+class SaveFileTest : public QObject {
+  Q_OBJECT
+  testing::Sandbox sandbox_;
+  QTemporaryDir work_;
+  FakeChannelTable table_;
+  ScriptedFileDialog dialog_;
+  RecordingMessageBoxes boxes_;
+  std::unique_ptr<ParameterCommands> commands_;
+  SettingsStore settings_;
+  std::unique_ptr<FileSizeCap> cap_;
+
+  QString Path(const QString& name) const { return work_.filePath(name); }
+  void Save(const QString& path) {
+    dialog_.Answer(path);
+    commands_->SaveFile();
+  }
+  QStringList FolderEntries() const {
+    return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+  }
+
+ private slots:
+  void init() {
+    sandbox_.Reset();
+    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    table_.Fill(Boxes(""));
+    table_.onRead = nullptr;
+    boxes_.shown.clear();
+    dialog_.asked.clear();
+    for (const QString& name : FolderEntries()) {
+      QFileInfo(Path(name)).isDir() ? QDir(Path(name)).removeRecursively() : QFile::remove(Path(name));
+    }
+  }
+  void cleanup() {
+    cap_.reset();
+    sandbox_.Reset();
+  }
+
+  void sixteenZerosAre64Bytes() {
+    Save(Path("zeros.txt"));
+    QCOMPARE(testing::ReadFile(Path("zeros.txt")), SixteenZeros());
+    QCOMPARE(SixteenZeros().size(), 64);
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  void roundTrip() {
+    QStringList values = Boxes("0012,,65535,99999,7");
+    table_.Fill(values);
+    Save(Path("set.txt"));
+    QCOMPARE(testing::ReadFile(Path("set.txt")),
+             QByteArray(" 12\r\n 0\r\n 65535\r\n 99999\r\n 7\r\n") + QByteArray(" 0\r\n").repeated(11));
+    table_.Fill(Boxes("5,5,5,5,5,5,5,5,5,5,5,5,5,5,5,5"));
+    dialog_.Answer(Path("set.txt"));
+    commands_->LoadFile();
+    QCOMPARE(table_.All(), Boxes("12,0,65535,99999,7"));
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  void storedPathsAndDialogQuestions() {
+    QVERIFY(testing::WriteFile(Path("a.txt"), "1\r\n"));
+    dialog_.Answer(Path("a.txt"));
+    commands_->LoadFile();
+    QCOMPARE(settings_.LoadPath(QString()), Path("a.txt"));
+    QCOMPARE(QDir::currentPath(), work_.path());
+    Save(Path("b.txt"));
+    QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
+    commands_->LoadFile();  // nothing queued: cancelled
+
+    QCOMPARE(dialog_.asked.size(), 3);
+    const FileDialogRequest& firstLoad = dialog_.asked[0].request;
+    QCOMPARE(dialog_.asked[0].kind, ScriptedFileDialog::Kind::Open);
+    QCOMPARE(firstLoad.title, QStringLiteral("LOAD FILE"));
+    QCOMPARE(firstLoad.filter, QStringLiteral("TXT File(*.TXT)|*.TXT|"));
+    QCOMPARE(firstLoad.initialFileName, sandbox_.StartFolder() + QStringLiteral("/*.TXT"));
+    QVERIFY(!firstLoad.confirmOverwrite && !firstLoad.folderMustExist);
+    const FileDialogRequest& save = dialog_.asked[1].request;
+    QCOMPARE(dialog_.asked[1].kind, ScriptedFileDialog::Kind::Save);
+    QCOMPARE(save.title, QStringLiteral("SAVE FIEL"));
+    QCOMPARE(save.initialFileName, work_.path() + QStringLiteral("/*.TXT"));
+    QVERIFY(save.confirmOverwrite && save.folderMustExist);
+    QVERIFY(dialog_.asked[2].request.folderMustExist);  // the dialog keeps the save's flags
+    QCOMPARE(dialog_.asked[0].parent, &table_.window);
+  }
+
+  void cancelChangesNothing() {
+    dialog_.Cancel();
+    commands_->SaveFile();
+    QVERIFY(FolderEntries().isEmpty());
+    QCOMPARE(settings_.SavePath(QStringLiteral("none")), QStringLiteral("none"));
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  void nameWithoutExtension() {
+    Save(Path("params"));
+    QCOMPARE(FolderEntries(), QStringList{QStringLiteral("params")});
+    QCOMPARE(testing::ReadFile(Path("params")), SixteenZeros());
+  }
+
+  void replacesExistingFile() {
+    QVERIFY(testing::WriteFile(Path("old.txt"), QByteArray(5000, 'x')));
+    table_.Fill(Boxes("3"));
+    Save(Path("old.txt"));
+    QCOMPARE(testing::ReadFile(Path("old.txt")), QByteArray(" 3\r\n") + QByteArray(" 0\r\n").repeated(15));
+  }
+
+  // The file grows past what the system allows half-way through: the old content survives whole.
+  void failurePartWayKeepsOldFile() {
+    const QByteArray old("old content\r\n");
+    QVERIFY(testing::WriteFile(Path("keep.txt"), old));
+    table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));
+    table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
+    Save(Path("keep.txt"));
+    cap_.reset();
+    QCOMPARE(testing::ReadFile(Path("keep.txt")), old);
+    QCOMPARE(FolderEntries(), QStringList{QStringLiteral("keep.txt")});  // no temporary left
+    QCOMPARE(boxes_.shown.size(), 1);
+    QCOMPARE(boxes_.shown[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
+  }
+
+  void failedNewFileLeavesNothing() {
+    table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
+    table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));
+    Save(Path("new.txt"));
+    QVERIFY(FolderEntries().isEmpty());
+    QCOMPARE(boxes_.shown.size(), 1);
+  }
+
+  void cannotCreate_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("folder") << QStringLiteral("folder");
+    QTest::newRow("missing folder") << QStringLiteral("nowhere/x.txt");
+  }
+  void cannotCreate() {
+    QFETCH(QString, name);
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("folder")));
+    Save(Path(name));
+    QCOMPARE(boxes_.shown.size(), 1);
+    QVERIFY(boxes_.shown[0].text.contains(QStringLiteral("could not be created")));
+    QCOMPARE(settings_.SavePath(QStringLiteral("none")), QStringLiteral("none"));
+    QVERIFY(QFileInfo(Path("folder")).isDir());
+  }
+
+  void pipeIsNeitherOpenedNorReplaced() {
+    QCOMPARE(mkfifo(QFile::encodeName(Path("pipe")).constData(), 0600), 0);
+    Save(Path("pipe"));
+    QCOMPARE(boxes_.shown.size(), 1);
+    QVERIFY(!QFileInfo(Path("pipe")).isFile());
+  }
+
+  void createAfileEmptiesFile() {
+    QVERIFY(testing::WriteFile(Path("full.txt"), "something"));
+    QVERIFY(commands_->CreateAfile(Path("full.txt")));
+    QCOMPARE(QFileInfo(Path("full.txt")).size(), 0);
+    QVERIFY(commands_->CreateAfile(Path("fresh.txt")));
+    QVERIFY(QFileInfo(Path("fresh.txt")).isFile());
+    QString why;
+    QVERIFY(!commands_->CreateAfile(Path("nowhere/x.txt"), &why));
+    QVERIFY(!why.isEmpty());
+  }
+};
+
+#include "tst_save_file.moc"
+
+int RunSaveFileTests(int argc, char** argv) {
+  SaveFileTest test;
+  return QTest::qExec(&test, argc, argv);
+}

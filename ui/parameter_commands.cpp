@@ -1,0 +1,143 @@
+#include "ui/parameter_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "core/parameter_file.h"
+#include "platform/parameter_file_io.h"
+#include "ui/form1.h"
+
+namespace hopper {
+
+namespace {
+
+// The working folder the dialogs open in. Without drive letters every path shares the
+// process's current folder, whatever the stored value names.
+QString DriveWorkingFolder(const QString& /*storedPath*/) {
+  const QString current = QDir::currentPath();
+  return current.isEmpty() ? QString() : QDir::toNativeSeparators(current);
+}
+
+// Choosing a file in either dialog makes its folder the current one, so the next dialog opens there.
+void MakeChosenFolderCurrent(const QString& chosen) {
+  const QString folder = QFileInfo(chosen).absolutePath();
+  if (QFileInfo(folder).isDir()) QDir::setCurrent(folder);
+}
+
+}  // namespace
+
+ParameterCommands::ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes,
+                                     QString programFolder, SettingsStore settings, QObject* parent)
+    : QObject(parent),
+      table_(table),
+      dialog_(dialog),
+      boxes_(boxes),
+      programFolder_(std::move(programFolder)),
+      settings_(settings) {}
+
+bool ParameterCommands::CreateAfile(const QString& path, QString* why) {
+  const QString failure = CreateEmptyFile(path);
+  if (why) *why = failure;
+  return failure.isEmpty();
+}
+
+bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString& title,
+                                       const QString& storedPath) const {
+  const QString folder = DriveWorkingFolder(storedPath);
+  if (folder.isEmpty()) return false;
+  request.title = title;
+  request.filter = kParameterFileFilter;
+  request.initialFileName = folder + QDir::separator() + QStringLiteral("*.TXT");
+  request.confirmOverwrite = dialogHasSaveFlags_;
+  request.folderMustExist = dialogHasSaveFlags_;
+  return true;
+}
+
+void ParameterCommands::Warn(const QString& text, const QString& path, const QString& why) {
+  Message message;
+  message.text = text;
+  message.icon = MessageIcon::Exclamation;
+  message.informative = QDir::toNativeSeparators(path) + QLatin1Char('\n') + why;
+  boxes_.Show(table_.DialogParent(), message);
+}
+
+void ParameterCommands::LoadFile() {
+  FileDialogRequest request;
+  if (!PrepareRequest(request, kLoadFileTitle, settings_.LoadPath(programFolder_))) return;
+  const QString chosen = dialog_.AskOpen(table_.DialogParent(), request);
+  if (chosen.isEmpty()) return;
+  MakeChosenFolderCurrent(chosen);
+
+  if (!IsOrdinaryFile(chosen)) {
+    boxes_.Show(table_.DialogParent(),
+                {kFileDoesNotExistMessage, MessageIcon::Exclamation, QStringLiteral("Error"), QString()});
+    return;
+  }
+  settings_.SetLoadPath(QDir::toNativeSeparators(chosen));
+  for (int i = 0; i < kChannelCount; ++i) table_.SetEntryText(i, QString::fromLatin1(kResetEntry));
+
+  QFile file(chosen);
+  if (!file.open(QIODevice::ReadOnly)) {
+    Warn(tr("The file could not be opened; every channel shows 0."), chosen, file.errorString());
+    return;
+  }
+  ItemReader reader(ChunksOf(file));
+  const LoadResult result = LoadParameterItems(reader);
+  file.close();
+
+  for (int i = 0; i < result.channel; ++i) {
+    table_.SetEntryText(i, QString::fromStdString(result.entries[static_cast<std::size_t>(i)]));
+  }
+  if (result.outcome == LoadOutcome::Rejected) {
+    boxes_.Show(table_.DialogParent(),
+                {QString::fromLatin1(kUnableToLoadMessage), MessageIcon::Exclamation, QString(), QString()});
+  } else if (reader.ReadErrorSeen()) {
+    Warn(tr("The file could not be read to its end; Channel%1 to Channel16 show 0.")
+             .arg(result.channel + 1),
+         chosen, file.errorString());
+  }
+}
+
+void ParameterCommands::SaveFile() {
+  dialogHasSaveFlags_ = true;
+  FileDialogRequest request;
+  if (!PrepareRequest(request, kSaveFileTitle, settings_.SavePath(programFolder_))) return;
+  const QString chosen = dialog_.AskSave(table_.DialogParent(), request);
+  if (chosen.isEmpty()) return;
+  MakeChosenFolderCurrent(chosen);
+
+  // Only a missing name is created first: a file already there, hidden ones included, is left
+  // whole until its replacement is complete.
+  const bool createdNow = !QFileInfo(chosen).isFile();
+  QString why;
+  if (createdNow && !CreateAfile(chosen, &why)) {
+    Warn(tr("The file could not be created; nothing was saved."), chosen, why);
+    return;
+  }
+  QString folder = DriveWorkingFolder(chosen);
+  if (folder.isEmpty()) folder = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+  settings_.SetSavePath(folder + QDir::separator() + QStringLiteral("*.txt"));
+
+  ChannelTexts entries;
+  for (int i = 0; i < kChannelCount; ++i) {
+    entries[static_cast<std::size_t>(i)] = table_.EntryText(i).toStdString();
+  }
+  const std::string text = ParameterFileText(entries);
+  why = WriteWholeFile(chosen, QByteArray::fromStdString(text));
+  if (why.isEmpty()) return;
+  if (createdNow) QFile::remove(chosen);  // leave no empty file where the save failed
+  Warn(createdNow ? tr("The file could not be written; nothing was saved.")
+                  : tr("The file could not be written; it still holds what it held before."),
+       chosen, why);
+}
+
+ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+                                           const QString& programFolder) {
+  auto* commands = new ParameterCommands(window, dialog, boxes, programFolder, SettingsStore(), &window);
+  QObject::connect(&window, &Form1::OpenParameterFileRequested, commands, &ParameterCommands::LoadFile);
+  QObject::connect(&window, &Form1::SaveParameterFileRequested, commands, &ParameterCommands::SaveFile);
+  return commands;
+}
+
+}  // namespace hopper

@@ -1,0 +1,58 @@
+#pragma once
+// The "Parameter" menu's "Open" and "Save" commands: load a parameter file into the 16 boxes,
+// write the boxes to a parameter file. Neither talks to the hopper.
+
+#include <QObject>
+#include <QString>
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+#include "ui/channel_table_view.h"
+
+namespace hopper {
+
+class Form1;
+
+inline const QString kLoadFileTitle = QStringLiteral("LOAD FILE");
+inline const QString kSaveFileTitle = QStringLiteral("SAVE FIEL");
+inline const QString kParameterFileFilter = QStringLiteral("TXT File(*.TXT)|*.TXT|");
+inline const QString kFileDoesNotExistMessage = QStringLiteral("File Does Not Exist");
+
+class ParameterCommands : public QObject {
+  Q_OBJECT
+ public:
+  // `programFolder` is where the dialogs start before anything has been stored.
+  ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes,
+                    QString programFolder, SettingsStore settings = SettingsStore(),
+                    QObject* parent = nullptr);
+
+  // Creates an empty file at `path`, replacing any file there. False when it cannot, with the
+  // reason in `why` when given.
+  bool CreateAfile(const QString& path, QString* why = nullptr);
+
+ public slots:
+  void LoadFile();  // "Open"
+  void SaveFile();  // "Save"
+
+ private:
+  // The dialog question for a command, opening in the working folder of the stored path;
+  // false when no working folder can be found.
+  bool PrepareRequest(FileDialogRequest& request, const QString& title, const QString& storedPath) const;
+  void Warn(const QString& text, const QString& path, const QString& why);
+
+  ChannelTableView& table_;
+  FileDialog& dialog_;
+  MessageBoxes& boxes_;
+  QString programFolder_;
+  SettingsStore settings_;
+  // The one dialog keeps its flags between uses: once a save has set them, later loads refuse
+  // a folder that does not exist as well.
+  bool dialogHasSaveFlags_ = false;
+};
+
+// Runs the window's "Open" and "Save" items with these commands, which live as long as the window.
+ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+                                           const QString& programFolder);
+
+}  // namespace hopper
