@@ -1,0 +1,16 @@
+// The simulation window's tests: its plain rules first, then the window itself.
+
+#include <QApplication>
+
+int RunPromptAnimationTests(int argc, char** argv);
+int RunForm3ScreenTests(int argc, char** argv);
+int RunForm3LineTests(int argc, char** argv);
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  int failures = 0;
+  failures += RunPromptAnimationTests(argc, argv);
+  failures += RunForm3ScreenTests(argc, argv);
+  failures += RunForm3LineTests(argc, argv);
+  return failures;
+}
