@@ -3,12 +3,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QLabel>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 
 #include "core/dispense.h"
 #include "core/link_state.h"
@@ -26,22 +24,16 @@ namespace hopper {
 
 namespace {
 
-// The window is laid out in twips, 15 to a pixel.
-constexpr int Px(int twips) { return twips / 15; }
-QRect TwipRect(int left, int top, int width, int height) {
-  return QRect(Px(left), Px(top), Px(width), Px(height));
-}
-
 QString Text(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource, QRect area) {
-  auto* label = new QLabel(parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setPixmap(QPixmap(resource));
-  label->setGeometry(area);
-  return label;
+QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
+  auto* timer = new QTimer(parent);
+  timer->setObjectName(QString::fromLatin1(name));
+  timer->setTimerType(Qt::PreciseTimer);
+  timer->setInterval(milliseconds);
+  return timer;
 }
 
 }  // namespace
@@ -60,25 +52,16 @@ Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString p
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("Vorn Protocol Simulation"));
   setWindowIcon(QIcon(QStringLiteral(":/simulation/smiley.png")));
-  setFixedSize(Px(3615), Px(3270));
+  setFixedSize(241, 218);  // 3615 x 3270 twips
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   BuildControls();
 
   // The window never reacts to the port's receive notice: the poll below is the only reader.
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setTimerType(Qt::PreciseTimer);
-  timer1_->setInterval(5);
+  timer1_ = MakeTimer(this, "Timer1", 5);
   connect(timer1_, &QTimer::timeout, this, &Form3::PollTick);
-  timer2_ = new QTimer(this);
-  timer2_->setObjectName(QStringLiteral("Timer2"));
-  timer2_->setTimerType(Qt::PreciseTimer);
-  timer2_->setInterval(150);
+  timer2_ = MakeTimer(this, "Timer2", 150);
   connect(timer2_, &QTimer::timeout, this, &Form3::AnimationTick);
-  timer3_ = new QTimer(this);
-  timer3_->setObjectName(QStringLiteral("Timer3"));
-  timer3_->setTimerType(Qt::PreciseTimer);
-  timer3_->setInterval(70);
+  timer3_ = MakeTimer(this, "Timer3", 70);
   connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
 
   prompt_.Restart(kOpeningPrompt);
@@ -88,70 +71,20 @@ Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString p
 
 Form3::~Form3() { HandBack(); }
 
-void Form3::BuildControls() {
-  label1_ = new QLabel(this);
-  label1_->setObjectName(QStringLiteral("Label1"));
-  label1_->setGeometry(TwipRect(0, 0, 3615, 495));
-  label1_->setWordWrap(true);
-  label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-  auto* command2 = new QPushButton(QStringLiteral("Start up"), this);
-  command2->setObjectName(QStringLiteral("Command2"));
-  command2->setGeometry(TwipRect(240, 480, 1095, 375));
-  connect(command2, &QPushButton::clicked, this, &Form3::StartUpPressed);
-
-  auto* command1 = new QPushButton(QStringLiteral("Dispense"), this);
-  command1->setObjectName(QStringLiteral("Command1"));
-  command1->setGeometry(TwipRect(2400, 480, 1095, 375));
-  connect(command1, &QPushButton::clicked, this, &Form3::DispensePressed);
-
-  auto* label5 = new QLabel(QStringLiteral("Channel"), this);
-  label5->setObjectName(QStringLiteral("Label5"));
-  label5->setGeometry(TwipRect(1080, 1440, 615, 255));
-
-  combo2_ = new QComboBox(this);
-  combo2_->setObjectName(QStringLiteral("Combo2"));
-  combo2_->setEditable(true);
-  combo2_->setInsertPolicy(QComboBox::NoInsert);
-  for (int n = 1; n <= 16; ++n) combo2_->addItem(QString::number(n));
-  // The text part shows "1" with no entry of the list chosen yet.
-  combo2_->setCurrentIndex(-1);
-  combo2_->setEditText(QStringLiteral("1"));
-  combo2_->setGeometry(Px(1680), Px(1410), Px(615), combo2_->sizeHint().height());
-  // Nothing can be typed into the text part: the channel changes only through the list.
-  QLineEdit* edit = combo2_->lineEdit();
-  edit->setReadOnly(true);
-  edit->setContextMenuPolicy(Qt::NoContextMenu);
-  edit->setAcceptDrops(false);
-  edit->installEventFilter(this);
-  connect(combo2_, &QComboBox::currentIndexChanged, this, &Form3::ChannelPicked);
-
-  PictureLabel(this, "Image1", QStringLiteral(":/simulation/unit.png"), TwipRect(120, 1080, 930, 1530));
-  PictureLabel(this, "Image2", QStringLiteral(":/simulation/hopper.png"), TwipRect(2400, 1200, 1170, 1230));
-  image3_ = PictureLabel(this, "Image3", QString(), TwipRect(1200, 1920, 1170, 495));
-
-  auto* command5 = new QToolButton(this);
-  command5->setObjectName(QStringLiteral("Command5"));
-  command5->setText(QStringLiteral("&Close"));
-  command5->setIcon(QIcon(QStringLiteral(":/simulation/cross.png")));
-  command5->setIconSize(QSize(16, 16));
-  command5->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  command5->setFocusPolicy(Qt::StrongFocus);
-  command5->setGeometry(TwipRect(2850, 2760, 735, 495));
-  connect(command5, &QToolButton::clicked, this, &QWidget::close);
-
-  setTabOrder(command5, combo2_);
-  setTabOrder(combo2_, command2);
-  setTabOrder(command2, command1);
-  command5->setFocus();
-}
-
 bool Form3::OpenPort() {
   port_->SetPortNumber(portNumber_);
   const OpenOutcome outcome = port_->Open();
   if (outcome.result == OpenResult::Opened) return true;
   messages_.Show(this, SimulationPortMessage(portNumber_, outcome));
   return false;
+}
+
+void Form3::Start() {
+  if (OpenPort()) {
+    show();
+  } else {
+    close();
+  }
 }
 
 void Form3::StartUpPressed() {

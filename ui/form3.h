@@ -34,6 +34,10 @@ class Form3 : public QWidget {
   // a message box and returns false; the owner then closes the window, which hands back.
   bool OpenPort();
 
+  // What the main window's hand-over runs: opens the port and shows the window, or, when the
+  // port cannot be opened, closes the window at once so the port goes straight back.
+  void Start();
+
   // The channel byte the next "Dispense" sends: 0x40 + channel index.
   std::int16_t ChannelCode() const { return channelCode_; }
 

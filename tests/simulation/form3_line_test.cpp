@@ -153,6 +153,28 @@ class Form3LineTest : public QObject {
     QCOMPARE(sim.messages.shown.first().title, QStringLiteral("Error"));
   }
 
+  // The owner's Start() closes a window whose port will not open: the port goes straight back.
+  void aPortThatCannotBeOpenedIsHandedBackAtOnce() {
+    Simulation sim;
+    hopper::SettingsStore().SetMappedDevice(kTestPort, QStringLiteral("/dev/no-such-hopper-line"));
+    QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
+    sim.form->Start();
+    QCOMPARE(handedBack.count(), 1);
+    QVERIFY(!sim.form->isVisible());
+    QCOMPARE(sim.link.linkState, hopper::LinkState::WaitStart);
+    QVERIFY(sim.link.afterSave);
+    QCOMPARE(sim.messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
+  }
+
+  void startShowsTheWindowWhenThePortOpens() {
+    Simulation sim;
+    QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
+    sim.form->Start();
+    QVERIFY(sim.form->isVisible());
+    QVERIFY(sim.port->IsOpen());
+    QCOMPARE(handedBack.count(), 0);
+  }
+
   void aPortInUseIsReported() {
     Simulation sim;
     hopper::QtSerialPort holder;

@@ -4,6 +4,7 @@
 
 int RunPromptAnimationTests(int argc, char** argv);
 int RunForm3ScreenTests(int argc, char** argv);
+int RunForm3AnimationTests(int argc, char** argv);
 int RunForm3LineTests(int argc, char** argv);
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
   int failures = 0;
   failures += RunPromptAnimationTests(argc, argv);
   failures += RunForm3ScreenTests(argc, argv);
+  failures += RunForm3AnimationTests(argc, argv);
   failures += RunForm3LineTests(argc, argv);
   return failures;
 }
