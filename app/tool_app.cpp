@@ -5,6 +5,7 @@
 
 #include "platform/settings_store.h"
 #include "ui/form1.h"
+#include "ui/simulation_handover.h"
 
 namespace hopper {
 
@@ -34,6 +35,9 @@ Form1* ToolApp::EnsureMainWindow() {
   auto* window = new Form1(link_, messages_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   mainWindow_ = window;
+  connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
+    OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath());
+  });
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.

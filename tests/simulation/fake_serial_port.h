@@ -6,7 +6,12 @@
 
 class FakeSerialPort final : public hopper::SerialPort {
  public:
-  hopper::OpenOutcome openOutcome{hopper::OpenResult::Opened, QStringLiteral("/dev/fake"), {}};
+  FakeSerialPort() {
+    openOutcome.result = hopper::OpenResult::Opened;
+    openOutcome.device = QStringLiteral("/dev/fake");
+  }
+
+  hopper::OpenOutcome openOutcome;
   int writesBeforeFailure = -1;  // -1: every write succeeds
   QByteArray written;
   QByteArray waiting;
