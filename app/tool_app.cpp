@@ -6,6 +6,7 @@
 #include "platform/settings_store.h"
 #include "ui/form1.h"
 #include "ui/parameter_commands.h"
+#include "ui/simulation_handover.h"
 
 namespace hopper {
 
@@ -38,6 +39,9 @@ Form1* ToolApp::EnsureMainWindow() {
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
   mainWindow_ = window;
+  connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
+    OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath());
+  });
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.

@@ -1,0 +1,39 @@
+#include "form3_fixture.h"
+
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "platform/settings_store.h"
+
+void UseTemporarySettings() {
+  static QTemporaryDir folder;
+  static bool done = false;
+  if (done) return;
+  done = true;
+  qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
+}
+
+QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+Simulation::Simulation(const QString& programFolder) {
+  UseTemporarySettings();
+  hopper::SettingsStore().SetMappedDevice(kTestPort, peer.DevicePath());
+  auto real = std::make_unique<hopper::QtSerialPort>();
+  port = real.get();
+  form = std::make_unique<hopper::Form3>(kTestPort, link, messages, programFolder, std::move(real));
+}
+
+Simulation::Simulation(std::unique_ptr<FakeSerialPort> fakePort, const QString& programFolder) {
+  fake = fakePort.get();
+  form = std::make_unique<hopper::Form3>(kTestPort, link, messages, programFolder, std::move(fakePort));
+}
+
+void Simulation::Press(const char* buttonName) const {
+  // click() runs the handler at once, without turning the event loop, so no tick can slip in.
+  Child<QAbstractButton>(buttonName)->click();
+}
+
+void Simulation::StopTimers() const {
+  for (const char* name : {"Timer1", "Timer2", "Timer3"}) Child<QTimer>(name)->stop();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// A simulation window under test, with its port on a pseudo-terminal (or a fake port), its
+// message boxes recorded and the link it resets on closing.
+
+#include <QCoreApplication>
+#include <QString>
+#include <memory>
+
+#include "core/link_state.h"
+#include "fake_serial_port.h"
+#include "platform/message_box.h"
+#include "platform/qt_serial_port.h"
+#include "pty_peer.h"
+#include "ui/form3.h"
+
+// Points the per-user settings at a fresh temporary folder, once per run, so port numbers can
+// be mapped to pseudo-terminals without touching the user's own settings.
+void UseTemporarySettings();
+
+// The number the tests give the simulation's port.
+inline constexpr int kTestPort = 5;
+
+QString ProgramFolder();
+
+struct Simulation {
+  // The window on a real serial port whose port number names the peer's pseudo-terminal.
+  explicit Simulation(const QString& programFolder = ProgramFolder());
+  // The window on a fake port.
+  Simulation(std::unique_ptr<FakeSerialPort> fakePort, const QString& programFolder = ProgramFolder());
+
+  template <class T>
+  T* Child(const char* name) const {
+    return form->findChild<T*>(QString::fromLatin1(name));
+  }
+  void Press(const char* buttonName) const;
+  // Stops the three timers, so that a test drives every tick itself.
+  void StopTimers() const;
+
+  PtyPeer peer;
+  hopper::SharedLink link;
+  hopper::RecordingMessageBoxes messages;
+  hopper::QtSerialPort* port = nullptr;  // owned by the window; null with a fake port
+  FakeSerialPort* fake = nullptr;        // owned by the window; null with a real port
+  std::unique_ptr<hopper::Form3> form;
+};

@@ -1,0 +1,165 @@
+// What the simulation window shows: its layout, the prompt and the channel selector.
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include "form3_fixture.h"
+
+class Form3ScreenTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { UseTemporarySettings(); }
+
+  void layout_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("Label1") << "Label1" << QRect(0, 0, 241, 33);
+    QTest::newRow("Command2") << "Command2" << QRect(16, 32, 73, 25);
+    QTest::newRow("Command1") << "Command1" << QRect(160, 32, 73, 25);
+    QTest::newRow("Label5") << "Label5" << QRect(72, 96, 41, 17);
+    QTest::newRow("Image1") << "Image1" << QRect(8, 72, 62, 102);
+    QTest::newRow("Image2") << "Image2" << QRect(160, 80, 78, 82);
+    QTest::newRow("Image3") << "Image3" << QRect(80, 128, 78, 33);
+    QTest::newRow("Command5") << "Command5" << QRect(190, 184, 49, 33);
+  }
+  void layout() {
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    auto* widget = sim.form->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->geometry(), geometry);
+  }
+
+  void windowAsCreated() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    QCOMPARE(sim.form->windowTitle(), QStringLiteral("Vorn Protocol Simulation"));
+    QCOMPARE(sim.form->size(), QSize(241, 218));
+    QCOMPARE(sim.form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    QCOMPARE(sim.Child<QLabel>("Image1")->pixmap().size(), QSize(62, 102));
+    QCOMPARE(sim.Child<QLabel>("Image2")->pixmap().size(), QSize(78, 82));
+    QVERIFY(sim.Child<QLabel>("Image3")->pixmap().isNull());
+    QVERIFY(sim.Child<QLabel>("Label1")->text().isEmpty());
+    QCOMPARE(sim.Child<QAbstractButton>("Command2")->text(), QStringLiteral("Start up"));
+    QCOMPARE(sim.Child<QAbstractButton>("Command1")->text(), QStringLiteral("Dispense"));
+    QCOMPARE(sim.Child<QAbstractButton>("Command5")->text(), QStringLiteral("&Close"));
+    QVERIFY(!sim.Child<QAbstractButton>("Command5")->icon().isNull());
+    QCOMPARE(sim.Child<QLabel>("Label5")->text(), QStringLiteral("Channel"));
+    auto* combo = sim.Child<QComboBox>("Combo2");
+    QCOMPARE(combo->count(), 16);
+    for (int i = 0; i < 16; ++i) QCOMPARE(combo->itemText(i), QString::number(i + 1));
+    QCOMPARE(combo->currentText(), QStringLiteral("1"));
+    QCOMPARE(combo->currentIndex(), -1);
+    QCOMPARE(sim.form->ChannelCode(), std::int16_t{0x40});
+    const QList<std::pair<const char*, int>> timers{{"Timer1", 5}, {"Timer2", 150}, {"Timer3", 70}};
+    for (const auto& [name, interval] : timers) {
+      QCOMPARE(sim.Child<QTimer>(name)->interval(), interval);
+      QCOMPARE(sim.Child<QTimer>(name)->timerType(), Qt::PreciseTimer);
+    }
+    QVERIFY(sim.Child<QTimer>("Timer1")->isActive());
+    QVERIFY(!sim.Child<QTimer>("Timer2")->isActive());
+    QVERIFY(sim.Child<QTimer>("Timer3")->isActive());
+  }
+
+  void closeHasTheFocusAndTabGoesToTheSelector() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    sim.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(sim.form.get()));
+    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command5"));
+    QCOMPARE(sim.Child<QWidget>("Command5")->nextInFocusChain(), sim.Child<QWidget>("Combo2"));
+  }
+
+  void promptTypesTheOpeningTextThenTheSelectText() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    sim.StopTimers();
+    auto* line = sim.Child<QLabel>("Label1");
+    const QString opening = QString::fromLatin1(hopper::kOpeningPrompt.data(), 73);
+    for (int tick = 1; tick <= 73; ++tick) {
+      sim.form->PromptTick();
+      QCOMPARE(line->text(), opening.left(tick));
+    }
+    sim.form->PromptTick();
+    QCOMPARE(line->text(), opening);
+    sim.form->PromptTick();
+    QCOMPARE(line->text(), QStringLiteral("A"));
+
+    sim.Press("Command2");
+    QVERIFY(line->text().isEmpty());  // cleared at once
+    for (int tick = 1; tick <= 7; ++tick) {
+      sim.form->PromptTick();
+      QCOMPARE(line->text(), QString(tick, QLatin1Char(' ')));
+    }
+    sim.form->PromptTick();
+    QCOMPARE(line->text(), QStringLiteral("       S"));
+    sim.Press("Command2");  // starts the select prompt again
+    sim.form->PromptTick();
+    QCOMPARE(line->text(), QStringLiteral(" "));
+    sim.Press("Command1");  // "Dispense" leaves the prompt alone
+    sim.form->PromptTick();
+    QCOMPARE(line->text(), QStringLiteral("  "));
+  }
+
+  void typingIntoTheSelectorChangesNothing_data() {
+    QTest::addColumn<int>("pickedFirst");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("a digit") << -1 << "5";
+    QTest::newRow("letters") << -1 << "ab";
+    QTest::newRow("after picking 3") << 2 << "5";
+  }
+  void typingIntoTheSelectorChangesNothing() {
+    QFETCH(int, pickedFirst);
+    QFETCH(QString, typed);
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    auto* combo = sim.Child<QComboBox>("Combo2");
+    if (pickedFirst >= 0) combo->setCurrentIndex(pickedFirst);
+    const QString text = combo->currentText();
+    const std::int16_t code = sim.form->ChannelCode();
+    auto unchanged = [&] { return combo->currentText() == text && sim.form->ChannelCode() == code; };
+    for (const QChar c : typed) {
+      QTest::keyClick(combo->lineEdit(), c.toLatin1());
+      QVERIFY(unchanged());
+    }
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Escape}) {
+      QTest::keyClick(combo->lineEdit(), key);
+      QVERIFY(unchanged());
+    }
+  }
+
+  void arrowKeysPickFromTheList() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    auto* combo = sim.Child<QComboBox>("Combo2");
+    combo->setCurrentIndex(3);
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
+    QCOMPARE(combo->currentText(), QStringLiteral("5"));
+    QCOMPARE(sim.form->ChannelCode(), std::int16_t{0x44});
+  }
+
+  void reopeningStartsAgainAtChannel1AndTheOpeningPrompt() {
+    hopper::SharedLink link;
+    hopper::RecordingMessageBoxes messages;
+    {
+      hopper::Form3 first(kTestPort, link, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+      first.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(9);
+      first.findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
+      first.close();
+    }
+    hopper::Form3 again(kTestPort, link, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+    auto* combo = again.findChild<QComboBox*>(QStringLiteral("Combo2"));
+    QCOMPARE(combo->currentText(), QStringLiteral("1"));
+    QCOMPARE(combo->currentIndex(), -1);
+    QCOMPARE(again.ChannelCode(), std::int16_t{0x40});
+    again.PromptTick();
+    QCOMPARE(again.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("A"));
+  }
+};
+
+int RunForm3ScreenTests(int argc, char** argv) {
+  Form3ScreenTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "form3_screen_test.moc"

@@ -1,0 +1,174 @@
+// The main window hands its port to the simulation window and gets it back, on a line whose
+// far end is a pseudo-terminal.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "form3_fixture.h"
+#include "platform/settings_store.h"
+#include "ui/channel_box.h"
+#include "ui/form1.h"
+#include "ui/simulation_handover.h"
+
+namespace {
+
+// Records every message; a test may act while a box is up, as the technician could.
+class HookedMessages final : public hopper::MessageBoxes {
+ public:
+  void Show(QWidget*, const hopper::Message& message) override {
+    texts << message.text;
+    if (onShow) onShow(message);
+  }
+  QStringList texts;
+  std::function<void(const hopper::Message&)> onShow;
+};
+
+// What the round trip must leave as it was.
+struct MainWindowState {
+  QStringList boxes;
+  QString status;
+  QColor statusColour;
+  bool responseWatch = false;
+  bool receiveWatch = false;
+  bool operator==(const MainWindowState&) const = default;
+};
+
+MainWindowState StateOf(hopper::Form1& main) {
+  MainWindowState state;
+  for (int i = 0; i < 16; ++i) state.boxes << main.EntryText(i);
+  state.status = main.Label2->text();
+  state.statusColour = main.Label2->palette().color(QPalette::WindowText);
+  state.responseWatch = main.Timer1->isActive();
+  state.receiveWatch = main.Timer3->isActive();
+  return state;
+}
+
+}  // namespace
+
+class HandOverTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void initTestCase() { UseTemporarySettings(); }
+
+  void init() {
+    peer = std::make_unique<PtyPeer>();
+    QVERIFY(peer->IsOpen());
+    hopper::SettingsStore().SetMappedDevice(kTestPort, peer->DevicePath());
+    hopper::SettingsStore().SetComPort(kTestPort);
+    link = {};
+    messages = std::make_unique<HookedMessages>();
+    main = std::make_unique<hopper::Form1>(link, *messages);
+    QVERIFY(main->StartUp());
+    QVERIFY(main->Port().IsOpen());
+    main->show();
+    // The same wiring as the program's own.
+    connect(main.get(), &hopper::Form1::SimulationRequested, this, [this](int portNumber) {
+      simulation = hopper::OpenSimulationWindow(*main, portNumber, link, *messages, ProgramFolder());
+    });
+  }
+
+  void cleanup() {
+    delete simulation.data();
+    main.reset();
+    messages.reset();
+    peer.reset();
+  }
+
+  void roundTripGivesTheMainWindowItsPortBack_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<bool>("byCloseButton");
+    QTest::newRow("menu, &Close") << false << true;
+    QTest::newRow("F2 in a box, close box") << true << false;
+  }
+  void roundTripGivesTheMainWindowItsPortBack() {
+    QFETCH(bool, byKey);
+    QFETCH(bool, byCloseButton);
+    main->SetEntryText(2, QStringLiteral("250"));
+    main->SetEntryText(15, QStringLiteral("7"));
+    const MainWindowState before = StateOf(*main);
+    if (byKey) {
+      main->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(main.get()));
+      main->Text1[4]->setFocus();
+      QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(main->Text1[4]), 5000);
+      QTest::keyClick(main->Text1[4], Qt::Key_F2);
+    } else {
+      main->Simulation->trigger();
+    }
+    QVERIFY(simulation);
+    QVERIFY(simulation->isVisible());
+    QVERIFY(!main->isEnabled());
+    QVERIFY(!main->Port().IsOpen());
+    QCOMPARE(StateOf(*main), before);
+
+    // The simulation window speaks on the same line.
+    simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+    QCOMPARE(peer->Receive(3), QByteArray("\x81\x40\x10", 3));
+
+    if (byCloseButton) {
+      simulation->findChild<QAbstractButton*>(QStringLiteral("Command5"))->click();
+    } else {
+      QVERIFY(simulation->close());
+    }
+    QVERIFY(main->isEnabled());
+    QVERIFY(main->Port().IsOpen());
+    QCOMPARE(main->Port().PortNumber(), kTestPort);
+    QCOMPARE(link.linkState, hopper::LinkState::WaitStart);
+    QVERIFY(link.afterSave);
+    QCOMPARE(StateOf(*main), before);
+    QVERIFY(messages->texts.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(simulation.isNull(), 5000);  // it went away with its timers
+  }
+
+  void aPortThatCannotBeOpenedIsHandedBackAtOnce() {
+    const MainWindowState before = StateOf(*main);
+    // The line is gone when the simulation window looks for it, and back by the time the
+    // technician has read why.
+    hopper::SettingsStore().SetMappedDevice(kTestPort, QStringLiteral("/dev/no-such-hopper-line"));
+    messages->onShow = [this](const hopper::Message&) {
+      hopper::SettingsStore().SetMappedDevice(kTestPort, peer->DevicePath());
+    };
+    main->Simulation->trigger();
+    QCOMPARE(messages->texts, QStringList{QStringLiteral("Port Number Error")});
+    QVERIFY(main->isEnabled());
+    QVERIFY(main->Port().IsOpen());
+    QCOMPARE(main->Port().PortNumber(), kTestPort);
+    QCOMPARE(StateOf(*main), before);
+    QTRY_VERIFY_WITH_TIMEOUT(simulation.isNull(), 5000);
+  }
+
+  void reopeningStartsAgainAtChannel1() {
+    main->Simulation->trigger();
+    QVERIFY(simulation);
+    simulation->findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(15);
+    simulation->close();
+    QTRY_VERIFY_WITH_TIMEOUT(simulation.isNull(), 5000);
+    main->Simulation->trigger();
+    QVERIFY(simulation);
+    QCOMPARE(simulation->ChannelCode(), std::int16_t{0x40});
+    simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+    QCOMPARE(peer->Receive(3), QByteArray("\x81\x40\x10", 3));
+    simulation->close();
+    QVERIFY(main->Port().IsOpen());
+  }
+
+ private:
+  std::unique_ptr<PtyPeer> peer;
+  hopper::SharedLink link;
+  std::unique_ptr<HookedMessages> messages;
+  std::unique_ptr<hopper::Form1> main;
+  QPointer<hopper::Form3> simulation;
+};
+
+int RunHandOverTests(int argc, char** argv) {
+  HandOverTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "handover_test.moc"

@@ -1,0 +1,168 @@
+#include "ui/form3.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLabel>
+#include <QScreen>
+#include <QTimer>
+
+#include "core/dispense.h"
+#include "core/link_state.h"
+#include "platform/dispense_port.h"
+#include "platform/message_box.h"
+#include "platform/qt_serial_port.h"
+#include "platform/serial_port.h"
+#include "ui/simulation_port_message.h"
+
+// The window's pictures are compiled into a library; naming its resources here makes sure
+// the linker keeps them.
+static void InitSimulationResources() { Q_INIT_RESOURCE(simulation); }
+
+namespace hopper {
+
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
+  auto* timer = new QTimer(parent);
+  timer->setObjectName(QString::fromLatin1(name));
+  timer->setTimerType(Qt::PreciseTimer);
+  timer->setInterval(milliseconds);
+  return timer;
+}
+
+}  // namespace
+
+Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString programFolder,
+             std::unique_ptr<SerialPort> port, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
+      portNumber_(portNumber),
+      link_(link),
+      messages_(messages),
+      pictures_(std::move(programFolder)),
+      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      channelCode_(kFirstChannelCode) {
+  InitSimulationResources();
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("Vorn Protocol Simulation"));
+  setWindowIcon(QIcon(QStringLiteral(":/simulation/smiley.png")));
+  setFixedSize(241, 218);  // 3615 x 3270 twips
+  if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  BuildControls();
+
+  // The window never reacts to the port's receive notice: the poll below is the only reader.
+  timer1_ = MakeTimer(this, "Timer1", 5);
+  connect(timer1_, &QTimer::timeout, this, &Form3::PollTick);
+  timer2_ = MakeTimer(this, "Timer2", 150);
+  connect(timer2_, &QTimer::timeout, this, &Form3::AnimationTick);
+  timer3_ = MakeTimer(this, "Timer3", 70);
+  connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
+
+  prompt_.Restart(kOpeningPrompt);
+  timer1_->start();
+  timer3_->start();
+}
+
+Form3::~Form3() { HandBack(); }
+
+bool Form3::OpenPort() {
+  port_->SetPortNumber(portNumber_);
+  const OpenOutcome outcome = port_->Open();
+  if (outcome.result == OpenResult::Opened) return true;
+  messages_.Show(this, SimulationPortMessage(portNumber_, outcome));
+  return false;
+}
+
+void Form3::Start() {
+  if (OpenPort()) {
+    show();
+  } else {
+    close();
+  }
+}
+
+void Form3::StartUpPressed() {
+  const bool sent = SendStartUp(*port_);
+  StartAnimation();
+  label1_->clear();
+  prompt_.Restart(kSelectPrompt);
+  if (!sent) ReportSendFailure();
+}
+
+void Form3::DispensePressed() {
+  StartAnimation();
+  if (!SendDispense(*port_, channelCode_)) ReportSendFailure();
+}
+
+void Form3::ChannelPicked(int position) {
+  if (position < 0) return;
+  channelCode_ = ChannelCodeForPosition(position);
+}
+
+void Form3::StartAnimation() {
+  animation_.Restart();
+  if (!timer2_->isActive()) timer2_->start();
+}
+
+void Form3::ReportSendFailure() {
+  messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
+                               QStringLiteral("The command could not be written to COM%1. "
+                                              "Close this window and check the port and the cable.")
+                                   .arg(portNumber_)});
+}
+
+void Form3::PollTick() { DrainReplies(*port_); }
+
+void Form3::AnimationTick() {
+  const AnimationStep step = animation_.Tick();
+  switch (step.effect) {
+    case AnimationEffect::Nothing: break;
+    case AnimationEffect::ShowPicture: {
+      const QPixmap picture = pictures_.Load(Text(step.picture));
+      image3_->setPixmap(picture);
+      // The area takes the picture's own size; its top-left corner stays put.
+      if (!picture.isNull()) image3_->resize(picture.size());
+      break;
+    }
+    case AnimationEffect::ClearAndStop:
+      image3_->clear();
+      timer2_->stop();
+      break;
+  }
+}
+
+void Form3::PromptTick() { label1_->setText(QString::fromStdString(prompt_.Tick())); }
+
+void Form3::closeEvent(QCloseEvent* event) {
+  HandBack();
+  event->accept();
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == combo2_->lineEdit() && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // Every key that types a character (Backspace, Enter and Escape included) is swallowed;
+    // the arrow keys go on to the list.
+    if (!key->text().isEmpty()) return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form3::HandBack() {
+  if (handedBack_) return;
+  handedBack_ = true;
+  timer1_->stop();
+  timer2_->stop();
+  timer3_->stop();
+  port_->Close();
+  SimulationClosed(link_);
+  emit PortHandedBack();
+}
+
+}  // namespace hopper

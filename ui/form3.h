@@ -1,0 +1,87 @@
+#pragma once
+// The simulation window: drives the hopper in its dispense protocol (start up, pick a
+// channel, dispense) on its own serial port, while the main window has handed its port over.
+
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "core/send_animation.h"
+#include "core/simulation_prompt.h"
+#include "platform/pictures.h"
+
+class QComboBox;
+class QLabel;
+class QTimer;
+
+namespace hopper {
+
+class MessageBoxes;
+class SerialPort;
+struct SharedLink;
+
+class Form3 : public QWidget {
+  Q_OBJECT
+ public:
+  // `portNumber` is the number of the port the main window has just closed. Without a
+  // `port` the window makes its own serial port. Opening the port is OpenPort()'s job.
+  Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString programFolder,
+        std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
+  // A window destroyed without being closed still hands the port back.
+  ~Form3() override;
+
+  // Opens the window's port on the main window's port number. When it cannot, says why in
+  // a message box and returns false; the owner then closes the window, which hands back.
+  bool OpenPort();
+
+  // What the main window's hand-over runs: opens the port and shows the window, or, when the
+  // port cannot be opened, closes the window at once so the port goes straight back.
+  void Start();
+
+  // The channel byte the next "Dispense" sends: 0x40 + channel index.
+  std::int16_t ChannelCode() const { return channelCode_; }
+
+ signals:
+  // The window's port is closed and the link is reset to wait for the hopper's start:
+  // the main window may take its port back.
+  void PortHandedBack();
+
+ public slots:
+  // The three timers' ticks, public so that tests can drive them without waiting.
+  void PollTick();       // Timer1, 5 ms: drain whatever the hopper sent
+  void AnimationTick();  // Timer2, 150 ms: the send animation
+  void PromptTick();     // Timer3, 70 ms: the prompt typing itself out
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void StartUpPressed();
+  void DispensePressed();
+  void ChannelPicked(int position);
+  void StartAnimation();
+  void ReportSendFailure();
+  void HandBack();
+
+  int portNumber_;
+  SharedLink& link_;
+  MessageBoxes& messages_;
+  PictureFolder pictures_;
+  std::unique_ptr<SerialPort> port_;
+
+  std::int16_t channelCode_;
+  PromptTyper prompt_;
+  SendAnimation animation_;
+  bool handedBack_ = false;
+
+  QLabel* label1_ = nullptr;  // the prompt line
+  QComboBox* combo2_ = nullptr;
+  QLabel* image3_ = nullptr;  // the send animation's area
+  QTimer* timer1_ = nullptr;
+  QTimer* timer2_ = nullptr;
+  QTimer* timer3_ = nullptr;
+};
+
+}  // namespace hopper

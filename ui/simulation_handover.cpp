@@ -1,0 +1,18 @@
+#include "ui/simulation_handover.h"
+
+#include "platform/serial_port.h"
+#include "ui/form1.h"
+#include "ui/form3.h"
+
+namespace hopper {
+
+Form3* OpenSimulationWindow(Form1& owner, int portNumber, SharedLink& link, MessageBoxes& messages,
+                            const QString& programFolder, std::unique_ptr<SerialPort> port) {
+  auto* simulation = new Form3(portNumber, link, messages, programFolder, std::move(port));
+  simulation->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(simulation, &Form3::PortHandedBack, &owner, &Form1::ReturnPort);
+  simulation->Start();
+  return simulation;
+}
+
+}  // namespace hopper

@@ -1,0 +1,13 @@
+#pragma once
+// What the simulation window says when it cannot open its port: the start-up messages, so the
+// technician reads the same words as when the main window cannot open it.
+
+#include "platform/message_box.h"
+#include "platform/serial_port.h"
+
+namespace hopper {
+
+// A message box with the critical icon and the title "Error", for every kind of failure.
+Message SimulationPortMessage(int portNumber, const OpenOutcome& outcome);
+
+}  // namespace hopper
