@@ -121,7 +121,7 @@ class TestRtfDamaged : public QObject {
     }
     QCOMPARE(status, RtfFileStatus::CannotOpen);
     QCOMPARE(document.toPlainText(), QString("kept"));
-    hopper::test::RestorePermissions(path, 0644);
+    hopper::test::SetPermissions(path, 0644);
   }
 };
 

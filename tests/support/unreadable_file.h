@@ -36,8 +36,8 @@ inline bool RemoveAllPermissions(const QString& path) {
   return ::chmod(QFile::encodeName(path).constData(), 0) == 0;
 }
 
-// Puts the permission bits back so the temporary folder can be cleaned up.
-inline void RestorePermissions(const QString& path, mode_t mode) {
+// Sets the permission bits, e.g. back again so the temporary folder can be cleaned up.
+inline void SetPermissions(const QString& path, mode_t mode) {
   ::chmod(QFile::encodeName(path).constData(), mode);
 }
 
