@@ -22,6 +22,7 @@ struct OpenOutcome {
   OpenResult result = OpenResult::OtherFailure;
   QString device;  // the device the port number stands for, when there is one
   QString detail;  // the system's own words, for the informative text of a message
+  QString owningGroup;  // AccessDenied: the group that owns the device, when known
 };
 
 class SerialPort : public QObject {

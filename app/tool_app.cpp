@@ -1,0 +1,48 @@
+#include "app/tool_app.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include "platform/settings_store.h"
+#include "ui/form1.h"
+
+namespace hopper {
+
+ToolApp::ToolApp() = default;
+
+ToolApp::~ToolApp() { delete mainWindow_.data(); }
+
+QString ToolApp::LockFilePath() { return QDir(SettingsStore::Folder()).filePath(QStringLiteral("running.lock")); }
+
+bool ToolApp::Start() {
+  QDir().mkpath(SettingsStore::Folder());
+  lock_ = std::make_unique<QLockFile>(LockFilePath());
+  // A running copy holds the lock however long it runs; the lock of a copy that crashed names
+  // a process that is gone, and is taken over.
+  lock_->setStaleLockTime(0);
+  if (!lock_->tryLock(0)) return false;
+  return EnsureMainWindow() != nullptr;
+}
+
+Form1* ToolApp::EnsureMainWindow() {
+  if (mainWindow_) {
+    mainWindow_->show();
+    mainWindow_->raise();
+    mainWindow_->activateWindow();
+    return mainWindow_;
+  }
+  auto* window = new Form1(link_, messages_);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  mainWindow_ = window;
+  if (!window->StartUp()) {
+    // Invalid port or port in use: the message has been shown; the close stores the port
+    // number, then the program ends.
+    window->close();
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+    return nullptr;
+  }
+  window->show();
+  return window;
+}
+
+}  // namespace hopper

@@ -1,0 +1,44 @@
+#pragma once
+// The program as a whole: one copy per user, the link state both windows share, the message
+// boxes, and the main window, created anew with its whole start-up whenever it is needed.
+
+#include <QLockFile>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+#include "core/link_state.h"
+#include "platform/message_box.h"
+
+namespace hopper {
+
+class Form1;
+
+class ToolApp final : public QObject {
+  Q_OBJECT
+ public:
+  ToolApp();
+  ~ToolApp() override;
+
+  // Takes the single-copy lock and starts the main window. False when the program must end
+  // at once: another copy runs (nothing opened, nothing said) or the start-up failed.
+  bool Start();
+
+  // The open main window, or a new one after its start-up; nullptr when that start-up ended
+  // the program.
+  Form1* EnsureMainWindow();
+
+  SharedLink& Link() { return link_; }
+  MessageBoxes& Messages() { return messages_; }
+
+  // The lock file that keeps a second copy from starting, in the settings folder.
+  static QString LockFilePath();
+
+ private:
+  SharedLink link_;
+  QtMessageBoxes messages_;
+  std::unique_ptr<QLockFile> lock_;
+  QPointer<Form1> mainWindow_;
+};
+
+}  // namespace hopper

@@ -1,0 +1,57 @@
+#include "ui/channel_box.h"
+
+#include <QKeyEvent>
+
+#include "core/channel_table.h"
+#include "ui/qstring_view.h"
+
+namespace hopper {
+
+namespace {
+
+// The focus ring speaks in the classic key numbers; Qt's keys are translated here.
+int ClassicKeyCode(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return kKeyEnter;
+    case Qt::Key_Left: return kKeyLeft;
+    case Qt::Key_Up: return kKeyUp;
+    case Qt::Key_Right: return kKeyRight;
+    case Qt::Key_Down: return kKeyDown;
+    default: return 0;
+  }
+}
+
+// A key that types a printable character (not a shortcut such as Ctrl+V, not Backspace or Tab).
+bool TypesCharacter(const QKeyEvent& event, char32_t& code) {
+  if (event.modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) return false;
+  const QList<uint> codes = event.text().toUcs4();
+  if (codes.isEmpty()) return false;
+  code = codes.first();
+  return code >= 0x20 && code != 0x7F;
+}
+
+}  // namespace
+
+ChannelBox::ChannelBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
+  setObjectName(QStringLiteral("Text1_%1").arg(index));
+  setMaxLength(static_cast<int>(kMaxEntryLength));
+  setText(ToQString(kResetEntry));
+}
+
+void ChannelBox::keyPressEvent(QKeyEvent* event) {
+  // Shift, Ctrl and Alt do not matter to the ring: the arrows never move the caret.
+  if (const auto target = FocusTarget(index_, ClassicKeyCode(event->key()))) {
+    event->accept();
+    emit FocusMoveRequested(*target);
+    return;
+  }
+  char32_t code = 0;
+  if (TypesCharacter(*event, code) && !CharacterPasses(code)) {
+    event->accept();  // dropped: it never reaches the box and shows no message
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+}  // namespace hopper

@@ -1,0 +1,26 @@
+#pragma once
+// One entry box of the channel table: at most five characters, typed characters filtered,
+// and Enter or an arrow key asking for the focus to move round the ring of boxes.
+
+#include <QLineEdit>
+
+namespace hopper {
+
+class ChannelBox final : public QLineEdit {
+  Q_OBJECT
+ public:
+  ChannelBox(int index, QWidget* parent);
+  int Index() const { return index_; }
+
+ signals:
+  // The key pressed in this box moves the focus to box `target`.
+  void FocusMoveRequested(int target);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  int index_;
+};
+
+}  // namespace hopper

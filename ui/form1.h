@@ -1,0 +1,118 @@
+#pragma once
+// Form1, the main window: the channel table, the status line, Save and Exit, the port selector
+// and the menu bar. It owns the serial port of the setting link while it is enabled and feeds
+// every received byte to the receive state machine, whose effects it applies to its controls.
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+#include "core/channel_table.h"
+#include "core/link_state.h"
+#include "core/receive_machine.h"
+#include "platform/serial_port.h"
+#include "ui/channel_table_view.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace hopper {
+
+class ChannelBox;
+class ChannelFrame;
+class MessageBoxes;
+class PortSelector;
+
+class Form1 final : public QMainWindow, public ChannelTableView, private LinkHost {
+  Q_OBJECT
+ public:
+  // Without a port the window makes its own on Qt's serial port.
+  Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr,
+        QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
+  // WaitStart. False when the program must end (invalid port or port in use, after the message).
+  bool StartUp();
+
+  SerialPort& Port() { return *port_; }
+
+  // The hand-back from the simulation window: the link waits for a start byte with the next
+  // block taken as a read-back, the window is enabled and its port reopened on its own number.
+  // A failure is reported as at start-up, but the window stays: port closed, red status line.
+  void ReturnPort();
+
+  // ChannelTableView
+  QString EntryText(int index) const override;
+  void SetEntryText(int index, const QString& text) override;
+  QWidget* DialogParent() override { return this; }
+
+  // The controls, named as the tool has always named them.
+  std::array<ChannelBox*, kChannelCount> Text1{};
+  QLabel* Label2 = nullptr;
+  QPushButton* Command1 = nullptr;  // "&Save"
+  QPushButton* Command2 = nullptr;  // "&Exit"
+  PortSelector* Combo1 = nullptr;
+  QTimer* Timer1 = nullptr;  // response watch
+  QTimer* Timer3 = nullptr;  // receive watch
+  QAction* Openfile = nullptr;
+  QAction* Savefile = nullptr;
+  QAction* Manual = nullptr;
+  QAction* Simulation = nullptr;
+
+ signals:
+  void ManualRequested();
+  // The port is closed and the window disabled; the simulation window takes the port.
+  void SimulationRequested(int portNumber);
+  void OpenParameterFileRequested();
+  void SaveParameterFileRequested();
+  // The window is closing; its port number has been stored.
+  void Closing();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Construction (form1.cpp)
+  void BuildControls();
+  void BuildMenu();
+  void PlaceWindow();
+
+  // LinkHost (form1_link.cpp)
+  void ShowStatus(StatusColour colour, std::string_view caption) override;
+  void SetChannelEntry(int index, const std::string& text) override;
+  void SendByte(std::uint8_t byte) override;
+  void ArmReceiveWatch() override;
+  void DrainInput() override;
+
+  // The setting link (form1_link.cpp)
+  void OnBytesArrived();
+  void OnSave();
+  void OnResponseWatch();
+  void OnReceiveWatch();
+  void SetInputsLocked(bool locked);
+  void RefuseSave(std::string_view message, int focusIndex);
+
+  // The port (form1_port.cpp)
+  OpenOutcome OpenPort();
+  void ReportPortTrouble(const OpenOutcome& outcome);
+  void ReopenAfterTrouble();
+  void OnPortChosen(int index);
+  void OnDeviceLost(const QString& why);
+  void OnSimulation();
+  void ShowDeviceTip();
+
+  void SetStatus(const QColor& colour, const QString& caption);
+
+  SharedLink& link_;
+  MessageBoxes& messages_;
+  std::unique_ptr<SerialPort> port_;
+  ReceiveMachine machine_;
+  ChannelFrame* frame_ = nullptr;
+  bool portTrouble_ = false;  // the status line says the port is not working
+};
+
+}  // namespace hopper

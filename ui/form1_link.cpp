@@ -1,0 +1,100 @@
+// The setting link on the main window: the receive handler, the Save command and the two
+// watch timers. Each handler asks the core and applies its effects to the controls.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/save_check.h"
+#include "core/setting_frames.h"
+#include "platform/message_box.h"
+#include "ui/channel_frame.h"
+#include "ui/form1.h"
+#include "ui/qstring_view.h"
+
+namespace hopper {
+
+namespace {
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+// Said when Save finds the port closed: nothing can reach the hopper.
+constexpr std::string_view kPortClosedMessage = "The serial port is not open: nothing was sent.";
+}  // namespace
+
+void Form1::SetStatus(const QColor& colour, const QString& caption) {
+  QPalette palette = Label2->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  Label2->setPalette(palette);
+  Label2->setText(caption);
+}
+
+void Form1::ShowStatus(StatusColour colour, std::string_view caption) {
+  SetStatus(colour == StatusColour::Blue ? kBlue : kRed, ToQString(caption));
+}
+
+void Form1::SetChannelEntry(int index, const std::string& text) { SetEntryText(index, QString::fromStdString(text)); }
+
+void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
+
+void Form1::ArmReceiveWatch() { Timer3->start(); }
+
+void Form1::DrainInput() { port_->ReadAll(); }
+
+void Form1::OnBytesArrived() {
+  // Every waiting byte passes through the state machine, one at a time, in order.
+  while (port_->BytesWaiting() > 0) {
+    const std::optional<std::uint8_t> byte = port_->ReadByte();
+    if (!byte) break;
+    machine_.Consume(*byte);
+  }
+}
+
+void Form1::SetInputsLocked(bool locked) {
+  Command1->setEnabled(!locked);
+  Command2->setEnabled(!locked);
+  frame_->SetLocked(locked);
+}
+
+void Form1::RefuseSave(std::string_view message, int focusIndex) {
+  messages_.Show(this, Message{ToQString(message), MessageIcon::Exclamation, {}, {}});
+  SetInputsLocked(false);
+  frame_->FocusAndSelect(focusIndex);
+}
+
+void Form1::OnSave() {
+  SetInputsLocked(true);
+  const SaveCheck check = CheckSave(frame_->Texts());
+  if (check.verdict != SaveVerdict::Valid) {
+    ShowStatus(StatusColour::Red, kCaptionDataError);
+    RefuseSave(check.verdict == SaveVerdict::RangeError ? kRangeErrorMessage : kAllZeroMessage, check.channel);
+    return;
+  }
+  if (!port_->IsOpen()) {
+    // Nothing can be sent: say so and give everything back at once.
+    messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
+                                 QStringLiteral("Choose a port in the selector, then save again.")});
+    SetInputsLocked(false);
+    return;
+  }
+  machine_.SaveStarting();
+  SendByte(kSaveLeadByte);
+  ShowStatus(StatusColour::Blue, kCaptionSaving);
+  // The boxes are read again for the frame, as they stand now.
+  const DataBlock block = EncodeDataBlock(CoinNumbersOf(frame_->Texts()));
+  for (const std::uint8_t byte : block) SendByte(byte);
+  machine_.SaveSent();
+  Timer1->start();
+}
+
+void Form1::OnResponseWatch() {
+  SetInputsLocked(false);
+  machine_.ResponseWatchExpired();
+}
+
+void Form1::OnReceiveWatch() {
+  if (machine_.ReceiveWatchExpired())
+    messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
+}
+
+}  // namespace hopper

@@ -1,0 +1,116 @@
+// The main window's side of the serial port: start-up, the port selector, the hand-over to
+// the simulation window and back, and a device that goes away while open.
+
+#include <QLabel>
+#include <optional>
+
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+#include "ui/form1.h"
+#include "ui/port_report.h"
+#include "ui/port_selector.h"
+
+namespace hopper {
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+
+// The stored "COMPORT" as a whole number from 0 to 255, or nothing.
+std::optional<int> StoredPortNumber(const QString& text) {
+  bool ok = false;
+  const int number = text.trimmed().toInt(&ok);
+  if (!ok || number < 0 || number > 255) return std::nullopt;
+  return number;
+}
+
+bool EndsTheProgram(OpenResult result) {
+  return result == OpenResult::InvalidPort || result == OpenResult::PortInUse;
+}
+
+}  // namespace
+
+bool Form1::StartUp() {
+  const QString stored = SettingsStore().ComPortText();
+  const std::optional<int> number = StoredPortNumber(stored);
+  if (!number) {
+    // No message, as for every failure of this kind, but the window must not look alive.
+    ReportPortTrouble({OpenResult::OtherFailure, {},
+                       QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
+    return true;
+  }
+  Combo1->ShowPort(*number);
+  PlaceWindow();
+  OpenOutcome outcome;
+  if (*number == 0) {
+    // The port refuses the number itself and keeps the one it had.
+    outcome.result = OpenResult::InvalidPort;
+  } else {
+    port_->SetPortNumber(*number);
+    outcome = port_->Open();
+  }
+  ShowDeviceTip();
+  if (outcome.result != OpenResult::Opened) {
+    ReportPortTrouble(outcome);
+    return !EndsTheProgram(outcome.result);
+  }
+  machine_.StartUp();
+  return true;
+}
+
+void Form1::ReturnPort() {
+  SimulationClosed(link_);
+  setEnabled(true);
+  const OpenOutcome outcome = OpenPort();
+  if (outcome.result == OpenResult::Opened) ReopenAfterTrouble();
+  else ReportPortTrouble(outcome);
+}
+
+OpenOutcome Form1::OpenPort() {
+  OpenOutcome outcome = port_->Open();
+  ShowDeviceTip();
+  return outcome;
+}
+
+void Form1::ReportPortTrouble(const OpenOutcome& outcome) {
+  if (const std::optional<Message> message = OpenFailureMessage(outcome)) messages_.Show(this, *message);
+  SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
+  Label2->setToolTip(PortTroubleDetail(outcome));
+  portTrouble_ = true;
+}
+
+void Form1::ReopenAfterTrouble() {
+  // After a failure the link starts over: the hopper is asked for again and a port chosen
+  // before start-up ever completed starts listening.
+  if (!portTrouble_ && link_.linkState != LinkState::None) return;
+  portTrouble_ = false;
+  Label2->setToolTip(QString());
+  machine_.StartUp();
+}
+
+void Form1::OnPortChosen(int index) {
+  port_->Close();
+  port_->SetPortNumber(index + 1);
+  const OpenOutcome outcome = OpenPort();
+  if (outcome.result == OpenResult::Opened) ReopenAfterTrouble();
+  else ReportPortTrouble(outcome);
+}
+
+void Form1::OnDeviceLost(const QString& why) {
+  ReportPortTrouble({OpenResult::OtherFailure, port_->DeviceFor(port_->PortNumber()), why, {}});
+}
+
+void Form1::OnSimulation() {
+  port_->Close();
+  setEnabled(false);
+  emit SimulationRequested(port_->PortNumber());
+}
+
+void Form1::ShowDeviceTip() {
+  const int number = port_->PortNumber();
+  const QString device = port_->DeviceFor(number);
+  Combo1->setToolTip(device.isEmpty() ? QStringLiteral("COM%1: no device").arg(number)
+                                      : QStringLiteral("COM%1: %2").arg(number).arg(device));
+}
+
+}  // namespace hopper
