@@ -123,7 +123,11 @@ bool RtfDocumentBuilder::ApplyParagraphWord(const QByteArray& w, int parameter) 
   else if (w == "fi") b.setTextIndent(TwipsToPixels(parameter));
   else if (w == "sb") b.setTopMargin(TwipsToPixels(parameter));
   else if (w == "sa") b.setBottomMargin(TwipsToPixels(parameter));
-  else return false;
+  else if (w == "tx") {
+    QList<QTextOption::Tab> tabs = b.tabPositions();
+    if (tabs.size() < 64) tabs.append(QTextOption::Tab(TwipsToPixels(parameter), QTextOption::LeftTab));
+    b.setTabPositions(tabs);
+  } else return false;
   return true;
 }
 

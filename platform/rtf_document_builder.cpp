@@ -133,17 +133,29 @@ void RtfDocumentBuilder::AppendText(const QString& text) {
   pendingText_ += text;
 }
 
+// Tab stops in the file count from the page's left edge, the document's from where the line
+// starts (indent plus first-line indent): a hanging list item only lines up when they are shifted.
+QTextBlockFormat RtfDocumentBuilder::BlockFormat() const {
+  QTextBlockFormat format = State().blockFormat;
+  QList<QTextOption::Tab> tabs = format.tabPositions();
+  const double lineStart = format.leftMargin() + format.textIndent();
+  if (tabs.isEmpty() || lineStart == 0) return format;
+  for (QTextOption::Tab& tab : tabs) tab.position = std::max(0.0, tab.position - lineStart);
+  format.setTabPositions(tabs);
+  return format;
+}
+
 void RtfDocumentBuilder::Flush() {
   AppendText(QString());
   if (pendingText_.isEmpty()) return;
-  cursor_.setBlockFormat(State().blockFormat);
+  cursor_.setBlockFormat(BlockFormat());
   cursor_.insertText(pendingText_, EffectiveFormat());
   pendingText_.clear();
 }
 
 void RtfDocumentBuilder::EndParagraph() {
-  cursor_.setBlockFormat(State().blockFormat);
-  cursor_.insertBlock(State().blockFormat, EffectiveFormat());
+  cursor_.setBlockFormat(BlockFormat());
+  cursor_.insertBlock(BlockFormat(), EffectiveFormat());
 }
 
 QTextCharFormat RtfDocumentBuilder::EffectiveFormat() const {

@@ -55,6 +55,7 @@ class RtfDocumentBuilder {
   void Flush();
   void EndParagraph();
   QTextCharFormat EffectiveFormat() const;
+  QTextBlockFormat BlockFormat() const;
   const RtfCodePage& CurrentCodePage() const;
   GroupState& State() { return stack_.back(); }
   const GroupState& State() const { return stack_.back(); }

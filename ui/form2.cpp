@@ -7,19 +7,14 @@
 #include <QPushButton>
 #include <QTextEdit>
 
+#include "ui/twips.h"
+
 // The logo lives in a resource of the assets library; naming it here keeps it linked in.
 static void InitManualResources() { Q_INIT_RESOURCE(manual); }
 
 namespace hopper {
 
 namespace {
-
-// The layout is drawn in twips, 15 to a pixel at 96 dots per inch.
-constexpr int Px(int twips) { return twips / 15; }
-
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(Px(left), Px(top), Px(width), Px(height));
-}
 
 // A fixed caption line. It may grow to its text where the system font is wider than the one
 // the layout was drawn for, so no caption is ever cut off.
@@ -48,7 +43,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
   picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   picture->setPixmap(QPixmap(QStringLiteral(":/manual/logo.png")));
-  picture->setGeometry(Twips(240, 240, 1575, 1215));
+  picture->setGeometry(TwipsRect(240, 240, 1575, 1215));
 
   BuildVersionFrame();
 
@@ -61,30 +56,30 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
 
   auto* close = new QPushButton(QStringLiteral("&Close"), this);
   close->setObjectName(QStringLiteral("Command1"));
-  close->setGeometry(Twips(5160, 6480, 855, 375));
+  close->setGeometry(TwipsRect(5160, 6480, 855, 375));
   connect(close, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void Form2::BuildVersionFrame() {
   auto* frame = new QGroupBox(QStringLiteral("Version"), this);
   frame->setObjectName(QStringLiteral("Frame1"));
-  frame->setGeometry(Twips(2040, 0, 3975, 1815));
-  AddLabel(frame, "Label1", QStringLiteral("APPLY PRODUCT:TZ-808 Vorn+Hopper"), Twips(480, 360, 2955, 180));
+  frame->setGeometry(TwipsRect(2040, 0, 3975, 1815));
+  AddLabel(frame, "Label1", QStringLiteral("APPLY PRODUCT:TZ-808 Vorn+Hopper"), TwipsRect(480, 360, 2955, 180));
   // The firmware identifier holds one "&"; labels here show their text as it is.
-  AddLabel(frame, "Label3", QStringLiteral("APPLY FIRMWARE:UP TO KR7&ZQTY51"), Twips(480, 675, 3210, 180));
-  AddLabel(frame, "Label2_0", QStringLiteral("APPLY INTERFACE:Vorn001  /  Vorn002"), Twips(480, 1005, 2895, 180));
-  AddLabel(frame, "Label2_1", QStringLiteral("SOFTWARE VERSION:1.0"), Twips(480, 1320, 1965, 180));
-  AddLabel(frame, "Label4", QStringLiteral("Vorn 2004.07.20"), Twips(2280, 1560, 1140, 180));
+  AddLabel(frame, "Label3", QStringLiteral("APPLY FIRMWARE:UP TO KR7&ZQTY51"), TwipsRect(480, 675, 3210, 180));
+  AddLabel(frame, "Label2_0", QStringLiteral("APPLY INTERFACE:Vorn001  /  Vorn002"), TwipsRect(480, 1005, 2895, 180));
+  AddLabel(frame, "Label2_1", QStringLiteral("SOFTWARE VERSION:1.0"), TwipsRect(480, 1320, 1965, 180));
+  AddLabel(frame, "Label4", QStringLiteral("Vorn 2004.07.20"), TwipsRect(2280, 1560, 1140, 180));
 }
 
 void Form2::BuildInstructionFrame() {
   auto* frame = new QGroupBox(QStringLiteral("Instruction"), this);
   frame->setObjectName(QStringLiteral("Frame2"));
-  frame->setGeometry(Twips(120, 2280, 5895, 4095));
+  frame->setGeometry(TwipsRect(120, 2280, 5895, 4095));
 
   RichTextBox1 = new QTextEdit(frame);
   RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-  RichTextBox1->setGeometry(Twips(120, 240, 5655, 3735));
+  RichTextBox1->setGeometry(TwipsRect(120, 240, 5655, 3735));
   // The manual is only read: edits would be lost on close, so none are taken.
   RichTextBox1->setReadOnly(true);
   RichTextBox1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -30,6 +30,8 @@ ManualFile ProbeManualFile(const QString& path) {
 ManualCommand::ManualCommand(QString programFolder, MessageBoxes& messages, QObject* parent)
     : QObject(parent), programFolder_(std::move(programFolder)), messages_(messages) {}
 
+ManualCommand::~ManualCommand() { delete window_.data(); }
+
 QString ManualCommand::ManualPath(const QString& programFolder) {
   return QDir(programFolder).filePath(QStringLiteral("Manual.rtf"));
 }

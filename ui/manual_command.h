@@ -21,6 +21,8 @@ class ManualCommand : public QObject {
  public:
   // `programFolder` is where Manual.rtf is looked for; tests point it at a folder of their own.
   ManualCommand(QString programFolder, MessageBoxes& messages, QObject* parent = nullptr);
+  // An open manual window goes with the command.
+  ~ManualCommand() override;
 
   static QString ManualPath(const QString& programFolder);
 

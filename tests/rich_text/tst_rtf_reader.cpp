@@ -36,6 +36,11 @@ QVariant BlockValue(const QTextBlockFormat& f, const QString& key) {
   if (key == "right") return f.rightMargin();
   if (key == "indent") return f.textIndent();
   if (key == "top") return f.topMargin();
+  if (key == "tabs") {
+    QVariantList positions;
+    for (const QTextOption::Tab& tab : f.tabPositions()) positions << tab.position;
+    return positions;
+  }
   return QVariant();
 }
 
@@ -155,6 +160,8 @@ class TestRtfReader : public QObject {
     QTest::newRow("right indent") << QByteArray(R"({\rtf1\ri360 I})") << "I" << "right" << QVariant(24.0);
     QTest::newRow("first line") << QByteArray(R"({\rtf1\li720\fi-360 I})") << "I" << "indent" << QVariant(-24.0);
     QTest::newRow("space before") << QByteArray(R"({\rtf1\sb240 I})") << "I" << "top" << QVariant(16.0);
+    QTest::newRow("tab stops") << QByteArray(R"({\rtf1\tx360\tx1440 I})") << "I" << "tabs" << QVariant(QVariantList{24.0, 96.0});
+    QTest::newRow("tab stops count from the line start") << QByteArray(R"({\rtf1\li360\fi-240\tx360\tx720 I})") << "I" << "tabs" << QVariant(QVariantList{16.0, 40.0});
     QTest::newRow("huge indent held") << QByteArray(R"({\rtf1\li2147483647999 I})") << "I" << "left" << QVariant(2112.0);
     QTest::newRow("format at the paragraph mark counts") << QByteArray(R"({\rtf1 P\qr\par})") << "P" << "alignment" << QVariant(int(Qt::AlignRight));
   }
