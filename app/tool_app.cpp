@@ -5,12 +5,18 @@
 
 #include "platform/settings_store.h"
 #include "ui/form1.h"
+#include "ui/manual_command.h"
 #include "ui/parameter_commands.h"
 #include "ui/simulation_handover.h"
 
 namespace hopper {
 
-ToolApp::ToolApp() = default;
+ToolApp::ToolApp()
+    : manual_(std::make_unique<ManualCommand>(QCoreApplication::applicationDirPath(), messages_)) {
+  // Closing the manual window brings the main window back, with a fresh start-up if it had
+  // been closed meanwhile.
+  connect(manual_.get(), &ManualCommand::ManualWindowClosed, this, [this] { EnsureMainWindow(); });
+}
 
 ToolApp::~ToolApp() { delete mainWindow_.data(); }
 
@@ -42,6 +48,7 @@ Form1* ToolApp::EnsureMainWindow() {
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
     OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath());
   });
+  connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.

@@ -14,6 +14,7 @@
 namespace hopper {
 
 class Form1;
+class ManualCommand;
 
 class ToolApp final : public QObject {
   Q_OBJECT
@@ -31,6 +32,8 @@ class ToolApp final : public QObject {
 
   SharedLink& Link() { return link_; }
   MessageBoxes& Messages() { return messages_; }
+  // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
+  ManualCommand& Manual() { return *manual_; }
 
   // The lock file that keeps a second copy from starting, in the settings folder.
   static QString LockFilePath();
@@ -41,6 +44,7 @@ class ToolApp final : public QObject {
   QtFileDialog fileDialog_;
   std::unique_ptr<QLockFile> lock_;
   QPointer<Form1> mainWindow_;
+  std::unique_ptr<ManualCommand> manual_;
 };
 
 }  // namespace hopper

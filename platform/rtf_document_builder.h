@@ -1,0 +1,77 @@
+#pragma once
+// Builds a QTextDocument from the tokens of a rich-text file: keeps the group state (character
+// and paragraph formats, destination, Unicode skip count), reads the font and colour tables
+// and writes the text with its formats through a cursor.
+
+#include <QByteArray>
+#include <QString>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <vector>
+
+#include "platform/rtf_code_page.h"
+#include "platform/rtf_tables.h"
+#include "platform/rtf_tokenizer.h"
+
+class QTextDocument;
+
+namespace hopper {
+
+class RtfDocumentBuilder {
+ public:
+  // Appends to `document` at its end.
+  explicit RtfDocumentBuilder(QTextDocument* document);
+
+  void Build(RtfTokenizer& tokenizer);
+
+ private:
+  enum class Destination { Text, FontTable, ColorTable, Skip };
+  struct GroupState {
+    Destination destination = Destination::Text;
+    QTextCharFormat charFormat;
+    QTextBlockFormat blockFormat;
+    int font = -1;         // -1: the document's default font
+    int unicodeSkip = 1;   // \ucN: fallback characters that follow each \uN
+    bool hidden = false;   // \v
+  };
+
+  void Take(const RtfToken& token);
+  bool SkipUnicodeFallback(RtfToken& token);
+  void OnGroupStart();
+  void OnGroupEnd();
+  void OnControlSymbol(char symbol);
+  void OnControlWord(const RtfToken& token);
+  void OnBytes(const QByteArray& bytes);
+
+  // rtf_control_words.cpp
+  bool ApplyDocumentWord(const RtfToken& token);
+  bool ApplyTableWord(const RtfToken& token);
+  bool ApplySpecialCharacterWord(const QByteArray& word, int parameter);
+  bool ApplyCharacterWord(const QByteArray& word, bool on, int parameter);
+  bool ApplyParagraphWord(const QByteArray& word, int parameter);
+
+  void AppendText(const QString& text);
+  void Flush();
+  void EndParagraph();
+  QTextCharFormat EffectiveFormat() const;
+  QTextBlockFormat BlockFormat() const;
+  const RtfCodePage& CurrentCodePage() const;
+  GroupState& State() { return stack_.back(); }
+  const GroupState& State() const { return stack_.back(); }
+
+  QTextCursor cursor_;
+  std::vector<GroupState> stack_;
+  int ignoredDepth_ = 0;  // groups opened beyond the depth limit
+  int skipRemaining_ = 0;
+  int defaultFont_ = -1;
+  RtfFontTable fonts_;
+  RtfColorTable colors_;
+  RtfCodePage documentCodePage_;
+  mutable RtfCodePage fontCodePage_;
+  mutable int fontCodePageFor_ = 1252;
+  QByteArray pendingBytes_;  // code-page bytes not yet decoded (a double-byte pair may span \'hh)
+  QString pendingText_;      // decoded text not yet in the document, all in the current format
+};
+
+}  // namespace hopper

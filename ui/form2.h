@@ -1,0 +1,40 @@
+#pragma once
+// The manual window: the maker's logo, the version information and the operating manual
+// (Manual.rtf from the program folder) on a read-only viewer. It has no owner, so the main
+// window stays usable beside it, and it outlives the main window if that is closed first.
+
+#include <QWidget>
+
+#include "platform/rtf_reader.h"
+
+class QTextEdit;
+
+namespace hopper {
+
+class Form2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Form2(QWidget* parent = nullptr);
+
+  // The window's load: reads the manual into RichTextBox1. Bad content shows what could be
+  // read; only a file that cannot be opened is reported back.
+  RtfFileStatus LoadManual(const QString& path);
+
+  QTextEdit* Viewer() const { return RichTextBox1; }
+
+ signals:
+  // The window's unload: it is closing, by "&Close", its close box or a failed load.
+  void Unloaded();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildVersionFrame();
+  void BuildInstructionFrame();
+
+  QTextEdit* RichTextBox1 = nullptr;
+};
+
+}  // namespace hopper
