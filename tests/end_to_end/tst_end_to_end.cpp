@@ -80,7 +80,9 @@ void EndToEndTest::faults_data() {
   f = {}; f.badReportChecksum = true;
   QTest::newRow("bad report checksum") << f << false << checksum << checksum << true << QStringList{kReceiveMessage};
   f = {}; f.badReadBackChecksum = true;
-  QTest::newRow("bad read-back checksum") << f << true << QString::fromLatin1(kCaptionSaveComplete) << checksum << true << QStringList{};
+  // "Save complete" shows only while the read-back is on the line; on a busy machine the whole
+  // answer can arrive in one read, so only the acknowledgement in the traffic log is checked.
+  QTest::newRow("bad read-back checksum") << f << true << QString() << checksum << true << QStringList{};
   f = {}; f.noEchoWait = true;
   QTest::newRow("no echo wait") << f << false << kEnterData << kEnterData << false << QStringList{};
   f = {}; f.wrongReady = 0x85;
@@ -136,6 +138,7 @@ void EndToEndTest::faults() {
     QCOMPARE(bench.Entry(5), QStringLiteral("20"));
     QCOMPARE(bench.link.linkState, LinkState::WaitStart);
   }
+  if (faults.badReadBackChecksum) QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
   if (faults.noEchoWait) QTRY_VERIFY_WITH_TIMEOUT(bench.log.Has("echo (not awaited)"), kWaitMs);
   if (faults.infoLengthZero || faults.noiseBytes > 0) QCOMPARE(bench.Entry(0), QStringLiteral("1000"));
 }
