@@ -4,6 +4,7 @@
 
 #include "platform/message_box.h"
 #include "ui/channel_box.h"
+#include "ui/fitted_caption.h"
 #include "ui/qstring_view.h"
 #include "ui/twips.h"
 
@@ -16,6 +17,7 @@ ChannelFrame::ChannelFrame(MessageBoxes& messages, QWidget* parent)
     auto* label = new QLabel(QStringLiteral("Channel%1").arg(i + 1), this);
     label->setObjectName(QStringLiteral("Label1_%1").arg(i));
     label->setGeometry(TwipsRect(120, 360 * (i + 1), 960 - 120, 180));  // up to its box
+    FitCaption(label, label->font().pointSizeF());
     labels_[static_cast<std::size_t>(i)] = label;
 
     auto* box = new ChannelBox(i, this);

@@ -89,8 +89,10 @@ void Form1::BuildControls() {
 
   Label2 = new QLabel(client);
   Label2->setObjectName(QStringLiteral("Label2"));
-  Label2->setGeometry(TwipsRect(240, 6240, 2415, 255));
-  Label2->setFont(CaptionFont(8.25));
+  // Wider than drawn up, out to the frame's right edge: the longest captions need the room
+  // with the wider fonts of today's desktops.
+  Label2->setGeometry(TwipsRect(240, 6240, 2775, 255));
+  Label2->setFont(CaptionFont(kStatusPointSize));
   SetStatus(kCreatedStatusColour, QString());
 
   Command1 = new QPushButton(QStringLiteral("&Save"), client);

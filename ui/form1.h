@@ -49,6 +49,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void SetEntryText(int index, const QString& text) override;
   QWidget* DialogParent() override { return this; }
 
+  // The status line's font size; a caption too long for the line is set smaller.
+  static constexpr double kStatusPointSize = 8.25;
+
   // The controls, named as the tool has always named them.
   std::array<ChannelBox*, kChannelCount> Text1{};
   QLabel* Label2 = nullptr;

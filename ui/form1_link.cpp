@@ -9,6 +9,7 @@
 #include "core/setting_frames.h"
 #include "platform/message_box.h"
 #include "ui/channel_frame.h"
+#include "ui/fitted_caption.h"
 #include "ui/form1.h"
 #include "ui/qstring_view.h"
 
@@ -27,6 +28,7 @@ void Form1::SetStatus(const QColor& colour, const QString& caption) {
   palette.setColor(QPalette::WindowText, colour);
   Label2->setPalette(palette);
   Label2->setText(caption);
+  FitCaption(Label2, kStatusPointSize);
 }
 
 void Form1::ShowStatus(StatusColour colour, std::string_view caption) {

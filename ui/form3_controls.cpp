@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "ui/fitted_caption.h"
 #include "ui/form3.h"
 
 namespace hopper {
@@ -47,6 +48,7 @@ void Form3::BuildControls() {
   auto* label5 = new QLabel(QStringLiteral("Channel"), this);
   label5->setObjectName(QStringLiteral("Label5"));
   label5->setGeometry(TwipRect(1080, 1440, 615, 255));
+  FitCaption(label5, label5->font().pointSizeF());
 
   combo2_ = new QComboBox(this);
   combo2_->setObjectName(QStringLiteral("Combo2"));

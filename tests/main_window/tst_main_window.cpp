@@ -327,6 +327,16 @@ class MainWindowTest : public QObject {
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
   }
 
+  void channelLabelsAreShownWhole() {
+    // Whatever the desktop's font, no channel label runs under its box.
+    MainWindowRig rig;
+    for (int i = 0; i < kChannelCount; ++i) {
+      auto* label = rig.window->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(i));
+      QVERIFY(label);
+      QVERIFY(test::CaptionFits(label));
+    }
+  }
+
   void functionKeysArePreviewed_data() {
     QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");

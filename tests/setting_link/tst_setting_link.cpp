@@ -82,6 +82,7 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
+    QVERIFY(test::CaptionFits(rig.window->Label2));  // the longest caption, not cut off
     QCOMPARE(rig.link.linkState, LinkState::EnterData);
 
     // The report arrived within the watch: when it fires it says nothing.

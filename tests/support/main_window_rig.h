@@ -23,6 +23,11 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
 
 inline QColor StatusColourOf(const Form1& window) { return window.Label2->palette().color(QPalette::WindowText); }
 
+// True when the label's whole caption fits its width in the font it is shown in.
+inline bool CaptionFits(const QLabel* label) {
+  return label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width();
+}
+
 struct MainWindowRig {
   PtyPeer peer;
   RecordingMessageBoxes messages;
