@@ -91,7 +91,11 @@ void Form2::BuildInstructionFrame() {
 }
 
 RtfFileStatus Form2::LoadManual(const QString& path) {
-  return RtfReader::ReadFile(path, RichTextBox1->document());
+  const RtfFileStatus status = RtfReader::ReadFile(path, RichTextBox1->document());
+  // The manual opens at its beginning, not where reading it left off.
+  RichTextBox1->moveCursor(QTextCursor::Start);
+  RichTextBox1->ensureCursorVisible();
+  return status;
 }
 
 void Form2::closeEvent(QCloseEvent* event) {

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -150,6 +151,19 @@ class TestManualWindow : public QObject {
     QVERIFY(window->isVisible());
     QVERIFY(!window->parentWidget());
     QCOMPARE(window->Viewer()->toPlainText(), QString("Welcome\nto the tool"));
+  }
+
+  void opensAtTheBeginning() {
+    // A manual longer than the viewer is shown from its first line.
+    QByteArray rtf = R"({\rtf1 Contents\par )";
+    for (int i = 0; i < 200; ++i) rtf += "line\\par ";
+    QVERIFY(WriteManual(folder_->path(), rtf + "}"));
+    command_->Run(nullptr);
+    Form2* window = command_->Window();
+    QVERIFY(window);
+    QTRY_VERIFY(window->Viewer()->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(window->Viewer()->verticalScrollBar()->value(), 0);
+    QCOMPARE(window->Viewer()->textCursor().position(), 0);
   }
 
   void secondCommandOnlyRaises() {
