@@ -159,6 +159,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+  if (handedOver_) {
+    // The simulation window holds the port; the close box of a disabled window must not end
+    // this one before the port comes back.
+    event->ignore();
+    return;
+  }
   // Whatever number the port last took is stored, whether or not it could be opened.
   SettingsStore().SetComPort(port_->PortNumber());
   Timer1->stop();

@@ -115,6 +115,8 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine machine_;
   ChannelFrame* frame_ = nullptr;
+  QWidget* parkedFocus_ = nullptr;
+  bool handedOver_ = false;  // the simulation window has the port  // the button that had the focus while inputs are locked
   bool portTrouble_ = false;  // the status line says the port is not working
 };
 

@@ -53,9 +53,20 @@ void Form1::OnBytesArrived() {
 }
 
 void Form1::SetInputsLocked(bool locked) {
+  QWidget* focused = focusWidget();
+  if (locked && (focused == Command1 || focused == Command2)) {
+    // Disabling the focused button would pass the focus down the tab order into the port
+    // selector, where an arrow key changes the port. It waits on the window instead.
+    parkedFocus_ = focused;
+    centralWidget()->setFocus(Qt::OtherFocusReason);
+  }
   Command1->setEnabled(!locked);
   Command2->setEnabled(!locked);
   frame_->SetLocked(locked);
+  if (!locked && parkedFocus_) {
+    if (focusWidget() == centralWidget()) parkedFocus_->setFocus(Qt::OtherFocusReason);
+    parkedFocus_ = nullptr;
+  }
 }
 
 void Form1::RefuseSave(std::string_view message, int focusIndex) {

@@ -59,6 +59,7 @@ bool Form1::StartUp() {
 }
 
 void Form1::ReturnPort() {
+  handedOver_ = false;
   SimulationClosed(link_);
   setEnabled(true);
   const OpenOutcome outcome = OpenPort();
@@ -103,6 +104,7 @@ void Form1::OnDeviceLost(const QString& why) {
 void Form1::OnSimulation() {
   port_->Close();
   setEnabled(false);
+  handedOver_ = true;
   emit SimulationRequested(port_->PortNumber());
 }
 

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 namespace hopper {
 
@@ -27,14 +28,21 @@ PortSelector::PortSelector(QWidget* parent) : QComboBox(parent) {
 
 void PortSelector::ShowPort(int portNumber) {
   const QString text = QStringLiteral("COM%1").arg(portNumber);
-  const int index = findText(text);
-  if (index >= 0) setCurrentIndex(index);
+  // A port outside the list leaves no list entry chosen, so Down still reaches COM1 first.
+  setCurrentIndex(findText(text));
   setEditText(text);
 }
 
 void PortSelector::focusInEvent(QFocusEvent* event) {
-  ClearClipboard();
+  // Coming back to the window, or out of its own list, is not the selector gaining the focus:
+  // what the technician copied in another program meanwhile stays on the clipboard.
+  if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) ClearClipboard();
   QComboBox::focusInEvent(event);
+}
+
+void PortSelector::wheelEvent(QWheelEvent* event) {
+  // A turn of the wheel while passing over the selector must not change the port.
+  event->ignore();
 }
 
 void PortSelector::keyPressEvent(QKeyEvent* event) {

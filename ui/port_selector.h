@@ -22,6 +22,7 @@ class PortSelector final : public QComboBox {
  protected:
   void focusInEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 };
 
 }  // namespace hopper

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "core/receive_machine.h"
 #include "fake_serial_port.h"
@@ -104,6 +105,50 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.window->Port().IsOpen());
     rig.window->close();
     QCOMPARE(StoredComPort(), QString::number(number));
+  }
+
+  void storedPortOutsideTheListStillReachesCom1() {
+    PtyPeer first;
+    SettingsStore().SetMappedDevice(1, first.path());
+    StoreComPort("7");
+    MainWindowRig rig;
+    rig.window->StartUp();
+    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM7"));
+    ChooseNextPort(*rig.window);
+    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(rig.window->Port().PortNumber(), 1);
+    QVERIFY(rig.window->Port().IsOpen());
+  }
+
+  void wheelOverTheSelectorKeepsThePort() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QSignalSpy chosen(rig.window->Combo1, &PortSelector::PortChosen);
+    const QPoint centre = rig.window->Combo1->rect().center();
+    QWheelEvent wheel(centre, rig.window->Combo1->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(rig.window->Combo1, &wheel);
+    QCOMPARE(chosen.count(), 0);
+    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(rig.window->Port().PortNumber(), 1);
+  }
+
+  void saveKeepsFocusOutOfTheSelector() {
+    // Save from its button: while the inputs are locked the focus must not fall into the port
+    // selector, where it would clear the clipboard and an arrow key would change the port.
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    rig.window->SetEntryText(0, QStringLiteral("5"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("from another program"));
+    rig.window->Command1->setFocus();
+    QTest::keyClick(rig.window->Command1, Qt::Key_Space);
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Saving"));
+    QVERIFY(QApplication::focusWidget() != rig.window->Combo1);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("from another program"));
+    // No hopper answers: when the inputs come back, so does the focus.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Command1->isEnabled(), 5000);
+    QCOMPARE(QApplication::focusWidget(), rig.window->Command1);
+    QCOMPARE(rig.window->Port().PortNumber(), 1);
   }
 
   void portInUseEndsStartUp() {
@@ -295,6 +340,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(simulation.first().first().toInt(), 1);
     QVERIFY(!rig.window->Port().IsOpen());
     QVERIFY(!rig.window->isEnabled());
+    QVERIFY(rig.window->isVisible());
+    // Its close box does nothing while the simulation window has the port.
+    QVERIFY(!rig.window->close());
     QVERIFY(rig.window->isVisible());
 
     // The simulation window can open the same device while the main window has let it go.
