@@ -145,7 +145,7 @@ void Form3::closeEvent(QCloseEvent* event) {
 }
 
 bool Form3::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == combo2_->lineEdit() && event->type() == QEvent::KeyPress) {
+  if ((watched == combo2_ || watched == combo2_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     // Every key that types a character (Backspace, Enter and Escape included) is swallowed;
     // the arrow keys go on to the list.

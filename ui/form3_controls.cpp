@@ -64,6 +64,8 @@ void Form3::BuildControls() {
   edit->setReadOnly(true);
   edit->setContextMenuPolicy(Qt::NoContextMenu);
   edit->setAcceptDrops(false);
+  // Keys reach the selector first and go on to its text part: both are watched.
+  combo2_->installEventFilter(this);
   edit->installEventFilter(this);
   connect(combo2_, &QComboBox::currentIndexChanged, this, &Form3::ChannelPicked);
 

@@ -106,25 +106,34 @@ class Form3ScreenTest : public QObject {
   void typingIntoTheSelectorChangesNothing_data() {
     QTest::addColumn<int>("pickedFirst");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("a digit") << -1 << "5";
-    QTest::newRow("letters") << -1 << "ab";
-    QTest::newRow("after picking 3") << 2 << "5";
+    QTest::addColumn<bool>("atTheSelector");  // keys sent to the selector, as the keyboard does, or to its text part
+    for (const bool atTheSelector : {true, false}) {
+      const char* where = atTheSelector ? "selector" : "text part";
+      QTest::addRow("a digit, %s", where) << -1 << "5" << atTheSelector;
+      QTest::addRow("letters, %s", where) << -1 << "ab" << atTheSelector;
+      QTest::addRow("after picking 3, %s", where) << 2 << "5" << atTheSelector;
+    }
   }
   void typingIntoTheSelectorChangesNothing() {
     QFETCH(int, pickedFirst);
     QFETCH(QString, typed);
+    QFETCH(bool, atTheSelector);
     Simulation sim(std::make_unique<FakeSerialPort>());
     auto* combo = sim.Child<QComboBox>("Combo2");
     if (pickedFirst >= 0) combo->setCurrentIndex(pickedFirst);
+    QWidget* target = atTheSelector ? static_cast<QWidget*>(combo) : combo->lineEdit();
     const QString text = combo->currentText();
+    const int index = combo->currentIndex();
     const std::int16_t code = sim.form->ChannelCode();
-    auto unchanged = [&] { return combo->currentText() == text && sim.form->ChannelCode() == code; };
+    auto unchanged = [&] {
+      return combo->currentText() == text && combo->currentIndex() == index && sim.form->ChannelCode() == code;
+    };
     for (const QChar c : typed) {
-      QTest::keyClick(combo->lineEdit(), c.toLatin1());
+      QTest::keyClick(target, c.toLatin1());
       QVERIFY(unchanged());
     }
-    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Escape}) {
-      QTest::keyClick(combo->lineEdit(), key);
+    for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+      QTest::keyClick(target, key);
       QVERIFY(unchanged());
     }
   }
