@@ -8,6 +8,7 @@
 #include <QTextEdit>
 
 #include "ui/twips.h"
+#include "ui/window_icon.h"
 
 // The logo lives in a resource of the assets library; naming it here keeps it linked in.
 static void InitManualResources() { Q_INIT_RESOURCE(manual); }
@@ -35,6 +36,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
   InitManualResources();
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Manual"));
+  setWindowIcon(ToolWindowIcon());
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(Px(6165), Px(6945));
 

@@ -18,6 +18,7 @@
 #include "tests/support/unreadable_file.h"
 #include "ui/form2.h"
 #include "ui/manual_command.h"
+#include "ui/window_icon.h"
 
 using namespace hopper;
 
@@ -64,6 +65,8 @@ class TestManualWindow : public QObject {
     QFETCH(QRect, geometry);
     Form2 window;
     QCOMPARE(window.windowTitle(), QString("Manual"));
+    QVERIFY(!window.windowIcon().isNull());  // the main window's icon
+    QCOMPARE(window.windowIcon().pixmap(32).toImage(), ToolWindowIcon().pixmap(32).toImage());
     QCOMPARE(window.size(), QSize(411, 463));
     auto* widget = window.findChild<QWidget*>(name);
     QVERIFY(widget);
