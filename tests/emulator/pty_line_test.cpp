@@ -26,16 +26,25 @@ QByteArray SaveFrameBytes(const CoinNumbers& coins) {
   const SaveFrame frame = BuildSaveFrame(coins);
   return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size()));
 }
+
+// An emulator on a fresh pseudo-terminal, its traffic logged in memory. The line is opened
+// before the emulator takes it; `openError` says why it did not open.
+struct EmulatorOnPty {
+  explicit EmulatorOnPty(const HopperConfig& config = {}) : emulator(config, line, log.log) {}
+
+  test::MemoryLog log;
+  PtyChannel line;
+  QString openError = line.Open();
+  HopperEmulator emulator;
+};
 }  // namespace
 
 void PtyLineTest::dialogueOverAPseudoTerminal() {
-  test::MemoryLog log;
-  PtyChannel line;
-  QVERIFY(line.Open().isEmpty());
-  HopperEmulator emulator({}, line, log.log);
-  emulator.PowerOnWhenOpened(0);
+  EmulatorOnPty pty;
+  QVERIFY(pty.openError.isEmpty());
+  pty.emulator.PowerOnWhenOpened(0);
 
-  FarEnd tool(line.SlavePath());
+  FarEnd tool(pty.line.SlavePath());
   QVERIFY(tool.IsOpen());
   test::ToolSide machine;
   QTRY_VERIFY_WITH_TIMEOUT((tool.Poll(), tool.received.size() >= kReportSize + 1), kWaitMs);
@@ -48,32 +57,30 @@ void PtyLineTest::dialogueOverAPseudoTerminal() {
   QCOMPARE(machine.Caption(), QString::fromLatin1(kCaptionEnterData));
 
   tool.Write(test::Bytes({0x81, 0x4F, 0x10}));
-  QTRY_VERIFY_WITH_TIMEOUT(log.Has("tool -> hopper  81 4F 10  dispense channel 16"), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(pty.log.Has("tool -> hopper  81 4F 10  dispense channel 16"), kWaitMs);
 }
 
 void PtyLineTest::survivesTheToolClosingAndReopening() {
-  test::MemoryLog log;
-  PtyChannel line;
-  QVERIFY(line.Open().isEmpty());
-  HopperEmulator emulator({}, line, log.log);
-  emulator.PowerOnWhenOpened(0);
+  EmulatorOnPty pty;
+  QVERIFY(pty.openError.isEmpty());
+  pty.emulator.PowerOnWhenOpened(0);
   {
-    FarEnd tool(line.SlavePath());
+    FarEnd tool(pty.line.SlavePath());
     QTRY_VERIFY_WITH_TIMEOUT((tool.Poll(), tool.received.size() >= kReportSize + 1), kWaitMs);
   }
   for (int round = 1; round <= 2; ++round) {
-    QTRY_VERIFY_WITH_TIMEOUT(!line.PeerPresent(), kWaitMs);
-    FarEnd tool(line.SlavePath());
+    QTRY_VERIFY_WITH_TIMEOUT(!pty.line.PeerPresent(), kWaitMs);
+    FarEnd tool(pty.line.SlavePath());
     QVERIFY(tool.IsOpen());
-    QTRY_VERIFY_WITH_TIMEOUT(line.PeerPresent(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(pty.line.PeerPresent(), kWaitMs);
     const CoinNumbers coins{static_cast<std::uint16_t>(round), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     tool.Write(SaveFrameBytes(coins));
     QTRY_VERIFY_WITH_TIMEOUT((tool.Poll(), tool.received.size() >= 34), kWaitMs);
     QCOMPARE(tool.received.at(0), char(kSaveAckByte));
-    QCOMPARE(emulator.Side().Coins(), coins);
+    QCOMPARE(pty.emulator.Side().Coins(), coins);
   }
-  QTRY_VERIFY_WITH_TIMEOUT(log.lines.filter("the tool closed the line").size() == 3, kWaitMs);
-  QCOMPARE(log.lines.filter("the tool opened the line").size(), 3);
+  QTRY_VERIFY_WITH_TIMEOUT(pty.log.lines.filter("the tool closed the line").size() == 3, kWaitMs);
+  QCOMPARE(pty.log.lines.filter("the tool opened the line").size(), 3);
 }
 
 void PtyLineTest::linkPointsAtTheDeviceAndGoesWithIt() {
@@ -104,19 +111,17 @@ void PtyLineTest::linkDoesNotReplaceAnOrdinaryFile() {
 }
 
 void PtyLineTest::pulledCableHangsUpTheTool() {
-  test::MemoryLog log;
-  PtyChannel line;
-  QVERIFY(line.Open().isEmpty());
   HopperConfig config;
   config.faults.pullCableAfter = 6;
-  HopperEmulator emulator(config, line, log.log);
-  QSignalSpy gone(&emulator, &HopperEmulator::LineGone);
-  emulator.PowerOnWhenOpened(0);
-  FarEnd tool(line.SlavePath());
+  EmulatorOnPty pty(config);
+  QVERIFY(pty.openError.isEmpty());
+  QSignalSpy gone(&pty.emulator, &HopperEmulator::LineGone);
+  pty.emulator.PowerOnWhenOpened(0);
+  FarEnd tool(pty.line.SlavePath());
   QTRY_VERIFY_WITH_TIMEOUT(!tool.Poll(), kWaitMs);  // hung up
   QCOMPARE(tool.received.size(), 6);
   QCOMPARE(gone.size(), 1);
-  QVERIFY(!line.IsOpen());
+  QVERIFY(!pty.line.IsOpen());
 }
 
 void PtyLineTest::deviceChannelTalksOverAGivenDevice() {

@@ -19,13 +19,12 @@
 #include "ui/port_selector.h"
 
 using namespace hopper;
+using test::kBlue;
+using test::kRed;
 using test::MainWindowRig;
 using test::PtyPeer;
 
 namespace {
-
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
 
 QString StoredComPort() { return QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value("Setting/COMPORT").toString(); }
 void StoreComPort(const QString& text) {

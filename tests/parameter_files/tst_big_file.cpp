@@ -3,10 +3,7 @@
 #include <QtTest>
 #include <sys/resource.h>
 
-#include "fake_channel_table.h"
-#include "platform/scripted_file_dialog.h"
 #include "test_support.h"
-#include "ui/parameter_commands.h"
 
 using namespace hopper;
 using testing::Boxes;
@@ -21,24 +18,13 @@ qint64 PeakMemoryKiB() {
 }
 }  // namespace
 
-class BigFileTest : public QObject {
+class BigFileTest : public testing::CommandsTest {
   Q_OBJECT
-  testing::Sandbox sandbox_;
-  QTemporaryDir work_;
-  FakeChannelTable table_;
-  ScriptedFileDialog dialog_;
-  RecordingMessageBoxes boxes_;
-  std::unique_ptr<ParameterCommands> commands_;
-
-  void Load(const QString& path) {
-    boxes_.shown.clear();
-    dialog_.Answer(path);
-    commands_->LoadFile();
-  }
 
  private slots:
   void init() {
-    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    ResetAll();
+    MakeCommands();
   }
   void cleanup() { sandbox_.Reset(); }
 
@@ -46,7 +32,7 @@ class BigFileTest : public QObject {
   // stop the load at Channel2 once the whole line has been read through. bench_parameter_load
   // does the same with 1 GiB; here the size is kept to what the sanitizer build reads quickly.
   void longLineOfNulBytes() {
-    const QString path = work_.filePath("huge.txt");
+    const QString path = Path("huge.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QVERIFY(file.write("7\r\n") == 3);
@@ -55,13 +41,13 @@ class BigFileTest : public QObject {
     const qint64 peakBefore = PeakMemoryKiB();
     Load(path);
     QCOMPARE(table_.All(), Boxes("7"));
-    QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("Unable to load , Please check file")});
+    QCOMPARE(boxes_.Texts(), QStringList{testing::kUnable});
     QVERIFY2(PeakMemoryKiB() - peakBefore < 32 * 1024, "the file was held in memory");
   }
 
   // 16 MiB of digits on one line, written in pieces: the box keeps the first five, no message.
   void longLineOfDigits() {
-    const QString path = work_.filePath("digits.txt");
+    const QString path = Path("digits.txt");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     const QByteArray piece = QByteArray("1234567890").repeated(102400);

@@ -5,43 +5,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "fake_channel_table.h"
 #include "load_rows.h"
-#include "platform/scripted_file_dialog.h"
 #include "test_support.h"
-#include "ui/parameter_commands.h"
 
 using namespace hopper;
 using testing::Boxes;
+using testing::kUnable;
 
-namespace {
-const QString kUnable = QStringLiteral("Unable to load , Please check file");
-}
-
-class LoadFileTest : public QObject {
+class LoadFileTest : public testing::CommandsTest {
   Q_OBJECT
-  testing::Sandbox sandbox_;
-  QTemporaryDir work_;
-  FakeChannelTable table_;
-  ScriptedFileDialog dialog_;
-  RecordingMessageBoxes boxes_;
-  std::unique_ptr<ParameterCommands> commands_;
-  SettingsStore settings_;
-
-  QString Path(const QString& name) const { return work_.filePath(name); }
-  void Load(const QString& path) {
-    dialog_.Answer(path);
-    commands_->LoadFile();
-  }
 
  private slots:
   void init() {
-    sandbox_.Reset();
-    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    ResetAll();
+    MakeCommands();
     table_.Fill(Boxes(QStringLiteral("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9")));
     table_.onSet = nullptr;
-    boxes_.shown.clear();
-    dialog_.asked.clear();
   }
   void cleanup() { sandbox_.Reset(); }
 

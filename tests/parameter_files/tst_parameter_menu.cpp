@@ -2,35 +2,26 @@
 
 #include <QAction>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "load_rows.h"
-#include "platform/scripted_file_dialog.h"
 #include "test_support.h"
 #include "ui/channel_box.h"
 #include "ui/form1.h"
-#include "ui/parameter_commands.h"
 
 using namespace hopper;
 using testing::Boxes;
+using testing::kUnable;
+using testing::SixteenZeros;
 
-namespace {
-const QString kUnable = QStringLiteral("Unable to load , Please check file");
-QByteArray SixteenZeros() { return QByteArray(" 0\r\n").repeated(16); }
-}  // namespace
-
-class ParameterMenuTest : public QObject {
+class ParameterMenuTest : public testing::FileTest {
   Q_OBJECT
-  testing::Sandbox sandbox_;
-  QTemporaryDir work_{QStringLiteral("/tmp/pm-XXXXXX")};  // short: the stored folder stays small
   SharedLink link_;
-  RecordingMessageBoxes boxes_;
-  ScriptedFileDialog dialog_;
   std::unique_ptr<Form1> window_;
-  SettingsStore settings_;
 
-  QString Path(const QString& name) const { return work_.filePath(name); }
+ public:
+  ParameterMenuTest() : FileTest(QStringLiteral("/tmp/pm-XXXXXX")) {}  // short: the stored folder stays small
+
+ private:
   QStringList Shown() const {
     QStringList texts;
     for (int i = 0; i < kChannelCount; ++i) texts << window_->EntryText(i);
@@ -50,9 +41,7 @@ class ParameterMenuTest : public QObject {
 
  private slots:
   void init() {
-    sandbox_.Reset();
-    boxes_.shown.clear();
-    dialog_.asked.clear();
+    ResetAll();
     window_ = std::make_unique<Form1>(link_, boxes_);
     AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
     for (const QString& name : QDir(work_.path()).entryList(QDir::Files | QDir::Hidden)) QFile::remove(Path(name));
@@ -135,14 +124,10 @@ class ParameterMenuTest : public QObject {
     const QByteArray old(" 1\r\n");
     QVERIFY(testing::WriteFile(Path("keep.txt"), old));
     Fill(Boxes("11111,22222,33333,44444,55555,66666,77777,88888,99999,11111,22222,33333,44444,55555,66666,77777"));
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit cap = saved;
-    cap.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &cap);
-    Save(Path("keep.txt"));
-    setrlimit(RLIMIT_FSIZE, &saved);
+    {
+      const testing::FileSizeCap cap(100);
+      Save(Path("keep.txt"));
+    }
     QCOMPARE(testing::ReadFile(Path("keep.txt")), old);
     QCOMPARE(QDir(work_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.txt")});
     QCOMPARE(boxes_.shown.size(), 1);

@@ -3,70 +3,30 @@
 
 #include <QDirIterator>
 #include <QtTest>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "fake_channel_table.h"
-#include "platform/scripted_file_dialog.h"
 #include "test_support.h"
-#include "ui/parameter_commands.h"
 
 using namespace hopper;
 using testing::Boxes;
+using testing::FileSizeCap;
+using testing::SixteenZeros;
 
-namespace {
-
-// Caps the size of any file this process writes, for as long as it lives; writing past the cap
-// fails with "file too large" instead of ending the process.
-class FileSizeCap {
- public:
-  explicit FileSizeCap(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit cap = old_;
-    cap.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &cap);
-  }
-  ~FileSizeCap() { setrlimit(RLIMIT_FSIZE, &old_); }
-
- private:
-  rlimit old_{};
-};
-
-QByteArray SixteenZeros() { return QByteArray(" 0\r\n").repeated(16); }
-
-}  // namespace
-
-class SaveFileTest : public QObject {
+class SaveFileTest : public testing::CommandsTest {
   Q_OBJECT
-  testing::Sandbox sandbox_;
-  QTemporaryDir work_;
-  FakeChannelTable table_;
-  ScriptedFileDialog dialog_;
-  RecordingMessageBoxes boxes_;
-  std::unique_ptr<ParameterCommands> commands_;
-  SettingsStore settings_;
   std::unique_ptr<FileSizeCap> cap_;
 
-  QString Path(const QString& name) const { return work_.filePath(name); }
-  void Save(const QString& path) {
-    dialog_.Answer(path);
-    commands_->SaveFile();
-  }
   QStringList FolderEntries() const {
     return QDir(work_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
   }
 
  private slots:
   void init() {
-    sandbox_.Reset();
-    commands_ = std::make_unique<ParameterCommands>(table_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    ResetAll();
+    MakeCommands();
     table_.Fill(Boxes(""));
     table_.onRead = nullptr;
-    boxes_.shown.clear();
-    dialog_.asked.clear();
     for (const QString& name : FolderEntries()) {
       QFileInfo(Path(name)).isDir() ? QDir(Path(name)).removeRecursively() : QFile::remove(Path(name));
     }
@@ -90,16 +50,14 @@ class SaveFileTest : public QObject {
     QCOMPARE(testing::ReadFile(Path("set.txt")),
              QByteArray(" 12\r\n 0\r\n 65535\r\n 99999\r\n 7\r\n") + QByteArray(" 0\r\n").repeated(11));
     table_.Fill(Boxes("5,5,5,5,5,5,5,5,5,5,5,5,5,5,5,5"));
-    dialog_.Answer(Path("set.txt"));
-    commands_->LoadFile();
+    Load(Path("set.txt"));
     QCOMPARE(table_.All(), Boxes("12,0,65535,99999,7"));
     QVERIFY(boxes_.shown.isEmpty());
   }
 
   void storedPathsAndDialogQuestions() {
     QVERIFY(testing::WriteFile(Path("a.txt"), "1\r\n"));
-    dialog_.Answer(Path("a.txt"));
-    commands_->LoadFile();
+    Load(Path("a.txt"));
     QCOMPARE(settings_.LoadPath(QString()), Path("a.txt"));
     QCOMPARE(QDir::currentPath(), work_.path());
     Save(Path("b.txt"));

@@ -6,22 +6,18 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextBlock>
 #include <QTextDocument>
 
 #include "platform/rtf_reader.h"
+#include "rtf_test_support.h"
 #include "tests/support/unreadable_file.h"
 
 using hopper::RtfFileStatus;
 using hopper::RtfReader;
+using hopper::test::TextOf;
+using hopper::test::TextRead;
 
 namespace {
-QString TextOf(const QTextDocument& document) {
-  QStringList blocks;
-  for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) blocks << b.text();
-  return blocks.join(QLatin1Char('\n'));
-}
-
 bool WriteFile(const QString& path, const QByteArray& content) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
@@ -58,9 +54,7 @@ class TestRtfDamaged : public QObject {
   void damaged() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
-    QTextDocument document;
-    RtfReader::Read(rtf, &document);
-    QCOMPARE(TextOf(document), text);
+    QCOMPARE(TextRead(rtf), text);
   }
 
   // Random bytes, and random cuts of a real document: no crash, no hang, some document.

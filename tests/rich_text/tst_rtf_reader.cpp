@@ -6,17 +6,13 @@
 #include <QTextDocument>
 
 #include "platform/rtf_reader.h"
+#include "rtf_test_support.h"
 
 using hopper::RtfReader;
+using hopper::test::TextOf;
+using hopper::test::TextRead;
 
 namespace {
-
-// Blocks joined by '\n'; line breaks inside a block stay U+2028.
-QString TextOf(const QTextDocument& document) {
-  QStringList blocks;
-  for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) blocks << b.text();
-  return blocks.join(QLatin1Char('\n'));
-}
 
 QVariant CharValue(const QTextCharFormat& f, const QString& key) {
   if (key == "bold") return f.fontWeight() == QFont::Bold;
@@ -51,6 +47,29 @@ QTextCursor CursorAt(const QTextDocument& document, const QString& probe) {
   QTextCursor cursor(found.document());
   cursor.setPosition(found.selectionStart() + 1);
   return cursor;
+}
+
+// The columns of a format row: the rich text, a piece of its text, which property of the format
+// found at that piece, and its value.
+void AddFormatColumns() {
+  QTest::addColumn<QByteArray>("rtf");
+  QTest::addColumn<QString>("probe");
+  QTest::addColumn<QString>("key");
+  QTest::addColumn<QVariant>("expected");
+}
+
+// Reads the row's rich text and compares what `valueAt` gives for the row's key at its probe.
+template <class ValueAt>
+void CompareFormatAtProbe(ValueAt valueAt) {
+  QFETCH(QByteArray, rtf);
+  QFETCH(QString, probe);
+  QFETCH(QString, key);
+  QFETCH(QVariant, expected);
+  QTextDocument document;
+  RtfReader::Read(rtf, &document);
+  const QTextCursor cursor = CursorAt(document, probe);
+  QVERIFY2(!cursor.isNull(), qPrintable(TextOf(document)));
+  QCOMPARE(valueAt(cursor, key), expected);
 }
 
 }  // namespace
@@ -100,16 +119,11 @@ class TestRtfReader : public QObject {
   void text() {
     QFETCH(QByteArray, rtf);
     QFETCH(QString, text);
-    QTextDocument document;
-    RtfReader::Read(rtf, &document);
-    QCOMPARE(TextOf(document), text);
+    QCOMPARE(TextRead(rtf), text);
   }
 
   void characterFormat_data() {
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<QString>("probe");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("expected");
+    AddFormatColumns();
     const QByteArray tables = R"({\fonttbl{\f0\froman Times New Roman;}{\f1\fswiss Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})";
     auto doc = [&](const char* body) { return "{\\rtf1\\ansi\\deff0" + tables + body + "}"; };
     QTest::newRow("bold") << doc(R"(\b B\b0 N)") << "B" << "bold" << QVariant(true);
@@ -135,22 +149,11 @@ class TestRtfReader : public QObject {
     QTest::newRow("plain resets") << doc(R"(\b\i\fs40 A\plain B)") << "B" << "bold" << QVariant(false);
   }
   void characterFormat() {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, probe);
-    QFETCH(QString, key);
-    QFETCH(QVariant, expected);
-    QTextDocument document;
-    RtfReader::Read(rtf, &document);
-    const QTextCursor cursor = CursorAt(document, probe);
-    QVERIFY2(!cursor.isNull(), qPrintable(TextOf(document)));
-    QCOMPARE(CharValue(cursor.charFormat(), key), expected);
+    CompareFormatAtProbe([](const QTextCursor& at, const QString& key) { return CharValue(at.charFormat(), key); });
   }
 
   void blockFormat_data() {
-    QTest::addColumn<QByteArray>("rtf");
-    QTest::addColumn<QString>("probe");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QVariant>("expected");
+    AddFormatColumns();
     QTest::newRow("left") << QByteArray(R"({\rtf1\ql L\par})") << "L" << "alignment" << QVariant(int(Qt::AlignLeft));
     QTest::newRow("centre") << QByteArray(R"({\rtf1\qc C\par})") << "C" << "alignment" << QVariant(int(Qt::AlignHCenter));
     QTest::newRow("right") << QByteArray(R"({\rtf1\qr R\par})") << "R" << "alignment" << QVariant(int(Qt::AlignRight));
@@ -166,15 +169,7 @@ class TestRtfReader : public QObject {
     QTest::newRow("format at the paragraph mark counts") << QByteArray(R"({\rtf1 P\qr\par})") << "P" << "alignment" << QVariant(int(Qt::AlignRight));
   }
   void blockFormat() {
-    QFETCH(QByteArray, rtf);
-    QFETCH(QString, probe);
-    QFETCH(QString, key);
-    QFETCH(QVariant, expected);
-    QTextDocument document;
-    RtfReader::Read(rtf, &document);
-    const QTextCursor cursor = CursorAt(document, probe);
-    QVERIFY2(!cursor.isNull(), qPrintable(TextOf(document)));
-    QCOMPARE(BlockValue(cursor.blockFormat(), key), expected);
+    CompareFormatAtProbe([](const QTextCursor& at, const QString& key) { return BlockValue(at.blockFormat(), key); });
   }
 
   void readReplacesContent() {

@@ -24,6 +24,12 @@ class SerialPortTest : public QObject {
   std::unique_ptr<test::SettingsSandbox> sandbox_;
 
   static void Map(int portNumber, const QString& device) { SettingsStore().SetMappedDevice(portNumber, device); }
+  // Maps `portNumber` to `device`, then gives the port that number and opens it.
+  static OpenResult OpenMapped(QtSerialPort& port, int portNumber, const QString& device) {
+    Map(portNumber, device);
+    port.SetPortNumber(portNumber);
+    return port.Open().result;
+  }
 
  private slots:
   void initTestCase() { sandbox_ = std::make_unique<test::SettingsSandbox>(); }
@@ -41,10 +47,8 @@ class SerialPortTest : public QObject {
   void opensMappedPseudoTerminalWithLineSettings() {
     PtyPeer peer;
     QVERIFY(peer.IsValid());
-    Map(3, peer.path());
     QtSerialPort port;
-    port.SetPortNumber(3);
-    QCOMPARE(port.Open().result, OpenResult::Opened);
+    QCOMPARE(OpenMapped(port, 3, peer.path()), OpenResult::Opened);
     QVERIFY(port.IsOpen());
     // A pseudo-terminal drops parity, so check what the port was given.
     QCOMPARE(port.Port().baudRate(), 9600);
@@ -63,10 +67,8 @@ class SerialPortTest : public QObject {
 
   void bytesBothWaysInOrder() {
     PtyPeer peer;
-    Map(1, peer.path());
     QtSerialPort port;
-    port.SetPortNumber(1);
-    QCOMPARE(port.Open().result, OpenResult::Opened);
+    QCOMPARE(OpenMapped(port, 1, peer.path()), OpenResult::Opened);
 
     QVERIFY(port.WriteByte(0x82));
     QVERIFY(port.WriteByte(0x00));
@@ -113,10 +115,8 @@ class SerialPortTest : public QObject {
 
   void heldByAnotherIsInUse() {
     PtyPeer peer;
-    Map(1, peer.path());
     QtSerialPort holder;
-    holder.SetPortNumber(1);
-    QCOMPARE(holder.Open().result, OpenResult::Opened);
+    QCOMPARE(OpenMapped(holder, 1, peer.path()), OpenResult::Opened);
 
     QtSerialPort second;
     second.SetPortNumber(1);
@@ -131,14 +131,10 @@ class SerialPortTest : public QObject {
     QTemporaryDir links;
     const QString link = QDir(links.path()).filePath(QStringLiteral("hopper-by-id"));
     QVERIFY(QFile::link(peer.path(), link));
-    Map(1, peer.path());
-    Map(2, link);
     QtSerialPort holder;
-    holder.SetPortNumber(1);
-    QCOMPARE(holder.Open().result, OpenResult::Opened);
+    QCOMPARE(OpenMapped(holder, 1, peer.path()), OpenResult::Opened);
     QtSerialPort second;
-    second.SetPortNumber(2);
-    QCOMPARE(second.Open().result, OpenResult::PortInUse);
+    QCOMPARE(OpenMapped(second, 2, link), OpenResult::PortInUse);
   }
 
   void notASerialDeviceIsOtherFailure() {
@@ -147,10 +143,8 @@ class SerialPortTest : public QObject {
     QFile file(plain);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    Map(1, plain);
     QtSerialPort port;
-    port.SetPortNumber(1);
-    QCOMPARE(port.Open().result, OpenResult::OtherFailure);
+    QCOMPARE(OpenMapped(port, 1, plain), OpenResult::OtherFailure);
     QVERIFY(!port.IsOpen());
   }
 
@@ -185,10 +179,8 @@ class SerialPortTest : public QObject {
 
   void hangUpClosesPortOnceWithoutStorm() {
     PtyPeer peer;
-    Map(1, peer.path());
     QtSerialPort port;
-    port.SetPortNumber(1);
-    QCOMPARE(port.Open().result, OpenResult::Opened);
+    QCOMPARE(OpenMapped(port, 1, peer.path()), OpenResult::Opened);
     QSignalSpy lost(&port, &SerialPort::DeviceLost);
     QSignalSpy errors(&port.Port(), &QSerialPort::errorOccurred);
 

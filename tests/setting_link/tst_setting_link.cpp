@@ -13,12 +13,11 @@
 
 using namespace hopper;
 using test::Bytes;
+using test::kBlue;
+using test::kRed;
 using test::MainWindowRig;
 
 namespace {
-
-const QColor kBlue(0, 0, 255);
-const QColor kRed(255, 0, 0);
 
 CoinNumbers Coins(std::uint16_t first, std::uint16_t step) {
   CoinNumbers coins{};

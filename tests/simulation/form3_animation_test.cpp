@@ -24,6 +24,7 @@ class Form3AnimationTest : public QObject {
       QVERIFY(picture.save(folder.filePath(QStringLiteral("Ar%1.bmp").arg(i + 1)), "BMP"));
     }
     Simulation sim(std::make_unique<FakeSerialPort>(), folder.path());
+    QVERIFY(sim.form->OpenPort());  // the presses' bytes go out, so no message interrupts
     auto* area = sim.Child<QLabel>("Image3");
     auto* timer = sim.Child<QTimer>("Timer2");
     sim.Press("Command1");
@@ -60,6 +61,7 @@ class Form3AnimationTest : public QObject {
     broken.write("BM not a picture at all");
     broken.close();
     Simulation sim(std::make_unique<FakeSerialPort>(), folder.path());
+    QVERIFY(sim.form->OpenPort());
     sim.Press("Command1");
     sim.StopTimers();
     for (int tick = 0; tick < 4; ++tick) {
@@ -96,10 +98,10 @@ class Form3AnimationTest : public QObject {
     QFETCH(int, result);
     QFETCH(QString, text);
     auto fake = std::make_unique<FakeSerialPort>();
-    fake->openOutcome.result = static_cast<OpenResult>(result);
+    fake->nextOpen.result = static_cast<OpenResult>(result);
     Simulation sim(std::move(fake));
     QVERIFY(!sim.form->OpenPort());
-    QCOMPARE(sim.fake->portNumber, kTestPort);
+    QCOMPARE(sim.fake->PortNumber(), kTestPort);
     QCOMPARE(sim.messages.Texts(), QStringList{text});
     QCOMPARE(sim.messages.shown.first().icon, hopper::MessageIcon::Critical);
     QCOMPARE(sim.messages.shown.first().title, QStringLiteral("Error"));

@@ -1,24 +1,17 @@
 #include "form3_fixture.h"
 
 #include <QAbstractButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "platform/settings_store.h"
 
-void UseTemporarySettings() {
-  static QTemporaryDir folder;
-  static bool done = false;
-  if (done) return;
-  done = true;
-  qputenv("XDG_CONFIG_HOME", folder.path().toLocal8Bit());
-}
+void UseTemporarySettings() { static const hopper::test::SettingsSandbox sandbox; }
 
 QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
 
 Simulation::Simulation(const QString& programFolder) {
   UseTemporarySettings();
-  hopper::SettingsStore().SetMappedDevice(kTestPort, peer.DevicePath());
+  hopper::SettingsStore().SetMappedDevice(kTestPort, peer.path());
   auto real = std::make_unique<hopper::QtSerialPort>();
   port = real.get();
   form = std::make_unique<hopper::Form3>(kTestPort, link, messages, programFolder, std::move(real));

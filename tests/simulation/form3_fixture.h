@@ -11,7 +11,11 @@
 #include "platform/message_box.h"
 #include "platform/qt_serial_port.h"
 #include "pty_peer.h"
+#include "settings_sandbox.h"
 #include "ui/form3.h"
+
+using hopper::test::FakeSerialPort;
+using hopper::test::PtyPeer;
 
 // Points the per-user settings at a fresh temporary folder, once per run, so port numbers can
 // be mapped to pseudo-terminals without touching the user's own settings.

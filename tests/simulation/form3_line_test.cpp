@@ -25,10 +25,10 @@ class Form3LineTest : public QObject {
 
   void dispenseRightAfterOpeningSendsChannel1() {
     Simulation sim;
-    QVERIFY(sim.peer.IsOpen());
+    QVERIFY(sim.peer.IsValid());
     QVERIFY(sim.form->OpenPort());
     sim.Press("Command1");
-    QCOMPARE(sim.peer.Receive(3), Bytes({0x81, 0x40, 0x10}));
+    QCOMPARE(sim.peer.waitForBytes(3), Bytes({0x81, 0x40, 0x10}));
     QVERIFY(sim.messages.shown.isEmpty());
   }
 
@@ -36,7 +36,7 @@ class Form3LineTest : public QObject {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
     sim.Press("Command2");
-    QCOMPARE(sim.peer.Receive(1), Bytes({0x80}));
+    QCOMPARE(sim.peer.waitForBytes(1), Bytes({0x80}));
   }
 
   void pickedChannelIsSent_data() {
@@ -56,7 +56,7 @@ class Form3LineTest : public QObject {
     combo->setCurrentIndex(position);
     QCOMPARE(combo->currentText(), QString::number(position + 1));
     sim.Press("Command1");
-    QCOMPARE(sim.peer.Receive(3), Bytes({0x81, static_cast<unsigned char>(channelByte), 0x10}));
+    QCOMPARE(sim.peer.waitForBytes(3), Bytes({0x81, static_cast<unsigned char>(channelByte), 0x10}));
   }
 
   // The start-up byte behind them shows that nothing else went out in between.
@@ -66,7 +66,7 @@ class Form3LineTest : public QObject {
     sim.Press("Command1");
     sim.Press("Command1");
     sim.Press("Command2");
-    QCOMPARE(sim.peer.Receive(7), Bytes({0x81, 0x40, 0x10, 0x81, 0x40, 0x10, 0x80}));
+    QCOMPARE(sim.peer.waitForBytes(7), Bytes({0x81, 0x40, 0x10, 0x81, 0x40, 0x10, 0x80}));
   }
 
   void repliesAreDrainedAndChangeNothing_data() {
@@ -84,14 +84,14 @@ class Form3LineTest : public QObject {
     sim.StopTimers();
     const QImage before = sim.form->grab().toImage();
     for (const QByteArray& piece : pieces) {
-      QVERIFY(sim.peer.Send(piece));
+      QVERIFY(sim.peer.write(piece));
       QTRY_COMPARE_WITH_TIMEOUT(sim.port->BytesWaiting(), qint64(piece.size()), 5000);
       sim.form->PollTick();
       QCOMPARE(sim.port->BytesWaiting(), qint64(0));
     }
     QCOMPARE(sim.form->grab().toImage(), before);
     QVERIFY(sim.messages.shown.isEmpty());
-    QVERIFY(sim.peer.Receive(0).isEmpty());  // nothing echoed
+    QVERIFY(sim.peer.readAvailable().isEmpty());  // nothing echoed
   }
 
   void theRunningPollDrainsReplies() {
@@ -99,7 +99,7 @@ class Form3LineTest : public QObject {
     QVERIFY(sim.form->OpenPort());
     QVERIFY(sim.Child<QTimer>("Timer1")->isActive());
     QSignalSpy arrived(sim.port, &hopper::SerialPort::BytesArrived);
-    QVERIFY(sim.peer.Send(QByteArray(100, '\x84')));
+    QVERIFY(sim.peer.write(QByteArray(100, '\x84')));
     QTRY_VERIFY_WITH_TIMEOUT(arrived.count() > 0, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(sim.port->BytesWaiting(), qint64(0), 5000);
   }

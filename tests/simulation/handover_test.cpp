@@ -58,8 +58,8 @@ class HandOverTest : public QObject {
 
   void init() {
     peer = std::make_unique<PtyPeer>();
-    QVERIFY(peer->IsOpen());
-    hopper::SettingsStore().SetMappedDevice(kTestPort, peer->DevicePath());
+    QVERIFY(peer->IsValid());
+    hopper::SettingsStore().SetMappedDevice(kTestPort, peer->path());
     hopper::SettingsStore().SetComPort(kTestPort);
     link = {};
     messages = std::make_unique<HookedMessages>();
@@ -109,7 +109,7 @@ class HandOverTest : public QObject {
 
     // The simulation window speaks on the same line.
     simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
-    QCOMPARE(peer->Receive(3), QByteArray("\x81\x40\x10", 3));
+    QCOMPARE(peer->waitForBytes(3), QByteArray("\x81\x40\x10", 3));
 
     if (byCloseButton) {
       simulation->findChild<QAbstractButton*>(QStringLiteral("Command5"))->click();
@@ -132,7 +132,7 @@ class HandOverTest : public QObject {
     // technician has read why.
     hopper::SettingsStore().SetMappedDevice(kTestPort, QStringLiteral("/dev/no-such-hopper-line"));
     messages->onShow = [this](const hopper::Message&) {
-      hopper::SettingsStore().SetMappedDevice(kTestPort, peer->DevicePath());
+      hopper::SettingsStore().SetMappedDevice(kTestPort, peer->path());
     };
     main->Simulation->trigger();
     QCOMPARE(messages->texts, QStringList{QStringLiteral("Port Number Error")});
@@ -153,7 +153,7 @@ class HandOverTest : public QObject {
     QVERIFY(simulation);
     QCOMPARE(simulation->ChannelCode(), std::int16_t{0x40});
     simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
-    QCOMPARE(peer->Receive(3), QByteArray("\x81\x40\x10", 3));
+    QCOMPARE(peer->waitForBytes(3), QByteArray("\x81\x40\x10", 3));
     simulation->close();
     QVERIFY(main->Port().IsOpen());
   }

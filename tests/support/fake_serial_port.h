@@ -1,6 +1,7 @@
 #pragma once
 // A serial port that needs no device: a test decides how opening goes, feeds received bytes
-// and reads what was written. For the cases a pseudo-terminal cannot show (access denied as root).
+// and reads what was written. For the cases a pseudo-terminal cannot show (access denied as root,
+// a line that stops taking bytes).
 
 #include <QByteArray>
 #include <deque>
@@ -18,6 +19,8 @@ class FakeSerialPort final : public SerialPort {
   OpenOutcome nextOpen{OpenResult::Opened, {}, {}, {}};
   QByteArray written;  // every byte written while open, in order
   int openCalls = 0;
+  // How many more bytes the line takes before every write fails; -1: it never fails.
+  int writesBeforeFailure = -1;
 
   void SetPortNumber(int portNumber) override { portNumber_ = portNumber; }
   int PortNumber() const override { return portNumber_; }
@@ -47,7 +50,8 @@ class FakeSerialPort final : public SerialPort {
     return all;
   }
   bool WriteByte(std::uint8_t byte) override {
-    if (!open_) return false;
+    if (!open_ || writesBeforeFailure == 0) return false;
+    if (writesBeforeFailure > 0) --writesBeforeFailure;
     written.append(static_cast<char>(byte));
     return true;
   }

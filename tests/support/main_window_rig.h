@@ -22,6 +22,9 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
 }
 
 inline QColor StatusColourOf(const Form1& window) { return window.Label2->palette().color(QPalette::WindowText); }
+// The status line's two colours: blue while all is well, red on a fault.
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kRed(255, 0, 0);
 
 // True when the label's whole caption fits its width in the font it is shown in.
 inline bool CaptionFits(const QLabel* label) {
