@@ -36,7 +36,9 @@ bool Answers(PtyPeer& peer) {
   }();
   // After a handshake an odd byte puts the copy back to waiting for a report, discarding what
   // waits with it: a second try then goes through.
-  for (int attempt = 0; attempt < 5; ++attempt) {
+  // A copy starting on a busy machine (a sanitizer build, a parallel test run) may take a while
+  // to open its port: keep asking for a minute.
+  for (int attempt = 0; attempt < 20; ++attempt) {
     if (!peer.write(QByteArray(1, char(0x00)) + report + char(0x82))) return false;
     if (peer.waitForBytes(1, 3000).endsWith(char(0x82))) return true;
   }
