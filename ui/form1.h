@@ -115,8 +115,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine machine_;
   ChannelFrame* frame_ = nullptr;
-  QWidget* parkedFocus_ = nullptr;
-  bool handedOver_ = false;  // the simulation window has the port  // the button that had the focus while inputs are locked
+  QWidget* parkedFocus_ = nullptr;  // the button that had the focus while inputs are locked
+  bool handedOver_ = false;         // the simulation window has the port
+  QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
 };
 

@@ -62,6 +62,9 @@ void Form1::ReturnPort() {
   handedOver_ = false;
   SimulationClosed(link_);
   setEnabled(true);
+  // Disabling the window took the focus away; the control that had it gets it back.
+  if (focusBeforeHandOver_) focusBeforeHandOver_->setFocus(Qt::OtherFocusReason);
+  focusBeforeHandOver_ = nullptr;
   const OpenOutcome outcome = OpenPort();
   if (outcome.result == OpenResult::Opened) ReopenAfterTrouble();
   else ReportPortTrouble(outcome);
@@ -103,6 +106,7 @@ void Form1::OnDeviceLost(const QString& why) {
 
 void Form1::OnSimulation() {
   port_->Close();
+  focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
   emit SimulationRequested(port_->PortNumber());

@@ -333,6 +333,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(3, QStringLiteral("42"));
+    rig.window->Text1[3]->setFocus();
     QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
     rig.window->Simulation->trigger();
     QCOMPARE(simulation.count(), 1);
@@ -358,6 +359,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.link.linkState, LinkState::WaitStart);
     QCOMPARE(rig.Entry(3), QStringLiteral("42"));
     QVERIFY(rig.messages.shown.isEmpty());
+    QCOMPARE(rig.window->focusWidget(), rig.window->Text1[3]);  // the focus is where it was
   }
 
   void failedHandBackIsReportedAndWindowStays() {
