@@ -8,10 +8,10 @@ Q_DECLARE_METATYPE(hopper::SaveVerdict)
 
 namespace {
 // "3=65536,5=7": the listed channels (1-based) hold those texts, every other box "0".
-ChannelTexts Table(const QString& spec, const QString& others = QStringLiteral("0")) {
+ChannelTexts Table(const QString& listed, const QString& others = QStringLiteral("0")) {
   ChannelTexts entries;
   entries.fill(others.toStdString());
-  for (const QString& part : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+  for (const QString& part : listed.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     const QStringList kv = part.split(QLatin1Char('='));
     entries[static_cast<std::size_t>(kv[0].toInt() - 1)] = kv.value(1).toStdString();
   }
