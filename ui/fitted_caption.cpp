@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QLabel>
+#include <algorithm>
 
 namespace hopper {
 
