@@ -120,15 +120,22 @@ std::optional<ProbeEvent> ChildProcess::NextEvent(int timeoutMs) {
   }
 }
 
-std::optional<ProbeEvent> ChildProcess::Await(const std::string& kind, const std::string& detail, int timeoutMs) {
+std::vector<ProbeEvent> ChildProcess::CollectUntil(const std::string& kind, const std::string& detail, int timeoutMs) {
   const std::int64_t deadline = NowNs() + static_cast<std::int64_t>(timeoutMs) * 1000000;
+  std::vector<ProbeEvent> events;
   for (;;) {
     const std::int64_t left = deadline - NowNs();
-    if (left <= 0) return std::nullopt;
-    auto event = NextEvent(static_cast<int>(left / 1000000) + 1);
-    if (!event) return std::nullopt;
-    if (event->kind == kind && event->detail.rfind(detail, 0) == 0) return event;
+    auto event = left > 0 ? NextEvent(static_cast<int>(left / 1000000) + 1) : std::nullopt;
+    if (!event) return {};
+    events.push_back(*event);
+    if (event->kind == kind && event->detail.rfind(detail, 0) == 0) return events;
   }
+}
+
+std::optional<ProbeEvent> ChildProcess::Await(const std::string& kind, const std::string& detail, int timeoutMs) {
+  const auto events = CollectUntil(kind, detail, timeoutMs);
+  if (events.empty()) return std::nullopt;
+  return events.back();
 }
 
 void ChildProcess::Forget() {

@@ -34,6 +34,9 @@ class ChildProcess {
   // The next probe event of `kind` whose detail starts with `detail`; earlier events of
   // other kinds are dropped. Nothing when none comes within `timeoutMs`.
   std::optional<ProbeEvent> Await(const std::string& kind, const std::string& detail, int timeoutMs);
+  // Every event up to and including the next one of `kind` and `detail`; empty when that
+  // one does not come within `timeoutMs`.
+  std::vector<ProbeEvent> CollectUntil(const std::string& kind, const std::string& detail, int timeoutMs);
   void Command(const std::string& line);
   // Forgets every event reported so far.
   void Forget();

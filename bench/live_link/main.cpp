@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   }
   const Programs programs = Programs::Beside("/proc/self/exe");
   const std::int64_t began = NowNs();
+  const std::string loadBefore = ResultsTable::LoadAverage();
   ResultsTable table;
   bool ok = MeasureStartUp(setting, programs, table) || Fail("start-up");
   {
@@ -70,7 +71,10 @@ int main(int argc, char** argv) {
   char took[64];
   std::snprintf(took, sizeof took, "%.0f s", static_cast<double>(NowNs() - began) / 1e9);
   table.Note("Run " + Today() + (setting.quick ? " (quick setting)" : "") + ", took " + took + ".");
-  table.Note("Machine: " + ResultsTable::MachineLine() + ".");
+  table.Note("Machine: " + ResultsTable::MachineLine() + "; load average " + loadBefore + " at the start, " +
+             ResultsTable::LoadAverage() + " at the end.");
+  table.Note("Tool and floors share the machine with whatever else runs on it; the ratios, taken in turns or side "
+             "by side, are steadier than the absolute figures on a busy machine.");
   table.Note("Each program runs offscreen as its own process; the tool is driven on a pseudo-terminal and "
              "watched through /proc and a probe plugin that Qt loads into it (bench/live_link).");
   const std::string markdown = table.Markdown("## Live link");

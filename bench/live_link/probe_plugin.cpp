@@ -24,9 +24,11 @@ qint64 NowNs() {
   return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+// "Form1/Command1": the object's name after the name of the window it belongs to.
 QString PathOf(const QObject* object) {
-  const auto* widget = qobject_cast<const QWidget*>(object);
-  const QWidget* window = widget ? widget->window() : nullptr;
+  const QObject* owner = object;
+  while (owner && !owner->isWidgetType()) owner = owner->parent();
+  const QWidget* window = owner ? static_cast<const QWidget*>(owner)->window() : nullptr;
   if (!window || window == object) return object->objectName();
   return window->objectName() + QLatin1Char('/') + object->objectName();
 }
@@ -61,6 +63,13 @@ class Probe final : public QObject {
           const QString name = watched->objectName();
           QMetaObject::invokeMethod(this, [this, name] { Report("shown", name); }, Qt::QueuedConnection);
         }
+        break;
+      case QEvent::Timer:
+        // A named one-shot timer is about to fire: the moment a watch runs out.
+        if (auto* timer = qobject_cast<QTimer*>(watched);
+            timer && timer->isSingleShot() && !timer->objectName().isEmpty() &&
+            static_cast<QTimerEvent*>(event)->timerId() == timer->timerId())
+          Report("timer", PathOf(timer));
         break;
       case QEvent::EnabledChange:
         if (auto* button = qobject_cast<QAbstractButton*>(watched); button && button->isEnabled())

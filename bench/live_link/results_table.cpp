@@ -55,6 +55,14 @@ std::string ResultsTable::MachineLine() {
   return out.str();
 }
 
+std::string ResultsTable::LoadAverage() {
+  // The first three fields: the load over the last 1, 5 and 15 minutes.
+  std::ifstream in("/proc/loadavg");
+  std::string one, five, fifteen;
+  in >> one >> five >> fifteen;
+  return one + " " + five + " " + fifteen;
+}
+
 std::string ResultsTable::Markdown(const std::string& heading) const {
   std::ostringstream out;
   out << heading << "\n\n";

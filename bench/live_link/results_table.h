@@ -34,6 +34,8 @@ class ResultsTable {
   std::string Markdown(const std::string& heading) const;
   // The machine: CPU model and count, kernel, Qt version.
   static std::string MachineLine();
+  // How busy the machine is: /proc/loadavg's 1, 5 and 15 minute figures.
+  static std::string LoadAverage();
 
  private:
   std::vector<Row> rows_;
