@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
+
+#include "tests/support/raw_pty.h"
 
 namespace bench {
 
@@ -19,18 +18,10 @@ std::int64_t NowNs() {
 }
 
 LinePeer::LinePeer() {
-  char name[256] = {};
-  int master = -1;
-  int slave = -1;
-  if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
-  termios raw{};
-  ::tcgetattr(master, &raw);
-  ::cfmakeraw(&raw);
-  ::tcsetattr(master, TCSANOW, &raw);
-  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-  master_ = master;
-  slave_ = slave;
-  device_ = name;
+  const hopper::test::RawPty pty = hopper::test::OpenRawPty();
+  master_ = pty.master;
+  slave_ = pty.slave;
+  device_ = pty.device;
 }
 
 LinePeer::~LinePeer() {

@@ -29,18 +29,18 @@ double WorstError(const std::vector<double>& errors) {
 bool MeasureEchoAndMemory(const Setting& setting, const Programs& programs, ToolRig& rig, ResultsTable& table) {
   LinePeer floorLine;
   ChildProcess floorEcho(programs.floorEcho, {floorLine.Device()}, {}, "");
-  if (!rig.Dialogue()) return false;  // the first dialogue fills the boxes once
+  if (!rig.Dialogue()) return Failed("the first dialogue was not answered");  // it fills the boxes once
   const double startKiB = static_cast<double>(rig.tool->StatusKiB("VmHWM"));
   std::vector<double> tool, floor;
   const std::int64_t end = NowNs() + static_cast<std::int64_t>(setting.dialogueSeconds) * 1000000000;
   while (NowNs() < end || tool.size() < static_cast<std::size_t>(setting.minimumEchoTrials)) {
     const auto echo = rig.Dialogue();
-    if (!echo) return false;
+    if (!echo) return Failed("a dialogue was not answered");
     tool.push_back(*echo);
     WaitSettled(floorEcho, &floorLine);
     std::int64_t echoedAt = 0;
     const std::int64_t sentAt = floorLine.Write({hopper::kSyncByte});
-    if (floorLine.Read(1, kEffectTimeoutMs, &echoedAt).empty()) return false;
+    if (floorLine.Read(1, kEffectTimeoutMs, &echoedAt).empty()) return Failed("the floor's echo did not come");
     floor.push_back(MsBetween(sentAt, echoedAt));
   }
   const std::string trials = std::to_string(tool.size()) + " trials";
@@ -110,7 +110,8 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
     rig.tool->Forget();
     std::int64_t savedAt = 0;
     rig.tool->Command("click Form1/Command1");
-    if (rig.line.Read(hopper::kSaveFrameSize, kEffectTimeoutMs, &savedAt).empty()) return false;
+    if (rig.line.Read(hopper::kSaveFrameSize, kEffectTimeoutMs, &savedAt).empty())
+      return Failed("Save sent no frame");
     Bytes answer(readBack.size() + 1, hopper::kSaveAckByte);
     std::copy(readBack.begin(), readBack.end(), answer.begin() + 1);
     rig.line.Write(answer);
@@ -122,7 +123,7 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
     Record(receive, events, "Form1/Timer3", "box", "Receive Error", headerAt, kReceiveWatchMs);
     Record(response, events, "Form1/Timer1", "enabled", "Form1/Command1", savedAt, kResponseWatchMs);
     if (receive.errors.size() != response.errors.size() || response.errors.size() != static_cast<std::size_t>(run) + 1)
-      return false;
+      return Failed("a watch showed nothing");
   }
   AddWatchRow(table, "receive watch, worst error", receive, "writing the last info byte",
               "the message box", setting.watchRuns, "500 ms nominal");
@@ -144,7 +145,7 @@ bool MeasureFlood(const Setting& setting, ToolRig& rig, ResultsTable& table) {
   rig.tool->Command("heartbeat off");
   const auto stall = rig.tool->Await("stall", "", kEffectTimeoutMs);
   const double after = static_cast<double>(rig.tool->StatusKiB("VmHWM"));
-  if (!settled || !stall) return false;
+  if (!settled || !stall) return Failed("the tool did not settle after the flood");
   rig.Resynchronise();
   const bool answered = rig.Dialogue().has_value();
   const double stallMs = std::stod(stall->detail) / 1e6;

@@ -1,6 +1,8 @@
 #pragma once
 // The rows of the live-link benchmark, each measured against its floor in the same run.
 
+#include <iostream>
+
 #include "results_table.h"
 #include "tool_rig.h"
 
@@ -18,6 +20,12 @@ struct Setting {
   std::size_t floodBytes = 1 << 20;
   static Setting Quick();
 };
+
+// Says why a measurement could not be taken; always false.
+inline bool Failed(const char* why) {
+  std::cerr << "bench_live_link: " << why << std::endl;
+  return false;
+}
 
 // Start-up time and memory after start: tool and bare window started in turns.
 bool MeasureStartUp(const Setting& setting, const Programs& programs, ResultsTable& table);
