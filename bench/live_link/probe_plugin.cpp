@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGenericPlugin>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -70,6 +71,11 @@ class Probe final : public QObject {
             timer && timer->isSingleShot() && !timer->objectName().isEmpty() &&
             static_cast<QTimerEvent*>(event)->timerId() == timer->timerId())
           Report("timer", PathOf(timer));
+        break;
+      case QEvent::PaletteChange:
+        // The status line changes colour: blue for progress, red for an error.
+        if (auto* label = qobject_cast<QLabel*>(watched))
+          Report("status", PathOf(label) + QLatin1Char(' ') + label->palette().color(QPalette::WindowText).name());
         break;
       case QEvent::EnabledChange:
         if (auto* button = qobject_cast<QAbstractButton*>(watched); button && button->isEnabled())

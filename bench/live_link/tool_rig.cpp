@@ -1,8 +1,11 @@
 #include "tool_rig.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <thread>
 
 #include "core/setting_frames.h"
 
@@ -13,7 +16,14 @@ namespace fs = std::filesystem;
 namespace {
 constexpr int kShowTimeoutMs = 30000;
 constexpr int kEchoTimeoutMs = 5000;
+// The first report after start-up finds the status line blue already; no change comes.
+constexpr int kFirstColourMs = 1000;
 constexpr std::uint8_t kWrongByte = 0x00;
+
+std::nullopt_t Nothing(const char* why) {
+  std::cerr << "bench_live_link: dialogue: " << why << std::endl;
+  return std::nullopt;
+}
 
 Bytes ReportFrame() {
   const hopper::CoinNumbers coins{1000, 500, 250, 100, 50, 20, 10, 5, 2, 1, 0, 0, 0, 0, 0, 0};
@@ -57,13 +67,22 @@ bool ToolRig::Start(double* startUpMs) {
 }
 
 std::optional<double> ToolRig::Dialogue() {
+  tool->Forget();
   line.Write(ReportFrame());
-  if (!WaitSettled(*tool, &line)) return std::nullopt;
+  // The start byte turns the status line blue (after the red of the last dialogue's end); the
+  // whole report came in the same read, so once the tool sleeps again it has taken all of it.
+  tool->Await("status", "Form1/Label2 #0000ff", kFirstColourMs);
+  if (!WaitSettled(*tool, &line)) return Nothing("the report was not taken");
   std::int64_t echoedAt = 0;
   const std::int64_t sentAt = line.Write({hopper::kSyncByte});
   const Bytes echo = line.Read(1, kEchoTimeoutMs, &echoedAt);
   line.Write({hopper::kReadyByte, kWrongByte});
-  if (echo != Bytes{hopper::kSyncByte} || !WaitSettled(*tool, &line)) return std::nullopt;
+  if (echo.empty()) return Nothing("no echo");
+  if (echo != Bytes{hopper::kSyncByte}) return Nothing("an echo other than 0x82");
+  // The wrong byte turns the status line red and empties the tool's receive buffer: the next
+  // report must not reach that buffer before, so its red is awaited, not only a quiet line.
+  if (!tool->Await("status", "Form1/Label2 #ff0000", kEchoTimeoutMs) || !WaitSettled(*tool, &line))
+    return Nothing("the wrong byte was not taken");
   return static_cast<double>(echoedAt - sentAt) / 1e6;
 }
 
@@ -71,6 +90,10 @@ void ToolRig::Resynchronise() {
   // A wrong byte ends any dialogue, a header is at most 3 bytes, an info count runs at most
   // 256, a block is 32 bytes and its checksum one; 0xFF never starts a report.
   line.Write(Bytes(320, 0xFF));
+  // The last of them can still be on its way into the tool when the line first looks quiet;
+  // a second settling later makes sure a report sent next is not emptied with them.
+  WaitSettled(*tool, &line);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
   WaitSettled(*tool, &line);
   line.Discard();
 }
