@@ -107,6 +107,8 @@ void Form1::OnDeviceLost(const QString& why) {
 
 void Form1::OnSimulation() {
   port_->Close();
+  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
+  Timer3->stop();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
