@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -392,6 +393,7 @@ class MainWindowTest : public QObject {
     QTest::newRow("F1") << int(Qt::Key_F1) << int(Qt::NoModifier);
     QTest::newRow("Shift+F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier);
     QTest::newRow("F2") << int(Qt::Key_F2) << int(Qt::NoModifier);
+    QTest::newRow("F10 opens the first menu") << int(Qt::Key_F10) << int(Qt::NoModifier);
   }
   void functionKeysArePreviewed() {
     QFETCH(int, key);
@@ -407,6 +409,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(simulation.count(), key == Qt::Key_F2 ? 1 : 0);
     QCOMPARE(rig.Entry(4), QStringLiteral("123"));
     QVERIFY(rig.messages.shown.isEmpty());
+    auto* parameter = rig.window->findChild<QMenu*>(QStringLiteral("Parameter"));
+    QTRY_COMPARE_WITH_TIMEOUT(parameter->isVisible(), key == Qt::Key_F10, 5000);
+    parameter->close();
   }
 
   void closeDuringSaveStoresPortNumber() {
