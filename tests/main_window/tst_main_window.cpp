@@ -235,9 +235,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(link.linkState, LinkState::None);
   }
 
+  void accessDeniedIsItsOwnMessageAndTheWindowStays_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("dialout") << QStringLiteral("dialout") << QStringLiteral("\"dialout\"");
+    // Joining "root" would hand the user far more than one device.
+    QTest::newRow("root") << QStringLiteral("root") << QStringLiteral("device rule");
+  }
   void accessDeniedIsItsOwnMessageAndTheWindowStays() {
+    QFETCH(QString, group);
+    QFETCH(QString, advice);
     auto port = std::make_unique<test::FakeSerialPort>();
-    port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, QStringLiteral("dialout")};
+    port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, group};
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
     SharedLink link;
@@ -250,7 +259,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(m.title, QStringLiteral("Error"));
     QCOMPARE(m.icon, MessageIcon::Critical);
     QVERIFY(m.informative.contains(QStringLiteral("/dev/ttyUSB0")));
-    QVERIFY(m.informative.contains(QStringLiteral("dialout")));
+    QVERIFY(m.informative.contains(advice));
+    QCOMPARE(m.informative.contains(QStringLiteral("root")), false);
     QCOMPARE(test::StatusColourOf(w), kRed);
 
     // Once the user may open it, choosing the port again works.
