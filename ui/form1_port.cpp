@@ -2,6 +2,7 @@
 // the simulation window and back, and a device that goes away while open.
 
 #include <QLabel>
+#include <QTimer>
 #include <optional>
 
 #include "platform/message_box.h"

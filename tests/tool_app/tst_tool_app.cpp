@@ -96,6 +96,7 @@ class ToolAppTest : public QObject {
 
   // A folder where the settings file should be: reported once, named, and the tool starts.
   void unreadableSettingsFileIsReportedOnce() {
+    QFile::remove(SettingsStore::FilePath());
     QVERIFY(QDir().mkpath(SettingsStore::FilePath()));
     RecordingMessageBoxes messages;
     {
