@@ -125,9 +125,18 @@ void RtfDocumentBuilder::OnControlWord(const RtfToken& token) {
 
 void RtfDocumentBuilder::OnBytes(const QByteArray& bytes) {
   switch (State().destination) {
-    case Destination::Text:
-      if (!State().hidden) pendingBytes_.append(bytes);
+    case Destination::Text: {
+      if (State().hidden || cut_) return;
+      // Bytes beyond what the document can still take are never decoded: a file of one
+      // endless run of text costs no more than a short one.
+      const qsizetype room = kMaxCharacters - characters_ - pendingText_.size() - pendingBytes_.size();
+      pendingBytes_.append(bytes.left(std::max<qsizetype>(0, room)));
+      if (bytes.size() > room) {
+        AppendText(QString());
+        cut_ = true;
+      }
       return;
+    }
     case Destination::FontTable: fonts_.AddNameBytes(bytes); return;
     case Destination::ColorTable: colors_.AddBytes(bytes); return;
     case Destination::Skip: return;

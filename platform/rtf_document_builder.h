@@ -22,8 +22,8 @@ class RtfDocumentBuilder {
  public:
   // What one document may hold. A manual is a few thousand paragraphs; far more would take the
   // viewer seconds to lay out and hundreds of megabytes, and hold up the whole program.
-  static constexpr int kMaxParagraphs = 20'000;
-  static constexpr qsizetype kMaxCharacters = 1'000'000;
+  static constexpr int kMaxParagraphs = 10'000;
+  static constexpr qsizetype kMaxCharacters = 400'000;
   // The last paragraph of a document that was cut at those limits.
   static QString CutNote();
 
