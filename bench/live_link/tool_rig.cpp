@@ -47,6 +47,8 @@ ToolRig::ToolRig(const Programs& programs) : programs_(programs) {
   if (::mkdtemp(folder)) folder_ = folder;
   const fs::path settings = fs::path(folder_) / "config" / "Hopper kit";
   fs::create_directories(settings);
+  fs::create_directory(fs::path(folder_) / "runtime");
+  fs::permissions(fs::path(folder_) / "runtime", fs::perms::owner_all, fs::perm_options::replace);
   std::ofstream(settings / "Hopper kit.ini") << "[Ports]\nCOM1=" << line.Device() << "\n\n[Setting]\nCOMPORT=1\n";
 }
 
@@ -59,6 +61,9 @@ ToolRig::~ToolRig() {
 bool ToolRig::Start(double* startUpMs) {
   auto env = HeadlessEnvironment();
   env["XDG_CONFIG_HOME"] = folder_ + "/config";
+  // A runtime folder of its own too: the single-copy lock lives there when there is one, and a
+  // copy the user has open must not keep the measured one from starting.
+  env["XDG_RUNTIME_DIR"] = folder_ + "/runtime";
   tool = std::make_unique<ChildProcess>(programs_.tool, std::vector<std::string>{}, env, programs_.probeFolder);
   const auto shown = tool->Await("shown", "Form1", kShowTimeoutMs);
   if (!shown || !tool->HasOpen(line.Device())) return false;
