@@ -87,7 +87,7 @@ bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig,
                  ") and a bare window with a 5 ms timer",
              Percent(shares[0]), Percent(shares[2]), Ratio(shares[0], shares[2]),
              "≤ bare window + 0.05 % once the drain waits for bytes",
-             nearBare ? "yes" : (shares[0] <= shares[2] * 1.2 ? "no: polls like the 5 ms floor" : "**no**")});
+             nearBare ? "yes" : (shares[0] < shares[2] ? "no: between the two floors" : "**no**: at or above the 5 ms floor")});
   rig.tool->Command("click Form3/Command5");
   return rig.tool->Await("done", "click Form3/Command5", 10000).has_value() && WaitSettled(*rig.tool, &rig.line);
 }
