@@ -7,8 +7,8 @@ endif()
 set(changelog ${CMAKE_BINARY_DIR}/package/changelog)
 file(WRITE ${changelog}
   "hopper-setting-tool (${PROJECT_VERSION}) stable; urgency=medium\n\n"
-  "  * Installed as a desktop program with a menu entry, icons and AppStream metadata.\n\n"
-  " -- Hopper Setting Tool developers <hopper-setting-tool@localhost>  Mon, 07 Dec 2026 12:00:00 +0000\n")
+  "  * Installed as a desktop program: menu entry, icons, AppStream metadata.\n\n"
+  " -- Hopper Setting Tool developers <hopper-setting-tool@example.org>  Mon, 07 Dec 2026 12:00:00 +0000\n")
 find_program(GZIP_PROGRAM gzip)
 if(GZIP_PROGRAM)
   execute_process(COMMAND ${GZIP_PROGRAM} -9nf ${changelog})
@@ -18,24 +18,22 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hopper-setting-tool)
 set(CPACK_PACKAGE_VENDOR "Hopper Setting Tool developers")
-set(CPACK_PACKAGE_CONTACT "Hopper Setting Tool developers <hopper-setting-tool@localhost>")
+set(CPACK_PACKAGE_CONTACT "Hopper Setting Tool developers <hopper-setting-tool@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up the coin numbers of a coin hopper over a serial line")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- A service tool for technicians: it shows the 16 coin numbers a coin hopper
- reports when it is switched on, lets them be edited, writes them back into
- the hopper and shows the hopper's read-back.
- .
- Sets of coin numbers are kept in plain-text parameter files, a simulation
- window drives the hopper's dispense protocol so that a new setting can be
- tried at once, and the operating manual is at hand. The hopper-emulator
- program plays a hopper on a pseudo-terminal for training and testing.")
+# CPack indents the text and marks the blank line between paragraphs as Debian wants.
+set(CPACK_PACKAGE_DESCRIPTION
+  "A service tool for technicians: it shows the 16 coin numbers a coin hopper
+reports when it is switched on, lets them be edited, writes them back into
+the hopper and shows the hopper's read-back.
+
+Sets of coin numbers are kept in plain-text parameter files, a simulation
+window drives the hopper's dispense protocol so that a new setting can be
+tried at once, and the operating manual is at hand. The hopper-emulator
+program plays a hopper on a pseudo-terminal for training and testing.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The offscreen and xcb platform plugins are not libraries the program links to.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 include(CPack)
