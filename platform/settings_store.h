@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "core/port_resolution.h"
+
 namespace hopper {
 
 class SettingsStore {
@@ -27,6 +29,9 @@ class SettingsStore {
   // "Ports/COMn": the device that port n stands for on this machine, or empty when not mapped.
   QString MappedDevice(int portNumber) const;
   void SetMappedDevice(int portNumber, const QString& device);
+  void RemoveMappedDevice(int portNumber);
+  // Every "Ports/COMn" entry with n from 1 to 255, as stored (empty and junk values too).
+  PortEntries MappedDevices() const;
 
  private:
   QString Read(const QString& key, const QString& fallback) const;
