@@ -1,13 +1,15 @@
 #include "platform/message_box.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace hopper {
 
 QString ApplicationTitle() { return QStringLiteral("Hopper Setting Tool"); }
 
-void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
-  QMessageBox box(parent);
+namespace {
+
+void Prepare(QMessageBox& box, const Message& message) {
   switch (message.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
@@ -20,7 +22,23 @@ void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
   box.setTextFormat(Qt::PlainText);
   if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
   box.setStandardButtons(QMessageBox::Ok);
+}
+
+}  // namespace
+
+void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  Prepare(box, message);
   box.exec();
+}
+
+bool QtMessageBoxes::ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
+  QMessageBox box(parent);
+  Prepare(box, message);
+  QPushButton* chooseButton = box.addButton(choice, QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  return box.clickedButton() == chooseButton;
 }
 
 }  // namespace hopper

@@ -64,6 +64,9 @@ Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString p
   timer3_ = MakeTimer(this, "Timer3", 70);
   connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
 
+  // An adapter plugged back in is taken up again without a word, as the main window does.
+  connect(port_.get(), &SerialPort::DeviceReturned, this, [this] { port_->Open(); });
+
   prompt_.Restart(kOpeningPrompt);
   timer1_->start();
   timer3_->start();
