@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <utility>
 
 #include "platform/settings_store.h"
 #include "ui/form1.h"
@@ -49,6 +50,7 @@ Form1* ToolApp::EnsureMainWindow() {
     OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath());
   });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
+  if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "core/link_state.h"
 #include "platform/message_box.h"
@@ -25,6 +26,8 @@ class ToolApp final : public QObject {
   // Takes the single-copy lock and starts the main window. False when the program must end
   // at once: another copy runs (nothing opened, nothing said) or the start-up failed.
   bool Start();
+  // The first main window starts on COMn instead of the stored port (--port).
+  void StartOnPort(int portNumber) { portOverride_ = portNumber; }
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
   // the program.
@@ -45,6 +48,7 @@ class ToolApp final : public QObject {
   std::unique_ptr<QLockFile> lock_;
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
+  std::optional<int> portOverride_;
 };
 
 }  // namespace hopper
