@@ -25,7 +25,7 @@ class HopperBench {
       : config_(config), linkPath_(linkPath) {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
-    window = std::make_unique<Form1>(link, messages);
+    window = std::make_unique<Form1>(messages);
   }
   // The emulator ends and its line goes, link and all, as with a pulled adapter.
   void Unplug() {
@@ -59,7 +59,6 @@ class HopperBench {
   emulator::PtyChannel line;
   QString openError;
   std::unique_ptr<emulator::HopperEmulator> hopper;
-  SharedLink link;
   RecordingMessageBoxes messages;
   std::unique_ptr<Form1> window;
 };
