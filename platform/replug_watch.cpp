@@ -85,8 +85,14 @@ void ReplugWatch::CheckPaths() {
 
 void ReplugWatch::CheckListing() {
   if (!IsWatching()) return;
-  if (IsPresent(identity_, listing_ ? listing_->List() : std::vector<SerialDevice>{})) Found();
-  else FollowFolders();
+  if (PathPresent(identity_.path) || PathPresent(identity_.stablePath)) {
+    Found();
+    return;
+  }
+  // A busy folder (/tmp, /dev) changes often: the device listing is asked only when the
+  // adapter can be known again by its serial number under a new name.
+  if (identity_.serialNumber.isEmpty() || !listing_) return;
+  if (IsPresent(identity_, listing_->List())) Found();
 }
 
 void ReplugWatch::Found() {
