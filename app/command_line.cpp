@@ -8,12 +8,12 @@ QString UsageText() {
   return QStringLiteral(
       "Usage: hopper-setting-tool [--port N]\n"
       "Sets up a coin hopper over a serial line.\n\n"
-      "  --port N    start on port COMN (1 to 255; \"COM3\" also works) instead of the stored one\n"
+      "  --port N    start on port N (1 for COM1, up to 255; \"COM3\" also works) instead of the stored one\n"
       "  -h, --help  show this text and end\n\n"
       "Which device a port number means is set in the Ports window (menu \"Ports…\").\n");
 }
 
-CommandLine ParseCommandLine(const QStringList& arguments) {
+CommandLine ParseCommandLine(const QStringList& arguments, bool strict) {
   CommandLine line;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& argument = arguments[i];
@@ -28,7 +28,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         line.error = QStringLiteral("--port needs a port number from 1 to 255, not \"%1\"").arg(value);
         return line;
       }
-    } else {
+    } else if (strict) {
       line.error = QStringLiteral("unknown argument \"%1\"").arg(argument);
       return line;
     }

@@ -13,8 +13,9 @@ struct CommandLine {
   QString error;                  // what was wrong; the usage goes with it
 };
 
-// `arguments` starts with the program's own name.
-CommandLine ParseCommandLine(const QStringList& arguments);
+// `arguments` starts with the program's own name. Unless `strict`, arguments of no meaning
+// here are passed over: before Qt has taken its own (-platform, -style) out of the list.
+CommandLine ParseCommandLine(const QStringList& arguments, bool strict = true);
 
 QString UsageText();
 
