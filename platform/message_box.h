@@ -4,6 +4,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -41,11 +42,14 @@ class QtMessageBoxes final : public MessageBoxes {
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
-  void Show(QWidget*, const Message& message) override { shown.append(message); }
-  // Answers with the next of `choose` (OK once they run out) and notes the button offered.
-  bool ShowWithChoice(QWidget*, const Message& message, const QString& choice) override {
+  void Show(QWidget*, const Message& message) override {
     shown.append(message);
+    if (whileShown) whileShown(message);  // what happens while the box would be up
+  }
+  // Answers with the next of `choose` (OK once they run out) and notes the button offered.
+  bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override {
     offered.append(choice);
+    Show(parent, message);
     return !choose.isEmpty() && choose.takeFirst();
   }
   QStringList Texts() const {
@@ -56,6 +60,7 @@ class RecordingMessageBoxes final : public MessageBoxes {
   QList<Message> shown;
   QStringList offered;
   QList<bool> choose;
+  std::function<void(const Message&)> whileShown;
 };
 
 // The title a message box bears when the program gives it none.

@@ -141,6 +141,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   std::unique_ptr<PortChooser> chooser_;
   bool reconnectPending_ = false;  // the device came back during a save
   std::optional<int> portOverride_;
+  bool receiveErrorOpen_ = false;  // the receive watch's box is up
 };
 
 }  // namespace hopper

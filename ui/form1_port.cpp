@@ -2,8 +2,11 @@
 // the simulation window and back, and a device that goes away while open.
 
 #include <QLabel>
+#include <QTimer>
 #include <optional>
 
+#include "platform/message_box.h"
+#include "platform/plain_text.h"
 #include "platform/settings_store.h"
 #include "ui/form1.h"
 #include "ui/port_report.h"
@@ -76,7 +79,7 @@ OpenOutcome Form1::OpenPort() {
 
 void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
   SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
-  Label2->setToolTip(PortTroubleDetail(outcome));
+  Label2->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   portTrouble_ = true;
 }
 
@@ -101,12 +104,14 @@ void Form1::OnDeviceLost(const QString& why) {
 
 void Form1::OnSimulation() {
   port_->Close();
+  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
+  Timer3->stop();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
   emit SimulationRequested(port_->PortNumber());
 }
 
-void Form1::ShowDeviceTip() { Combo1->setToolTip(port_->Explain(port_->PortNumber())); }
+void Form1::ShowDeviceTip() { Combo1->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
 
 }  // namespace hopper

@@ -59,6 +59,7 @@ void PortAssignmentWindow::BuildControls() {
   numberLabel->setBuddy(portNumber);
   resolvedLine = new QLabel(this);
   resolvedLine->setWordWrap(true);
+  resolvedLine->setTextFormat(Qt::PlainText);  // device paths are shown as written
   resolvedLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   assignButton = new QPushButton(QStringLiteral("&Assign"), this);

@@ -1,18 +1,24 @@
 #pragma once
-// Keeps a test away from the user's own settings: points XDG_CONFIG_HOME at a temporary
-// folder for as long as the object lives. Create it before anything reads the settings.
+// Keeps a test away from the user's own settings and single-copy lock: points XDG_CONFIG_HOME
+// and XDG_RUNTIME_DIR at a temporary folder for as long as the object lives. Create it before
+// anything reads the settings.
 
 #include <QByteArray>
+#include <QDir>
 #include <QTemporaryDir>
 
 namespace hopper::test {
 
 class SettingsSandbox {
  public:
-  SettingsSandbox() : previous_(qgetenv("XDG_CONFIG_HOME")) { qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit()); }
+  SettingsSandbox() : previous_(qgetenv("XDG_CONFIG_HOME")), previousRuntime_(qgetenv("XDG_RUNTIME_DIR")) {
+    qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+    QDir(dir_.path()).mkdir(QStringLiteral("runtime"));
+    qputenv("XDG_RUNTIME_DIR", dir_.filePath(QStringLiteral("runtime")).toLocal8Bit());
+  }
   ~SettingsSandbox() {
-    if (previous_.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
-    else qputenv("XDG_CONFIG_HOME", previous_);
+    Restore("XDG_CONFIG_HOME", previous_);
+    Restore("XDG_RUNTIME_DIR", previousRuntime_);
   }
   SettingsSandbox(const SettingsSandbox&) = delete;
   SettingsSandbox& operator=(const SettingsSandbox&) = delete;
@@ -21,7 +27,12 @@ class SettingsSandbox {
   QString path() const { return dir_.path(); }
 
  private:
+  static void Restore(const char* name, const QByteArray& value) {
+    if (value.isEmpty()) qunsetenv(name);
+    else qputenv(name, value);
+  }
   QByteArray previous_;
+  QByteArray previousRuntime_;
   QTemporaryDir dir_;
 };
 
