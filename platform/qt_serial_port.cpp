@@ -54,7 +54,7 @@ QString QtSerialPort::DeviceFor(int portNumber) const {
 OpenOutcome QtSerialPort::Open() {
   OpenOutcome outcome;
   if (port_.isOpen()) port_.close();
-  QString device = DeviceFor(portNumber_);
+  QString device = device_.isEmpty() ? DeviceFor(portNumber_) : device_;
   outcome.device = device;
   if (device.isEmpty()) {
     outcome.result = OpenResult::InvalidPort;
@@ -96,7 +96,11 @@ OpenOutcome QtSerialPort::Open() {
 }
 
 void QtSerialPort::Close() {
-  if (port_.isOpen()) port_.close();
+  if (!port_.isOpen()) return;
+  // Bytes handed to the port go out before it closes: closing drops what Qt still buffers,
+  // and a frame cut short there would reach the hopper as half a frame.
+  port_.flush();
+  port_.close();
 }
 
 qint64 QtSerialPort::BytesWaiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }

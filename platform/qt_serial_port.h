@@ -22,6 +22,8 @@ class QtSerialPort final : public SerialPort {
   void SetPortNumber(int portNumber) override;
   int PortNumber() const override { return portNumber_; }
   QString DeviceFor(int portNumber) const override;
+  // Opens this device instead of the one the port number stands for; empty: the number's.
+  void SetDevice(const QString& device) { device_ = device; }
 
   OpenOutcome Open() override;
   void Close() override;
@@ -41,6 +43,7 @@ class QtSerialPort final : public SerialPort {
 
   QSerialPort port_;
   int portNumber_ = 0;
+  QString device_;
   bool lossPending_ = false;
 };
 
