@@ -1,6 +1,7 @@
 #pragma once
-// Keeps a test away from the user's own settings: points XDG_CONFIG_HOME at a temporary
-// folder for as long as the object lives. Create it before anything reads the settings.
+// Keeps a test away from the user's own settings and backups: points XDG_CONFIG_HOME and
+// XDG_DATA_HOME at a temporary folder for as long as the object lives. Create it before
+// anything reads the settings.
 
 #include <QByteArray>
 #include <QTemporaryDir>
@@ -9,10 +10,13 @@ namespace hopper::test {
 
 class SettingsSandbox {
  public:
-  SettingsSandbox() : previous_(qgetenv("XDG_CONFIG_HOME")) { qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit()); }
+  SettingsSandbox() : previous_(qgetenv("XDG_CONFIG_HOME")), previousData_(qgetenv("XDG_DATA_HOME")) {
+    qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (dir_.path() + "/data").toLocal8Bit());
+  }
   ~SettingsSandbox() {
-    if (previous_.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
-    else qputenv("XDG_CONFIG_HOME", previous_);
+    Restore("XDG_CONFIG_HOME", previous_);
+    Restore("XDG_DATA_HOME", previousData_);
   }
   SettingsSandbox(const SettingsSandbox&) = delete;
   SettingsSandbox& operator=(const SettingsSandbox&) = delete;
@@ -21,7 +25,13 @@ class SettingsSandbox {
   QString path() const { return dir_.path(); }
 
  private:
+  static void Restore(const char* name, const QByteArray& value) {
+    if (value.isEmpty()) qunsetenv(name);
+    else qputenv(name, value);
+  }
+
   QByteArray previous_;
+  QByteArray previousData_;
   QTemporaryDir dir_;
 };
 
