@@ -133,7 +133,11 @@ void HopperCliTest::writeLeavesTheFileInTheHopper() {
   QVERIFY(hopper.log.Has("save frame: 1234 500 250 100 50 20 10 5 2 1 0 0 0 0 7 65535"));
   QFile traffic(log);
   QVERIFY(traffic.open(QIODevice::ReadOnly));
-  QVERIFY(traffic.readAll().contains("tool -> hopper  83 04 D2 01 F4"));
+  QVERIFY(traffic.readAll().contains("tool -> hopper  83  save frame: lead byte 0x83"));
+  // The set the hopper held before is kept as a parameter file.
+  QFile backup(result.value("backup").toString());
+  QVERIFY(backup.open(QIODevice::ReadOnly));
+  QCOMPARE(backup.readAll(), SetText(HopperConfig().coins));
 }
 
 void HopperCliTest::differingReadBackNamesTheChannel() {

@@ -5,15 +5,16 @@
 #include <memory>
 
 #include "core/parameter_file.h"
+#include "platform/backup_store.h"
+#include "platform/line_recorder.h"
 #include "platform/parameter_file_io.h"
 #include "platform/qt_serial_port.h"
-#include "tools/cli/backup_step.h"
+#include "platform/recording_serial_port.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/interrupt_notifier.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/set_file.h"
-#include "tools/cli/traffic_sink.h"
 
 namespace hopper::cli {
 
@@ -50,10 +51,10 @@ int RunCommand(const CliOptions& options) {
     toWrite = set.entries;
   }
 
-  std::unique_ptr<TrafficLogFile> log;
+  std::unique_ptr<LineRecorder> recorder;
   if (!options.logPath.isEmpty()) {
-    log = std::make_unique<TrafficLogFile>();
-    if (const QString why = log->Open(options.logPath); !why.isEmpty())
+    recorder = std::make_unique<LineRecorder>();
+    if (QString why; !recorder->LogTo(options.logPath, &why))
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The log file could not be opened"),
                   QDir::toNativeSeparators(options.logPath) + QStringLiteral(": ") + why);
   }
@@ -63,20 +64,23 @@ int RunCommand(const CliOptions& options) {
   summary.device = choice.device;
   if (!choice.refusal.isEmpty()) return Stop(reporter, summary, ExitCode::PortError, choice.refusal, {});
 
-  QtSerialPort port;
-  port.SetDevice(choice.device);
-  const OpenOutcome opened = port.Open();
-  if (log) log->Event(QStringLiteral("open %1: %2").arg(choice.device, opened.detail.isEmpty() ? QStringLiteral("ok") : opened.detail));
+  auto qtPort = std::make_unique<QtSerialPort>();
+  qtPort->SetPortNumber(choice.number);
+  qtPort->SetDevice(choice.device);
+  std::unique_ptr<SerialPort> port = std::move(qtPort);
+  if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
+  const OpenOutcome opened = port->Open();
   if (opened.result != OpenResult::Opened) {
     const PortProblem problem = DescribeOpenFailure(choice, opened);
     return Stop(reporter, summary, ExitCode::PortError, problem.error, problem.advice);
   }
 
-  HopperSession session(port, log.get());
-  session.beforeSave = [&summary](const CoinNumbers& reported) {
-    const BackupOutcome backup = KeepReportedSet(reported);
+  HopperSession session(*port, recorder.get());
+  // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
+  session.beforeSave = [&summary, &choice](const CoinNumbers& reported) {
+    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.number);
     summary.backup = backup.path;
-    return backup.failure;
+    return backup.error;
   };
   const QString where = choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
   QObject::connect(&session, &HopperSession::Progress, [&reporter, &where](Step step) { reporter.Progress(step, where); });

@@ -5,7 +5,7 @@
 
 #include "core/save_check.h"
 #include "platform/serial_port.h"
-#include "tools/cli/traffic_sink.h"
+#include "platform/line_recorder.h"
 
 namespace hopper::cli {
 
@@ -17,8 +17,8 @@ const QString kUnverifiedAdvice =
     QStringLiteral("The hopper's set is not verified: check it with hopper-cli read before the hopper is used.");
 }  // namespace
 
-HopperSession::HopperSession(SerialPort& port, TrafficSink* log, QObject* parent)
-    : QObject(parent), port_(port), log_(log), machine_(link_, *this) {
+HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* parent)
+    : QObject(parent), port_(port), recorder_(recorder), machine_(link_, *this) {
   for (QTimer* timer : {&reportWait_, &receiveWatch_, &answerWatch_}) timer->setSingleShot(true);
   connect(&reportWait_, &QTimer::timeout, this, [this] {
     Fail(ExitCode::HopperTimeout,
@@ -26,12 +26,14 @@ HopperSession::HopperSession(SerialPort& port, TrafficSink* log, QObject* parent
          QStringLiteral("Switch the hopper on while hopper-cli waits; check the cable and the port."));
   });
   connect(&receiveWatch_, &QTimer::timeout, this, [this] {
+    if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
     if (!machine_.ReceiveWatchExpired()) return;
     const QStringList lines = Text(kReceiveWatchMessage).split(QLatin1Char('\r'));
     Fail(ExitCode::LinkError, lines.value(0), lines.value(1));
   });
   connect(&answerWatch_, &QTimer::timeout, this, [this] {
     if (step_ == Step::Saving) {
+      if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
       machine_.ResponseWatchExpired();  // no acknowledgement: the machine says so
     } else {
       Fail(ExitCode::LinkError, QStringLiteral("The hopper acknowledged the save, but its read-back stopped part-way"),
@@ -47,8 +49,8 @@ HopperSession::HopperSession(SerialPort& port, TrafficSink* log, QObject* parent
 
 void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
   toWrite_ = std::move(toWrite);
-  if (log_) log_->Event(QStringLiteral("waiting for the hopper's report"));
   machine_.StartUp();
+  if (recorder_) recorder_->Link(LinkEvent::Started);
   emit Progress(Step::WaitingForReport);
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
   // Bytes that came before anyone listened are taken as if they had just arrived.
@@ -67,7 +69,6 @@ void HopperSession::OnBytesArrived() {
   while (!finished_ && port_.BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_.ReadByte();
     if (!byte) break;
-    if (log_) log_->Received(*byte);
     lastByte_ = *byte;
     machine_.Consume(*byte);
     // A read-back with a matching checksum ends silently, back in WaitStart.
@@ -108,14 +109,12 @@ void HopperSession::SetChannelEntry(int index, const std::string& text) {
 
 void HopperSession::SendByte(std::uint8_t byte) {
   if (!port_.WriteByte(byte)) writeFailed_ = true;
-  if (log_) log_->Sent(byte);
 }
 
 void HopperSession::ArmReceiveWatch() { receiveWatch_.start(kReceiveWatchMs); }
 
 void HopperSession::DrainInput() {
-  const QByteArray rest = port_.ReadAll();
-  if (log_) log_->Discarded(rest);
+  port_.ReadAll();
 }
 
 void HopperSession::OnReady() {
@@ -187,7 +186,6 @@ void HopperSession::Fail(ExitCode code, const QString& error, const QString& adv
 void HopperSession::Finish() {
   finished_ = true;
   for (QTimer* timer : {&reportWait_, &receiveWatch_, &answerWatch_}) timer->stop();
-  if (log_) log_->Event(result_.error.isEmpty() ? QStringLiteral("done") : result_.error);
   port_.Close();
   emit Finished();
 }

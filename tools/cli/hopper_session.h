@@ -17,12 +17,11 @@
 #include "tools/cli/exit_codes.h"
 
 namespace hopper {
+class LineRecorder;
 class SerialPort;
 }
 
 namespace hopper::cli {
-
-class TrafficSink;
 
 enum class Step { WaitingForReport, Receiving, Received, Saving, Verifying, Verified };
 
@@ -38,7 +37,8 @@ struct SessionResult {
 class HopperSession final : public QObject, private LinkHost {
   Q_OBJECT
  public:
-  HopperSession(SerialPort& port, TrafficSink* log, QObject* parent = nullptr);
+  // `recorder`, when given, hears of the link's start and its watches; the port records the bytes.
+  HopperSession(SerialPort& port, LineRecorder* recorder, QObject* parent = nullptr);
 
   // Asked with the reported set just before the save; an answer other than empty refuses the
   // save with that reason (the backup could not be kept).
@@ -74,7 +74,7 @@ class HopperSession final : public QObject, private LinkHost {
   void Finish();
 
   SerialPort& port_;
-  TrafficSink* log_;
+  LineRecorder* recorder_;
   SharedLink link_;
   ReceiveMachine machine_;
   QTimer reportWait_;     // --timeout: the hopper must report within it

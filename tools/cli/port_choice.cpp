@@ -51,6 +51,7 @@ PortChoice ChoosePort(const QString& given) {
                          .arg(kHighestPort);
     return choice;
   }
+  choice.number = number;
   choice.name = QStringLiteral("COM%1").arg(number);
   choice.device = QtSerialPort().DeviceFor(number);
   if (choice.device.isEmpty()) choice.refusal = QStringLiteral("%1 stands for no device here").arg(choice.name);

@@ -11,6 +11,7 @@ struct PortChoice {
   QString device;   // what to open; empty when refused
   QString name;     // how the user knows the port: "COM3", or the path as given
   QString refusal;  // why there is nothing to open
+  int number = 0;   // the COM number, when the port was named by one
 };
 
 // `given` is "COM3", "com3", "3" or a device path; empty takes the port the tool last used
