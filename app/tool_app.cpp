@@ -41,12 +41,12 @@ Form1* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new Form1(link_, messages_);
+  auto* window = new Form1(messages_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
   mainWindow_ = window;
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
-    OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath());
+    OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath());
   });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (!window->StartUp()) {

@@ -42,12 +42,11 @@ QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
 
 }  // namespace
 
-Form1::Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
+Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
     : QMainWindow(parent),
-      link_(link),
       messages_(messages),
       port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
-      machine_(link, static_cast<LinkHost&>(*this)) {
+      link_(static_cast<LinkHost&>(*this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
   setWindowIcon(ToolWindowIcon());

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "core/channel_table.h"
-#include "core/link_state.h"
 #include "core/receive_machine.h"
 #include "platform/serial_port.h"
 #include "ui/channel_table_view.h"
@@ -29,8 +28,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   Q_OBJECT
  public:
   // Without a port the window makes its own on Qt's serial port.
-  Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr,
-        QWidget* parent = nullptr);
+  Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
   ~Form1() override;
 
   // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
@@ -38,6 +36,8 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool StartUp();
 
   SerialPort& Port() { return *port_; }
+  // The setting link, read-only: its state and whether the next block is a read-back.
+  const ReceiveMachine& Link() const { return link_; }
 
   // The hand-back from the simulation window: the link waits for a start byte with the next
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
@@ -88,7 +88,11 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void ShowStatus(StatusColour colour, std::string_view caption) override;
   void SetChannelEntry(int index, const std::string& text) override;
   void SendByte(std::uint8_t byte) override;
+  bool SendFrame(std::span<const std::uint8_t> bytes) override;
+  bool LineOpen() const override { return port_->IsOpen(); }
   void ArmReceiveWatch() override;
+  void ArmResponseWatch() override;
+  void ReportWriteFailure() override;
   void DrainInput() override;
 
   // The setting link (form1_link.cpp)
@@ -97,7 +101,6 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void OnResponseWatch();
   void OnReceiveWatch();
   void SetInputsLocked(bool locked);
-  void RefuseSave(std::string_view message, int focusIndex);
 
   // The port (form1_port.cpp)
   OpenOutcome OpenPort();
@@ -110,10 +113,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
 
   void SetStatus(const QColor& colour, const QString& caption);
 
-  SharedLink& link_;
   MessageBoxes& messages_;
   std::unique_ptr<SerialPort> port_;
-  ReceiveMachine machine_;
+  ReceiveMachine link_;  // the only writer of the link's state
   ChannelFrame* frame_ = nullptr;
   QWidget* parkedFocus_ = nullptr;  // the button that had the focus while inputs are locked
   bool handedOver_ = false;         // the simulation window has the port

@@ -5,8 +5,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/save_check.h"
-#include "core/setting_frames.h"
 #include "platform/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
@@ -39,7 +37,18 @@ void Form1::SetChannelEntry(int index, const std::string& text) { SetEntryText(i
 
 void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
 
+bool Form1::SendFrame(std::span<const std::uint8_t> bytes) { return port_->Write(bytes); }
+
 void Form1::ArmReceiveWatch() { Timer3->start(); }
+
+void Form1::ArmResponseWatch() { Timer1->start(); }
+
+void Form1::ReportWriteFailure() {
+  messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
+                               QStringLiteral("The setting could not be written to COM%1. "
+                                              "Check the port and the cable, reset the hopper, then save again.")
+                                   .arg(port_->PortNumber())});
+}
 
 void Form1::DrainInput() { port_->ReadAll(); }
 
@@ -48,7 +57,7 @@ void Form1::OnBytesArrived() {
   while (port_->BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_->ReadByte();
     if (!byte) break;
-    machine_.Consume(*byte);
+    link_.Consume(*byte);
   }
 }
 
@@ -69,44 +78,34 @@ void Form1::SetInputsLocked(bool locked) {
   }
 }
 
-void Form1::RefuseSave(std::string_view message, int focusIndex) {
-  messages_.Show(this, Message{ToQString(message), MessageIcon::Exclamation, {}, {}});
-  SetInputsLocked(false);
-  frame_->FocusAndSelect(focusIndex);
-}
-
 void Form1::OnSave() {
   SetInputsLocked(true);
-  const SaveCheck check = CheckSave(frame_->Texts());
-  if (check.verdict != SaveVerdict::Valid) {
-    ShowStatus(StatusColour::Red, kCaptionDataError);
-    RefuseSave(check.verdict == SaveVerdict::RangeError ? kRangeErrorMessage : kAllZeroMessage, check.channel);
-    return;
+  const SaveOutcome outcome = link_.Save(frame_->Texts());
+  switch (outcome.result) {
+    case SaveResult::Sent: return;  // the response watch gives the inputs back
+    case SaveResult::WriteFailed: SetInputsLocked(false); return;
+    case SaveResult::PortClosed:
+      // Nothing can be sent: say so and give everything back at once.
+      messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
+                                   QStringLiteral("Choose a port in the selector, then save again.")});
+      SetInputsLocked(false);
+      return;
+    case SaveResult::RangeError:
+    case SaveResult::AllZero:
+      messages_.Show(this, Message{ToQString(outcome.message), MessageIcon::Exclamation, {}, {}});
+      SetInputsLocked(false);
+      frame_->FocusAndSelect(outcome.focusChannel);
+      return;
   }
-  if (!port_->IsOpen()) {
-    // Nothing can be sent: say so and give everything back at once.
-    messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
-                                 QStringLiteral("Choose a port in the selector, then save again.")});
-    SetInputsLocked(false);
-    return;
-  }
-  machine_.SaveStarting();
-  SendByte(kSaveLeadByte);
-  ShowStatus(StatusColour::Blue, kCaptionSaving);
-  // The boxes are read again for the frame, as they stand now.
-  const DataBlock block = EncodeDataBlock(CoinNumbersOf(frame_->Texts()));
-  for (const std::uint8_t byte : block) SendByte(byte);
-  machine_.SaveSent();
-  Timer1->start();
 }
 
 void Form1::OnResponseWatch() {
   SetInputsLocked(false);
-  machine_.ResponseWatchExpired();
+  link_.ResponseWatchExpired();
 }
 
 void Form1::OnReceiveWatch() {
-  if (machine_.ReceiveWatchExpired())
+  if (link_.ReceiveWatchExpired())
     messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
 }
 

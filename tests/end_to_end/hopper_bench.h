@@ -26,7 +26,7 @@ class HopperBench {
     hopper = std::make_unique<emulator::HopperEmulator>(config, line, log.log);
     // Switched on a moment after the tool has opened its port, as a technician would.
     hopper->PowerOnWhenOpened(50);
-    window = std::make_unique<Form1>(link, messages);
+    window = std::make_unique<Form1>(messages);
   }
   ~HopperBench() {
     window.reset();
@@ -46,7 +46,6 @@ class HopperBench {
   emulator::PtyChannel line;
   QString openError;
   std::unique_ptr<emulator::HopperEmulator> hopper;
-  SharedLink link;
   RecordingMessageBoxes messages;
   std::unique_ptr<Form1> window;
 };
