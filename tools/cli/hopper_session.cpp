@@ -18,7 +18,7 @@ const QString kUnverifiedAdvice =
 }  // namespace
 
 HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* parent)
-    : QObject(parent), port_(port), recorder_(recorder), machine_(link_, *this) {
+    : QObject(parent), port_(port), recorder_(recorder), machine_(*this) {
   for (QTimer* timer : {&reportWait_, &receiveWatch_, &answerWatch_}) timer->setSingleShot(true);
   connect(&reportWait_, &QTimer::timeout, this, [this] {
     Fail(ExitCode::HopperTimeout,
@@ -79,6 +79,7 @@ void HopperSession::OnBytesArrived() {
 void HopperSession::ShowStatus(StatusColour colour, std::string_view caption) {
   if (finished_) return;
   if (colour == StatusColour::Red) {
+    if (caption == kCaptionDataError) return;  // a refused save: SendSave says why
     if (caption == kCaptionSaveFailed) {
       Fail(ExitCode::NoAcknowledgement, Text(caption),
            QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
@@ -107,11 +108,19 @@ void HopperSession::SetChannelEntry(int index, const std::string& text) {
   entries_[static_cast<std::size_t>(index)] = static_cast<std::uint16_t>(EntryValue(text));
 }
 
-void HopperSession::SendByte(std::uint8_t byte) {
-  if (!port_.WriteByte(byte)) writeFailed_ = true;
-}
+void HopperSession::SendByte(std::uint8_t byte) { port_.WriteByte(byte); }
+
+bool HopperSession::LineOpen() const { return port_.IsOpen(); }
+
+bool HopperSession::SendFrame(std::span<const std::uint8_t> bytes) { return port_.Write(bytes); }
 
 void HopperSession::ArmReceiveWatch() { receiveWatch_.start(kReceiveWatchMs); }
+
+void HopperSession::ArmResponseWatch() { answerWatch_.start(kResponseWatchMs); }
+
+void HopperSession::ReportWriteFailure() {
+  Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
+}
 
 void HopperSession::DrainInput() {
   port_.ReadAll();
@@ -144,15 +153,22 @@ void HopperSession::SendSave() {
   result_.written = CoinNumbersOf(*toWrite_);
   step_ = Step::Saving;
   emit Progress(step_);
-  machine_.SaveStarting();
-  SendByte(kSaveLeadByte);
-  for (const std::uint8_t byte : EncodeDataBlock(*result_.written)) SendByte(byte);
-  if (writeFailed_) {
-    Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
-    return;
+  // The same Save as the window's button: check, frame, "Saving", response watch.
+  const SaveOutcome outcome = machine_.Save(*toWrite_);
+  switch (outcome.result) {
+    case SaveResult::Sent:
+    case SaveResult::WriteFailed:  // ReportWriteFailure has ended the run
+      break;
+    case SaveResult::RangeError:
+    case SaveResult::AllZero:
+      step_ = Step::Received;  // nothing went out
+      Fail(ExitCode::FileRefused, Text(outcome.message), QStringLiteral("Channel%1").arg(outcome.focusChannel + 1));
+      break;
+    case SaveResult::PortClosed:
+      step_ = Step::Received;
+      Fail(ExitCode::PortError, QStringLiteral("The port closed before the save; nothing was written"));
+      break;
   }
-  machine_.SaveSent();
-  answerWatch_.start(kResponseWatchMs);
 }
 
 void HopperSession::OnAcknowledged() {

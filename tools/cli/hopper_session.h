@@ -62,7 +62,11 @@ class HopperSession final : public QObject, private LinkHost {
   void ShowStatus(StatusColour colour, std::string_view caption) override;
   void SetChannelEntry(int index, const std::string& text) override;
   void SendByte(std::uint8_t byte) override;
+  bool LineOpen() const override;
+  bool SendFrame(std::span<const std::uint8_t> bytes) override;
   void ArmReceiveWatch() override;
+  void ArmResponseWatch() override;
+  void ReportWriteFailure() override;
   void DrainInput() override;
 
   void OnBytesArrived();
@@ -75,7 +79,6 @@ class HopperSession final : public QObject, private LinkHost {
 
   SerialPort& port_;
   LineRecorder* recorder_;
-  SharedLink link_;
   ReceiveMachine machine_;
   QTimer reportWait_;     // --timeout: the hopper must report within it
   QTimer receiveWatch_;   // the data block must follow its header within 500 ms
@@ -83,7 +86,6 @@ class HopperSession final : public QObject, private LinkHost {
   Step step_ = Step::WaitingForReport;
   CoinNumbers entries_{};
   std::optional<ChannelTexts> toWrite_;
-  bool writeFailed_ = false;
   std::uint8_t lastByte_ = 0;
   bool finished_ = false;
   SessionResult result_;
