@@ -2,11 +2,11 @@
 // The program as a whole: one copy per user, the message boxes, and the main window,
 // created anew with its whole start-up whenever it is needed.
 
-#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <memory>
 
+#include "app/single_copy.h"
 #include "platform/message_box.h"
 #include "platform/qt_file_dialog.h"
 
@@ -18,11 +18,13 @@ class ManualCommand;
 class ToolApp final : public QObject {
   Q_OBJECT
  public:
-  ToolApp();
+  // Without `messages` the program shows real message boxes.
+  explicit ToolApp(MessageBoxes* messages = nullptr);
   ~ToolApp() override;
 
   // Takes the single-copy lock and starts the main window. False when the program must end
-  // at once: another copy runs (nothing opened, nothing said) or the start-up failed.
+  // at once: another copy runs (it is asked to come to the front; nothing opened here,
+  // nothing said) or the start-up failed.
   bool Start();
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
@@ -33,15 +35,19 @@ class ToolApp final : public QObject {
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
 
-  // The lock file that keeps a second copy from starting, in the settings folder.
-  static QString LockFilePath();
-
  private:
-  QtMessageBoxes messages_;
+  // A later copy was started: the running one shows its window on top of the others.
+  void BringToFront();
+  // Tells the user, once, that the settings file could not be read or written.
+  void ReportSettingsTrouble(QWidget* parent);
+
+  QtMessageBoxes qtMessages_;
+  MessageBoxes& messages_;
   QtFileDialog fileDialog_;
-  std::unique_ptr<QLockFile> lock_;
+  SingleCopy singleCopy_;
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
+  bool settingsTroubleTold_ = false;
 };
 
 }  // namespace hopper

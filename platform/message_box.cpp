@@ -1,5 +1,6 @@
 #include "platform/message_box.h"
 
+#include <QLabel>
 #include <QMessageBox>
 
 namespace hopper {
@@ -19,6 +20,14 @@ void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
   if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
+  // File names and device paths reach both lines: whatever they hold is shown as written and
+  // nothing in them opens a browser. The box guesses the informative line's format itself.
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    label->setTextFormat(Qt::PlainText);
+    label->setOpenExternalLinks(false);
+    label->setTextInteractionFlags(label->textInteractionFlags() & ~Qt::LinksAccessibleByMouse &
+                                   ~Qt::LinksAccessibleByKeyboard);
+  }
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
 }

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -33,13 +34,17 @@ class QtMessageBoxes final : public MessageBoxes {
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
-  void Show(QWidget*, const Message& message) override { shown.append(message); }
+  void Show(QWidget*, const Message& message) override {
+    shown.append(message);
+    if (whileShown) whileShown(message);  // what happens while the box would be up
+  }
   QStringList Texts() const {
     QStringList texts;
     for (const Message& m : shown) texts << m.text;
     return texts;
   }
   QList<Message> shown;
+  std::function<void(const Message&)> whileShown;
 };
 
 // The title a message box bears when the program gives it none.

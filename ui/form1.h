@@ -121,6 +121,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool handedOver_ = false;         // the simulation window has the port
   QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
+  bool receiveErrorOpen_ = false;  // the receive watch's box is up
 };
 
 }  // namespace hopper

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "core/parameter_file.h"
 #include "core/save_check.h"
@@ -18,7 +19,7 @@ SetFile ReadSetFile(const QString& path) {
   const QString shown = QDir::toNativeSeparators(path);
   set.entries.fill(std::string(kResetEntry));
   if (!IsOrdinaryFile(path)) {
-    set.refusal = Text(kMissingFileMessage);
+    set.refusal = QFileInfo::exists(path) ? QStringLiteral("This is not a regular file") : Text(kMissingFileMessage);
     set.detail = shown;
     return set;
   }
@@ -32,7 +33,8 @@ SetFile ReadSetFile(const QString& path) {
   const LoadResult loaded = LoadParameterItems(reader);
   if (loaded.outcome == LoadOutcome::Rejected) {
     set.refusal = Text(kUnableToLoadMessage);
-    set.detail = QStringLiteral("%1: Channel%2 is not a number").arg(shown).arg(loaded.channel + 1);
+    set.detail =
+        QStringLiteral("%1: Channel%2 is not a number of at most five digits").arg(shown).arg(loaded.channel + 1);
     return set;
   }
   if (reader.ReadErrorSeen()) {
@@ -43,10 +45,7 @@ SetFile ReadSetFile(const QString& path) {
   set.entries = loaded.entries;
   // The tool's Open fills the boxes a short file leaves out with 0, without a word.
   if (loaded.outcome == LoadOutcome::Short)
-    set.warnings << QStringLiteral("%1 holds %2 values; Channel%3 to Channel16 are written as 0")
-                        .arg(shown)
-                        .arg(loaded.channel)
-                        .arg(loaded.channel + 1);
+    set.warnings << shown + QStringLiteral(": ") + QString::fromStdString(ShortFileText(loaded.channel));
 
   const SaveCheck check = CheckSave(set.entries);
   if (check.verdict == SaveVerdict::RangeError) {
