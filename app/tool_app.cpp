@@ -1,6 +1,7 @@
 #include "app/tool_app.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "platform/settings_store.h"
 #include "ui/form1.h"
@@ -59,6 +60,7 @@ Form1* ToolApp::EnsureMainWindow() {
     OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath());
   });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
+  if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.
   connect(window, &Form1::Closing, this, [this] { ReportSettingsTrouble(nullptr); });
   if (!window->StartUp()) {

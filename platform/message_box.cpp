@@ -2,13 +2,15 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace hopper {
 
 QString ApplicationTitle() { return QStringLiteral("Hopper Setting Tool"); }
 
-void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
-  QMessageBox box(parent);
+namespace {
+
+void Prepare(QMessageBox& box, const Message& message) {
   switch (message.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
@@ -29,7 +31,23 @@ void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
                                    ~Qt::LinksAccessibleByKeyboard);
   }
   box.setStandardButtons(QMessageBox::Ok);
+}
+
+}  // namespace
+
+void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  Prepare(box, message);
   box.exec();
+}
+
+bool QtMessageBoxes::ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
+  QMessageBox box(parent);
+  Prepare(box, message);
+  QPushButton* chooseButton = box.addButton(choice, QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  return box.clickedButton() == chooseButton;
 }
 
 }  // namespace hopper

@@ -2,6 +2,7 @@
 // Modal message boxes with an OK button only, behind an interface so tests can answer them.
 
 #include <QString>
+#include <QtGlobal>
 #include <QStringList>
 #include <functional>
 
@@ -23,12 +24,19 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // Returns when the user has closed the box.
   virtual void Show(QWidget* parent, const Message& message) = 0;
+  // The box with a second button, `choice`, beside OK; true when that button closed it.
+  virtual bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
+    Q_UNUSED(choice);
+    Show(parent, message);
+    return false;
+  }
 };
 
 // The real, modal QMessageBox.
 class QtMessageBoxes final : public MessageBoxes {
  public:
   void Show(QWidget* parent, const Message& message) override;
+  bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override;
 };
 
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
@@ -38,12 +46,20 @@ class RecordingMessageBoxes final : public MessageBoxes {
     shown.append(message);
     if (whileShown) whileShown(message);  // what happens while the box would be up
   }
+  // Answers with the next of `choose` (OK once they run out) and notes the button offered.
+  bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override {
+    offered.append(choice);
+    Show(parent, message);
+    return !choose.isEmpty() && choose.takeFirst();
+  }
   QStringList Texts() const {
     QStringList texts;
     for (const Message& m : shown) texts << m.text;
     return texts;
   }
   QList<Message> shown;
+  QStringList offered;
+  QList<bool> choose;
   std::function<void(const Message&)> whileShown;
 };
 

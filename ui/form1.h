@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "core/channel_table.h"
 #include "core/receive_machine.h"
@@ -22,6 +23,7 @@ namespace hopper {
 class ChannelBox;
 class ChannelFrame;
 class MessageBoxes;
+class PortChooser;
 class PortSelector;
 
 class Form1 final : public QMainWindow, public ChannelTableView, private LinkHost {
@@ -34,10 +36,15 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
   // WaitStart. False when the program must end (invalid port or port in use, after the message).
   bool StartUp();
+  // StartUp() takes this port number instead of the stored one.
+  void StartOnPort(int portNumber) { portOverride_ = portNumber; }
 
   SerialPort& Port() { return *port_; }
   // The setting link, read-only: its state and whether the next block is a read-back.
   const ReceiveMachine& Link() const { return link_; }
+
+  // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
+  void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
   // The hand-back from the simulation window: the link waits for a start byte with the next
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
@@ -64,6 +71,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   QAction* Savefile = nullptr;
   QAction* Manual = nullptr;
   QAction* Simulation = nullptr;
+  QAction* Ports = nullptr;  // "P&orts…": the port assignment window
 
  signals:
   void ManualRequested();
@@ -104,12 +112,21 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
 
   // The port (form1_port.cpp)
   OpenOutcome OpenPort();
-  void ReportPortTrouble(const OpenOutcome& outcome);
   void ReopenAfterTrouble();
   void OnPortChosen(int index);
   void OnDeviceLost(const QString& why);
   void OnSimulation();
   void ShowDeviceTip();
+  void ShowPortTrouble(const OpenOutcome& outcome);
+
+  // Choosing the device behind a port, and coming back after a replug (form1_port_choice.cpp)
+  void WirePortChoice();
+  OpenOutcome OfferPortChoice(OpenOutcome outcome);
+  void OpenAndReport();
+  void UsePortNumber(int portNumber);
+  void OnPortsCommand();
+  void OnDeviceReturned();
+  void Reconnect();
 
   void SetStatus(const QColor& colour, const QString& caption);
 
@@ -121,6 +138,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool handedOver_ = false;         // the simulation window has the port
   QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
+  std::unique_ptr<PortChooser> chooser_;
+  bool reconnectPending_ = false;  // the device came back during a save
+  std::optional<int> portOverride_;
   bool receiveErrorOpen_ = false;  // the receive watch's box is up
 };
 

@@ -66,7 +66,7 @@ int RunCommand(const CliOptions& options) {
 
   auto qtPort = std::make_unique<QtSerialPort>();
   qtPort->SetPortNumber(choice.number);
-  qtPort->SetDevice(choice.device);
+  if (choice.number == 0) qtPort->SetDevice(choice.device);  // a number resolves as in the window
   std::unique_ptr<SerialPort> port = std::move(qtPort);
   if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
   const OpenOutcome opened = port->Open();

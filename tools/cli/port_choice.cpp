@@ -53,8 +53,7 @@ PortChoice ChoosePort(const QString& given) {
   }
   choice.number = number;
   choice.name = QStringLiteral("COM%1").arg(number);
-  choice.device = QtSerialPort().DeviceFor(number);
-  if (choice.device.isEmpty()) choice.refusal = QStringLiteral("%1 stands for no device here").arg(choice.name);
+  choice.device = QtSerialPort().DeviceFor(number);  // opening says why when there is none
   return choice;
 }
 
@@ -66,7 +65,7 @@ PortProblem DescribeOpenFailure(const PortChoice& choice, const OpenOutcome& out
   switch (outcome.result) {
     case OpenResult::InvalidPort:
       return {QString::fromLatin1(kPortNumberError),
-              QStringLiteral("%1 does not exist. Check the cable and the adapter, or give another --port.").arg(device)};
+              withDetail(QStringLiteral("%1: check the cable and the adapter, or give another --port").arg(device))};
     case OpenResult::PortInUse:
       return {QString::fromLatin1(kPortInUse),
               withDetail(QStringLiteral("Another program holds %1; close it, or give another --port").arg(device))};
