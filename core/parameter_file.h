@@ -20,6 +20,8 @@
 namespace hopper {
 
 inline constexpr std::string_view kUnableToLoadMessage = "Unable to load , Please check file";
+// Said when the chosen path is no existing ordinary file.
+inline constexpr std::string_view kMissingFileMessage = "File Does Not Exist";
 
 // The whole text of a parameter file for these entries (64 bytes for sixteen zeros).
 std::string ParameterFileText(const ChannelTexts& entries);

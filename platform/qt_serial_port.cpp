@@ -65,6 +65,8 @@ QString QtSerialPort::Explain(int portNumber) const {
 
 OpenOutcome QtSerialPort::Open() {
   if (port_.isOpen()) port_.close();
+  // A device given by its path is opened as it is, without the port-number rule.
+  if (!device_.isEmpty()) return OpenDevice(device_);
   const std::vector<SerialDevice> devices = listing_->List();
   const PortResolution resolution = ResolvePortNumber(portNumber_, devices);
   OpenOutcome outcome = resolution.device.empty()
@@ -128,7 +130,12 @@ OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
 }
 
 void QtSerialPort::Close() {
-  if (port_.isOpen()) port_.close();
+  if (port_.isOpen()) {
+    // Bytes handed to the port go out before it closes: closing drops what Qt still buffers,
+    // and a frame cut short there would reach the hopper as half a frame.
+    port_.flush();
+    port_.close();
+  }
   // Whoever closes the port has given it up: a lost device is no longer waited for.
   lost_ = {};
   replug_.Stop();

@@ -27,6 +27,8 @@ class QtSerialPort final : public SerialPort {
   void SetPortNumber(int portNumber) override;
   int PortNumber() const override { return portNumber_; }
   QString DeviceFor(int portNumber) const override;
+  // Opens this device instead of the one the port number stands for; empty: the number's.
+  void SetDevice(const QString& device) { device_ = device; }
   QString Explain(int portNumber) const override;
 
   OpenOutcome Open() override;
@@ -53,6 +55,7 @@ class QtSerialPort final : public SerialPort {
   DeviceIdentity opened_;  // what the port has open now
   DeviceIdentity lost_;    // what went away while open, until it is open again or the port closed
   int portNumber_ = 0;
+  QString device_;
   bool lossPending_ = false;
 };
 

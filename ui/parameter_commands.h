@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include "core/parameter_file.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
@@ -17,7 +18,8 @@ class Form1;
 inline const QString kLoadFileTitle = QStringLiteral("LOAD FILE");
 inline const QString kSaveFileTitle = QStringLiteral("SAVE FIEL");
 inline const QString kParameterFileFilter = QStringLiteral("TXT File(*.TXT)|*.TXT|");
-inline const QString kFileDoesNotExistMessage = QStringLiteral("File Does Not Exist");
+inline const QString kFileDoesNotExistMessage =
+    QString::fromLatin1(kMissingFileMessage.data(), static_cast<qsizetype>(kMissingFileMessage.size()));
 
 class ParameterCommands : public QObject {
   Q_OBJECT

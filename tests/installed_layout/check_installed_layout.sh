@@ -20,6 +20,7 @@ program=$prefix/lib/hopper-setting-tool
 for f in hopper-setting-tool Manual.rtf Ar1.bmp Ar2.bmp Ar3.bmp; do [ -f "$program/$f" ] || fail "$program/$f missing"; done
 [ -L "$prefix/bin/hopper-setting-tool" ] || fail "no launcher in bin/"
 [ -x "$prefix/bin/hopper-emulator" ] || fail "no hopper-emulator in bin/"
+[ -x "$prefix/bin/hopper-cli" ] || fail "no hopper-cli in bin/"
 for size in 16 32 48 64 128 256; do
   [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/hopper-setting-tool.png" ] || fail "no ${size}px icon"
 done

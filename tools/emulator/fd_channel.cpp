@@ -35,6 +35,9 @@ void FdChannel::Adopt(int fd, bool peerPresent) {
   fd_ = fd;
   peerPresent_ = peerPresent;
   ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
+  // A program started from here (a test running the tool as a process) must not inherit the
+  // line: holding it open would keep the far end from seeing it close.
+  ::fcntl(fd_, F_SETFD, ::fcntl(fd_, F_GETFD) | FD_CLOEXEC);
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { ReadWaiting(); });
   SetListening(peerPresent);

@@ -1,0 +1,78 @@
+#pragma once
+// What the tool knows the hopper holds, and how the 16 boxes stand against it: the set the
+// hopper last confirmed (a block whose checksum matched), the channels whose values came from
+// a block that never completed, and whether the read-back after a save matched what was sent.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/channel_table.h"
+#include "core/setting_frames.h"
+
+namespace hopper {
+
+enum class Verification {
+  None,         // no save since start (or since the last report)
+  Pending,      // a save went out; its read-back has not been checked yet
+  Verified,     // the read-back matched every value sent
+  Differs,      // the read-back matched its checksum but holds other values
+  NotVerified,  // no read-back with a matching checksum came (yet)
+};
+
+enum class ChannelMark {
+  None,
+  Changed,      // the box differs from what the hopper last confirmed
+  Unconfirmed,  // the box holds a value from a block that failed, not typed or loaded since
+  Differs,      // the hopper's read-back differs from what the last save sent
+};
+
+struct ChannelMarkText {
+  ChannelMark mark = ChannelMark::None;
+  std::string tip;  // "hopper holds 250", "sent 250, hopper holds 251", ...
+};
+
+class HeldValues {
+ public:
+  // The link wrote a received value into box `index`.
+  void ValueReceived(int index, std::uint16_t value);
+  // The block being received ended: its checksum matched, or it did not.
+  void BlockChecked(bool match);
+  // The technician typed into box `index`, or a parameter file was loaded into it.
+  void Edited(int index);
+  // A save frame with these values went out.
+  void SaveSent(const CoinNumbers& sent);
+  // The save's response watch ended: without a good read-back by now, the save is not verified.
+  void ResponseWatchEnded();
+
+  // Channels whose values came from a block that never completed with a matching checksum and
+  // were neither typed nor loaded since, in channel order.
+  std::vector<int> Unconfirmed() const;
+  // Channels whose read-back differed from what the last save sent.
+  std::vector<int> Differing() const;
+
+  Verification State() const { return verification_; }
+  const std::optional<CoinNumbers>& Confirmed() const { return confirmed_; }
+
+  // How box `index` showing `text` stands against the hopper.
+  ChannelMarkText MarkFor(int index, std::string_view text) const;
+
+ private:
+  CoinNumbers received_{};
+  std::optional<CoinNumbers> confirmed_;
+  CoinNumbers sent_{};
+  std::array<bool, kChannelCount> unconfirmed_{};
+  std::array<bool, kChannelCount> differs_{};
+  Verification verification_ = Verification::None;
+};
+
+// "Channel3", "Channel1 and Channel4", "Channel1, Channel2 and Channel5", "all 16 channels".
+std::string ChannelListText(const std::vector<int>& channels);
+
+// What the status line says about a checked save, or nothing for a save still open.
+std::string VerificationText(Verification state, std::size_t differing);
+
+}  // namespace hopper

@@ -1,0 +1,136 @@
+// The line monitor's reading of whole dialogues: what went over the line in, one line per
+// entry out ("<direction> <hex> <meaning>", the time left off), as the monitor's ring keeps them.
+#include <QtTest>
+
+#include "core/setting_frames.h"
+#include "core/traffic_decoder.h"
+
+using namespace hopper;
+
+namespace {
+
+QString Hex(std::span<const std::uint8_t> bytes) {
+  return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex());
+}
+
+const CoinNumbers kExample{1000, 500};
+const QString kReport = "in " + Hex(BuildReportFrame(0x01, 0x10, std::vector<std::uint8_t>{0x3A, 0x3A}, kExample));
+const QString kSave = "out " + Hex(BuildSaveFrame(kExample));
+
+// What the decoder says for the data block of kExample, read as a report or as a read-back.
+QStringList Block(const QString& prefix) {
+  QStringList lines{"hopper -> tool 03 E8 " + prefix + "Channel1 = 1000", "hopper -> tool 01 F4 " + prefix + "Channel2 = 500"};
+  for (int i = 3; i <= 16; ++i) lines << QStringLiteral("hopper -> tool 00 00 %1Channel%2 = 0").arg(prefix).arg(i);
+  return lines;
+}
+
+QStringList SaveLines() {
+  QStringList lines{"tool -> hopper 83 save frame: lead byte 0x83", "tool -> hopper 03 E8 save Channel1 = 1000",
+                    "tool -> hopper 01 F4 save Channel2 = 500"};
+  for (int i = 3; i <= 16; ++i) lines << QStringLiteral("tool -> hopper 00 00 save Channel%1 = 0").arg(i);
+  return lines << "-- save frame sent: waiting for acknowledgement 0x84, response watch armed";
+}
+
+const QStringList kReportStart{"-- link started: waiting for the hopper's report (Switch on Kavoo)",
+                               "hopper -> tool 3A report start 0x3A", "hopper -> tool 01 header byte",
+                               "hopper -> tool 10 header byte", "hopper -> tool 02 info length 2",
+                               "hopper -> tool 3A info bytes",
+                               "hopper -> tool 3A last info byte: the data block follows, receive watch armed"};
+const QString kGoodReport = "hopper -> tool E0 checksum 0xE0 good: report complete, waiting for sync 0x82";
+
+}  // namespace
+
+class TrafficDecoderTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void transcript_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("power-on, save, read-back")
+        << QStringList{"started", "in 0055", kReport, "in 82", "out 82", "in 83", kSave, "in 84",
+                       "in " + Hex(BuildReadBackBlock(kExample)), "response"}
+        << (QStringList{kReportStart[0], "hopper -> tool 00 55 ignored while waiting for a start byte"}
+            << kReportStart.mid(1) << Block("") << kGoodReport << "hopper -> tool 82 sync 0x82: the tool echoes it"
+            << "tool -> hopper 82 echo 0x82" << "hopper -> tool 83 ready 0x83: Enter Data (Do not Reset hopper)"
+            << SaveLines() << "hopper -> tool 84 acknowledgement 0x84: Save complete, the read-back follows"
+            << Block("read-back ") << "hopper -> tool E0 checksum 0xE0 good: read-back complete"
+            << "-- response watch ended: the save was acknowledged");
+
+    QTest::newRow("bad checksum, the rest discarded, watch expires")
+        << QStringList{"started", kReport.chopped(2) + "E1", "discard 8283", "receive"}
+        << (kReportStart + Block("")
+            << "hopper -> tool E1 checksum 0xE1 bad, the data add up to 0xE0: Checksum Error,Reset hopper"
+            << "hopper -> tool 82 83 discarded: the rest of the input after the error"
+            << "-- receive watch expired: no complete report, back to waiting for a start byte");
+
+    QTest::newRow("report cut after a high byte, wrong answer to a save")
+        << QStringList{"started", kReport.left(3 + 2 * 9), "receive", kSave, "in 85", "response"}
+        << (QStringList(kReportStart) << "hopper -> tool 03 E8 Channel1 = 1000"
+                                      << "hopper -> tool 01 Channel2 high byte (no low byte came)"
+                                      << "-- receive watch expired: no complete report, back to waiting for a start byte"
+                                      << SaveLines()
+                         << "hopper -> tool 85 expected acknowledgement 0x84: Save faild,Reset hopper"
+                         << "-- response watch expired: no acknowledgement (No Response)");
+
+    QTest::newRow("hand-over: simulation commands, replies drained, hand-back")
+        << QStringList{"started", "closed", "simOpened", "simOut 80", "simOut 81 4F 10", "simOut 81 50 10",
+                       "simDiscard 0102", "simClosed", "opened", "in 55"}
+        << (QStringList{kReportStart[0], "-- port closed", "-- hand-over: the simulation window opened its port COM1",
+                        "tool -> hopper 80 start up 0x80", "tool -> hopper 81 4F 10 dispense Channel16",
+                        "tool -> hopper 81 50 10 dispense command with a bad channel or end byte",
+                        "hopper -> tool 01 02 read and discarded by the simulation window",
+                        "-- hand-back: the simulation window closed its port; the link waits for a start byte",
+                        "-- port opened COM1", "hopper -> tool 55 ignored while waiting for a start byte"});
+
+    QTest::newRow("bytes before start-up, then a megabyte of noise stays bounded")
+        << QStringList{"in 3A", "started", "noise", "lost"}
+        << QStringList{"hopper -> tool 3A ignored: the link has not started", kReportStart[0],
+                       "hopper -> tool 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F ignored while waiting for a "
+                       "start byte",
+                       "-- port lost: cable pulled"};
+  }
+
+  void transcript() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, lines);
+
+    TrafficRing ring(3);  // small, so a flood shows that only the newest entries stay
+    QStringList all;
+    TrafficDecoder decoder([&](TrafficEntry entry) {
+      if (!ring.Add(entry)) all << QString();
+      const TrafficEntry& last = ring.At(ring.Size() - 1);
+      all.back() = QString::fromStdString(DirectionText(last.direction) + " " +
+                                          (last.bytes.empty() ? "" : HexText(last.bytes) + " ") + last.meaning);
+    });
+    std::int64_t ms = 0;
+    for (const QString& step : steps) {
+      const QString verb = step.section(' ', 0, 0);
+      const QByteArray bytes = QByteArray::fromHex(step.section(' ', 1).toLatin1());
+      const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+      const LineRole role = verb.startsWith("sim") ? LineRole::Simulation : LineRole::SettingLink;
+      if (verb == "in") for (std::uint8_t b : data) decoder.Received(++ms, role, b);
+      if (verb.endsWith("ut")) for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
+      if (verb.endsWith("iscard")) decoder.Discarded(++ms, role, data);
+      if (verb == "started") decoder.Link(++ms, LinkEvent::Started);
+      if (verb == "receive") decoder.Link(++ms, LinkEvent::ReceiveWatchExpired);
+      if (verb == "response") decoder.Link(++ms, LinkEvent::ResponseWatchExpired);
+      if (verb.endsWith("pened")) decoder.Port(++ms, role, PortEvent::Opened, "COM1");
+      if (verb.endsWith("losed")) decoder.Port(++ms, role, PortEvent::Closed, "");
+      if (verb == "lost") decoder.Port(++ms, role, PortEvent::Lost, "cable pulled");
+      if (verb == "noise")
+        for (int i = 0; i < 1 << 20; ++i) decoder.Received(++ms, role, static_cast<std::uint8_t>(i == 0x3A ? 0 : i));
+    }
+    QCOMPARE(ring.Size(), std::min<std::size_t>(3, all.size()));
+    if (steps.contains("noise")) all = QStringList{all.first(), all.at(1), all.at(2), all.last()};
+    QCOMPARE(all, lines);
+  }
+
+  void format() {
+    const TrafficEntry entry{1234, TrafficDirection::FromHopper, {0x3A}, "report start 0x3A"};
+    QCOMPARE(QString::fromStdString(FormatTrafficLine(entry)), "    1234 ms  hopper -> tool  3A  report start 0x3A");
+  }
+};
+
+QTEST_APPLESS_MAIN(TrafficDecoderTest)
+#include "test_traffic_decoder.moc"

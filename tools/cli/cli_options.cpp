@@ -1,0 +1,118 @@
+#include "tools/cli/cli_options.h"
+
+#include <QCommandLineParser>
+#include <cmath>
+
+#include "tools/cli/exit_codes.h"
+
+namespace hopper::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: hopper-cli read [--port P] [--out FILE] [--timeout S] [--json] [--log FILE]\n"
+    "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
+    "\n"
+    "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
+    "       (\"ChannelN value\", one a line), or writes them to a parameter file with --out.\n"
+    "write  checks FILE as the tool's Open does, waits for the report, keeps the reported\n"
+    "       set as a backup, saves FILE's set into the hopper and compares the read-back.\n";
+
+void AddOptions(QCommandLineParser& p) {
+  p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  p.addOptions({
+      {{"p", "port"}, "COM number (COM3 or 3, as the tool maps them) or a device path. "
+                      "Default: the port the tool last used.", "P"},
+      {{"o", "out"}, "read: write the set to this parameter file.", "FILE"},
+      {{"t", "timeout"}, QStringLiteral("Seconds to wait for the hopper's report (default %1; 0 waits for ever).")
+                             .arg(kDefaultTimeoutSeconds), "S"},
+      {"json", "Print the result as one JSON object."},
+      {"log", "Write the traffic on the line to this file.", "FILE"},
+      {{"h", "help"}, "Show this help."},
+      {{"v", "version"}, "Show the version."},
+  });
+}
+
+std::optional<int> TimeoutMs(const QString& text) {
+  bool ok = false;
+  const double seconds = text.toDouble(&ok);
+  if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 86400) return std::nullopt;
+  return static_cast<int>(std::lround(seconds * 1000));
+}
+
+}  // namespace
+
+QString HelpText() {
+  QCommandLineParser p;
+  AddOptions(p);
+  // The parser's own text starts with its usage line; ours says more.
+  QString options = p.helpText();
+  options = options.mid(options.indexOf(QStringLiteral("Options:")));
+  return QString::fromLatin1(kUsage) + QLatin1Char('\n') + options + QLatin1Char('\n') +
+         QString::fromLatin1(kExitCodeTable);
+}
+
+ParsedArguments ParseArguments(const QStringList& arguments) {
+  QCommandLineParser p;
+  AddOptions(p);
+  ParsedArguments out;
+  if (!p.parse(arguments)) {
+    out.error = p.errorText();
+    return out;
+  }
+  if (p.isSet(QStringLiteral("help"))) {
+    out.text = HelpText();
+    return out;
+  }
+  if (p.isSet(QStringLiteral("version"))) {
+    out.text = QStringLiteral("hopper-cli %1").arg(QStringLiteral(HOPPER_VERSION));
+    return out;
+  }
+
+  const QStringList words = p.positionalArguments();
+  CliOptions o;
+  if (words.isEmpty()) {
+    out.error = QStringLiteral("say read or write");
+    return out;
+  }
+  if (words[0] == QLatin1String("read") && words.size() == 1) {
+    o.command = Command::Read;
+  } else if (words[0] == QLatin1String("write") && words.size() == 2) {
+    o.command = Command::Write;
+    o.file = words[1];
+  } else if (words[0] == QLatin1String("write") && words.size() == 1) {
+    out.error = QStringLiteral("write needs the parameter file to write");
+    return out;
+  } else if (words[0] == QLatin1String("read") || words[0] == QLatin1String("write")) {
+    out.error = QStringLiteral("unexpected argument: %1").arg(words.last());
+    return out;
+  } else {
+    out.error = QStringLiteral("unknown command: %1 (say read or write)").arg(words[0]);
+    return out;
+  }
+
+  o.port = p.value(QStringLiteral("port"));
+  if (p.isSet(QStringLiteral("port")) && o.port.trimmed().isEmpty()) {
+    out.error = QStringLiteral("--port needs a COM number or a device path");
+    return out;
+  }
+  o.out = p.value(QStringLiteral("out"));
+  if (p.isSet(QStringLiteral("out")) && o.command != Command::Read) {
+    out.error = QStringLiteral("--out belongs to read");
+    return out;
+  }
+  if (p.isSet(QStringLiteral("timeout"))) {
+    const std::optional<int> ms = TimeoutMs(p.value(QStringLiteral("timeout")));
+    if (!ms) {
+      out.error = QStringLiteral("--timeout needs seconds, 0 to 86400");
+      return out;
+    }
+    o.timeoutMs = *ms;
+  }
+  o.json = p.isSet(QStringLiteral("json"));
+  o.logPath = p.value(QStringLiteral("log"));
+  out.options = o;
+  return out;
+}
+
+}  // namespace hopper::cli

@@ -1,0 +1,36 @@
+#pragma once
+// The hopper-cli command line: `read` or `write FILE`, and the options both take.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace hopper::cli {
+
+enum class Command { Read, Write };
+
+inline constexpr int kDefaultTimeoutSeconds = 60;
+
+struct CliOptions {
+  Command command = Command::Read;
+  QString file;     // write: the parameter file to write into the hopper
+  QString port;     // "COM3", "3" or a device path; empty: the port the window last used
+  QString out;      // read: write the set to this parameter file instead of printing it
+  int timeoutMs = kDefaultTimeoutSeconds * 1000;  // waiting for the report; 0 waits for ever
+  bool json = false;
+  QString logPath;  // the decoded traffic goes here
+};
+
+struct ParsedArguments {
+  std::optional<CliOptions> options;  // empty when only text is to be printed, or on an error
+  QString error;                      // what was wrong, for stderr
+  QString text;                       // --help or --version: print it and end with 0
+};
+
+// `arguments` includes the program name first.
+ParsedArguments ParseArguments(const QStringList& arguments);
+
+// The --help text, exit codes included.
+QString HelpText();
+
+}  // namespace hopper::cli

@@ -1,0 +1,28 @@
+// hopper-cli: reads a hopper's coin numbers, or writes a parameter file into it and checks the
+// read-back, from the command line; for the bench and the production line.
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "tools/cli/cli_options.h"
+#include "tools/cli/cli_run.h"
+#include "tools/cli/exit_codes.h"
+
+using namespace hopper::cli;
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("hopper-cli"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(HOPPER_VERSION));
+  const ParsedArguments parsed = ParseArguments(QCoreApplication::arguments());
+  if (!parsed.options) {
+    if (parsed.error.isEmpty()) {
+      std::fputs(parsed.text.toLocal8Bit().constData(), stdout);
+      std::fputc('\n', stdout);
+      return ToInt(ExitCode::Done);
+    }
+    std::fprintf(stderr, "hopper-cli: %s (see --help)\n", parsed.error.toLocal8Bit().constData());
+    return ToInt(ExitCode::BadArguments);
+  }
+  return RunCommand(*parsed.options);
+}
