@@ -8,12 +8,14 @@
 #include <memory>
 
 #include "core/link_state.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/qt_file_dialog.h"
 
 namespace hopper {
 
 class Form1;
+class LineMonitor;
 class ManualCommand;
 
 class ToolApp final : public QObject {
@@ -38,13 +40,20 @@ class ToolApp final : public QObject {
   // The lock file that keeps a second copy from starting, in the settings folder.
   static QString LockFilePath();
 
+  // Everything that passes over the hopper line, from start-up on, for the line monitor.
+  LineRecorder& Recorder() { return recorder_; }
+  // Shows the line monitor, made on first use; it lives as long as the program.
+  LineMonitor& ShowLineMonitor();
+
  private:
   SharedLink link_;
+  LineRecorder recorder_;
   QtMessageBoxes messages_;
   QtFileDialog fileDialog_;
   std::unique_ptr<QLockFile> lock_;
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
+  std::unique_ptr<LineMonitor> monitor_;
 };
 
 }  // namespace hopper

@@ -38,6 +38,9 @@ class LinkHost {
   virtual void SendByte(std::uint8_t byte) = 0;
   virtual void ArmReceiveWatch() = 0;
   virtual void DrainInput() = 0;
+  // A data block's checksum byte arrived: whether it matched. The host may keep the block's
+  // values as what the hopper holds; the link itself needs nothing done.
+  virtual void BlockChecked(bool /*match*/) {}
 };
 
 // The main window's own link variables.

@@ -6,8 +6,9 @@ namespace hopper {
 
 QString ApplicationTitle() { return QStringLiteral("Hopper Setting Tool"); }
 
-void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
-  QMessageBox box(parent);
+namespace {
+
+void Fill(QMessageBox& box, const Message& message) {
   switch (message.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
@@ -19,8 +20,24 @@ void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
   if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
+}
+
+}  // namespace
+
+void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  Fill(box, message);
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
+}
+
+bool QtMessageBoxes::Ask(QWidget* parent, const Message& question) {
+  QMessageBox box(parent);
+  Fill(box, question);
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace hopper

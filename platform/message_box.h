@@ -22,24 +22,35 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // Returns when the user has closed the box.
   virtual void Show(QWidget* parent, const Message& message) = 0;
+  // A question with Yes and No, No the default: true only when the user chose Yes.
+  // Boxes that cannot ask answer No, which leaves everything as it was.
+  virtual bool Ask(QWidget* /*parent*/, const Message& /*question*/) { return false; }
 };
 
 // The real, modal QMessageBox.
 class QtMessageBoxes final : public MessageBoxes {
  public:
   void Show(QWidget* parent, const Message& message) override;
+  bool Ask(QWidget* parent, const Message& question) override;
 };
 
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
   void Show(QWidget*, const Message& message) override { shown.append(message); }
+  // Records the question and gives `answer`.
+  bool Ask(QWidget*, const Message& question) override {
+    asked.append(question);
+    return answer;
+  }
   QStringList Texts() const {
     QStringList texts;
     for (const Message& m : shown) texts << m.text;
     return texts;
   }
   QList<Message> shown;
+  QList<Message> asked;
+  bool answer = false;
 };
 
 // The title a message box bears when the program gives it none.

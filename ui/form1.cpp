@@ -60,6 +60,7 @@ Form1::Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPor
   port_->SetPortNumber(1);
   BuildControls();
   BuildMenu();
+  BuildSafeguards();
   Timer1 = MakeWatch(this, "Timer1", kResponseWatchMs);
   Timer3 = MakeWatch(this, "Timer3", kReceiveWatchMs);
 

@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "core/channel_table.h"
+#include "core/held_values.h"
 #include "core/link_state.h"
 #include "core/receive_machine.h"
+#include "platform/backup_store.h"
 #include "platform/serial_port.h"
 #include "ui/channel_table_view.h"
 
@@ -22,6 +24,7 @@ namespace hopper {
 
 class ChannelBox;
 class ChannelFrame;
+class LineRecorder;
 class MessageBoxes;
 class PortSelector;
 
@@ -38,6 +41,13 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool StartUp();
 
   SerialPort& Port() { return *port_; }
+
+  // Where the link's own events (its start, the watches firing) are recorded beside the traffic.
+  void SetLineRecorder(LineRecorder* recorder) { recorder_ = recorder; }
+  // Where the copy of the hopper's values goes before each save.
+  void SetBackupStore(const BackupStore& store) { backups_ = store; }
+  // What the hopper last confirmed, and how the last save's read-back compared.
+  const HeldValues& Held() const { return held_; }
 
   // The hand-back from the simulation window: the link waits for a start byte with the next
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
@@ -64,12 +74,16 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   QAction* Savefile = nullptr;
   QAction* Manual = nullptr;
   QAction* Simulation = nullptr;
+  QAction* lineMonitorAction = nullptr;   // Parameter > Line monitor (Ctrl+L)
+  QAction* backupFolderAction = nullptr;  // Parameter > Backup folder
+  QLabel* verifyMark = nullptr;           // beside the status line: how the last save read back
 
  signals:
   void ManualRequested();
   // The port is closed and the window disabled; the simulation window takes the port.
   void SimulationRequested(int portNumber);
   void OpenParameterFileRequested();
+  void LineMonitorRequested();
   void SaveParameterFileRequested();
   // The window is closing; its port number has been stored.
   void Closing();
@@ -90,6 +104,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void SendByte(std::uint8_t byte) override;
   void ArmReceiveWatch() override;
   void DrainInput() override;
+  void BlockChecked(bool match) override;
 
   // The setting link (form1_link.cpp)
   void OnBytesArrived();
@@ -100,6 +115,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void RefuseSave(std::string_view message, int focusIndex);
 
   // The port (form1_port.cpp)
+  void StartLink();
   OpenOutcome OpenPort();
   void ReportPortTrouble(const OpenOutcome& outcome);
   void ReopenAfterTrouble();
@@ -110,6 +126,14 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
 
   void SetStatus(const QColor& colour, const QString& caption);
 
+  // What the hopper holds (form1_held.cpp)
+  void BuildSafeguards();
+  bool ConfirmSave();
+  void SaveWentOut(const CoinNumbers& sent);
+  void ShowVerification();
+  void OnEntryChanged(int index);
+  void OpenBackupFolder();
+
   SharedLink& link_;
   MessageBoxes& messages_;
   std::unique_ptr<SerialPort> port_;
@@ -119,6 +143,10 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool handedOver_ = false;         // the simulation window has the port
   QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
+  HeldValues held_;
+  BackupStore backups_;
+  LineRecorder* recorder_ = nullptr;
+  bool writingReceived_ = false;  // the link, not the technician, is changing a box
 };
 
 }  // namespace hopper

@@ -7,6 +7,7 @@
 
 #include "core/save_check.h"
 #include "core/setting_frames.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
@@ -35,7 +36,12 @@ void Form1::ShowStatus(StatusColour colour, std::string_view caption) {
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, ToQString(caption));
 }
 
-void Form1::SetChannelEntry(int index, const std::string& text) { SetEntryText(index, QString::fromStdString(text)); }
+void Form1::SetChannelEntry(int index, const std::string& text) {
+  writingReceived_ = true;
+  held_.ValueReceived(index, static_cast<std::uint16_t>(EntryValue(text)));
+  SetEntryText(index, QString::fromStdString(text));
+  writingReceived_ = false;
+}
 
 void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
 
@@ -90,22 +96,31 @@ void Form1::OnSave() {
     SetInputsLocked(false);
     return;
   }
+  if (!ConfirmSave()) {
+    SetInputsLocked(false);
+    return;
+  }
   machine_.SaveStarting();
   SendByte(kSaveLeadByte);
   ShowStatus(StatusColour::Blue, kCaptionSaving);
   // The boxes are read again for the frame, as they stand now.
-  const DataBlock block = EncodeDataBlock(CoinNumbersOf(frame_->Texts()));
-  for (const std::uint8_t byte : block) SendByte(byte);
+  const CoinNumbers sent = CoinNumbersOf(frame_->Texts());
+  for (const std::uint8_t byte : EncodeDataBlock(sent)) SendByte(byte);
   machine_.SaveSent();
+  SaveWentOut(sent);
   Timer1->start();
 }
 
 void Form1::OnResponseWatch() {
   SetInputsLocked(false);
+  if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
   machine_.ResponseWatchExpired();
+  held_.ResponseWatchEnded();
+  ShowVerification();
 }
 
 void Form1::OnReceiveWatch() {
+  if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
   if (machine_.ReceiveWatchExpired())
     messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
 }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <optional>
 
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/settings_store.h"
 #include "ui/form1.h"
@@ -54,8 +55,13 @@ bool Form1::StartUp() {
     ReportPortTrouble(outcome);
     return !EndsTheProgram(outcome.result);
   }
-  machine_.StartUp();
+  StartLink();
   return true;
+}
+
+void Form1::StartLink() {
+  machine_.StartUp();
+  if (recorder_) recorder_->Link(LinkEvent::Started);
 }
 
 void Form1::ReturnPort() {
@@ -89,7 +95,7 @@ void Form1::ReopenAfterTrouble() {
   if (!portTrouble_ && link_.linkState != LinkState::None) return;
   portTrouble_ = false;
   Label2->setToolTip(QString());
-  machine_.StartUp();
+  StartLink();
 }
 
 void Form1::OnPortChosen(int index) {

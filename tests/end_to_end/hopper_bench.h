@@ -8,7 +8,10 @@
 #include <memory>
 
 #include "core/link_state.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
+#include "platform/qt_serial_port.h"
+#include "platform/recording_serial_port.h"
 #include "platform/settings_store.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
@@ -26,7 +29,10 @@ class HopperBench {
     hopper = std::make_unique<emulator::HopperEmulator>(config, line, log.log);
     // Switched on a moment after the tool has opened its port, as a technician would.
     hopper->PowerOnWhenOpened(50);
-    window = std::make_unique<Form1>(link, messages);
+    window = std::make_unique<Form1>(
+        link, messages,
+        std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
+    window->SetLineRecorder(&recorder);
   }
   ~HopperBench() {
     window.reset();
@@ -48,6 +54,7 @@ class HopperBench {
   std::unique_ptr<emulator::HopperEmulator> hopper;
   SharedLink link;
   RecordingMessageBoxes messages;
+  LineRecorder recorder;
   std::unique_ptr<Form1> window;
 };
 
