@@ -56,15 +56,14 @@ Form1* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new Form1(link_, messages_,
-                           std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
-                                                                 LineRole::SettingLink));
+  auto* window = new Form1(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
+                                                                           recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
   mainWindow_ = window;
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
-    OpenSimulationWindow(*window, portNumber, link_, messages_, QCoreApplication::applicationDirPath(),
+    OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
                          std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
                                                                LineRole::Simulation));
   });

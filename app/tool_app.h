@@ -1,13 +1,12 @@
 #pragma once
-// The program as a whole: one copy per user, the link state both windows share, the message
-// boxes, and the main window, created anew with its whole start-up whenever it is needed.
+// The program as a whole: one copy per user, the message boxes, and the main window,
+// created anew with its whole start-up whenever it is needed.
 
 #include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <memory>
 
-#include "core/link_state.h"
 #include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/qt_file_dialog.h"
@@ -32,7 +31,6 @@ class ToolApp final : public QObject {
   // the program.
   Form1* EnsureMainWindow();
 
-  SharedLink& Link() { return link_; }
   MessageBoxes& Messages() { return messages_; }
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
@@ -46,7 +44,6 @@ class ToolApp final : public QObject {
   LineMonitor& ShowLineMonitor();
 
  private:
-  SharedLink link_;
   LineRecorder recorder_;
   QtMessageBoxes messages_;
   QtFileDialog fileDialog_;

@@ -12,7 +12,11 @@ class CountingHost : public hopper::LinkHost {
   void ShowStatus(hopper::StatusColour, std::string_view) override { ++ops; }
   void SetChannelEntry(int, const std::string& text) override { ops += text.size(); }
   void SendByte(std::uint8_t) override { ++ops; }
+  bool LineOpen() const override { return true; }
+  bool SendFrame(std::span<const std::uint8_t> bytes) override { ops += bytes.size(); return true; }
   void ArmReceiveWatch() override { ++ops; }
+  void ArmResponseWatch() override { ++ops; }
+  void ReportWriteFailure() override { ++ops; }
   void DrainInput() override { ++ops; }
   std::size_t ops = 0;
 };
@@ -26,9 +30,8 @@ int main() {
   dialogue.push_back(hopper::kSyncByte);
   dialogue.push_back(hopper::kReadyByte);
 
-  hopper::SharedLink link;
   CountingHost host;
-  hopper::ReceiveMachine machine(link, host);
+  hopper::ReceiveMachine machine(host);
   const int rounds = 200000;
   const auto start = std::chrono::steady_clock::now();
   for (int r = 0; r < rounds; ++r) {

@@ -1,5 +1,6 @@
 #pragma once
-// The state of the setting link that the main window and the simulation window share.
+// The states of the setting link's receive machine. The machine owns its state; everyone
+// else reads it through ReceiveMachine::State().
 
 #include <cstdint>
 
@@ -16,19 +17,5 @@ enum class LinkState : std::uint8_t {
   EnterData = 7,
   AwaitSaveAck = 8,
 };
-
-// One object, owned by the program and reached by both windows.
-struct SharedLink {
-  LinkState linkState = LinkState::None;
-  // True while the data block being received is the read-back after a save
-  // (or after the simulation window handed the port back).
-  bool afterSave = false;
-};
-
-// The simulation window gives the port back: the next block is taken as a read-back.
-inline void SimulationClosed(SharedLink& link) {
-  link.afterSave = true;
-  link.linkState = LinkState::WaitStart;
-}
 
 }  // namespace hopper

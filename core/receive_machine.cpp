@@ -1,15 +1,16 @@
 #include "core/receive_machine.h"
 
+#include "core/save_check.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
 
 void ReceiveMachine::Consume(std::uint8_t b) {
-  switch (link_.linkState) {
+  switch (state_) {
     case LinkState::WaitStart:
       if (b == kStartByte) {
         host_.ShowStatus(StatusColour::Blue, "");
-        link_.linkState = LinkState::Header;
+        state_ = LinkState::Header;
         vars_.headerCount = 1;
       }
       break;
@@ -19,7 +20,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       if (vars_.headerCount == 4) {
         vars_.infoLength = b;
         vars_.headerCount = 0;
-        link_.linkState = LinkState::SkipInfo;
+        state_ = LinkState::SkipInfo;
         // A report without info bytes: its length byte is the last byte of the header.
         if (vars_.infoLength == 0) HeaderComplete();
       }
@@ -43,7 +44,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       }
       if (vars_.dataCount == static_cast<std::int16_t>(kDataBlockSize)) {
         vars_.dataCount = 0;
-        link_.linkState = LinkState::Checksum;
+        state_ = LinkState::Checksum;
       }
       break;
 
@@ -52,7 +53,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       vars_.checksumSum = 0;
       host_.BlockChecked(match);
       if (match) {
-        link_.linkState = link_.afterSave ? LinkState::WaitStart : LinkState::AwaitSync;
+        state_ = afterSave_ ? LinkState::WaitStart : LinkState::AwaitSync;
         vars_.reportReceived = true;
       } else {
         LinkError(kCaptionChecksumError);
@@ -63,7 +64,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
     case LinkState::AwaitSync:
       if (b == kSyncByte) {
         host_.SendByte(kSyncByte);
-        link_.linkState = LinkState::EnterData;
+        state_ = LinkState::EnterData;
       } else {
         LinkError(kCaptionCommunicationError);
       }
@@ -84,7 +85,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
         // The read-back block follows without a header. It is a block of its own: a report
         // abandoned part-way must not shift its values into the wrong boxes.
         ClearBlock();
-        link_.linkState = LinkState::Data;
+        state_ = LinkState::Data;
       } else {
         LinkError(kCaptionSaveFailed);
       }
@@ -104,15 +105,15 @@ void ReceiveMachine::ClearBlock() {
 
 void ReceiveMachine::HeaderComplete() {
   ClearBlock();
-  link_.afterSave = false;
+  afterSave_ = false;
   vars_.reportReceived = false;
-  link_.linkState = LinkState::Data;
+  state_ = LinkState::Data;
   host_.ArmReceiveWatch();
 }
 
 void ReceiveMachine::LinkError(std::string_view caption) {
   host_.ShowStatus(StatusColour::Red, caption);
-  link_.linkState = LinkState::WaitStart;
+  state_ = LinkState::WaitStart;
   host_.DrainInput();
   vars_.headerCount = 0;
 }
@@ -120,17 +121,44 @@ void ReceiveMachine::LinkError(std::string_view caption) {
 void ReceiveMachine::StartUp() {
   host_.ShowStatus(StatusColour::Blue, kCaptionSwitchOn);
   vars_.headerCount = 0;
-  link_.linkState = LinkState::WaitStart;
+  state_ = LinkState::WaitStart;
 }
 
-void ReceiveMachine::SaveSent() {
-  link_.linkState = LinkState::AwaitSaveAck;
-  link_.afterSave = true;
+SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
+  const SaveCheck check = CheckSave(texts);
+  if (check.verdict != SaveVerdict::Valid) {
+    host_.ShowStatus(StatusColour::Red, kCaptionDataError);
+    if (check.verdict == SaveVerdict::RangeError) return {SaveResult::RangeError, check.channel, kRangeErrorMessage};
+    return {SaveResult::AllZero, check.channel, kAllZeroMessage};
+  }
+  if (!host_.LineOpen()) return {SaveResult::PortClosed, 0, {}};
+  vars_.saveAcknowledged = false;
+  const SaveFrame frame = BuildSaveFrame(CoinNumbersOf(texts));
+  if (!host_.SendFrame(frame)) {
+    // Part of the frame may have reached the hopper: it needs a reset, and the link listens
+    // for its next report.
+    host_.ShowStatus(StatusColour::Red, kCaptionSaveFailed);
+    host_.ReportWriteFailure();
+    state_ = LinkState::WaitStart;
+    afterSave_ = false;
+    vars_.headerCount = 0;
+    return {SaveResult::WriteFailed, 0, {}};
+  }
+  host_.ShowStatus(StatusColour::Blue, kCaptionSaving);
+  state_ = LinkState::AwaitSaveAck;
+  afterSave_ = true;
+  host_.ArmResponseWatch();
+  return {};
+}
+
+void ReceiveMachine::PortReturned() {
+  afterSave_ = true;
+  state_ = LinkState::WaitStart;
 }
 
 bool ReceiveMachine::ReceiveWatchExpired() {
   if (vars_.reportReceived) return false;
-  link_.linkState = LinkState::WaitStart;
+  state_ = LinkState::WaitStart;
   return true;
 }
 

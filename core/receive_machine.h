@@ -3,9 +3,11 @@
 // Every effect happens through LinkHost before Consume() returns.
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "core/channel_table.h"
 #include "core/link_state.h"
 
 namespace hopper {
@@ -36,11 +38,32 @@ class LinkHost {
   virtual void ShowStatus(StatusColour colour, std::string_view caption) = 0;
   virtual void SetChannelEntry(int index, const std::string& text) = 0;
   virtual void SendByte(std::uint8_t byte) = 0;
+  // Whether the port is open: a save on a closed one sends nothing.
+  virtual bool LineOpen() const = 0;
+  // The bytes in one write; false when the line did not take them all.
+  virtual bool SendFrame(std::span<const std::uint8_t> bytes) = 0;
   virtual void ArmReceiveWatch() = 0;
+  virtual void ArmResponseWatch() = 0;
+  // A save frame could not be written: tell the technician, once.
+  virtual void ReportWriteFailure() = 0;
   virtual void DrainInput() = 0;
   // A data block's checksum byte arrived: whether it matched. The host may keep the block's
   // values as what the hopper holds; the link itself needs nothing done.
   virtual void BlockChecked(bool /*match*/) {}
+};
+
+enum class SaveResult {
+  Sent,         // the frame is on the line; the response watch runs
+  RangeError,   // refused: a box above 65535
+  AllZero,      // refused: no box above 0
+  PortClosed,   // valid, but there is no open port: nothing was sent
+  WriteFailed,  // the line did not take the frame; the host has reported it
+};
+
+struct SaveOutcome {
+  SaveResult result = SaveResult::Sent;
+  int focusChannel = 0;       // the box to focus after a refusal
+  std::string_view message;   // the refusal's message text
 };
 
 // The main window's own link variables.
@@ -57,7 +80,7 @@ struct LinkVariables {
 
 class ReceiveMachine {
  public:
-  ReceiveMachine(SharedLink& link, LinkHost& host) : link_(link), host_(host) {}
+  explicit ReceiveMachine(LinkHost& host) : host_(host) {}
 
   // One received byte.
   void Consume(std::uint8_t byte);
@@ -65,10 +88,13 @@ class ReceiveMachine {
   // The port opened at start-up: blue "Switch on Kavoo", then wait for a report.
   void StartUp();
 
-  // The Save command is about to send its frame.
-  void SaveStarting() { vars_.saveAcknowledged = false; }
-  // The Save command has sent its frame; the caller arms the response watch.
-  void SaveSent();
+  // The Save command: checks the boxes, sends the save frame in one piece, shows "Saving" and
+  // arms the response watch. A refusal shows red "Data Error" and sends nothing; a failed write
+  // is reported through the host and the link waits for a report again.
+  SaveOutcome Save(const ChannelTexts& texts);
+
+  // The simulation window gave the port back: the next block is taken as a read-back.
+  void PortReturned();
 
   // The receive watch fired. Returns true when the report did not complete in time,
   // in which case the link went back to WaitStart and the caller shows kReceiveWatchMessage.
@@ -78,7 +104,10 @@ class ReceiveMachine {
   // Shows red "No Response" when no acknowledgement came; returns whether it did.
   bool ResponseWatchExpired();
 
-  LinkState State() const { return link_.linkState; }
+  LinkState State() const { return state_; }
+  // True while the data block being received is the read-back after a save
+  // (or after the simulation window handed the port back).
+  bool AfterSave() const { return afterSave_; }
   const LinkVariables& Variables() const { return vars_; }
 
  private:
@@ -86,8 +115,9 @@ class ReceiveMachine {
   void HeaderComplete();
   void ClearBlock();
 
-  SharedLink& link_;
   LinkHost& host_;
+  LinkState state_ = LinkState::None;
+  bool afterSave_ = false;
   LinkVariables vars_;
 };
 

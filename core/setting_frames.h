@@ -20,9 +20,6 @@ inline constexpr std::size_t kDataBlockSize = 32;
 inline constexpr std::size_t kSaveFrameSize = 1 + kDataBlockSize;
 inline constexpr std::size_t kReadBackSize = kDataBlockSize + 1;
 
-inline constexpr const char* kLineSettings = "9600,E,8,1";
-inline constexpr int kBaudRate = 9600;
-
 using CoinNumbers = std::array<std::uint16_t, kCoinCount>;
 using DataBlock = std::array<std::uint8_t, kDataBlockSize>;
 using SaveFrame = std::array<std::uint8_t, kSaveFrameSize>;

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "core/dispense.h"
-#include "core/link_state.h"
 #include "core/receive_machine.h"
 #include "core/setting_frames.h"
 
@@ -30,8 +29,12 @@ class Effects final : public LinkHost {
     entry = index;
     value = text;
   }
-  void SendByte(std::uint8_t) override {}  // the real echo is seen as a sent byte
+  void SendByte(std::uint8_t) override {}  // the real echo and frame are seen as sent bytes
+  bool LineOpen() const override { return true; }
+  bool SendFrame(std::span<const std::uint8_t>) override { return true; }
   void ArmReceiveWatch() override {}
+  void ArmResponseWatch() override {}
+  void ReportWriteFailure() override {}
   void DrainInput() override {}  // what the real link discards is reported as discarded
 
   int entry = -1;
@@ -43,9 +46,8 @@ class Effects final : public LinkHost {
 
 // The link as this decoder follows it: the same state machine, fed the same bytes.
 struct TrafficDecoder::Follower {
-  SharedLink link;
   Effects effects;
-  ReceiveMachine machine{link, effects};
+  ReceiveMachine machine{effects};
 };
 
 TrafficDecoder::TrafficDecoder(Sink sink) : sink_(std::move(sink)), follower_(std::make_unique<Follower>()) {}
@@ -73,7 +75,7 @@ void TrafficDecoder::Received(std::int64_t ms, LineRole role, std::uint8_t b) {
   const LinkState before = f.machine.State();
   const int expectedSum = f.machine.Variables().checksumSum & 0xFF;
   const int channel = f.machine.Variables().dataCount / 2;
-  const bool readBack = f.link.afterSave;
+  const bool readBack = f.machine.AfterSave();
   f.effects.Clear();
   f.machine.Consume(b);
   const LinkState after = f.machine.State();
@@ -152,7 +154,6 @@ void TrafficDecoder::SentOnSettingLink(std::int64_t ms, std::uint8_t b) {
   if (heldSent_.empty()) {
     if (b == kSaveLeadByte) {
       heldSent_ = {b};
-      follower_->machine.SaveStarting();
       Emit(ms, TrafficDirection::ToHopper, {b}, "save frame: lead byte 0x83");
     } else if (b == kSyncByte) {
       Emit(ms, TrafficDirection::ToHopper, {b}, "echo 0x82");
@@ -169,8 +170,12 @@ void TrafficDecoder::SentOnSettingLink(std::int64_t ms, std::uint8_t b) {
        "save " + ChannelName(static_cast<int>(dataBytes / 2 - 1)) + " = " +
            std::to_string(DecodeCoinNumber(high, b)));
   if (dataBytes == kDataBlockSize) {
+    // The link takes the frame as the save it is: waiting for 0x84, the next block a read-back.
+    ChannelTexts texts;
+    for (std::size_t i = 0; i < kCoinCount; ++i)
+      texts[i] = std::to_string(DecodeCoinNumber(heldSent_[1 + 2 * i], heldSent_[2 + 2 * i]));
     heldSent_.clear();
-    follower_->machine.SaveSent();
+    follower_->machine.Save(texts);
     Emit(ms, TrafficDirection::Event, {}, "save frame sent: waiting for acknowledgement 0x84, response watch armed");
   }
 }
@@ -214,7 +219,7 @@ void TrafficDecoder::Port(std::int64_t ms, LineRole role, PortEvent event, std::
       break;
     case PortEvent::Closed:
       if (simulation) {
-        SimulationClosed(follower_->link);
+        follower_->machine.PortReturned();
         meaning = "hand-back: the simulation window closed its port; the link waits for a start byte";
       } else {
         meaning = "port closed";

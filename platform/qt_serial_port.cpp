@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include "core/line_settings.h"
 #include "platform/settings_store.h"
 
 #ifdef Q_OS_UNIX
@@ -20,6 +21,15 @@ bool AccessAllowed([[maybe_unused]] const QString& device) {
 #else
   return true;
 #endif
+}
+
+QSerialPort::Parity QtParity(LineParity parity) {
+  switch (parity) {
+    case LineParity::Even: return QSerialPort::EvenParity;
+    case LineParity::Odd: return QSerialPort::OddParity;
+    case LineParity::None: break;
+  }
+  return QSerialPort::NoParity;
 }
 
 }  // namespace
@@ -77,10 +87,10 @@ OpenOutcome QtSerialPort::Open() {
 #endif
   port_.setPortName(device);
   // Line settings go on before open(): a pseudo-terminal refuses even parity afterwards.
-  port_.setBaudRate(QSerialPort::Baud9600);
-  port_.setParity(QSerialPort::EvenParity);
-  port_.setDataBits(QSerialPort::Data8);
-  port_.setStopBits(QSerialPort::OneStop);
+  port_.setBaudRate(kSettingLine.baudRate);
+  port_.setParity(QtParity(kSettingLine.parity));
+  port_.setDataBits(static_cast<QSerialPort::DataBits>(kSettingLine.dataBits));
+  port_.setStopBits(kSettingLine.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
   port_.setFlowControl(QSerialPort::NoFlowControl);
   lossPending_ = false;
   if (port_.open(QIODevice::ReadWrite)) {
@@ -109,10 +119,16 @@ std::optional<std::uint8_t> QtSerialPort::ReadByte() {
 
 QByteArray QtSerialPort::ReadAll() { return port_.isOpen() ? port_.readAll() : QByteArray(); }
 
-bool QtSerialPort::WriteByte(std::uint8_t byte) {
+bool QtSerialPort::WriteByte(std::uint8_t byte) { return Write(std::span(&byte, 1)); }
+
+bool QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
   if (!port_.isOpen()) return false;
-  const char c = static_cast<char>(byte);
-  return port_.write(&c, 1) == 1;
+  const auto size = static_cast<qint64>(bytes.size());
+  if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) return false;
+  // QSerialPort only queues the bytes for the next pass of the event loop; hand them to the
+  // line now, so an echo leaves while the byte it answers is still being handled.
+  port_.flush();
+  return true;
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {

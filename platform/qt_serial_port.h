@@ -31,6 +31,7 @@ class QtSerialPort final : public SerialPort {
   std::optional<std::uint8_t> ReadByte() override;
   QByteArray ReadAll() override;
   bool WriteByte(std::uint8_t byte) override;
+  bool Write(std::span<const std::uint8_t> bytes) override;
 
   // What the port was given, for tests: a pseudo-terminal cannot show a wrong parity.
   const QSerialPort& Port() const { return port_; }

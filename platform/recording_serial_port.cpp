@@ -53,3 +53,15 @@ bool RecordingSerialPort::WriteByte(std::uint8_t byte) {
 }
 
 }  // namespace hopper
+
+namespace hopper {
+
+bool RecordingSerialPort::Write(std::span<const std::uint8_t> bytes) {
+  const bool written = port_->Write(bytes);
+  // A write that failed part-way may have put some bytes on the line; they are not known.
+  if (written)
+    for (const std::uint8_t byte : bytes) recorder_.Sent(role_, byte);
+  return written;
+}
+
+}  // namespace hopper

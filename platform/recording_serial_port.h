@@ -29,6 +29,7 @@ class RecordingSerialPort final : public SerialPort {
   // Whoever reads everything at once throws it away: recorded as discarded.
   QByteArray ReadAll() override;
   bool WriteByte(std::uint8_t byte) override;
+  bool Write(std::span<const std::uint8_t> bytes) override;
 
  private:
   QString PortName() const;

@@ -1,12 +1,13 @@
 #pragma once
 // The serial port a window talks to the hopper through: chosen by number, fixed to the
-// link's line settings (9600 baud, even parity, 8 data bits, 1 stop bit), raw bytes.
+// link's line settings (kSettingLine), raw bytes.
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 namespace hopper {
 
@@ -48,6 +49,8 @@ class SerialPort : public QObject {
   virtual QByteArray ReadAll() = 0;
   // One byte in a write of its own; false when it could not be handed to the line.
   virtual bool WriteByte(std::uint8_t byte) = 0;
+  // The bytes in one write; false when the line did not take them all.
+  virtual bool Write(std::span<const std::uint8_t> bytes) = 0;
 
  signals:
   // At least one byte is waiting.

@@ -42,12 +42,11 @@ QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
 
 }  // namespace
 
-Form1::Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
+Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
     : QMainWindow(parent),
-      link_(link),
       messages_(messages),
       port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
-      machine_(link, static_cast<LinkHost&>(*this)) {
+      link_(static_cast<LinkHost&>(*this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
   setWindowIcon(ToolWindowIcon());
@@ -177,6 +176,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 QString Form1::EntryText(int index) const { return frame_->Box(index)->text(); }
 
-void Form1::SetEntryText(int index, const QString& text) { frame_->Box(index)->setText(text); }
+void Form1::SetEntryText(int index, const QString& text) {
+  frame_->Box(index)->setText(text);
+  // A value loaded from a file is the technician's own even when the box already showed it.
+  if (!writingReceived_) OnEntryChanged(index);
+}
 
 }  // namespace hopper

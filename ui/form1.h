@@ -9,7 +9,6 @@
 
 #include "core/channel_table.h"
 #include "core/held_values.h"
-#include "core/link_state.h"
 #include "core/receive_machine.h"
 #include "platform/backup_store.h"
 #include "platform/serial_port.h"
@@ -32,8 +31,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   Q_OBJECT
  public:
   // Without a port the window makes its own on Qt's serial port.
-  Form1(SharedLink& link, MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr,
-        QWidget* parent = nullptr);
+  Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
   ~Form1() override;
 
   // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
@@ -41,6 +39,8 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool StartUp();
 
   SerialPort& Port() { return *port_; }
+  // The setting link, read-only: its state and whether the next block is a read-back.
+  const ReceiveMachine& Link() const { return link_; }
 
   // Where the link's own events (its start, the watches firing) are recorded beside the traffic.
   void SetLineRecorder(LineRecorder* recorder) { recorder_ = recorder; }
@@ -102,7 +102,11 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void ShowStatus(StatusColour colour, std::string_view caption) override;
   void SetChannelEntry(int index, const std::string& text) override;
   void SendByte(std::uint8_t byte) override;
+  bool SendFrame(std::span<const std::uint8_t> bytes) override;
+  bool LineOpen() const override { return port_->IsOpen(); }
   void ArmReceiveWatch() override;
+  void ArmResponseWatch() override;
+  void ReportWriteFailure() override;
   void DrainInput() override;
   void BlockChecked(bool match) override;
 
@@ -112,7 +116,6 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void OnResponseWatch();
   void OnReceiveWatch();
   void SetInputsLocked(bool locked);
-  void RefuseSave(std::string_view message, int focusIndex);
 
   // The port (form1_port.cpp)
   void StartLink();
@@ -134,10 +137,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void OnEntryChanged(int index);
   void OpenBackupFolder();
 
-  SharedLink& link_;
   MessageBoxes& messages_;
   std::unique_ptr<SerialPort> port_;
-  ReceiveMachine machine_;
+  ReceiveMachine link_;  // the only writer of the link's state
   ChannelFrame* frame_ = nullptr;
   QWidget* parkedFocus_ = nullptr;  // the button that had the focus while inputs are locked
   bool handedOver_ = false;         // the simulation window has the port

@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "core/save_check.h"
-#include "core/setting_frames.h"
 #include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "ui/channel_frame.h"
@@ -45,7 +44,18 @@ void Form1::SetChannelEntry(int index, const std::string& text) {
 
 void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
 
+bool Form1::SendFrame(std::span<const std::uint8_t> bytes) { return port_->Write(bytes); }
+
 void Form1::ArmReceiveWatch() { Timer3->start(); }
+
+void Form1::ArmResponseWatch() { Timer1->start(); }
+
+void Form1::ReportWriteFailure() {
+  messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
+                               QStringLiteral("The setting could not be written to COM%1. "
+                                              "Check the port and the cable, reset the hopper, then save again.")
+                                   .arg(port_->PortNumber())});
+}
 
 void Form1::DrainInput() { port_->ReadAll(); }
 
@@ -54,7 +64,7 @@ void Form1::OnBytesArrived() {
   while (port_->BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_->ReadByte();
     if (!byte) break;
-    machine_.Consume(*byte);
+    link_.Consume(*byte);
   }
 }
 
@@ -75,53 +85,46 @@ void Form1::SetInputsLocked(bool locked) {
   }
 }
 
-void Form1::RefuseSave(std::string_view message, int focusIndex) {
-  messages_.Show(this, Message{ToQString(message), MessageIcon::Exclamation, {}, {}});
-  SetInputsLocked(false);
-  frame_->FocusAndSelect(focusIndex);
-}
-
 void Form1::OnSave() {
   SetInputsLocked(true);
-  const SaveCheck check = CheckSave(frame_->Texts());
-  if (check.verdict != SaveVerdict::Valid) {
-    ShowStatus(StatusColour::Red, kCaptionDataError);
-    RefuseSave(check.verdict == SaveVerdict::RangeError ? kRangeErrorMessage : kAllZeroMessage, check.channel);
-    return;
-  }
-  if (!port_->IsOpen()) {
-    // Nothing can be sent: say so and give everything back at once.
-    messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
-                                 QStringLiteral("Choose a port in the selector, then save again.")});
+  const ChannelTexts texts = frame_->Texts();
+  // Only a save that would go out is questioned and backed up; a refused one says why as before.
+  if (CheckSave(texts).verdict == SaveVerdict::Valid && port_->IsOpen() && !ConfirmSave()) {
     SetInputsLocked(false);
     return;
   }
-  if (!ConfirmSave()) {
-    SetInputsLocked(false);
-    return;
+  const SaveOutcome outcome = link_.Save(texts);
+  switch (outcome.result) {
+    case SaveResult::Sent:
+      SaveWentOut(CoinNumbersOf(texts));
+      return;  // the response watch gives the inputs back
+    case SaveResult::WriteFailed: SetInputsLocked(false); return;
+    case SaveResult::PortClosed:
+      // Nothing can be sent: say so and give everything back at once.
+      messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
+                                   QStringLiteral("Choose a port in the selector, then save again.")});
+      SetInputsLocked(false);
+      return;
+    case SaveResult::RangeError:
+    case SaveResult::AllZero:
+      messages_.Show(this, Message{ToQString(outcome.message), MessageIcon::Exclamation, {}, {}});
+      SetInputsLocked(false);
+      frame_->FocusAndSelect(outcome.focusChannel);
+      return;
   }
-  machine_.SaveStarting();
-  SendByte(kSaveLeadByte);
-  ShowStatus(StatusColour::Blue, kCaptionSaving);
-  // The boxes are read again for the frame, as they stand now.
-  const CoinNumbers sent = CoinNumbersOf(frame_->Texts());
-  for (const std::uint8_t byte : EncodeDataBlock(sent)) SendByte(byte);
-  machine_.SaveSent();
-  SaveWentOut(sent);
-  Timer1->start();
 }
 
 void Form1::OnResponseWatch() {
   SetInputsLocked(false);
   if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
-  machine_.ResponseWatchExpired();
+  link_.ResponseWatchExpired();
   held_.ResponseWatchEnded();
   ShowVerification();
 }
 
 void Form1::OnReceiveWatch() {
   if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
-  if (machine_.ReceiveWatchExpired())
+  if (link_.ReceiveWatchExpired())
     messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
 }
 

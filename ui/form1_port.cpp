@@ -60,13 +60,13 @@ bool Form1::StartUp() {
 }
 
 void Form1::StartLink() {
-  machine_.StartUp();
+  link_.StartUp();
   if (recorder_) recorder_->Link(LinkEvent::Started);
 }
 
 void Form1::ReturnPort() {
   handedOver_ = false;
-  SimulationClosed(link_);
+  link_.PortReturned();
   setEnabled(true);
   // Disabling the window took the focus away; the control that had it gets it back.
   if (focusBeforeHandOver_) focusBeforeHandOver_->setFocus(Qt::OtherFocusReason);
@@ -92,7 +92,7 @@ void Form1::ReportPortTrouble(const OpenOutcome& outcome) {
 void Form1::ReopenAfterTrouble() {
   // After a failure the link starts over: the hopper is asked for again and a port chosen
   // before start-up ever completed starts listening.
-  if (!portTrouble_ && link_.linkState != LinkState::None) return;
+  if (!portTrouble_ && link_.State() != LinkState::None) return;
   portTrouble_ = false;
   Label2->setToolTip(QString());
   StartLink();

@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include "core/dispense.h"
-#include "core/link_state.h"
 #include "platform/dispense_port.h"
 #include "platform/message_box.h"
 #include "platform/qt_serial_port.h"
@@ -38,12 +37,11 @@ QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
 
 }  // namespace
 
-Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString programFolder,
+Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
              std::unique_ptr<SerialPort> port, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
       portNumber_(portNumber),
-      link_(link),
       messages_(messages),
       pictures_(std::move(programFolder)),
       port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
@@ -56,16 +54,14 @@ Form3::Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString p
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   BuildControls();
 
-  // The window never reacts to the port's receive notice: the poll below is the only reader.
-  timer1_ = MakeTimer(this, "Timer1", 5);
-  connect(timer1_, &QTimer::timeout, this, &Form3::PollTick);
+  // The hopper's replies mean nothing here: whatever arrives is thrown away as it arrives.
+  connect(port_.get(), &SerialPort::BytesArrived, this, &Form3::RepliesArrived);
   timer2_ = MakeTimer(this, "Timer2", 150);
   connect(timer2_, &QTimer::timeout, this, &Form3::AnimationTick);
   timer3_ = MakeTimer(this, "Timer3", 70);
   connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
 
   prompt_.Restart(kOpeningPrompt);
-  timer1_->start();
   timer3_->start();
 }
 
@@ -117,7 +113,7 @@ void Form3::ReportSendFailure() {
                                    .arg(portNumber_)});
 }
 
-void Form3::PollTick() { DrainReplies(*port_); }
+void Form3::RepliesArrived() { DrainReplies(*port_); }
 
 void Form3::AnimationTick() {
   const AnimationStep step = animation_.Tick();
@@ -157,11 +153,9 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
 void Form3::HandBack() {
   if (handedBack_) return;
   handedBack_ = true;
-  timer1_->stop();
   timer2_->stop();
   timer3_->stop();
   port_->Close();
-  SimulationClosed(link_);
   emit PortHandedBack();
 }
 

@@ -18,14 +18,13 @@ namespace hopper {
 
 class MessageBoxes;
 class SerialPort;
-struct SharedLink;
 
 class Form3 : public QWidget {
   Q_OBJECT
  public:
   // `portNumber` is the number of the port the main window has just closed. Without a
   // `port` the window makes its own serial port. Opening the port is OpenPort()'s job.
-  Form3(int portNumber, SharedLink& link, MessageBoxes& messages, QString programFolder,
+  Form3(int portNumber, MessageBoxes& messages, QString programFolder,
         std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
   // A window destroyed without being closed still hands the port back.
   ~Form3() override;
@@ -42,13 +41,13 @@ class Form3 : public QWidget {
   std::int16_t ChannelCode() const { return channelCode_; }
 
  signals:
-  // The window's port is closed and the link is reset to wait for the hopper's start:
-  // the main window may take its port back.
+  // The window's port is closed: the main window may take its port back.
   void PortHandedBack();
 
  public slots:
-  // The three timers' ticks, public so that tests can drive them without waiting.
-  void PollTick();       // Timer1, 5 ms: drain whatever the hopper sent
+  // Whatever the hopper sent is read and dropped; the port's arrival notice runs it.
+  void RepliesArrived();
+  // The two timers' ticks, public so that tests can drive them without waiting.
   void AnimationTick();  // Timer2, 150 ms: the send animation
   void PromptTick();     // Timer3, 70 ms: the prompt typing itself out
 
@@ -66,7 +65,6 @@ class Form3 : public QWidget {
   void HandBack();
 
   int portNumber_;
-  SharedLink& link_;
   MessageBoxes& messages_;
   PictureFolder pictures_;
   std::unique_ptr<SerialPort> port_;
@@ -79,7 +77,6 @@ class Form3 : public QWidget {
   QLabel* label1_ = nullptr;  // the prompt line
   QComboBox* combo2_ = nullptr;
   QLabel* image3_ = nullptr;  // the send animation's area
-  QTimer* timer1_ = nullptr;
   QTimer* timer2_ = nullptr;
   QTimer* timer3_ = nullptr;
 };

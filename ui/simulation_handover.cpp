@@ -6,9 +6,9 @@
 
 namespace hopper {
 
-Form3* OpenSimulationWindow(Form1& owner, int portNumber, SharedLink& link, MessageBoxes& messages,
+Form3* OpenSimulationWindow(Form1& owner, int portNumber, MessageBoxes& messages,
                             const QString& programFolder, std::unique_ptr<SerialPort> port) {
-  auto* simulation = new Form3(portNumber, link, messages, programFolder, std::move(port));
+  auto* simulation = new Form3(portNumber, messages, programFolder, std::move(port));
   simulation->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(simulation, &Form3::PortHandedBack, &owner, &Form1::ReturnPort);
   simulation->Start();

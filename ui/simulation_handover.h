@@ -10,13 +10,12 @@ class Form1;
 class Form3;
 class MessageBoxes;
 class SerialPort;
-struct SharedLink;
 
 // Runs when the main window has closed its port and disabled itself: opens a simulation
 // window on `portNumber`, which gives the port back to `owner` as it goes away (at once, after
 // its message, when it cannot open the port). The window deletes itself when closed; it has
 // no parent, since a disabled main window would disable it too.
-Form3* OpenSimulationWindow(Form1& owner, int portNumber, SharedLink& link, MessageBoxes& messages,
+Form3* OpenSimulationWindow(Form1& owner, int portNumber, MessageBoxes& messages,
                             const QString& programFolder, std::unique_ptr<SerialPort> port = nullptr);
 
 }  // namespace hopper

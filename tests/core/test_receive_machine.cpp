@@ -24,13 +24,22 @@ class RecordingHost : public LinkHost {
     ops << QStringLiteral("entry %1 %2").arg(index).arg(QString::fromStdString(text));
   }
   void SendByte(std::uint8_t byte) override { ops << QStringLiteral("send %1").arg(byte, 2, 16, QLatin1Char('0')); }
+  bool LineOpen() const override { return lineOpen; }
+  bool SendFrame(std::span<const std::uint8_t> bytes) override {
+    ops << QStringLiteral("frame ") + QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex();
+    return !writeFails;
+  }
   void ArmReceiveWatch() override { ops << QStringLiteral("arm"); }
+  void ArmResponseWatch() override { ops << QStringLiteral("arm response"); }
+  void ReportWriteFailure() override { ops << QStringLiteral("write failure"); }
   void DrainInput() override {
     ops << QStringLiteral("drain");
     waiting.clear();
   }
   QStringList ops;
   std::deque<std::uint8_t> waiting;
+  bool lineOpen = true;
+  bool writeFails = false;
 };
 
 CoinNumbers Coins(std::initializer_list<int> values) {
@@ -66,6 +75,18 @@ const QString kChecksumError = QStringLiteral("status red Checksum Error,Reset h
 const QString kCommError = QStringLiteral("status red Comunication Error,Reset hopper");
 const QString kSaveFailed = QStringLiteral("status red Save faild,Reset hopper");
 const QString kNoResponse = QStringLiteral("status red No Response");
+const QString kDataError = QStringLiteral("status red Data Error");
+// "save" sends 1000 and 500 in the first two boxes: the lead byte, then every box high byte first.
+const QStringList kSaveOps{"frame 83" "03e8" "01f4" + QString(56, QLatin1Char('0')), "status blue Saving", "arm response"};
+
+// "save 1000,500": the boxes as typed, the rest "0".
+ChannelTexts Boxes(const QString& values) {
+  ChannelTexts texts;
+  texts.fill("0");
+  const QStringList parts = values.split(QLatin1Char(','));
+  for (qsizetype i = 0; i < parts.size() && i < qsizetype(texts.size()); ++i) texts[std::size_t(i)] = parts[i].toStdString();
+  return texts;
+}
 
 }  // namespace
 
@@ -98,14 +119,14 @@ class ReceiveMachineTest : public QObject {
         << LinkState::AwaitSync;
 
     QTest::newRow("save acknowledged and read back silently")
-        << QStringList{"startup", Report(kExample), "hex 82", "hex 83", "saveSent", "hex 84", ReadBack(Coins({7}))}
+        << QStringList{"startup", Report(kExample), "hex 82", "hex 83", "save", "hex 84", ReadBack(Coins({7}))}
         << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample) << "send 82" << kEnterData
-                                                       << kSaveComplete << Entries(Coins({7})))
+                                                       << kSaveOps << kSaveComplete << Entries(Coins({7})))
         << LinkState::WaitStart;
 
     QTest::newRow("read-back with a bad checksum")
-        << QStringList{"startup", "saveSent", "hex 84" + Hex(EncodeDataBlock(kExample)) + "00" + "3A01"}
-        << (QStringList{kSwitchOn, kSaveComplete} << Entries(kExample) << kChecksumError << "drain")
+        << QStringList{"startup", "save", "hex 84" + Hex(EncodeDataBlock(kExample)) + "00" + "3A01"}
+        << (QStringList{kSwitchOn} << kSaveOps << kSaveComplete << Entries(kExample) << kChecksumError << "drain")
         << LinkState::WaitStart;
 
     QTest::newRow("checksum error discards what is waiting")
@@ -124,16 +145,16 @@ class ReceiveMachineTest : public QObject {
         << LinkState::WaitStart;
 
     QTest::newRow("wrong answer to a save")
-        << QStringList{"startup", "saveSent", "hex 85" + Hex(BuildReadBackBlock(kExample))}
-        << QStringList{kSwitchOn, kSaveFailed, "drain"} << LinkState::WaitStart;
+        << QStringList{"startup", "save", "hex 85" + Hex(BuildReadBackBlock(kExample))}
+        << (QStringList{kSwitchOn} << kSaveOps << kSaveFailed << "drain") << LinkState::WaitStart;
 
     QTest::newRow("save never answered: response watch")
-        << QStringList{"startup", "saveSent", "response"} << QStringList{kSwitchOn, kNoResponse}
+        << QStringList{"startup", "save", "response"} << (QStringList{kSwitchOn} << kSaveOps << kNoResponse)
         << LinkState::AwaitSaveAck;
 
     QTest::newRow("late acknowledgement after the response watch")
-        << QStringList{"startup", "saveSent", "response", "hex 84"}
-        << QStringList{kSwitchOn, kNoResponse, kSaveComplete} << LinkState::Data;
+        << QStringList{"startup", "save", "response", "hex 84"}
+        << (QStringList{kSwitchOn} << kSaveOps << kNoResponse << kSaveComplete) << LinkState::Data;
 
     QTest::newRow("abandoned block keeps its entries, watch resets the link")
         << QStringList{"startup", "hex 3A010201AA03E801", "watch"}
@@ -150,8 +171,8 @@ class ReceiveMachineTest : public QObject {
         << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample)) << LinkState::AwaitSync;
 
     QTest::newRow("second power-on after a save does the handshake again")
-        << QStringList{"startup", "saveSent", "hex 84", ReadBack(kExample), Report(Coins({9})), "hex 82"}
-        << (QStringList{kSwitchOn, kSaveComplete} << Entries(kExample) << kBlueEmpty << "arm" << Entries(Coins({9}))
+        << QStringList{"startup", "save", "hex 84", ReadBack(kExample), Report(Coins({9})), "hex 82"}
+        << (QStringList{kSwitchOn} << kSaveOps << kSaveComplete << Entries(kExample) << kBlueEmpty << "arm" << Entries(Coins({9}))
                                                   << "send 82")
         << LinkState::EnterData;
 
@@ -168,9 +189,26 @@ class ReceiveMachineTest : public QObject {
         << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample)) << LinkState::AwaitSync;
 
     QTest::newRow("save in the middle of a report")
-        << QStringList{"startup", "hex 3A010201AA03E8", "saveSent", "hex 84" + Hex(BuildReadBackBlock(kExample))}
-        << (QStringList{kSwitchOn, kBlueEmpty, "arm", "entry 0 1000", kSaveComplete} << Entries(kExample))
+        << QStringList{"startup", "hex 3A010201AA03E8", "save", "hex 84" + Hex(BuildReadBackBlock(kExample))}
+        << (QStringList{kSwitchOn, kBlueEmpty, "arm", "entry 0 1000"} << kSaveOps << kSaveComplete << Entries(kExample))
         << LinkState::WaitStart;
+
+    QTest::newRow("save refused: a box above 65535 sends nothing")
+        << QStringList{"startup", "save 1,65536"}
+        << QStringList{kSwitchOn, kDataError, "refused Exceed the range at 1"} << LinkState::WaitStart;
+
+    QTest::newRow("save refused: every box 0")
+        << QStringList{"startup", "save 0"} << QStringList{kSwitchOn, kDataError, "refused Unavailable setting at 0"}
+        << LinkState::WaitStart;
+
+    QTest::newRow("save on a closed port sends nothing")
+        << QStringList{"startup", "lineClosed", "save"} << QStringList{kSwitchOn, "port closed"} << LinkState::WaitStart;
+
+    QTest::newRow("write failure during a save: reported once, the next report is handled in full")
+        << QStringList{"startup", "writeFails", "save", Report(kExample), "hex 82"}
+        << (QStringList{kSwitchOn, kSaveOps[0], kSaveFailed, "write failure", kBlueEmpty, "arm"} << Entries(kExample)
+                                                                                          << "send 82")
+        << LinkState::EnterData;
   }
 
   void dialogue() {
@@ -178,9 +216,8 @@ class ReceiveMachineTest : public QObject {
     QFETCH(QStringList, ops);
     QFETCH(hopper::LinkState, finalState);
 
-    SharedLink link;
     RecordingHost host;
-    ReceiveMachine machine(link, host);
+    ReceiveMachine machine(host);
     for (const QString& step : steps) {
       if (step.startsWith(QLatin1String("hex "))) {
         const QByteArray bytes = QByteArray::fromHex(step.mid(4).toLatin1());
@@ -192,15 +229,21 @@ class ReceiveMachineTest : public QObject {
         }
       } else if (step == QLatin1String("startup")) {
         machine.StartUp();
-      } else if (step == QLatin1String("saveSent")) {
-        machine.SaveStarting();
-        machine.SaveSent();
+      } else if (step.startsWith(QLatin1String("save"))) {
+        const SaveOutcome outcome = machine.Save(Boxes(step.size() > 4 ? step.mid(5) : QStringLiteral("1000,500")));
+        if (outcome.result == SaveResult::PortClosed) host.ops << QStringLiteral("port closed");
+        if (!outcome.message.empty())
+          host.ops << QStringLiteral("refused %1 at %2").arg(QString::fromLatin1(outcome.message.data(), qsizetype(outcome.message.size()))).arg(outcome.focusChannel);
+      } else if (step == QLatin1String("lineClosed")) {
+        host.lineOpen = false;
+      } else if (step == QLatin1String("writeFails")) {
+        host.writeFails = true;
       } else if (step == QLatin1String("watch")) {
         if (machine.ReceiveWatchExpired()) host.ops << QStringLiteral("receive-watch message");
       } else if (step == QLatin1String("response")) {
         machine.ResponseWatchExpired();
       } else if (step == QLatin1String("simClosed")) {
-        SimulationClosed(link);
+        machine.PortReturned();
       } else {
         QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
       }
@@ -210,9 +253,8 @@ class ReceiveMachineTest : public QObject {
   }
 
   void variablesNeverCountPast255() {
-    SharedLink link;
     RecordingHost host;
-    ReceiveMachine machine(link, host);
+    ReceiveMachine machine(host);
     machine.StartUp();
     for (int round = 0; round < 3; ++round) {
       for (int b : {0x3A, 0x01, 0x02, 0xFF}) machine.Consume(std::uint8_t(b));
@@ -222,8 +264,7 @@ class ReceiveMachineTest : public QObject {
       machine.Consume(0);
       QCOMPARE(machine.State(), LinkState::Data);
       for (int i = 0; i < 33; ++i) machine.Consume(0);  // all-zero block, checksum 0
-      machine.SaveStarting();
-      machine.SaveSent();
+      machine.Save(Boxes(QStringLiteral("1")));
       machine.Consume(0x84);
       for (int i = 0; i < 33; ++i) machine.Consume(0);
       QCOMPARE(machine.State(), LinkState::WaitStart);
@@ -231,17 +272,15 @@ class ReceiveMachineTest : public QObject {
   }
 
   void saveAcknowledgedFlag() {
-    SharedLink link;
     RecordingHost host;
-    ReceiveMachine machine(link, host);
+    ReceiveMachine machine(host);
     machine.StartUp();
-    machine.SaveStarting();
-    machine.SaveSent();
+    machine.Save(Boxes(QStringLiteral("1")));
     QVERIFY(!machine.Variables().saveAcknowledged);
     machine.Consume(0x84);
     QVERIFY(machine.Variables().saveAcknowledged);
     QVERIFY(machine.ResponseWatchExpired());
-    QVERIFY(link.afterSave);
+    QVERIFY(machine.AfterSave());
   }
 };
 

@@ -48,9 +48,7 @@ struct Dialogue {
     }
   }
   void Save() {
-    tool.machine.SaveStarting();
-    for (std::uint8_t b : BuildSaveFrame(kNewCoins)) hopper.Consume(b);
-    tool.machine.SaveSent();
+    tool.machine.Save(test::TextsOf(kNewCoins));
     Settle();
   }
   test::RecordingHopperHost host;
@@ -107,7 +105,7 @@ void HopperSideTest::saveFrameIsAcknowledgedAndReadBack() {
   QCOMPARE(d.hopper.Coins(), kNewCoins);
   QCOMPARE(d.tool.Caption(), QString::fromLatin1(kCaptionSaveComplete));
   QCOMPARE(d.tool.entries[2], std::string("0"));
-  QCOMPARE(d.tool.link.linkState, LinkState::WaitStart);
+  QCOMPARE(d.tool.machine.State(), LinkState::WaitStart);
 
   // Switched on again, the hopper reports what it stored.
   d.wire.clear();

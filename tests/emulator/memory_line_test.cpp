@@ -37,10 +37,8 @@ void MemoryLineTest::wholeDialogue() {
 
   line.written.clear();
   const CoinNumbers coins{7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 65535};
-  const SaveFrame frame = BuildSaveFrame(coins);
-  tool.machine.SaveStarting();
-  line.Receive(QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<qsizetype>(frame.size())));
-  tool.machine.SaveSent();
+  tool.machine.Save(test::TextsOf(coins));
+  line.Receive(tool.TakeSent());
   tool.Feed(line.written);
   QCOMPARE(tool.Caption(), QString::fromLatin1(kCaptionSaveComplete));
   QCOMPARE(tool.entries[15], std::string("65535"));

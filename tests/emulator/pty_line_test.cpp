@@ -49,7 +49,7 @@ void PtyLineTest::dialogueOverAPseudoTerminal() {
   test::ToolSide machine;
   QTRY_VERIFY_WITH_TIMEOUT((tool.Poll(), tool.received.size() >= kReportSize + 1), kWaitMs);
   machine.Feed(tool.Take(kReportSize + 1));
-  QCOMPARE(machine.link.linkState, LinkState::EnterData);
+  QCOMPARE(machine.machine.State(), LinkState::EnterData);
   QCOMPARE(machine.entries[1], std::string("500"));
   tool.Write(machine.TakeSent());  // the echo
   QTRY_VERIFY_WITH_TIMEOUT((tool.Poll(), !tool.received.isEmpty()), kWaitMs);

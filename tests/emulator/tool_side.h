@@ -10,6 +10,7 @@
 
 #include "core/channel_table.h"
 #include "core/receive_machine.h"
+#include "core/setting_frames.h"
 
 namespace hopper::test {
 
@@ -26,7 +27,14 @@ class ToolSide final : public LinkHost {
     entries[static_cast<std::size_t>(index)] = text;
   }
   void SendByte(std::uint8_t byte) override { sent.append(static_cast<char>(byte)); }
+  bool LineOpen() const override { return true; }
+  bool SendFrame(std::span<const std::uint8_t> bytes) override {
+    sent.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return true;
+  }
   void ArmReceiveWatch() override { ++watchesArmed; }
+  void ArmResponseWatch() override {}
+  void ReportWriteFailure() override {}
   void DrainInput() override { ++drains; }
 
   // Takes everything in `bytes` from `from` on; returns how many were taken.
@@ -41,8 +49,7 @@ class ToolSide final : public LinkHost {
     return out;
   }
 
-  SharedLink link;
-  ReceiveMachine machine{link, *this};
+  ReceiveMachine machine{*this};
   ChannelTexts entries;
   QStringList captions;
   QByteArray sent;
@@ -53,6 +60,13 @@ class ToolSide final : public LinkHost {
  private:
   std::string caption_;
 };
+
+// The boxes as a technician would fill them in for `coins`.
+inline ChannelTexts TextsOf(const CoinNumbers& coins) {
+  ChannelTexts texts;
+  for (std::size_t i = 0; i < coins.size(); ++i) texts[i] = std::to_string(coins[i]);
+  return texts;
+}
 
 inline QByteArray Bytes(std::initializer_list<int> values) {
   QByteArray out;

@@ -30,8 +30,7 @@ class HopperBench {
     // Switched on a moment after the tool has opened its port, as a technician would.
     hopper->PowerOnWhenOpened(50);
     window = std::make_unique<Form1>(
-        link, messages,
-        std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
+        messages, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
     window->SetLineRecorder(&recorder);
   }
   ~HopperBench() {
@@ -52,7 +51,6 @@ class HopperBench {
   emulator::PtyChannel line;
   QString openError;
   std::unique_ptr<emulator::HopperEmulator> hopper;
-  SharedLink link;
   RecordingMessageBoxes messages;
   LineRecorder recorder;
   std::unique_ptr<Form1> window;

@@ -81,7 +81,7 @@ void EndToEndTest::wholeDialogue() {
   QVERIFY(bench.log.Has("save frame: 1234 500 250 100 50 20 10 5 2 1 0 0 0 0 0 65535"));
   QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
   QVERIFY(bench.messages.shown.isEmpty() && bench.messages.asked.isEmpty());
-  QCOMPARE(bench.link.linkState, LinkState::WaitStart);
+  QCOMPARE(bench.window->Link().State(), LinkState::WaitStart);
   QCOMPARE(bench.window->verifyMark->text(), QStringLiteral("\u2713"));
   QCOMPARE(bench.window->Text1[0]->toolTip(), QString());
 
@@ -226,7 +226,7 @@ void EndToEndTest::faults() {
   if (faults.cutReportAfter) {
     // The coin numbers that did arrive stay in their boxes.
     QCOMPARE(bench.Entry(5), QStringLiteral("20"));
-    QCOMPARE(bench.link.linkState, LinkState::WaitStart);
+    QCOMPARE(bench.window->Link().State(), LinkState::WaitStart);
   }
   if (faults.badReadBackChecksum) QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
   if (faults.noEchoWait) QTRY_VERIFY_WITH_TIMEOUT(bench.log.Has("echo (not awaited)"), kWaitMs);

@@ -63,7 +63,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.Port().PortNumber(), 1);
     QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(w), kBlue);
-    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(w.Combo1->currentText(), QStringLiteral("COM1"));
     QVERIFY(w.Combo1->toolTip().contains(rig.peer.path()));
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QStringLiteral("0"));
@@ -203,12 +203,12 @@ class MainWindowTest : public QObject {
     QVERIFY(!w.Port().IsOpen());
     QCOMPARE(test::StatusColourOf(w), kRed);
     QCOMPARE(w.Label2->text(), QStringLiteral("COM1 not working"));
-    QCOMPARE(rig.link.linkState, LinkState::None);
+    QCOMPARE(rig.window->Link().State(), LinkState::None);
 
     // Choosing COM1 from the list opens it and the link starts listening.
     Choose(w, 0);
     QVERIFY(w.Port().IsOpen());
-    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(w), kBlue);
     CoinNumbers coins{};
@@ -224,14 +224,13 @@ class MainWindowTest : public QObject {
     QVERIFY(plain.open());
     SettingsStore().SetMappedDevice(1, plain.fileName());
     RecordingMessageBoxes messages;
-    SharedLink link;
-    Form1 w(link, messages);
+    Form1 w(messages);
     QVERIFY(w.StartUp());
     QVERIFY(messages.shown.isEmpty());
     QVERIFY(!w.Port().IsOpen());
     QCOMPARE(test::StatusColourOf(w), kRed);
     QVERIFY(!w.Label2->text().isEmpty());
-    QCOMPARE(link.linkState, LinkState::None);
+    QCOMPARE(w.Link().State(), LinkState::None);
   }
 
   void accessDeniedIsItsOwnMessageAndTheWindowStays() {
@@ -239,8 +238,7 @@ class MainWindowTest : public QObject {
     port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, QStringLiteral("dialout")};
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
-    SharedLink link;
-    Form1 w(link, messages, std::move(port));
+    Form1 w(messages, std::move(port));
     QVERIFY(w.StartUp());
     QCOMPARE(messages.shown.size(), 1);
     const Message& m = messages.shown.first();
@@ -256,7 +254,23 @@ class MainWindowTest : public QObject {
     fake.nextOpen = {OpenResult::Opened, {}, {}, {}};
     Choose(w, 0);
     QVERIFY(fake.IsOpen());
-    QCOMPARE(link.linkState, LinkState::WaitStart);
+    QCOMPARE(w.Link().State(), LinkState::WaitStart);
+  }
+
+  void aSaveTheLineRefusesIsReportedOnceAndGivesTheInputsBack() {
+    auto port = std::make_unique<test::FakeSerialPort>();
+    test::FakeSerialPort& fake = *port;
+    RecordingMessageBoxes messages;
+    Form1 w(messages, std::move(port));
+    QVERIFY(w.StartUp());
+    w.SetEntryText(0, QStringLiteral("7"));
+    fake.writesBeforeFailure = 5;  // the line stops part-way through the frame
+    w.Command1->click();
+    QCOMPARE(messages.Texts(), QStringList{QStringLiteral("Send Error")});
+    QVERIFY(w.Command1->isEnabled() && !w.Text1[0]->isReadOnly());
+    QCOMPARE(w.Label2->text(), QStringLiteral("Save faild,Reset hopper"));
+    QVERIFY(!w.Timer1->isActive());
+    QCOMPARE(w.Link().State(), LinkState::WaitStart);
   }
 
   void choosingPortOpensItAndCloseStoresIt() {
@@ -279,7 +293,7 @@ class MainWindowTest : public QObject {
     other.SetPortNumber(1);
     QCOMPARE(other.Open().result, OpenResult::Opened);
     QVERIFY(second.write(QByteArray(1, char(0x3A))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.link.linkState, LinkState::Header, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::Header, 5000);
 
     rig.window->close();
     QCOMPARE(StoredComPort(), QStringLiteral("2"));
@@ -309,7 +323,7 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.window->Command1->isEnabled() && rig.window->Command2->isEnabled());
     QVERIFY(!rig.window->Text1[0]->isReadOnly());
     QVERIFY(!rig.window->Timer1->isActive());
-    QCOMPARE(rig.link.linkState, LinkState::None);
+    QCOMPARE(rig.window->Link().State(), LinkState::None);
   }
 
   void deviceLostClosesPortShowsRedAndChoiceReopens() {
@@ -355,8 +369,8 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.window->isEnabled());
     QVERIFY(rig.window->Port().IsOpen());
     QCOMPARE(rig.window->Port().PortNumber(), 1);
-    QVERIFY(rig.link.afterSave);
-    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QVERIFY(rig.window->Link().AfterSave());
+    QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(rig.Entry(3), QStringLiteral("42"));
     QVERIFY(rig.messages.shown.isEmpty());
     QCOMPARE(rig.window->focusWidget(), rig.window->Text1[3]);  // the focus is where it was

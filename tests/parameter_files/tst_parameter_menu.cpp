@@ -15,7 +15,6 @@ using testing::SixteenZeros;
 
 class ParameterMenuTest : public testing::FileTest {
   Q_OBJECT
-  SharedLink link_;
   std::unique_ptr<Form1> window_;
 
  public:
@@ -42,7 +41,7 @@ class ParameterMenuTest : public testing::FileTest {
  private slots:
   void init() {
     ResetAll();
-    window_ = std::make_unique<Form1>(link_, boxes_);
+    window_ = std::make_unique<Form1>(boxes_);
     AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
     for (const QString& name : QDir(work_.path()).entryList(QDir::Files | QDir::Hidden)) QFile::remove(Path(name));
   }

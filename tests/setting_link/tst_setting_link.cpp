@@ -53,7 +53,7 @@ class SettingLinkTest : public QObject {
   static void BringToEnterData(MainWindowRig& rig, const CoinNumbers& coins) {
     QVERIFY(rig.StartAndShow());
     QVERIFY(rig.peer.write(Report(coins)));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.link.linkState, LinkState::AwaitSync, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::AwaitSync, 5000);
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
@@ -69,7 +69,7 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.StartAndShow());
     const CoinNumbers coins = Coins(100, 1001);
     QVERIFY(rig.peer.write(Report(coins)));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.link.linkState, LinkState::AwaitSync, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::AwaitSync, 5000);
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QString::number(coins[static_cast<std::size_t>(i)]));
     QCOMPARE(rig.window->Label2->text(), QString());  // the start byte cleared the prompt
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
@@ -82,7 +82,7 @@ class SettingLinkTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
     QVERIFY(test::CaptionFits(rig.window->Label2));  // the longest caption, not cut off
-    QCOMPARE(rig.link.linkState, LinkState::EnterData);
+    QCOMPARE(rig.window->Link().State(), LinkState::EnterData);
 
     // The report arrived within the watch: when it fires it says nothing.
     QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Timer3->isActive(), 5000);
@@ -99,8 +99,8 @@ class SettingLinkTest : public QObject {
     QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
     QVERIFY(InputsLocked(*rig.window));
     QCOMPARE(rig.window->Label2->text(), QStringLiteral("Saving"));
-    QCOMPARE(rig.link.linkState, LinkState::AwaitSaveAck);
-    QVERIFY(rig.link.afterSave);
+    QCOMPARE(rig.window->Link().State(), LinkState::AwaitSaveAck);
+    QVERIFY(rig.window->Link().AfterSave());
     QVERIFY(rig.window->Timer1->isActive());
     CoinNumbers expected{};
     expected[0] = 1000;
@@ -113,7 +113,7 @@ class SettingLinkTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Save complete"), 5000);
     const CoinNumbers stored = Coins(7, 3);
     QVERIFY(rig.peer.write(Bytes(BuildReadBackBlock(stored))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.link.linkState, LinkState::WaitStart, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::WaitStart, 5000);
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QString::number(stored[static_cast<std::size_t>(i)]));
     QVERIFY(InputsLocked(*rig.window));  // until the response watch ends the save
 
@@ -132,7 +132,7 @@ class SettingLinkTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(InputsFree(*rig.window), 5000);
     QCOMPARE(rig.window->Label2->text(), QStringLiteral("No Response"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
-    QCOMPARE(rig.link.linkState, LinkState::AwaitSaveAck);
+    QCOMPARE(rig.window->Link().State(), LinkState::AwaitSaveAck);
   }
 
   void reportCutAfterHeaderShowsReceiveWatchMessage() {
@@ -147,7 +147,7 @@ class SettingLinkTest : public QObject {
                                           "switch to Vorn interface then Restart Hopper"));
     QCOMPARE(message.icon, MessageIcon::Exclamation);
     QVERIFY(message.title.isEmpty());  // the application title
-    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(rig.Entry(0), QStringLiteral("5"));  // what the abandoned block wrote stays
   }
 
@@ -184,7 +184,7 @@ class SettingLinkTest : public QObject {
     QVERIFY(InputsFree(*rig.window));
     QCOMPARE(QApplication::focusWidget(), rig.window->Text1[static_cast<std::size_t>(focus)]);
     QCOMPARE(rig.window->Text1[static_cast<std::size_t>(focus)]->selectedText(), entries[focus]);
-    QCOMPARE(rig.link.linkState, LinkState::WaitStart);
+    QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QVERIFY(!rig.window->Timer1->isActive());
 
     // Nothing went out: the next bytes the hopper sees are those of a valid save.

@@ -14,12 +14,12 @@ Simulation::Simulation(const QString& programFolder) {
   hopper::SettingsStore().SetMappedDevice(kTestPort, peer.path());
   auto real = std::make_unique<hopper::QtSerialPort>();
   port = real.get();
-  form = std::make_unique<hopper::Form3>(kTestPort, link, messages, programFolder, std::move(real));
+  form = std::make_unique<hopper::Form3>(kTestPort, messages, programFolder, std::move(real));
 }
 
 Simulation::Simulation(std::unique_ptr<FakeSerialPort> fakePort, const QString& programFolder) {
   fake = fakePort.get();
-  form = std::make_unique<hopper::Form3>(kTestPort, link, messages, programFolder, std::move(fakePort));
+  form = std::make_unique<hopper::Form3>(kTestPort, messages, programFolder, std::move(fakePort));
 }
 
 void Simulation::Press(const char* buttonName) const {
@@ -28,5 +28,5 @@ void Simulation::Press(const char* buttonName) const {
 }
 
 void Simulation::StopTimers() const {
-  for (const char* name : {"Timer1", "Timer2", "Timer3"}) Child<QTimer>(name)->stop();
+  for (const char* name : {"Timer2", "Timer3"}) Child<QTimer>(name)->stop();
 }

@@ -41,7 +41,6 @@ struct Simulation {
   void StopTimers() const;
 
   PtyPeer peer;
-  hopper::SharedLink link;
   hopper::RecordingMessageBoxes messages;
   hopper::QtSerialPort* port = nullptr;  // owned by the window; null with a fake port
   FakeSerialPort* fake = nullptr;        // owned by the window; null with a real port

@@ -55,12 +55,11 @@ class Form3ScreenTest : public QObject {
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
     QCOMPARE(combo->currentIndex(), -1);
     QCOMPARE(sim.form->ChannelCode(), std::int16_t{0x40});
-    const QList<std::pair<const char*, int>> timers{{"Timer1", 5}, {"Timer2", 150}, {"Timer3", 70}};
+    const QList<std::pair<const char*, int>> timers{{"Timer2", 150}, {"Timer3", 70}};
     for (const auto& [name, interval] : timers) {
       QCOMPARE(sim.Child<QTimer>(name)->interval(), interval);
       QCOMPARE(sim.Child<QTimer>(name)->timerType(), Qt::PreciseTimer);
     }
-    QVERIFY(sim.Child<QTimer>("Timer1")->isActive());
     QVERIFY(!sim.Child<QTimer>("Timer2")->isActive());
     QVERIFY(sim.Child<QTimer>("Timer3")->isActive());
   }
@@ -148,15 +147,14 @@ class Form3ScreenTest : public QObject {
   }
 
   void reopeningStartsAgainAtChannel1AndTheOpeningPrompt() {
-    hopper::SharedLink link;
     hopper::RecordingMessageBoxes messages;
     {
-      hopper::Form3 first(kTestPort, link, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+      hopper::Form3 first(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
       first.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(9);
       first.findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
       first.close();
     }
-    hopper::Form3 again(kTestPort, link, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+    hopper::Form3 again(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
     auto* combo = again.findChild<QComboBox*>(QStringLiteral("Combo2"));
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
     QCOMPARE(combo->currentIndex(), -1);

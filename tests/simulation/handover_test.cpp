@@ -61,15 +61,14 @@ class HandOverTest : public QObject {
     QVERIFY(peer->IsValid());
     hopper::SettingsStore().SetMappedDevice(kTestPort, peer->path());
     hopper::SettingsStore().SetComPort(kTestPort);
-    link = {};
     messages = std::make_unique<HookedMessages>();
-    main = std::make_unique<hopper::Form1>(link, *messages);
+    main = std::make_unique<hopper::Form1>(*messages);
     QVERIFY(main->StartUp());
     QVERIFY(main->Port().IsOpen());
     main->show();
     // The same wiring as the program's own.
     connect(main.get(), &hopper::Form1::SimulationRequested, this, [this](int portNumber) {
-      simulation = hopper::OpenSimulationWindow(*main, portNumber, link, *messages, ProgramFolder());
+      simulation = hopper::OpenSimulationWindow(*main, portNumber, *messages, ProgramFolder());
     });
   }
 
@@ -119,8 +118,8 @@ class HandOverTest : public QObject {
     QVERIFY(main->isEnabled());
     QVERIFY(main->Port().IsOpen());
     QCOMPARE(main->Port().PortNumber(), kTestPort);
-    QCOMPARE(link.linkState, hopper::LinkState::WaitStart);
-    QVERIFY(link.afterSave);
+    QCOMPARE(main->Link().State(), hopper::LinkState::WaitStart);
+    QVERIFY(main->Link().AfterSave());
     QCOMPARE(StateOf(*main), before);
     QVERIFY(messages->texts.isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(simulation.isNull(), 5000);  // it went away with its timers
@@ -160,7 +159,6 @@ class HandOverTest : public QObject {
 
  private:
   std::unique_ptr<PtyPeer> peer;
-  hopper::SharedLink link;
   std::unique_ptr<HookedMessages> messages;
   std::unique_ptr<hopper::Form1> main;
   QPointer<hopper::Form3> simulation;

@@ -56,6 +56,12 @@ class FakeSerialPort final : public SerialPort {
     return true;
   }
 
+  bool Write(std::span<const std::uint8_t> bytes) override {
+    for (const std::uint8_t byte : bytes)
+      if (!WriteByte(byte)) return false;
+    return true;
+  }
+
   // Bytes from the far end: queued, then announced as a real port would.
   void Receive(const QByteArray& bytes) {
     for (char c : bytes) incoming_.push_back(static_cast<std::uint8_t>(c));

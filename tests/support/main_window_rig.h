@@ -34,13 +34,12 @@ inline bool CaptionFits(const QLabel* label) {
 struct MainWindowRig {
   PtyPeer peer;
   RecordingMessageBoxes messages;
-  SharedLink link;
   std::unique_ptr<Form1> window;
 
   // Maps COM1 to the peer and builds the window (not started yet).
   MainWindowRig() {
     SettingsStore().SetMappedDevice(1, peer.path());
-    window = std::make_unique<Form1>(link, messages);
+    window = std::make_unique<Form1>(messages);
   }
 
   // Start-up, then the window shows and becomes active, as the program does.

@@ -77,7 +77,7 @@ class ToolAppTest : public QObject {
     QVERIFY(again->Port().IsOpen());
     QCOMPARE(again->EntryText(0), QStringLiteral("0"));
     QCOMPARE(again->Label2->text(), QStringLiteral("Switch on Kavoo"));
-    QCOMPARE(tool.Link().linkState, LinkState::WaitStart);
+    QCOMPARE(again->Link().State(), LinkState::WaitStart);
   }
 };
 

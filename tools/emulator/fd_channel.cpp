@@ -8,7 +8,23 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/line_settings.h"
+
 namespace hopper::emulator {
+
+void SetLineSettings(termios& tio, bool framing) {
+  static_assert(kSettingLine.baudRate == 9600, "the termios speed below names the baud rate");
+  ::cfmakeraw(&tio);
+  ::cfsetispeed(&tio, B9600);
+  ::cfsetospeed(&tio, B9600);
+  if (!framing) return;
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cflag |= kSettingLine.dataBits == 7 ? CS7 : CS8;
+  if (kSettingLine.parity != LineParity::None) tio.c_cflag |= PARENB;
+  if (kSettingLine.parity == LineParity::Odd) tio.c_cflag |= PARODD;
+  if (kSettingLine.stopBits == 2) tio.c_cflag |= CSTOPB;
+}
 
 FdChannel::~FdChannel() {
   notifier_.reset();
@@ -74,17 +90,13 @@ QString DeviceChannel::Open(const QString& path) {
     ::close(fd);
     return QStringLiteral("%1 is not a serial line: %2").arg(path, why);
   }
-  ::cfmakeraw(&tio);
-  ::cfsetispeed(&tio, B9600);
-  ::cfsetospeed(&tio, B9600);
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARODD | CSTOPB | CRTSCTS);
-  tio.c_cflag |= CS8 | PARENB | CLOCAL | CREAD;
+  SetLineSettings(tio, true);
   tio.c_cc[VMIN] = 1;
   tio.c_cc[VTIME] = 0;
   if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
     const QString why = QString::fromLocal8Bit(std::strerror(errno));
     ::close(fd);
-    return QStringLiteral("cannot set 9600 8E1 on %1: %2").arg(path, why);
+    return QStringLiteral("cannot set the line settings on %1: %2").arg(path, why);
   }
   ::tcflush(fd, TCIOFLUSH);
   Adopt(fd, true);

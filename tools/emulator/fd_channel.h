@@ -1,12 +1,18 @@
 #pragma once
 // A line behind a file descriptor: the master side of a pseudo-terminal, or a serial device.
 
+#include <termios.h>
+
 #include <QSocketNotifier>
 #include <memory>
 
 #include "tools/emulator/byte_channel.h"
 
 namespace hopper::emulator {
+
+// Raw bytes at the link's speed (kSettingLine); `framing` adds its parity, data and stop bits,
+// which a pseudo-terminal does not need.
+void SetLineSettings(termios& tio, bool framing);
 
 class FdChannel : public ByteChannel {
   Q_OBJECT
@@ -37,7 +43,7 @@ class FdChannel : public ByteChannel {
 };
 
 // A serial device given by path (a null-modem cable to the tool's machine), set to the
-// link's 9600 baud, even parity, 8 data bits, 1 stop bit, raw.
+// link's line settings (kSettingLine), raw.
 class DeviceChannel final : public FdChannel {
   Q_OBJECT
  public:

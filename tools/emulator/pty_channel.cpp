@@ -28,9 +28,7 @@ QString PtyChannel::Open(const QString& linkPath) {
   int master = -1;
   int slave = -1;
   termios tio{};
-  ::cfmakeraw(&tio);
-  ::cfsetispeed(&tio, B9600);
-  ::cfsetospeed(&tio, B9600);
+  SetLineSettings(tio, false);
   if (::openpty(&master, &slave, nullptr, &tio, nullptr) != 0) {
     return QStringLiteral("cannot create a pseudo-terminal: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
   }
