@@ -1,7 +1,6 @@
 #include "app/tool_app.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 #include "platform/qt_serial_port.h"
 #include "platform/recording_serial_port.h"
@@ -14,11 +13,14 @@
 
 namespace hopper {
 
-ToolApp::ToolApp()
-    : manual_(std::make_unique<ManualCommand>(QCoreApplication::applicationDirPath(), messages_)) {
+ToolApp::ToolApp(MessageBoxes* messages)
+    : messages_(messages ? *messages : qtMessages_),
+      manual_(std::make_unique<ManualCommand>(QCoreApplication::applicationDirPath(), messages_)) {
   // Closing the manual window brings the main window back, with a fresh start-up if it had
   // been closed meanwhile.
   connect(manual_.get(), &ManualCommand::ManualWindowClosed, this, [this] { EnsureMainWindow(); });
+  // Failures of the settings file before the program starts are not this program's to report.
+  (void)SettingsStore::TakeTrouble();
 }
 
 ToolApp::~ToolApp() { delete mainWindow_.data(); }
@@ -35,18 +37,26 @@ LineMonitor& ToolApp::ShowLineMonitor() {
   return *monitor_;
 }
 
-QString ToolApp::LockFilePath() { return QDir(SettingsStore::Folder()).filePath(QStringLiteral("running.lock")); }
-
 bool ToolApp::Start() {
-  QDir().mkpath(SettingsStore::Folder());
-  lock_ = std::make_unique<QLockFile>(LockFilePath());
-  // A running copy holds the lock however long it runs; the lock of a copy that crashed names
-  // a process that is gone, and is taken over.
-  lock_->setStaleLockTime(0);
-  // Only a lock held by a running copy keeps this one out. A lock that cannot be made at all
-  // (a settings folder that cannot be written) must not stop the tool without a word.
-  if (!lock_->tryLock(0) && lock_->error() == QLockFile::LockFailedError) return false;
+  // Another copy runs: it has been asked to come to the front, and this one ends unseen.
+  if (!singleCopy_.Acquire()) return false;
+  connect(&singleCopy_, &SingleCopy::BringToFrontRequested, this, &ToolApp::BringToFront);
   return EnsureMainWindow() != nullptr;
+}
+
+void ToolApp::BringToFront() {
+  // A copy whose main window was closed beside an open manual window shows that one instead.
+  if (!mainWindow_) {
+    if (Form2* manual = manual_->Window()) {
+      manual->raise();
+      manual->activateWindow();
+    }
+    return;
+  }
+  mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
+  mainWindow_->show();
+  mainWindow_->raise();
+  mainWindow_->activateWindow();
 }
 
 Form1* ToolApp::EnsureMainWindow() {
@@ -69,6 +79,8 @@ Form1* ToolApp::EnsureMainWindow() {
   });
   connect(window, &Form1::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
+  // Closing stores the port number: a settings file that cannot take it is reported then.
+  connect(window, &Form1::Closing, this, [this] { ReportSettingsTrouble(nullptr); });
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.
@@ -77,7 +89,18 @@ Form1* ToolApp::EnsureMainWindow() {
     return nullptr;
   }
   window->show();
+  ReportSettingsTrouble(window);
   return window;
+}
+
+void ToolApp::ReportSettingsTrouble(QWidget* parent) {
+  const std::optional<SettingsTrouble> trouble = SettingsStore::TakeTrouble();
+  if (!trouble || settingsTroubleTold_) return;
+  settingsTroubleTold_ = true;  // the same file fails the same way at every access
+  messages_.Show(parent, Message{trouble->what, MessageIcon::Exclamation, QString(),
+                                 trouble->path + QLatin1Char('\n') + trouble->why +
+                                     QStringLiteral("\nMake the file and its folder readable and writable "
+                                                    "by this user.")});
 }
 
 }  // namespace hopper

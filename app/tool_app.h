@@ -2,11 +2,11 @@
 // The program as a whole: one copy per user, the message boxes, and the main window,
 // created anew with its whole start-up whenever it is needed.
 
-#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <memory>
 
+#include "app/single_copy.h"
 #include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/qt_file_dialog.h"
@@ -20,11 +20,13 @@ class ManualCommand;
 class ToolApp final : public QObject {
   Q_OBJECT
  public:
-  ToolApp();
+  // Without `messages` the program shows real message boxes.
+  explicit ToolApp(MessageBoxes* messages = nullptr);
   ~ToolApp() override;
 
   // Takes the single-copy lock and starts the main window. False when the program must end
-  // at once: another copy runs (nothing opened, nothing said) or the start-up failed.
+  // at once: another copy runs (it is asked to come to the front; nothing opened here,
+  // nothing said) or the start-up failed.
   bool Start();
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
@@ -35,22 +37,26 @@ class ToolApp final : public QObject {
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
 
-  // The lock file that keeps a second copy from starting, in the settings folder.
-  static QString LockFilePath();
-
   // Everything that passes over the hopper line, from start-up on, for the line monitor.
   LineRecorder& Recorder() { return recorder_; }
   // Shows the line monitor, made on first use; it lives as long as the program.
   LineMonitor& ShowLineMonitor();
 
  private:
+  // A later copy was started: the running one shows its window on top of the others.
+  void BringToFront();
+  // Tells the user, once, that the settings file could not be read or written.
+  void ReportSettingsTrouble(QWidget* parent);
+
   LineRecorder recorder_;
-  QtMessageBoxes messages_;
+  QtMessageBoxes qtMessages_;
+  MessageBoxes& messages_;
   QtFileDialog fileDialog_;
-  std::unique_ptr<QLockFile> lock_;
+  SingleCopy singleCopy_;
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
+  bool settingsTroubleTold_ = false;
 };
 
 }  // namespace hopper

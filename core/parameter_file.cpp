@@ -49,15 +49,14 @@ int ItemReader::Get() {
 
 void ItemReader::Take(ParameterItem& item, const char* begin, const char* end) {
   item.length += static_cast<std::uint64_t>(end - begin);
-  const char* p = begin;
-  for (; p != end && item.head.size() < kMaxEntryLength; ++p) {
+  for (const char* p = begin; p != end; ++p) {
     if (*p == ' ') continue;
+    ++item.kept;
     item.allDigits = item.allDigits && *p >= '0' && *p <= '9';
-    item.head += *p;
+    if (item.head.size() < kMaxEntryLength) item.head += *p;
+    if (item.significant.size() <= kMaxEntryLength && !(item.significant.empty() && *p == '0'))
+      item.significant += *p;
   }
-  // Past the first five characters only "all digits?" is left to decide.
-  if (item.allDigits)
-    item.allDigits = std::all_of(p, end, [](char c) { return c == ' ' || (c >= '0' && c <= '9'); });
 }
 
 namespace {
@@ -83,7 +82,19 @@ void ItemReader::SkipLineFeedAfter(int separator) {
   if (separator == '\r' && Peek() == '\n') Get();  // CR LF is one line end
 }
 
+void ItemReader::SkipByteOrderMark() {
+  static constexpr unsigned char kMark[] = {0xEF, 0xBB, 0xBF};
+  // The mark arrives in the first chunk unless the chunks are smaller than the mark itself.
+  if (Peek() < 0 || len_ - pos_ < sizeof kMark) return;
+  if (std::equal(kMark, kMark + sizeof kMark, reinterpret_cast<const unsigned char*>(buffer_.data() + pos_)))
+    pos_ += sizeof kMark;
+}
+
 std::optional<ParameterItem> ItemReader::Next() {
+  if (!started_) {
+    started_ = true;
+    SkipByteOrderMark();
+  }
   if (Peek() < 0) return std::nullopt;
   ParameterItem item;
   while (Peek() == ' ') Get();
@@ -100,6 +111,16 @@ std::optional<ParameterItem> ItemReader::Next() {
   return item;
 }
 
+namespace {
+// What a box shows for an item of digits, or nothing when no box can hold it without changing
+// its value.
+std::optional<std::string> EntryFor(const ParameterItem& item) {
+  if (item.kept <= kMaxEntryLength) return item.head;  // leading zeros stay as written
+  if (item.significant.size() > kMaxEntryLength) return std::nullopt;
+  return item.significant.empty() ? std::string(kResetEntry) : item.significant;
+}
+}  // namespace
+
 LoadResult LoadParameterItems(ItemReader& reader) {
   LoadResult result;
   result.entries.fill(std::string(kResetEntry));
@@ -111,16 +132,27 @@ LoadResult LoadParameterItems(ItemReader& reader) {
       return result;
     }
     if (item->head.empty()) continue;  // an empty item loads as "0"
-    if (!item->allDigits) {
+    const std::optional<std::string> entry =
+        item->allDigits ? EntryFor(*item) : std::nullopt;
+    if (!entry) {
       result.outcome = LoadOutcome::Rejected;
       result.channel = i;
       return result;
     }
-    result.entries[static_cast<std::size_t>(i)] = item->head;
+    result.entries[static_cast<std::size_t>(i)] = *entry;
   }
   result.outcome = LoadOutcome::Complete;
   result.channel = kChannelCount;
   return result;
+}
+
+std::string ShortFileText(int itemsHeld) {
+  if (itemsHeld <= 0) return "The file held no channels; every channel was set to 0.";
+  const std::string held = itemsHeld == 1 ? "1 channel" : std::to_string(itemsHeld) + " channels";
+  const std::string rest = itemsHeld == kChannelCount - 1
+                               ? "Channel16 was"
+                               : "Channel" + std::to_string(itemsHeld + 1) + " to Channel16 were";
+  return "The file held only " + held + "; " + rest + " set to 0.";
 }
 
 }  // namespace hopper

@@ -30,6 +30,10 @@ struct ParameterItem {
   std::string head;        // the first kMaxEntryLength characters once spaces are removed
   bool allDigits = true;   // every character but spaces is '0'..'9'
   std::uint64_t length = 0;  // characters in the item, spaces included
+  std::uint64_t kept = 0;    // characters once spaces are removed
+  // The digits after the leading zeros, up to one more than a box holds: enough to tell a
+  // long value that still fits once its zeros are gone from one that does not.
+  std::string significant;
 };
 
 class ItemReader {
@@ -47,6 +51,8 @@ class ItemReader {
   bool ReadErrorSeen() const { return readError_; }
 
  private:
+  void SkipByteOrderMark();
+
   int Peek();
   int Get();
   void Take(ParameterItem& item, const char* begin, const char* end);
@@ -59,22 +65,27 @@ class ItemReader {
   std::size_t len_ = 0;
   bool end_ = false;
   bool readError_ = false;
+  bool started_ = false;
 };
 
 enum class LoadOutcome {
   Complete,  // 16 items taken
-  Rejected,  // an item was not a number: `channel` is the first box left at "0"
-  Short,     // the file ended early: `channel` items were taken
+  Rejected,  // an item was not a number, or too long for a box: `channel` is its index
+  Short,     // the file ended early: `channel` items were taken, the rest read "0"
 };
 
 struct LoadResult {
-  ChannelTexts entries;  // what the 16 boxes show after the load
+  ChannelTexts entries;  // what the 16 boxes show after the load; only for Complete and Short
   LoadOutcome outcome = LoadOutcome::Complete;
   int channel = 0;
 };
 
-// Reads up to 16 items into entries: spaces removed, an empty item reads "0",
-// a value keeps its first five characters and its leading zeros.
+// Reads up to 16 items into entries: spaces removed, an empty item reads "0", a value of up to
+// five characters keeps its leading zeros, a longer one loses them and is refused when more than
+// five digits remain. A byte-order mark at the start of the file is skipped.
 LoadResult LoadParameterItems(ItemReader& reader);
+
+// What the technician is told after a file that held fewer than 16 items has loaded.
+std::string ShortFileText(int itemsHeld);
 
 }  // namespace hopper

@@ -1,5 +1,6 @@
 #include "platform/message_box.h"
 
+#include <QLabel>
 #include <QMessageBox>
 
 namespace hopper {
@@ -20,6 +21,14 @@ void Fill(QMessageBox& box, const Message& message) {
   box.setText(text);
   box.setTextFormat(Qt::PlainText);
   if (!message.informative.isEmpty()) box.setInformativeText(message.informative);
+  // File names and device paths reach both lines: whatever they hold is shown as written and
+  // nothing in them opens a browser. The box guesses the informative line's format itself.
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    label->setTextFormat(Qt::PlainText);
+    label->setOpenExternalLinks(false);
+    label->setTextInteractionFlags(label->textInteractionFlags() & ~Qt::LinksAccessibleByMouse &
+                                   ~Qt::LinksAccessibleByKeyboard);
+  }
 }
 
 }  // namespace

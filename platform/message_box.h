@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -37,7 +38,10 @@ class QtMessageBoxes final : public MessageBoxes {
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
-  void Show(QWidget*, const Message& message) override { shown.append(message); }
+  void Show(QWidget*, const Message& message) override {
+    shown.append(message);
+    if (whileShown) whileShown(message);  // what happens while the box would be up
+  }
   // Records the question and gives `answer`.
   bool Ask(QWidget*, const Message& question) override {
     asked.append(question);
@@ -51,6 +55,7 @@ class RecordingMessageBoxes final : public MessageBoxes {
   QList<Message> shown;
   QList<Message> asked;
   bool answer = false;
+  std::function<void(const Message&)> whileShown;
 };
 
 // The title a message box bears when the program gives it none.

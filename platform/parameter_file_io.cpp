@@ -25,10 +25,7 @@ ItemReader::ReadChunk ChunksOf(QIODevice& device) {
   };
 }
 
-bool IsOrdinaryFile(const QString& path) {
-  const QFileInfo info(path);
-  return info.isFile() && !info.isHidden();
-}
+bool IsOrdinaryFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 QString CreateEmptyFile(const QString& path) {
   const QFileInfo info(path);

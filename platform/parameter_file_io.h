@@ -13,8 +13,8 @@ namespace hopper {
 // Feeds an open device to an ItemReader one chunk at a time.
 ItemReader::ReadChunk ChunksOf(QIODevice& device);
 
-// An existing regular file (symbolic links followed) that is not hidden: the only kind of path
-// the commands treat as a file that is there.
+// An existing regular file (symbolic links followed), hidden or not: the only kind of path the
+// commands open. Folders, pipes and devices are not.
 bool IsOrdinaryFile(const QString& path);
 
 // Creates an empty file at `path`, or empties the regular file there. Refuses folders, devices

@@ -18,13 +18,26 @@ RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* document) : cursor_(docume
   stack_.push_back(root);
 }
 
-void RtfDocumentBuilder::Build(RtfTokenizer& tokenizer) {
+QString RtfDocumentBuilder::CutNote() {
+  return QStringLiteral("[The manual is longer than this window can show and was cut here. "
+                        "Open Manual.rtf in a word processor to read the rest.]");
+}
+
+void RtfDocumentBuilder::Build(RtfTokenizer& tokenizer, bool inputCut) {
   cursor_.beginEditBlock();
-  for (RtfToken token = tokenizer.Next(); token.kind != RtfToken::Kind::End; token = tokenizer.Next()) {
+  for (RtfToken token = tokenizer.Next(); token.kind != RtfToken::Kind::End && !cut_; token = tokenizer.Next()) {
     if (skipRemaining_ > 0 && SkipUnicodeFallback(token)) continue;
     Take(token);
   }
   Flush();  // a truncated file still shows everything read so far
+  cut_ = cut_ || inputCut;
+  if (cut_) {
+    QTextCharFormat plain;
+    plain.setFontPointSize(kDefaultPointSize);
+    plain.setFontItalic(true);
+    cursor_.insertBlock(QTextBlockFormat(), plain);
+    cursor_.insertText(CutNote(), plain);
+  }
   cursor_.endEditBlock();
 }
 
@@ -112,9 +125,18 @@ void RtfDocumentBuilder::OnControlWord(const RtfToken& token) {
 
 void RtfDocumentBuilder::OnBytes(const QByteArray& bytes) {
   switch (State().destination) {
-    case Destination::Text:
-      if (!State().hidden) pendingBytes_.append(bytes);
+    case Destination::Text: {
+      if (State().hidden || cut_) return;
+      // Bytes beyond what the document can still take are never decoded: a file of one
+      // endless run of text costs no more than a short one.
+      const qsizetype room = kMaxCharacters - characters_ - pendingText_.size() - pendingBytes_.size();
+      pendingBytes_.append(bytes.left(std::max<qsizetype>(0, room)));
+      if (bytes.size() > room) {
+        AppendText(QString());
+        cut_ = true;
+      }
       return;
+    }
     case Destination::FontTable: fonts_.AddNameBytes(bytes); return;
     case Destination::ColorTable: colors_.AddBytes(bytes); return;
     case Destination::Skip: return;
@@ -122,7 +144,7 @@ void RtfDocumentBuilder::OnBytes(const QByteArray& bytes) {
 }
 
 void RtfDocumentBuilder::AppendText(const QString& text) {
-  if (State().destination != Destination::Text || State().hidden) return;
+  if (cut_ || State().destination != Destination::Text || State().hidden) return;
   if (!pendingBytes_.isEmpty()) {
     // Control characters in the text are damage, not content; a tab is written as \tab.
     for (QChar c : CurrentCodePage().Decode(pendingBytes_)) {
@@ -131,6 +153,10 @@ void RtfDocumentBuilder::AppendText(const QString& text) {
     pendingBytes_.clear();
   }
   pendingText_ += text;
+  if (characters_ + pendingText_.size() > kMaxCharacters) {
+    pendingText_.truncate(std::max<qsizetype>(0, kMaxCharacters - characters_));
+    cut_ = true;
+  }
 }
 
 // Tab stops in the file count from the page's left edge, the document's from where the line
@@ -150,10 +176,16 @@ void RtfDocumentBuilder::Flush() {
   if (pendingText_.isEmpty()) return;
   cursor_.setBlockFormat(BlockFormat());
   cursor_.insertText(pendingText_, EffectiveFormat());
+  characters_ += pendingText_.size();
   pendingText_.clear();
 }
 
 void RtfDocumentBuilder::EndParagraph() {
+  if (cut_) return;
+  if (++paragraphs_ >= kMaxParagraphs) {
+    cut_ = true;
+    return;
+  }
   cursor_.setBlockFormat(BlockFormat());
   cursor_.insertBlock(BlockFormat(), EffectiveFormat());
 }

@@ -20,10 +20,20 @@ namespace hopper {
 
 class RtfDocumentBuilder {
  public:
+  // What one document may hold. A manual is a few thousand paragraphs; far more would take the
+  // viewer seconds to lay out and hundreds of megabytes, and hold up the whole program.
+  static constexpr int kMaxParagraphs = 10'000;
+  static constexpr qsizetype kMaxCharacters = 400'000;
+  // The last paragraph of a document that was cut at those limits.
+  static QString CutNote();
+
   // Appends to `document` at its end.
   explicit RtfDocumentBuilder(QTextDocument* document);
 
-  void Build(RtfTokenizer& tokenizer);
+  // Reads tokens until the end, or until the document is full: then, or when the tokens are
+  // only the start of a longer file (`inputCut`), says so at the document's end.
+  void Build(RtfTokenizer& tokenizer, bool inputCut = false);
+  bool WasCut() const { return cut_; }
 
  private:
   enum class Destination { Text, FontTable, ColorTable, Skip };
@@ -72,6 +82,9 @@ class RtfDocumentBuilder {
   mutable int fontCodePageFor_ = 1252;
   QByteArray pendingBytes_;  // code-page bytes not yet decoded (a double-byte pair may span \'hh)
   QString pendingText_;      // decoded text not yet in the document, all in the current format
+  qsizetype characters_ = 0;  // in the document so far
+  int paragraphs_ = 0;
+  bool cut_ = false;          // a limit was reached: nothing more goes in
 };
 
 }  // namespace hopper

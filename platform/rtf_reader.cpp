@@ -9,11 +9,11 @@
 
 namespace hopper {
 
-void RtfReader::Read(const QByteArray& rtf, QTextDocument* document) {
+void RtfReader::Read(const QByteArray& rtf, QTextDocument* document, bool moreFollows) {
   document->clear();
   RtfTokenizer tokenizer(rtf);
   RtfDocumentBuilder builder(document);
-  builder.Build(tokenizer);
+  builder.Build(tokenizer, moreFollows);
 }
 
 RtfFileStatus RtfReader::ReadFile(const QString& path, QTextDocument* document) {
@@ -21,7 +21,7 @@ RtfFileStatus RtfReader::ReadFile(const QString& path, QTextDocument* document) 
   // A folder opens on some systems; it is no manual.
   if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) return RtfFileStatus::CannotOpen;
   const QByteArray content = file.read(kMaxFileSize);
-  Read(content, document);
+  Read(content, document, !file.atEnd());
   return RtfFileStatus::Read;
 }
 

@@ -20,11 +20,13 @@ enum class RtfFileStatus {
 
 class RtfReader {
  public:
-  // Files larger than this are read only this far: a manual is a few hundred kilobytes.
-  static constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+  // Files larger than this are read only this far: a manual is a few hundred kilobytes, and
+  // the document keeps no more than RtfDocumentBuilder's limits in any case.
+  static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
-  // Replaces the document's content with what `rtf` holds.
-  static void Read(const QByteArray& rtf, QTextDocument* document);
+  // Replaces the document's content with what `rtf` holds; `moreFollows` when it is only the
+  // start of the file, so the document ends with the note that it was cut.
+  static void Read(const QByteArray& rtf, QTextDocument* document, bool moreFollows = false);
   // Leaves the document untouched unless the file could be opened.
   static RtfFileStatus ReadFile(const QString& path, QTextDocument* document);
 };

@@ -1,8 +1,11 @@
 #include "platform/settings_store.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <utility>
 
 namespace hopper {
 
@@ -11,7 +14,39 @@ const QString kComPort = QStringLiteral("Setting/COMPORT");
 const QString kLoadPath = QStringLiteral("Setting/Load_path");
 const QString kSavePath = QStringLiteral("Setting/Save_path");
 QString PortKey(int n) { return QStringLiteral("Ports/COM%1").arg(n); }
+
+// The first failure not yet taken for the user.
+std::optional<SettingsTrouble>& PendingTrouble() {
+  static std::optional<SettingsTrouble> pending;
+  return pending;
+}
+
+QString WhyNotRead(const QString& path) {
+  if (QFileInfo(path).isDir()) return QStringLiteral("A folder stands where the file should be.");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+  return QStringLiteral("It could not be read.");
+}
+
+QString WhyNotWritten(const QString& path) {
+  const QFileInfo info(path);
+  if (info.isDir()) return QStringLiteral("A folder stands where the file should be.");
+  const QFileInfo folder(info.absolutePath());
+  const QString folderName = QDir::toNativeSeparators(folder.filePath());
+  if (!folder.isDir()) return QStringLiteral("Its folder %1 cannot be made.").arg(folderName);
+  if (info.exists() && !info.isWritable()) return QStringLiteral("This user may not write the file.");
+  if (!folder.isWritable()) return QStringLiteral("This user may not write in its folder %1.").arg(folderName);
+  return QStringLiteral("It could not be written.");
+}
+
+// Keeps the first failure for the user; later ones say nothing new.
+void NoteTrouble(const QString& what, const QString& why) {
+  if (PendingTrouble()) return;
+  PendingTrouble() = SettingsTrouble{what, QDir::toNativeSeparators(SettingsStore::FilePath()), why};
+}
 }  // namespace
+
+std::optional<SettingsTrouble> SettingsStore::TakeTrouble() { return std::exchange(PendingTrouble(), std::nullopt); }
 
 QString SettingsStore::Folder() {
   return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
@@ -22,13 +57,21 @@ QString SettingsStore::FilePath() { return QDir(Folder()).filePath(QStringLitera
 
 QString SettingsStore::Read(const QString& key, const QString& fallback) const {
   QSettings settings(FilePath(), QSettings::IniFormat);
-  return settings.value(key, fallback).toString();
+  const QString value = settings.value(key, fallback).toString();
+  if (settings.status() == QSettings::AccessError)
+    NoteTrouble(QStringLiteral("The settings file could not be read; the tool uses its defaults."),
+                WhyNotRead(FilePath()));
+  return value;
 }
 
 void SettingsStore::Write(const QString& key, const QString& value) {
   QSettings settings(FilePath(), QSettings::IniFormat);
   settings.setValue(key, value);
   settings.sync();
+  if (settings.status() == QSettings::AccessError)
+    NoteTrouble(QStringLiteral("The settings file could not be written; the port and folders chosen will not be "
+                               "remembered."),
+                WhyNotWritten(FilePath()));
 }
 
 QString SettingsStore::ComPortText() const { return Read(kComPort, QStringLiteral("1")); }

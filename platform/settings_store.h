@@ -4,8 +4,16 @@
 // Every key is named here once.
 
 #include <QString>
+#include <optional>
 
 namespace hopper {
+
+// A settings file that could not be read or written: what failed, where, and why.
+struct SettingsTrouble {
+  QString what;  // a sentence for the user
+  QString path;
+  QString why;
+};
 
 class SettingsStore {
  public:
@@ -13,6 +21,10 @@ class SettingsStore {
   // XDG_CONFIG_HOME takes effect at once.
   static QString Folder();
   static QString FilePath();
+
+  // The first time the settings file could not be read or written since the last call;
+  // nothing when it always could.
+  static std::optional<SettingsTrouble> TakeTrouble();
 
   // "Setting/COMPORT" as stored, or "1" when absent.
   QString ComPortText() const;

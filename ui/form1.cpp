@@ -130,6 +130,13 @@ void Form1::BuildMenu() {
   Simulation = menuBar()->addAction(QStringLiteral("[F2]Simulation"));
   Simulation->setObjectName(QStringLiteral("Simulation"));
 
+  // F10 opens the first menu, as on any desktop: the keyboard reaches the menus although
+  // their captions carry no access keys.
+  auto* menuKey = new QAction(this);
+  menuKey->setShortcut(Qt::Key_F10);
+  addAction(menuKey);
+  connect(menuKey, &QAction::triggered, this, [this, parameter] { menuBar()->setActiveAction(parameter->menuAction()); });
+
   connect(Openfile, &QAction::triggered, this, &Form1::OpenParameterFileRequested);
   connect(Savefile, &QAction::triggered, this, &Form1::SaveParameterFileRequested);
   connect(Manual, &QAction::triggered, this, &Form1::ManualRequested);

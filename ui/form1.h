@@ -149,6 +149,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   BackupStore backups_;
   LineRecorder* recorder_ = nullptr;
   bool writingReceived_ = false;  // the link, not the technician, is changing a box
+  bool receiveErrorOpen_ = false;  // the receive watch's box is up
 };
 
 }  // namespace hopper

@@ -124,8 +124,11 @@ void Form1::OnResponseWatch() {
 
 void Form1::OnReceiveWatch() {
   if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
-  if (link_.ReceiveWatchExpired())
-    messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
+  // Cut-off reports in a row while the box is up are one fault to the technician: one box.
+  if (!link_.ReceiveWatchExpired() || receiveErrorOpen_) return;
+  receiveErrorOpen_ = true;
+  messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
+  receiveErrorOpen_ = false;
 }
 
 }  // namespace hopper

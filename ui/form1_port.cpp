@@ -2,10 +2,12 @@
 // the simulation window and back, and a device that goes away while open.
 
 #include <QLabel>
+#include <QTimer>
 #include <optional>
 
 #include "platform/line_recorder.h"
 #include "platform/message_box.h"
+#include "platform/plain_text.h"
 #include "platform/settings_store.h"
 #include "ui/form1.h"
 #include "ui/port_report.h"
@@ -85,7 +87,7 @@ OpenOutcome Form1::OpenPort() {
 void Form1::ReportPortTrouble(const OpenOutcome& outcome) {
   if (const std::optional<Message> message = OpenFailureMessage(outcome)) messages_.Show(this, *message);
   SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
-  Label2->setToolTip(PortTroubleDetail(outcome));
+  Label2->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   portTrouble_ = true;
 }
 
@@ -112,6 +114,8 @@ void Form1::OnDeviceLost(const QString& why) {
 
 void Form1::OnSimulation() {
   port_->Close();
+  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
+  Timer3->stop();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
@@ -122,7 +126,7 @@ void Form1::ShowDeviceTip() {
   const int number = port_->PortNumber();
   const QString device = port_->DeviceFor(number);
   Combo1->setToolTip(device.isEmpty() ? QStringLiteral("COM%1: no device").arg(number)
-                                      : QStringLiteral("COM%1: %2").arg(number).arg(device));
+                                      : PlainToolTip(QStringLiteral("COM%1: %2").arg(number).arg(device)));
 }
 
 }  // namespace hopper

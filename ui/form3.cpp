@@ -13,6 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/qt_serial_port.h"
 #include "platform/serial_port.h"
+#include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
 
 // The window's pictures are compiled into a library; naming its resources here makes sure
@@ -61,7 +62,7 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
   timer3_ = MakeTimer(this, "Timer3", 70);
   connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
 
-  prompt_.Restart(kOpeningPrompt);
+  RestartPrompt(kOpeningPrompt);
   timer3_->start();
 }
 
@@ -83,11 +84,17 @@ void Form3::Start() {
   }
 }
 
+void Form3::RestartPrompt(std::string_view text) {
+  prompt_.Restart(text);
+  // The whole prompt, as it will stand at the end of its cycle, fits the line in any font.
+  FitWrappedCaption(label1_, Text(text), font().pointSizeF());
+}
+
 void Form3::StartUpPressed() {
   const bool sent = SendStartUp(*port_);
   StartAnimation();
   label1_->clear();
-  prompt_.Restart(kSelectPrompt);
+  RestartPrompt(kSelectPrompt);
   if (!sent) ReportSendFailure();
 }
 
@@ -144,8 +151,9 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
   if ((watched == combo2_ || watched == combo2_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     // Every key that types a character (Backspace, Enter and Escape included) is swallowed;
-    // the arrow keys go on to the list.
-    if (!key->text().isEmpty()) return true;
+    // the arrow keys go on to the list, and Tab and Shift+Tab move the focus on as anywhere.
+    const bool movesFocus = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+    if (!movesFocus && !key->text().isEmpty()) return true;
   }
   return QWidget::eventFilter(watched, event);
 }

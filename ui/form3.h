@@ -57,6 +57,7 @@ class Form3 : public QWidget {
 
  private:
   void BuildControls();
+  void RestartPrompt(std::string_view text);
   void StartUpPressed();
   void DispensePressed();
   void ChannelPicked(int position);

@@ -41,10 +41,10 @@ void ManualCommand::Run(QWidget* dialogParent) {
   switch (ProbeManualFile(path)) {
     case ManualFile::Missing:
       // An open manual window stays open with the text it has.
-      ShowError(dialogParent, QStringLiteral("File Does Not Exist"));
+      ShowError(dialogParent, QStringLiteral("File Does Not Exist"), path);
       return;
     case ManualFile::Inaccessible:
-      ShowError(dialogParent, QStringLiteral("File Not Exist Or Be Opened"));
+      ShowError(dialogParent, QStringLiteral("File Not Exist Or Be Opened"), path);
       return;
     case ManualFile::Present:
       break;
@@ -60,7 +60,7 @@ void ManualCommand::Run(QWidget* dialogParent) {
   auto* window = new Form2(nullptr);
   connect(window, &Form2::Unloaded, this, &ManualCommand::ManualWindowClosed);
   if (window->LoadManual(path) == RtfFileStatus::CannotOpen) {
-    ShowError(dialogParent, QStringLiteral("File Does Not Exist Or In Using"));
+    ShowError(dialogParent, QStringLiteral("File Does Not Exist Or In Using"), path);
     window->close();  // never shown; its unload still brings the main window forward
     return;
   }
@@ -69,8 +69,10 @@ void ManualCommand::Run(QWidget* dialogParent) {
   window->activateWindow();
 }
 
-void ManualCommand::ShowError(QWidget* parent, const QString& text) {
-  messages_.Show(parent, Message{text, MessageIcon::Critical, QStringLiteral("Error"), QString()});
+void ManualCommand::ShowError(QWidget* parent, const QString& text, const QString& path) {
+  // The path under the message tells the technician which file of an installed program to
+  // look for.
+  messages_.Show(parent, Message{text, MessageIcon::Critical, QStringLiteral("Error"), QDir::toNativeSeparators(path)});
 }
 
 }  // namespace hopper

@@ -37,7 +37,7 @@ class ManualCommand : public QObject {
   void ManualWindowClosed();
 
  private:
-  void ShowError(QWidget* parent, const QString& text);
+  void ShowError(QWidget* parent, const QString& text, const QString& path);
 
   QString programFolder_;
   MessageBoxes& messages_;

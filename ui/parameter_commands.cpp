@@ -54,11 +54,14 @@ bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString
   return true;
 }
 
-void ParameterCommands::Warn(const QString& text, const QString& path, const QString& why) {
+void ParameterCommands::Warn(const QString& text, const QString& path, const QString& why,
+                              const QString& title) {
   Message message;
   message.text = text;
   message.icon = MessageIcon::Exclamation;
-  message.informative = QDir::toNativeSeparators(path) + QLatin1Char('\n') + why;
+  message.title = title;
+  message.informative = QDir::toNativeSeparators(path);
+  if (!why.isEmpty()) message.informative += QLatin1Char('\n') + why;
   boxes_.Show(table_.DialogParent(), message);
 }
 
@@ -70,32 +73,43 @@ void ParameterCommands::LoadFile() {
   MakeChosenFolderCurrent(chosen);
 
   if (!IsOrdinaryFile(chosen)) {
-    boxes_.Show(table_.DialogParent(),
-                {kFileDoesNotExistMessage, MessageIcon::Exclamation, QStringLiteral("Error"), QString()});
+    if (QFileInfo::exists(chosen)) {
+      Warn(tr("This is not a regular file; choose a parameter file."), chosen, QString(), QStringLiteral("Error"));
+    } else {
+      boxes_.Show(table_.DialogParent(),
+                  {kFileDoesNotExistMessage, MessageIcon::Exclamation, QStringLiteral("Error"), QString()});
+    }
     return;
   }
   settings_.SetLoadPath(QDir::toNativeSeparators(chosen));
-  for (int i = 0; i < kChannelCount; ++i) table_.SetEntryText(i, QString::fromLatin1(kResetEntry));
 
+  // The whole file is read and checked before any box changes: a file that cannot be loaded
+  // leaves the technician's values as they were.
   QFile file(chosen);
   if (!file.open(QIODevice::ReadOnly)) {
-    Warn(tr("The file could not be opened; every channel shows 0."), chosen, file.errorString());
+    Warn(tr("The file could not be opened; no channel was changed."), chosen, file.errorString());
     return;
   }
   ItemReader reader(ChunksOf(file));
   const LoadResult result = LoadParameterItems(reader);
   file.close();
 
-  for (int i = 0; i < result.channel; ++i) {
+  if (result.outcome == LoadOutcome::Rejected) {
+    Message message{QString::fromLatin1(kUnableToLoadMessage), MessageIcon::Exclamation, QString(), QString()};
+    message.informative = tr("Channel%1 is not a number of at most five digits. No channel was changed.")
+                              .arg(result.channel + 1);
+    boxes_.Show(table_.DialogParent(), message);
+    return;
+  }
+  if (reader.ReadErrorSeen()) {
+    Warn(tr("The file could not be read to its end; no channel was changed."), chosen, file.errorString());
+    return;
+  }
+  for (int i = 0; i < kChannelCount; ++i) {
     table_.SetEntryText(i, QString::fromStdString(result.entries[static_cast<std::size_t>(i)]));
   }
-  if (result.outcome == LoadOutcome::Rejected) {
-    boxes_.Show(table_.DialogParent(),
-                {QString::fromLatin1(kUnableToLoadMessage), MessageIcon::Exclamation, QString(), QString()});
-  } else if (reader.ReadErrorSeen()) {
-    Warn(tr("The file could not be read to its end; Channel%1 to Channel16 show 0.")
-             .arg(result.channel + 1),
-         chosen, file.errorString());
+  if (result.outcome == LoadOutcome::Short) {
+    Warn(QString::fromStdString(ShortFileText(result.channel)), chosen, QString());
   }
 }
 

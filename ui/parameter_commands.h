@@ -39,7 +39,7 @@ class ParameterCommands : public QObject {
   // The dialog question for a command, opening in the working folder of the stored path;
   // false when no working folder can be found.
   bool PrepareRequest(FileDialogRequest& request, const QString& title, const QString& storedPath) const;
-  void Warn(const QString& text, const QString& path, const QString& why);
+  void Warn(const QString& text, const QString& path, const QString& why, const QString& title = QString());
 
   ChannelTableView& table_;
   FileDialog& dialog_;

@@ -13,6 +13,21 @@ QString JoinLines(const QString& first, const QString& second) {
   return second.isEmpty() ? first : first + QLatin1Char('\n') + second;
 }
 
+// What to do about a device this user may not open. A device of the administrators' group gets
+// no advice to join that group: it needs a group of its own, given by a device rule.
+QString AccessAdvice(const QString& owningGroup) {
+  if (owningGroup == QStringLiteral("root") || owningGroup == QStringLiteral("wheel")) {
+    return QStringLiteral("This user may not open the device, which belongs to the administrators. Ask for a "
+                          "device rule that gives it a group of its own (such as dialout), join that group, "
+                          "log in again and restart the tool.");
+  }
+  const QString group = owningGroup.isEmpty() ? QStringLiteral("that owns the device")
+                                              : QStringLiteral("\"%1\"").arg(owningGroup);
+  return QStringLiteral("This user may not open the device. Add the user to the group %1, "
+                        "log in again and restart the tool.")
+      .arg(group);
+}
+
 }  // namespace
 
 std::optional<Message> OpenFailureMessage(const OpenOutcome& outcome) {
@@ -28,17 +43,10 @@ std::optional<Message> OpenFailureMessage(const OpenOutcome& outcome) {
       message.text = QString::fromLatin1(kPortInUse);
       message.informative = JoinLines(DeviceLine(outcome), outcome.detail);
       break;
-    case OpenResult::AccessDenied: {
+    case OpenResult::AccessDenied:
       message.text = QString::fromLatin1(kPortAccessDenied);
-      const QString group = outcome.owningGroup.isEmpty() ? QStringLiteral("that owns the device")
-                                                          : QStringLiteral("\"%1\"").arg(outcome.owningGroup);
-      message.informative = JoinLines(
-          DeviceLine(outcome),
-          QStringLiteral("This user may not open the device. Add the user to the group %1, "
-                         "log in again and restart the tool.")
-              .arg(group));
+      message.informative = JoinLines(DeviceLine(outcome), AccessAdvice(outcome.owningGroup));
       break;
-    }
     case OpenResult::Opened:
     case OpenResult::OtherFailure:
       return std::nullopt;

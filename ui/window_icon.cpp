@@ -5,9 +5,7 @@
 
 namespace hopper {
 
-namespace {
-
-QPixmap CoinPixmap(int size) {
+QPixmap ToolIconPixmap(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -23,11 +21,9 @@ QPixmap CoinPixmap(int size) {
   return pixmap;
 }
 
-}  // namespace
-
 QIcon ToolWindowIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48}) icon.addPixmap(CoinPixmap(size));
+  for (int size : {16, 32, 48}) icon.addPixmap(ToolIconPixmap(size));
   return icon;
 }
 

@@ -76,7 +76,8 @@ class SingleCopyTest : public QObject {
 
     first->kill();  // a crash: it leaves its lock behind
     QVERIFY(first->waitForFinished(10000));
-    QVERIFY(QFile::exists(QDir(SettingsStore::Folder()).filePath(QStringLiteral("running.lock"))));
+    // The lock lives in the per-user runtime folder, which a reboot clears.
+    QVERIFY(QFile::exists(QDir(sandbox_->path()).filePath(QStringLiteral("runtime/hopper-kit/running.lock"))));
   }
 
   void crashedCopyDoesNotKeepTheNextOut() {

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -233,9 +234,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.Link().State(), LinkState::None);
   }
 
+  void accessDeniedIsItsOwnMessageAndTheWindowStays_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("dialout") << QStringLiteral("dialout") << QStringLiteral("\"dialout\"");
+    // Joining "root" would hand the user far more than one device.
+    QTest::newRow("root") << QStringLiteral("root") << QStringLiteral("device rule");
+  }
   void accessDeniedIsItsOwnMessageAndTheWindowStays() {
+    QFETCH(QString, group);
+    QFETCH(QString, advice);
     auto port = std::make_unique<test::FakeSerialPort>();
-    port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, QStringLiteral("dialout")};
+    port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, group};
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
     Form1 w(messages, std::move(port));
@@ -247,7 +257,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(m.title, QStringLiteral("Error"));
     QCOMPARE(m.icon, MessageIcon::Critical);
     QVERIFY(m.informative.contains(QStringLiteral("/dev/ttyUSB0")));
-    QVERIFY(m.informative.contains(QStringLiteral("dialout")));
+    QVERIFY(m.informative.contains(advice));
+    QCOMPARE(m.informative.contains(QStringLiteral("root")), false);
     QCOMPARE(test::StatusColourOf(w), kRed);
 
     // Once the user may open it, choosing the port again works.
@@ -406,6 +417,7 @@ class MainWindowTest : public QObject {
     QTest::newRow("F1") << int(Qt::Key_F1) << int(Qt::NoModifier);
     QTest::newRow("Shift+F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier);
     QTest::newRow("F2") << int(Qt::Key_F2) << int(Qt::NoModifier);
+    QTest::newRow("F10 opens the first menu") << int(Qt::Key_F10) << int(Qt::NoModifier);
   }
   void functionKeysArePreviewed() {
     QFETCH(int, key);
@@ -421,6 +433,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(simulation.count(), key == Qt::Key_F2 ? 1 : 0);
     QCOMPARE(rig.Entry(4), QStringLiteral("123"));
     QVERIFY(rig.messages.shown.isEmpty());
+    auto* parameter = rig.window->findChild<QMenu*>(QStringLiteral("Parameter"));
+    QTRY_COMPARE_WITH_TIMEOUT(parameter->isVisible(), key == Qt::Key_F10, 5000);
+    parameter->close();
   }
 
   void closeDuringSaveStoresPortNumber() {

@@ -33,6 +33,8 @@ void CheckError(const RecordingMessageBoxes& boxes, const QString& text) {
   QCOMPARE(boxes.shown.first().text, text);
   QCOMPARE(boxes.shown.first().title, QString("Error"));
   QCOMPARE(boxes.shown.first().icon, MessageIcon::Critical);
+  // The file looked for is named, so a technician knows what an installation lacks.
+  QVERIFY(boxes.shown.first().informative.endsWith(QDir::toNativeSeparators("/Manual.rtf")));
 }
 }  // namespace
 

@@ -2,12 +2,15 @@
 // from inside its own event loop, so nothing waits on a person.
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <QTimer>
 
 #include "platform/message_box.h"
+#include "platform/plain_text.h"
 
 using namespace hopper;
 
@@ -18,6 +21,7 @@ struct SeenBox {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int buttons = 0;
   bool found = false;
+  bool markupOrLinks = false;  // a label of the box reads markup or would follow a link
 };
 
 // Shows `message` and presses OK on the box as soon as it is up; returns what the box showed.
@@ -33,7 +37,11 @@ SeenBox ShowAndAnswer(const Message& message) {
       return;
     }
     seen = {box->text(), box->informativeText(), box->windowTitle(), box->icon(),
-            static_cast<int>(box->buttons().size()), true};
+            static_cast<int>(box->buttons().size()), true, false};
+    for (const QLabel* label : box->findChildren<QLabel*>()) {
+      seen.markupOrLinks = seen.markupOrLinks || label->textFormat() != Qt::PlainText || label->openExternalLinks() ||
+                           (label->textInteractionFlags() & Qt::LinksAccessibleByMouse);
+    }
     box->button(QMessageBox::Ok)->click();
   });
   QtMessageBoxes().Show(nullptr, message);
@@ -60,6 +68,15 @@ class MessageBoxTest : public QObject {
                    MessageIcon::Exclamation, {}, {}}
         << "Receive Error perhaps incorrect interface\nswitch to Vorn interface then Restart Hopper"
         << ApplicationTitle() << QMessageBox::Warning;
+    // Names from outside the program, as a hostile file or settings value could hold them.
+    for (const char* hostile : {"<h1>Big <a href=https:&#47;&#47;example.com>fix here.txt",
+                                "<b>bold</b>", "<qt>COM1", "a &lt; b", "<img src=/etc/passwd>"}) {
+      const QString path = QStringLiteral("/home/tech/") + QString::fromUtf8(hostile);
+      QTest::newRow(hostile) << Message{"File Does Not Exist", MessageIcon::Exclamation, "Error", path}
+                             << "File Does Not Exist" << "Error" << QMessageBox::Warning;
+      QTest::newRow(QByteArray("main text ") + hostile)
+          << Message{path, MessageIcon::Critical, "Error", {}} << path << "Error" << QMessageBox::Critical;
+    }
   }
   void showsTheMessageAsGiven() {
     QFETCH(Message, message);
@@ -73,6 +90,24 @@ class MessageBoxTest : public QObject {
     QCOMPARE(seen.icon, icon);
     QCOMPARE(seen.informative, message.informative);
     QCOMPARE(seen.buttons, 1);  // OK only
+    QVERIFY(!seen.markupOrLinks);
+  }
+
+  // A tool tip guesses rich text from its content: what it gets shows the text as written.
+  void toolTipShowsTextAsWritten_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("device") << QStringLiteral("COM3: /dev/ttyUSB0");
+    QTest::newRow("heading and link") << QStringLiteral("COM1: <h1>Big <a href=https://example.com>fix</a>");
+    QTest::newRow("two lines") << QStringLiteral("Device: <b>x</b>\nPermission denied");
+  }
+  void toolTipShowsTextAsWritten() {
+    QFETCH(QString, text);
+    const QString tip = PlainToolTip(text);
+    QTextDocument shown;
+    if (Qt::mightBeRichText(tip)) shown.setHtml(tip);
+    else shown.setPlainText(tip);
+    QCOMPARE(shown.toPlainText(), text);
+    QVERIFY(!tip.contains(QStringLiteral("<a ")));
   }
 };
 

@@ -6,8 +6,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
+#include "platform/rtf_document_builder.h"
 #include "platform/rtf_reader.h"
 #include "rtf_test_support.h"
 #include "tests/support/unreadable_file.h"
@@ -71,6 +73,22 @@ class TestRtfDamaged : public QObject {
       RtfReader::Read(input, &document);
       QVERIFY(document.blockCount() >= 1);
     }
+  }
+
+  // Far more than a manual holds: the document keeps what its limits allow and says it was cut.
+  void oversizedDocumentIsCut_data() {
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::newRow("three million paragraphs") << "{\\rtf1 " + QByteArray("\\par").repeated(3'000'000) + "}";
+    QTest::newRow("one paragraph of 4 MB") << "{\\rtf1 " + QByteArray("word ").repeated(800'000) + "}";
+    QTest::newRow("plain text lines") << QByteArray("A line.\\par\n").repeated(400'000);
+  }
+  void oversizedDocumentIsCut() {
+    QFETCH(QByteArray, rtf);
+    QTextDocument document;
+    RtfReader::Read(rtf, &document);
+    QVERIFY(document.blockCount() <= hopper::RtfDocumentBuilder::kMaxParagraphs + 1);
+    QVERIFY(document.characterCount() <= hopper::RtfDocumentBuilder::kMaxCharacters + document.blockCount() + 200);
+    QCOMPARE(document.lastBlock().text(), hopper::RtfDocumentBuilder::CutNote());
   }
 
   void file() {

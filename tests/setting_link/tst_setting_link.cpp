@@ -1,6 +1,7 @@
 // The setting link through the real main window and a pseudo-terminal hopper: the power-on
 // report, the sync handshake, the Save transaction and the two watches.
 
+#include <QAction>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -151,6 +152,33 @@ class SettingLinkTest : public QObject {
     QVERIFY(message.title.isEmpty());  // the application title
     QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(rig.Entry(0), QStringLiteral("5"));  // what the abandoned block wrote stays
+  }
+
+  // Cut-off reports in a row while the box is up add no second box.
+  void receiveWatchShowsOneBoxAtATime() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    const QByteArray cutReport = QByteArray::fromHex("3a0102020a0b" "0005" "00");
+    rig.messages.whileShown = [&](const Message&) {
+      rig.messages.whileShown = nullptr;
+      QVERIFY(rig.peer.write(cutReport));
+      QTRY_VERIFY_WITH_TIMEOUT(rig.window->Timer3->isActive(), 5000);
+      QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Timer3->isActive(), 5000);
+    };
+    QVERIFY(rig.peer.write(cutReport));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.messages.shown.isEmpty() && !rig.messages.whileShown, 5000);
+    QCOMPARE(rig.messages.shown.size(), 1);
+  }
+
+  // Handing the port over ends the report on its way: no box opens over the simulation window.
+  void handOverStopsTheReceiveWatch() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005")));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Timer3->isActive(), 5000);
+    rig.window->Simulation->trigger();
+    QVERIFY(!rig.window->Timer3->isActive());
+    QVERIFY(rig.messages.shown.isEmpty());
   }
 
   void refusedSaveFocusesChannel_data() {

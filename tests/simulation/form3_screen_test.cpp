@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "form3_fixture.h"
+#include "ui/fitted_caption.h"
 
 class Form3ScreenTest : public QObject {
   Q_OBJECT
@@ -135,6 +136,47 @@ class Form3ScreenTest : public QObject {
       QTest::keyClick(target, key);
       QVERIFY(unchanged());
     }
+  }
+
+  // The whole prompt fits its line above the buttons, also in a larger desktop font.
+  void promptFitsItsLine_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("default font") << 1.0;
+    QTest::newRow("font of a 144 dpi desktop") << 1.5;
+  }
+  void promptFitsItsLine() {
+    QFETCH(double, scale);
+    const QFont saved = QApplication::font();
+    QFont larger = saved;
+    larger.setPointSizeF(saved.pointSizeF() * scale);
+    QApplication::setFont(larger);
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    QApplication::setFont(saved);
+    auto* line = sim.Child<QLabel>("Label1");
+    const auto fits = [line](std::string_view prompt) {
+      const QString text = QString::fromLatin1(prompt.data(), qsizetype(prompt.size()));
+      return hopper::WrappedTextFits(line->font(), text, line->contentsRect().size());
+    };
+    QVERIFY(fits(hopper::kOpeningPrompt));
+    sim.Press("Command2");
+    QVERIFY(fits(hopper::kSelectPrompt));
+  }
+
+  void tabMovesOnFromTheSelector() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    sim.form->show();
+    QVERIFY(QTest::qWaitForWindowActive(sim.form.get()));
+    auto* combo = sim.Child<QComboBox>("Combo2");
+    combo->setFocus();
+    QTRY_VERIFY_WITH_TIMEOUT(combo->hasFocus(), 5000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command1"));
+    combo->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command5"));
+    QCOMPARE(combo->currentText(), QStringLiteral("1"));
   }
 
   void arrowKeysPickFromTheList() {

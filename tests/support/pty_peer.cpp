@@ -2,27 +2,17 @@
 
 #include <QTest>
 #include <cerrno>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
+
+#include "raw_pty.h"
 
 namespace hopper::test {
 
 PtyPeer::PtyPeer() {
-  char name[256] = {};
-  int master = -1;
-  int slave = -1;
-  if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return;
-  // Raw both ways: no echo, no line editing, every byte as it is.
-  termios raw{};
-  ::tcgetattr(master, &raw);
-  ::cfmakeraw(&raw);
-  ::tcsetattr(master, TCSANOW, &raw);
-  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-  master_ = master;
-  slave_ = slave;
-  path_ = QString::fromLocal8Bit(name);
+  const RawPty pty = OpenRawPty();
+  master_ = pty.master;
+  slave_ = pty.slave;
+  path_ = QString::fromStdString(pty.device);
 }
 
 PtyPeer::~PtyPeer() { closeFarEnd(); }

@@ -1,5 +1,6 @@
 // The program object: the single-copy lock and the main window made anew when it is needed.
 
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QTemporaryFile>
@@ -37,6 +38,34 @@ class ToolAppTest : public QObject {
     QVERIFY(first.EnsureMainWindow()->Port().IsOpen());  // the refused copy opened nothing
   }
 
+  // A second copy asks the first to show itself before it ends.
+  void secondCopyBringsTheFirstToTheFront() {
+    ToolApp first;
+    QVERIFY(first.Start());
+    Form1* window = first.EnsureMainWindow();
+    window->showMinimized();
+    QVERIFY(!ToolApp().Start());
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isMinimized(), 10000);
+  }
+
+  // Locks no running copy on this machine can hold are stale, whatever they hold.
+  void unreadableOrForeignLockIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("garbage") << QByteArray("\x00\xff not a lock \n\n\n", 18);
+    QTest::newRow("another host") << QByteArray::number(QCoreApplication::applicationPid()) + "\nhopper\nelsewhere-pc\n";
+  }
+  void unreadableOrForeignLockIsTakenOver() {
+    QFETCH(QByteArray, content);
+    QVERIFY(QDir().mkpath(SingleCopy::Folder()));
+    QFile lock(SingleCopy::LockFilePath());
+    QVERIFY(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(lock.write(content), content.size());
+    lock.close();
+    ToolApp tool;
+    QVERIFY(tool.Start());
+  }
+
   void lockIsFreeAfterTheCopyEnds() {
     { ToolApp done; QVERIFY(done.Start()); }
     ToolApp next;
@@ -49,15 +78,36 @@ class ToolAppTest : public QObject {
     QVERIFY(blocker.open());
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocker.fileName()));
-    RecordingMessageBoxes none;
+    RecordingMessageBoxes messages;
     bool started = false;
     {
-      ToolApp tool;
+      ToolApp tool(&messages);
       started = tool.Start();
       if (Form1* window = tool.EnsureMainWindow()) window->close();
     }
+    const QString settingsFile = SettingsStore::FilePath();
     qputenv("XDG_CONFIG_HOME", saved);
     QVERIFY(started);
+    // Told once, at the close that could not store the port, with the path and why.
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.contains(QStringLiteral("could not be written")));
+    QVERIFY(messages.shown[0].informative.contains(settingsFile));
+  }
+
+  // A folder where the settings file should be: reported once, named, and the tool starts.
+  void unreadableSettingsFileIsReportedOnce() {
+    QFile::remove(SettingsStore::FilePath());
+    QVERIFY(QDir().mkpath(SettingsStore::FilePath()));
+    RecordingMessageBoxes messages;
+    {
+      ToolApp tool(&messages);
+      QVERIFY(tool.Start());
+      tool.EnsureMainWindow()->close();
+    }
+    QVERIFY(QDir(SettingsStore::FilePath()).removeRecursively());
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.contains(QStringLiteral("could not be read")));
+    QVERIFY(messages.shown[0].informative.contains(SettingsStore::FilePath()));
   }
 
   void mainWindowIsMadeAnewAfterItClosed() {

@@ -1,0 +1,86 @@
+#include "app/single_copy.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QSysInfo>
+
+#include "platform/settings_store.h"
+
+namespace hopper {
+
+namespace {
+
+// A local socket path beside the lock where sockets are files; a per-user name elsewhere.
+QString ChannelName() {
+#ifdef Q_OS_UNIX
+  return QDir(SingleCopy::Folder()).filePath(QStringLiteral("running.socket"));
+#else
+  return QStringLiteral("HopperSettingTool-") + QDir::home().dirName();
+#endif
+}
+
+// A lock no running copy on this machine can hold: unreadable (empty, garbage) or written on
+// another host (a shared home folder, or this machine under an older name before a crash).
+bool HeldByNoCopyHere(const QLockFile& lock) {
+  qint64 pid = 0;
+  QString host, application;
+  if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0) return true;
+  return !host.isEmpty() && host != QSysInfo::machineHostName();
+}
+
+}  // namespace
+
+QString SingleCopy::Folder() {
+#ifdef Q_OS_LINUX
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return QDir(runtime).filePath(QStringLiteral("hopper-kit"));
+#endif
+  return SettingsStore::Folder();
+}
+
+QString SingleCopy::LockFilePath() { return QDir(Folder()).filePath(QStringLiteral("running.lock")); }
+
+bool SingleCopy::Acquire() {
+  QDir().mkpath(Folder());
+  lock_ = std::make_unique<QLockFile>(LockFilePath());
+  // A running copy holds the lock however long it runs; the lock of a copy that crashed names
+  // a process that is gone, and is taken over.
+  lock_->setStaleLockTime(0);
+  bool locked = lock_->tryLock(0);
+  if (!locked && lock_->error() == QLockFile::LockFailedError && HeldByNoCopyHere(*lock_)) {
+    lock_->removeStaleLockFile();
+    locked = lock_->tryLock(0);
+  }
+  if (!locked && lock_->error() == QLockFile::LockFailedError) {
+    AskRunningCopyToShow();
+    return false;
+  }
+  // A lock that cannot be made at all (no folder may be written) must not stop the tool
+  // without a word; the channel is still offered where it can be.
+  Listen();
+  return true;
+}
+
+void SingleCopy::Listen() {
+  QLocalServer::removeServer(ChannelName());  // a socket left by a copy that crashed
+  server_.setSocketOptions(QLocalServer::UserAccessOption);
+  if (!server_.listen(ChannelName())) return;  // the tool runs on; only the raising is lost
+  connect(&server_, &QLocalServer::newConnection, this, [this] {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+      socket->deleteLater();
+      emit BringToFrontRequested();
+    }
+  });
+}
+
+bool SingleCopy::AskRunningCopyToShow() {
+  QLocalSocket socket;
+  socket.connectToServer(ChannelName());
+  // Connecting is all the message there is; the running copy answers it on its own time.
+  const bool asked = socket.waitForConnected(2000);
+  socket.disconnectFromServer();
+  return asked;
+}
+
+}  // namespace hopper

@@ -1,0 +1,109 @@
+// Renders the real windows offscreen in the states the README shows, with the hopper emulator
+// on a pseudo-terminal at COM1, and writes them as PNG files:
+//   QT_QPA_PLATFORM=offscreen hopper-screenshots <folder>      (./dev screenshots)
+// The tool runs with a settings folder of its own, so the user's settings stay untouched.
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+#include "app/tool_app.h"
+#include "platform/settings_store.h"
+#include "tools/emulator/hopper_emulator.h"
+#include "tools/emulator/pty_channel.h"
+
+namespace {
+
+QString outFolder;
+
+bool WaitFor(const std::function<bool()>& ready, const char* what) {
+  const QDeadlineTimer deadline(30000);
+  while (!ready()) {
+    if (deadline.hasExpired()) {
+      std::fprintf(stderr, "hopper-screenshots: gave up waiting for %s\n", what);
+      return false;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+QWidget* Window(const char* name) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QLatin1String(name) && w->isVisible()) return w;
+  return nullptr;
+}
+
+bool Shoot(const char* name, const char* file) {
+  QWidget* window = nullptr;
+  if (!WaitFor([&] { return (window = Window(name)) != nullptr; }, name)) return false;
+  const QString path = outFolder + QLatin1Char('/') + QLatin1String(file);
+  if (!window->grab().save(path)) {
+    std::fprintf(stderr, "hopper-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+QString Caption(QWidget* main) { return main->findChild<QLabel*>(QStringLiteral("Label2"))->text(); }
+
+bool Session(QWidget* main) {
+  if (!WaitFor([&] { return Caption(main) == QLatin1String("Enter Data (Do not Reset hopper)"); }, "the report"))
+    return false;
+  if (!Shoot("Form1", "main-power-on.png")) return false;
+  // The technician changes two coin numbers, saves, and the hopper reads the set back.
+  main->findChild<QLineEdit*>(QStringLiteral("Text1_0"))->setText(QStringLiteral("2000"));
+  main->findChild<QLineEdit*>(QStringLiteral("Text1_1"))->setText(QStringLiteral("1000"));
+  if (!Shoot("Form1", "main-edited.png")) return false;
+  auto* save = main->findChild<QPushButton*>(QStringLiteral("Command1"));
+  save->click();
+  if (!WaitFor([&] { return Caption(main) == QLatin1String("Save complete") && save->isEnabled(); }, "the read-back"))
+    return false;
+  if (!Shoot("Form1", "main-saved.png")) return false;
+
+  main->findChild<QAction*>(QStringLiteral("Manual"))->trigger();
+  if (!Shoot("Form2", "manual.png")) return false;
+  Window("Form2")->close();
+
+  main->findChild<QAction*>(QStringLiteral("Simulation"))->trigger();
+  if (!WaitFor([] { return Window("Form3") != nullptr; }, "the simulation window")) return false;
+  QWidget* simulation = Window("Form3");
+  simulation->findChild<QPushButton*>(QStringLiteral("Command2"))->click();  // "Start up"
+  simulation->findChild<QPushButton*>(QStringLiteral("Command1"))->click();  // "Dispense"
+  auto* picture = simulation->findChild<QLabel*>(QStringLiteral("Image3"));
+  if (!WaitFor([&] { return !picture->pixmap().isNull(); }, "the send animation")) return false;
+  return Shoot("Form3", "simulation.png");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QTemporaryDir settings;
+  qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: hopper-screenshots <folder>\n");
+    return 2;
+  }
+  outFolder = QString::fromLocal8Bit(argv[1]);
+
+  hopper::emulator::PtyChannel line;
+  if (const QString error = line.Open(); !error.isEmpty()) {
+    std::fprintf(stderr, "hopper-screenshots: %s\n", qPrintable(error));
+    return 1;
+  }
+  hopper::SettingsStore().SetMappedDevice(1, line.SlavePath());
+  hopper::emulator::TrafficLog log([](const QString&) {});
+  hopper::emulator::HopperEmulator hopper({}, line, log);
+  hopper.PowerOnWhenOpened(200);
+
+  hopper::ToolApp tool;
+  if (!tool.Start()) return 1;
+  return Session(Window("Form1")) ? 0 : 1;
+}
