@@ -1,25 +1,37 @@
 #include <QApplication>
-#include <QCommandLineParser>
 #include <cstdio>
 
+#include "app/command_line.h"
 #include "app/tool_app.h"
 
-int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QCommandLineParser parser;
-  parser.addHelpOption();
-  const QCommandLineOption log(QStringLiteral("log"),
-                               QStringLiteral("Append the hopper line's traffic, decoded, to this file from start-up on."),
-                               QStringLiteral("file"));
-  parser.addOption(log);
-  parser.process(application);
+namespace {
 
+// Prints the usage (and what was wrong); the exit code, or -1 to go on.
+int Answer(const hopper::CommandLine& line) {
+  if (!line.help && line.error.isEmpty()) return -1;
+  if (!line.error.isEmpty()) std::fprintf(stderr, "hopper-setting-tool: %s\n\n", qPrintable(line.error));
+  std::fputs(qPrintable(hopper::UsageText()), line.error.isEmpty() ? stdout : stderr);
+  return line.error.isEmpty() ? 0 : 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // --help and a bad --port are answered before anything needs a desktop.
+  QStringList raw;
+  for (int i = 0; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+  if (const int code = Answer(hopper::ParseCommandLine(raw, false)); code >= 0) return code;
+
+  QApplication application(argc, argv);
+  const hopper::CommandLine line = hopper::ParseCommandLine(QApplication::arguments());
+  if (const int code = Answer(line); code >= 0) return code;
   hopper::ToolApp tool;
-  if (parser.isSet(log)) {
+  if (line.portNumber) tool.StartOnPort(*line.portNumber);
+  if (!line.logPath.isEmpty()) {
     QString why;
     // A log that cannot be written must not keep the technician from the hopper.
-    if (!tool.Recorder().LogTo(parser.value(log), &why))
-      std::fprintf(stderr, "--log %s: %s\n", qPrintable(parser.value(log)), qPrintable(why));
+    if (!tool.Recorder().LogTo(line.logPath, &why))
+      std::fprintf(stderr, "--log %s: %s\n", qPrintable(line.logPath), qPrintable(why));
   }
   if (!tool.Start()) return 0;
   return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "app/tool_app.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "platform/qt_serial_port.h"
 #include "platform/recording_serial_port.h"
@@ -79,6 +80,7 @@ Form1* ToolApp::EnsureMainWindow() {
   });
   connect(window, &Form1::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
+  if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.
   connect(window, &Form1::Closing, this, [this] { ReportSettingsTrouble(nullptr); });
   if (!window->StartUp()) {

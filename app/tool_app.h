@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "app/single_copy.h"
 #include "platform/line_recorder.h"
@@ -28,6 +29,8 @@ class ToolApp final : public QObject {
   // at once: another copy runs (it is asked to come to the front; nothing opened here,
   // nothing said) or the start-up failed.
   bool Start();
+  // The first main window starts on COMn instead of the stored port (--port).
+  void StartOnPort(int portNumber) { portOverride_ = portNumber; }
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
   // the program.
@@ -56,6 +59,7 @@ class ToolApp final : public QObject {
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
+  std::optional<int> portOverride_;
   bool settingsTroubleTold_ = false;
 };
 

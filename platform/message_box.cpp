@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace hopper {
 
@@ -9,7 +10,7 @@ QString ApplicationTitle() { return QStringLiteral("Hopper Setting Tool"); }
 
 namespace {
 
-void Fill(QMessageBox& box, const Message& message) {
+void Prepare(QMessageBox& box, const Message& message) {
   switch (message.icon) {
     case MessageIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
@@ -37,12 +38,28 @@ void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
   QMessageBox box(parent);
   Fill(box, message);
   box.setStandardButtons(QMessageBox::Ok);
+}
+
+}  // namespace
+
+void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
+  QMessageBox box(parent);
+  Prepare(box, message);
   box.exec();
+}
+
+bool QtMessageBoxes::ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
+  QMessageBox box(parent);
+  Prepare(box, message);
+  QPushButton* chooseButton = box.addButton(choice, QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  return box.clickedButton() == chooseButton;
 }
 
 bool QtMessageBoxes::Ask(QWidget* parent, const Message& question) {
   QMessageBox box(parent);
-  Fill(box, question);
+  Prepare(box, question);
   box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);

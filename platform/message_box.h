@@ -2,6 +2,7 @@
 // Modal message boxes with an OK button only, behind an interface so tests can answer them.
 
 #include <QString>
+#include <QtGlobal>
 #include <QStringList>
 #include <functional>
 
@@ -26,6 +27,12 @@ class MessageBoxes {
   // A question with Yes and No, No the default: true only when the user chose Yes.
   // Boxes that cannot ask answer No, which leaves everything as it was.
   virtual bool Ask(QWidget* /*parent*/, const Message& /*question*/) { return false; }
+  // The box with a second button, `choice`, beside OK; true when that button closed it.
+  virtual bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
+    Q_UNUSED(choice);
+    Show(parent, message);
+    return false;
+  }
 };
 
 // The real, modal QMessageBox.
@@ -33,6 +40,7 @@ class QtMessageBoxes final : public MessageBoxes {
  public:
   void Show(QWidget* parent, const Message& message) override;
   bool Ask(QWidget* parent, const Message& question) override;
+  bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override;
 };
 
 // Records every message instead of showing it; returns at once, as if OK had been pressed.
@@ -41,6 +49,12 @@ class RecordingMessageBoxes final : public MessageBoxes {
   void Show(QWidget*, const Message& message) override {
     shown.append(message);
     if (whileShown) whileShown(message);  // what happens while the box would be up
+  }
+  // Answers with the next of `choose` (OK once they run out) and notes the button offered.
+  bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override {
+    offered.append(choice);
+    Show(parent, message);
+    return !choose.isEmpty() && choose.takeFirst();
   }
   // Records the question and gives `answer`.
   bool Ask(QWidget*, const Message& question) override {
@@ -55,6 +69,8 @@ class RecordingMessageBoxes final : public MessageBoxes {
   QList<Message> shown;
   QList<Message> asked;
   bool answer = false;
+  QStringList offered;
+  QList<bool> choose;
   std::function<void(const Message&)> whileShown;
 };
 

@@ -4,7 +4,8 @@
 #include <QMetaObject>
 
 #include "core/line_settings.h"
-#include "platform/settings_store.h"
+#include "platform/port_resolver.h"
+#include "platform/serial_device_check.h"
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -43,42 +44,56 @@ OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAl
   }
 }
 
-QtSerialPort::QtSerialPort(QObject* parent) : SerialPort(parent) {
+QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(std::make_shared<QtDeviceListing>(), parent) {}
+
+QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject* parent)
+    : SerialPort(parent), listing_(std::move(listing)), replug_(listing_) {
   connect(&port_, &QSerialPort::readyRead, this, &SerialPort::BytesArrived);
   connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
+  connect(&replug_, &ReplugWatch::Returned, this, &SerialPort::DeviceReturned);
 }
 
 void QtSerialPort::SetPortNumber(int portNumber) { portNumber_ = portNumber; }
 
 QString QtSerialPort::DeviceFor(int portNumber) const {
-  if (portNumber <= 0) return {};
-#ifdef Q_OS_WIN
-  return QStringLiteral("COM%1").arg(portNumber);
-#else
-  const QString mapped = SettingsStore().MappedDevice(portNumber);
-  if (!mapped.isEmpty()) return mapped;
-  return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
-#endif
+  return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
+}
+
+QString QtSerialPort::Explain(int portNumber) const {
+  return DescribeResolution(portNumber, ResolvePortNumber(portNumber, *listing_));
 }
 
 OpenOutcome QtSerialPort::Open() {
-  OpenOutcome outcome;
   if (port_.isOpen()) port_.close();
-  QString device = DeviceFor(portNumber_);
-  outcome.device = device;
-  if (device.isEmpty()) {
+  const std::vector<SerialDevice> devices = listing_->List();
+  const PortResolution resolution = ResolvePortNumber(portNumber_, devices);
+  OpenOutcome outcome = resolution.device.empty()
+                            ? OpenOutcome{OpenResult::InvalidPort, {}, QString::fromStdString(resolution.refusal), {}}
+                            : OpenDevice(QString::fromStdString(resolution.device));
+  if (outcome.result == OpenResult::Opened) {
+    opened_ = IdentityOf(outcome.device, devices);
+    lost_ = {};
+    replug_.Stop();
+  } else if (!lost_.IsEmpty()) {
+    replug_.Watch(lost_);  // back, but not usable yet: look again
+  }
+  return outcome;
+}
+
+OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
+  OpenOutcome outcome;
+  outcome.device = given;
+  QString device = given;
+#ifndef Q_OS_WIN
+  // A missing path, a folder or a plain file is no port at all, and is told as such.
+  if (const QString problem = SerialDeviceProblem(device, false); !problem.isEmpty()) {
     outcome.result = OpenResult::InvalidPort;
+    outcome.detail = problem;
     return outcome;
   }
-#ifndef Q_OS_WIN
   // The lock file is named after the path as given: open the real device, so the same
   // adapter reached through a link is seen as in use.
-  const QFileInfo info(device);
-  if (!info.exists()) {
-    outcome.result = OpenResult::InvalidPort;
-    return outcome;
-  }
-  device = info.canonicalFilePath();
+  device = QFileInfo(device).canonicalFilePath();
   if (!AccessAllowed(device)) {
     outcome.result = OpenResult::AccessDenied;
     outcome.owningGroup = QFileInfo(device).group();
@@ -102,11 +117,21 @@ OpenOutcome QtSerialPort::Open() {
   if (outcome.result == OpenResult::Opened) outcome.result = OpenResult::OtherFailure;  // failed all the same
   if (outcome.result == OpenResult::AccessDenied) outcome.owningGroup = QFileInfo(device).group();
   port_.clearError();
+  if (outcome.result == OpenResult::OtherFailure) {
+    // A device file that is no terminal (/dev/null, a printer) is no port either.
+    if (const QString problem = SerialDeviceProblem(device, true); !problem.isEmpty()) {
+      outcome.result = OpenResult::InvalidPort;
+      outcome.detail = problem;
+    }
+  }
   return outcome;
 }
 
 void QtSerialPort::Close() {
   if (port_.isOpen()) port_.close();
+  // Whoever closes the port has given it up: a lost device is no longer waited for.
+  lost_ = {};
+  replug_.Stop();
 }
 
 qint64 QtSerialPort::BytesWaiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }
@@ -144,6 +169,8 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
 void QtSerialPort::CloseAfterLoss(const QString& why) {
   if (!port_.isOpen()) return;
   port_.close();
+  lost_ = opened_;
+  replug_.Watch(lost_);
   emit DeviceLost(why);
 }
 

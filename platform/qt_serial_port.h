@@ -1,9 +1,12 @@
 #pragma once
-// SerialPort on Qt's QSerialPort. On Linux and macOS port n is the device named by the
-// setting "Ports/COMn", else /dev/ttyS<n-1>; on Windows it is "COMn".
+// SerialPort on Qt's QSerialPort. Port n is the device its "Ports/COMn" assignment names, else
+// the one the first-start rule gives it (see core/port_resolution.h); on Windows "COMn" unless
+// assigned. After the device goes away, the port watches for it and says when it is back.
 
 #include <QSerialPort>
+#include <memory>
 
+#include "platform/replug_watch.h"
 #include "platform/serial_port.h"
 
 namespace hopper {
@@ -18,10 +21,13 @@ class QtSerialPort final : public SerialPort {
   Q_OBJECT
  public:
   explicit QtSerialPort(QObject* parent = nullptr);
+  // Over another device listing than the machine's own (tests).
+  explicit QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject* parent = nullptr);
 
   void SetPortNumber(int portNumber) override;
   int PortNumber() const override { return portNumber_; }
   QString DeviceFor(int portNumber) const override;
+  QString Explain(int portNumber) const override;
 
   OpenOutcome Open() override;
   void Close() override;
@@ -39,8 +45,13 @@ class QtSerialPort final : public SerialPort {
  private:
   void OnError(QSerialPort::SerialPortError error);
   void CloseAfterLoss(const QString& why);
+  OpenOutcome OpenDevice(const QString& device);
 
+  std::shared_ptr<const DeviceListing> listing_;
   QSerialPort port_;
+  ReplugWatch replug_;
+  DeviceIdentity opened_;  // what the port has open now
+  DeviceIdentity lost_;    // what went away while open, until it is open again or the port closed
   int portNumber_ = 0;
   bool lossPending_ = false;
 };

@@ -35,8 +35,14 @@ class SerialPort : public QObject {
   // The number is kept even when opening it later fails.
   virtual void SetPortNumber(int portNumber) = 0;
   virtual int PortNumber() const = 0;
-  // The device port n stands for on this machine ("COMn" on Windows).
+  // The device port n stands for on this machine now; empty when it stands for none.
   virtual QString DeviceFor(int portNumber) const = 0;
+  // One line naming that device and why it is the one, or why there is none.
+  virtual QString Explain(int portNumber) const {
+    const QString device = DeviceFor(portNumber);
+    return device.isEmpty() ? QStringLiteral("COM%1: no device").arg(portNumber)
+                            : QStringLiteral("COM%1: %2").arg(portNumber).arg(device);
+  }
 
   virtual OpenOutcome Open() = 0;
   virtual void Close() = 0;
@@ -57,6 +63,9 @@ class SerialPort : public QObject {
   void BytesArrived();
   // The device went away while open (adapter pulled, far end hung up); the port is closed by now.
   void DeviceLost(const QString& why);
+  // The device lost while open is present again; the port is still closed. If opening it then
+  // fails, the port goes on watching and says so again. Close() ends the watch.
+  void DeviceReturned();
 };
 
 }  // namespace hopper

@@ -85,4 +85,22 @@ void SettingsStore::SetSavePath(const QString& path) { Write(kSavePath, path); }
 QString SettingsStore::MappedDevice(int portNumber) const { return Read(PortKey(portNumber), QString()); }
 void SettingsStore::SetMappedDevice(int portNumber, const QString& device) { Write(PortKey(portNumber), device); }
 
+void SettingsStore::RemoveMappedDevice(int portNumber) {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  settings.remove(PortKey(portNumber));
+  settings.sync();
+}
+
+PortEntries SettingsStore::MappedDevices() const {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  settings.beginGroup(QStringLiteral("Ports"));
+  PortEntries entries;
+  for (const QString& key : settings.childKeys()) {
+    const std::optional<int> number = ParsePortName(key.toStdString());
+    if (number && key.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive))
+      entries[*number] = settings.value(key).toString().toStdString();
+  }
+  return entries;
+}
+
 }  // namespace hopper

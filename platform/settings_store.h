@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+#include "core/port_resolution.h"
+
 namespace hopper {
 
 // A settings file that could not be read or written: what failed, where, and why.
@@ -39,6 +41,9 @@ class SettingsStore {
   // "Ports/COMn": the device that port n stands for on this machine, or empty when not mapped.
   QString MappedDevice(int portNumber) const;
   void SetMappedDevice(int portNumber, const QString& device);
+  void RemoveMappedDevice(int portNumber);
+  // Every "Ports/COMn" entry with n from 1 to 255, as stored (empty and junk values too).
+  PortEntries MappedDevices() const;
 
  private:
   QString Read(const QString& key, const QString& fallback) const;

@@ -14,6 +14,7 @@
 #include "platform/settings_store.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
+#include "ui/port_chooser.h"
 #include "ui/port_selector.h"
 #include "ui/twips.h"
 #include "ui/window_icon.h"
@@ -70,6 +71,7 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   connect(Timer3, &QTimer::timeout, this, &Form1::OnReceiveWatch);
   connect(port_.get(), &SerialPort::BytesArrived, this, &Form1::OnBytesArrived);
   connect(port_.get(), &SerialPort::DeviceLost, this, &Form1::OnDeviceLost);
+  WirePortChoice();
   ShowDeviceTip();
 
   // Key preview: F1 and F2 are seen before the control that has the focus.

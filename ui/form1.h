@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "core/channel_table.h"
 #include "core/held_values.h"
@@ -25,6 +26,7 @@ class ChannelBox;
 class ChannelFrame;
 class LineRecorder;
 class MessageBoxes;
+class PortChooser;
 class PortSelector;
 
 class Form1 final : public QMainWindow, public ChannelTableView, private LinkHost {
@@ -37,6 +39,8 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
   // WaitStart. False when the program must end (invalid port or port in use, after the message).
   bool StartUp();
+  // StartUp() takes this port number instead of the stored one.
+  void StartOnPort(int portNumber) { portOverride_ = portNumber; }
 
   SerialPort& Port() { return *port_; }
   // The setting link, read-only: its state and whether the next block is a read-back.
@@ -48,6 +52,8 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   // What the hopper last confirmed, and how the last save's read-back compared.
   const HeldValues& Held() const { return held_; }
+  // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
+  void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
   // The hand-back from the simulation window: the link waits for a start byte with the next
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
@@ -77,6 +83,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   QAction* lineMonitorAction = nullptr;   // Parameter > Line monitor (Ctrl+L)
   QAction* backupFolderAction = nullptr;  // Parameter > Backup folder
   QLabel* verifyMark = nullptr;           // beside the status line: how the last save read back
+  QAction* Ports = nullptr;  // "P&orts…": the port assignment window
 
  signals:
   void ManualRequested();
@@ -120,12 +127,21 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // The port (form1_port.cpp)
   void StartLink();
   OpenOutcome OpenPort();
-  void ReportPortTrouble(const OpenOutcome& outcome);
   void ReopenAfterTrouble();
   void OnPortChosen(int index);
   void OnDeviceLost(const QString& why);
   void OnSimulation();
   void ShowDeviceTip();
+  void ShowPortTrouble(const OpenOutcome& outcome);
+
+  // Choosing the device behind a port, and coming back after a replug (form1_port_choice.cpp)
+  void WirePortChoice();
+  OpenOutcome OfferPortChoice(OpenOutcome outcome);
+  void OpenAndReport();
+  void UsePortNumber(int portNumber);
+  void OnPortsCommand();
+  void OnDeviceReturned();
+  void Reconnect();
 
   void SetStatus(const QColor& colour, const QString& caption);
 
@@ -149,6 +165,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   BackupStore backups_;
   LineRecorder* recorder_ = nullptr;
   bool writingReceived_ = false;  // the link, not the technician, is changing a box
+  std::unique_ptr<PortChooser> chooser_;
+  bool reconnectPending_ = false;  // the device came back during a save
+  std::optional<int> portOverride_;
   bool receiveErrorOpen_ = false;  // the receive watch's box is up
 };
 

@@ -34,12 +34,12 @@ bool EndsTheProgram(OpenResult result) {
 }  // namespace
 
 bool Form1::StartUp() {
-  const QString stored = SettingsStore().ComPortText();
+  const QString stored = portOverride_ ? QString::number(*portOverride_) : SettingsStore().ComPortText();
   const std::optional<int> number = StoredPortNumber(stored);
   if (!number) {
     // No message, as for every failure of this kind, but the window must not look alive.
-    ReportPortTrouble({OpenResult::OtherFailure, {},
-                       QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
+    ShowPortTrouble({OpenResult::OtherFailure, {},
+                     QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
     return true;
   }
   Combo1->ShowPort(*number);
@@ -48,13 +48,14 @@ bool Form1::StartUp() {
   if (*number == 0) {
     // The port refuses the number itself and keeps the one it had.
     outcome.result = OpenResult::InvalidPort;
+    outcome.detail = QStringLiteral("COM0 is not a port number.");
   } else {
     port_->SetPortNumber(*number);
-    outcome = port_->Open();
+    outcome = OpenPort();
   }
-  ShowDeviceTip();
+  outcome = OfferPortChoice(outcome);
   if (outcome.result != OpenResult::Opened) {
-    ReportPortTrouble(outcome);
+    ShowPortTrouble(outcome);
     return !EndsTheProgram(outcome.result);
   }
   StartLink();
@@ -73,9 +74,7 @@ void Form1::ReturnPort() {
   // Disabling the window took the focus away; the control that had it gets it back.
   if (focusBeforeHandOver_) focusBeforeHandOver_->setFocus(Qt::OtherFocusReason);
   focusBeforeHandOver_ = nullptr;
-  const OpenOutcome outcome = OpenPort();
-  if (outcome.result == OpenResult::Opened) ReopenAfterTrouble();
-  else ReportPortTrouble(outcome);
+  OpenAndReport();
 }
 
 OpenOutcome Form1::OpenPort() {
@@ -84,8 +83,7 @@ OpenOutcome Form1::OpenPort() {
   return outcome;
 }
 
-void Form1::ReportPortTrouble(const OpenOutcome& outcome) {
-  if (const std::optional<Message> message = OpenFailureMessage(outcome)) messages_.Show(this, *message);
+void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
   SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
   Label2->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   portTrouble_ = true;
@@ -101,15 +99,13 @@ void Form1::ReopenAfterTrouble() {
 }
 
 void Form1::OnPortChosen(int index) {
-  port_->Close();
-  port_->SetPortNumber(index + 1);
-  const OpenOutcome outcome = OpenPort();
-  if (outcome.result == OpenResult::Opened) ReopenAfterTrouble();
-  else ReportPortTrouble(outcome);
+  UsePortNumber(index + 1);
+  OpenAndReport();
 }
 
 void Form1::OnDeviceLost(const QString& why) {
-  ReportPortTrouble({OpenResult::OtherFailure, port_->DeviceFor(port_->PortNumber()), why, {}});
+  ShowPortTrouble({OpenResult::OtherFailure, port_->DeviceFor(port_->PortNumber()),
+                   why + QStringLiteral("\nWaiting for the device to be plugged in again."), {}});
 }
 
 void Form1::OnSimulation() {
@@ -122,11 +118,6 @@ void Form1::OnSimulation() {
   emit SimulationRequested(port_->PortNumber());
 }
 
-void Form1::ShowDeviceTip() {
-  const int number = port_->PortNumber();
-  const QString device = port_->DeviceFor(number);
-  Combo1->setToolTip(device.isEmpty() ? QStringLiteral("COM%1: no device").arg(number)
-                                      : PlainToolTip(QStringLiteral("COM%1: %2").arg(number).arg(device)));
-}
+void Form1::ShowDeviceTip() { Combo1->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
 
 }  // namespace hopper

@@ -62,6 +62,9 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
   timer3_ = MakeTimer(this, "Timer3", 70);
   connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
 
+  // An adapter plugged back in is taken up again without a word, as the main window does.
+  connect(port_.get(), &SerialPort::DeviceReturned, this, [this] { port_->Open(); });
+
   RestartPrompt(kOpeningPrompt);
   timer3_->start();
 }

@@ -37,7 +37,7 @@ std::optional<Message> OpenFailureMessage(const OpenOutcome& outcome) {
   switch (outcome.result) {
     case OpenResult::InvalidPort:
       message.text = QString::fromLatin1(kPortNumberError);
-      message.informative = DeviceLine(outcome);
+      message.informative = JoinLines(DeviceLine(outcome), outcome.detail);
       break;
     case OpenResult::PortInUse:
       message.text = QString::fromLatin1(kPortInUse);

@@ -13,6 +13,8 @@ namespace hopper {
 inline constexpr const char* kPortNumberError = "Port Number Error";
 inline constexpr const char* kPortInUse = "Port Already In Use";
 inline constexpr const char* kPortAccessDenied = "Port Access Denied";
+// The second button of those boxes: the port assignment window.
+inline constexpr const char* kChoosePort = "Choose a port…";
 
 // The box for a failed opening, titled "Error" with the critical icon; the device and what to
 // do go into the informative text. Nothing for an opened port or a failure of another kind.

@@ -23,15 +23,26 @@ namespace hopper::test {
 
 class HopperBench {
  public:
-  explicit HopperBench(const emulator::HopperConfig& config = {}) {
-    openError = line.Open();
-    SettingsStore().SetMappedDevice(1, line.SlavePath());
-    hopper = std::make_unique<emulator::HopperEmulator>(config, line, log.log);
-    // Switched on a moment after the tool has opened its port, as a technician would.
-    hopper->PowerOnWhenOpened(50);
+  // With a `linkPath`, COM1 is assigned to a link to the line, as to an adapter's stable name.
+  explicit HopperBench(const emulator::HopperConfig& config = {}, const QString& linkPath = {})
+      : config_(config), linkPath_(linkPath) {
+    PlugIn();
+    SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
     window = std::make_unique<Form1>(
         messages, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
     window->SetLineRecorder(&recorder);
+  }
+  // The emulator ends and its line goes, link and all, as with a pulled adapter.
+  void Unplug() {
+    hopper.reset();
+    line.Close();
+  }
+  // A new emulator on a new line, through the same link.
+  void PlugIn() {
+    openError = line.Open(linkPath_);
+    hopper = std::make_unique<emulator::HopperEmulator>(config_, line, log.log);
+    // Switched on a moment after the tool has opened its port, as a technician would.
+    hopper->PowerOnWhenOpened(50);
   }
   ~HopperBench() {
     window.reset();
@@ -47,6 +58,8 @@ class HopperBench {
   bool WatchesIdle() const { return !window->Timer1->isActive() && !window->Timer3->isActive(); }
 
   SettingsSandbox sandbox;  // first: nothing may read the user's own settings
+  emulator::HopperConfig config_;
+  QString linkPath_;
   MemoryLog log;
   emulator::PtyChannel line;
   QString openError;

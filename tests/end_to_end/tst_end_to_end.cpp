@@ -42,6 +42,7 @@ class EndToEndTest : public QObject {
   void readBackThatDiffersIsMarked();
   void unconfirmedValuesAskBeforeSaving();
   void backupThatCannotBeWrittenAsks();
+  void reconnectsWhenTheAdapterComesBack();
 };
 
 void EndToEndTest::wholeDialogue() {
@@ -253,6 +254,23 @@ void EndToEndTest::survivesThePortClosedAndReopened() {
   bench.hopper->PowerOn();
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
   QCOMPARE(bench.Entry(1), QStringLiteral("777"));
+}
+
+void EndToEndTest::reconnectsWhenTheAdapterComesBack() {
+  QTemporaryDir links;
+  HopperBench bench({}, links.filePath(QStringLiteral("usb-Hopper_Adapter_A1-if00-port0")));
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+
+  bench.Unplug();
+  QTRY_VERIFY_WITH_TIMEOUT(bench.Red(), kWaitMs);
+  bench.log.lines.clear();
+  bench.PlugIn();
+  // Back to waiting for the hopper, which then reports and is answered: no restart, no box.
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  QVERIFY(bench.Blue());
+  QVERIFY(bench.log.Has("tool -> hopper  82  echo"));
+  QVERIFY(bench.messages.shown.isEmpty());
 }
 
 QTEST_MAIN(EndToEndTest)

@@ -17,6 +17,7 @@
 #include "platform/qt_serial_port.h"
 #include "settings_sandbox.h"
 #include "ui/channel_box.h"
+#include "ui/port_chooser.h"
 #include "ui/port_selector.h"
 
 using namespace hopper;
@@ -41,6 +42,18 @@ void ChooseNextPort(Form1& window) {
 
 // Choosing list position `index` with the mouse: the list reports it as activated.
 void Choose(Form1& window, int index) { emit window.Combo1->activated(index); }
+
+// The port assignment window as a test answers it: assigns `device` to `number`, or nothing.
+struct ScriptedChooser final : PortChooser {
+  std::optional<int> number;
+  QString device;
+  int calls = 0;
+  std::optional<int> Choose(QWidget*, int) override {
+    ++calls;
+    if (number) SettingsStore().SetMappedDevice(*number, device);
+    return number;
+  }
+};
 
 }  // namespace
 
@@ -182,10 +195,40 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QVERIFY(!rig.window->StartUp());
     QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
+    QCOMPARE(rig.messages.offered, QStringList{QStringLiteral("Choose a port…")});
     QCOMPARE(rig.messages.shown.first().title, QStringLiteral("Error"));
     QVERIFY(!rig.window->Port().IsOpen());
     rig.window->close();
     QCOMPARE(StoredComPort(), storedAtClose);
+  }
+
+  void startUpFailureOffersThePortAssignment_data() {
+    QTest::addColumn<QList<bool>>("presses");  // per box: "Choose a port…" (true) or OK
+    QTest::addColumn<int>("assigned");          // what the assignment window gives; 0: closed without
+    QTest::addColumn<bool>("goesOn");
+    QTest::newRow("a device is chosen") << QList<bool>{true} << 3 << true;
+    QTest::newRow("window closed, then OK") << QList<bool>{true, false} << 0 << false;
+  }
+  void startUpFailureOffersThePortAssignment() {
+    QFETCH(QList<bool>, presses);
+    QFETCH(int, assigned);
+    QFETCH(bool, goesOn);
+    StoreComPort("2");  // no device behind COM2
+    PtyPeer adapter;
+    MainWindowRig rig;
+    auto chooser = std::make_unique<ScriptedChooser>();
+    if (assigned) chooser->number = assigned;
+    chooser->device = adapter.path();
+    rig.window->SetPortChooser(std::move(chooser));
+    rig.messages.choose = presses;
+    QCOMPARE(rig.window->StartUp(), goesOn);
+    QCOMPARE(rig.messages.shown.size(), presses.size());
+    QCOMPARE(rig.window->Port().IsOpen(), goesOn);
+    if (goesOn) {
+      QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM3"));
+      QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));
+      QVERIFY(rig.window->Combo1->toolTip().contains(adapter.path()));
+    }
   }
 
   void unusableStoredNumberShowsRedAndChoiceRecovers_data() {
@@ -220,17 +263,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.Entry(0), QStringLiteral("9"));
   }
 
-  void otherOpenFailureShowsRedWithoutMessage() {
+  void assignedPlainFileIsRefusedByName() {
     QTemporaryFile plain;
     QVERIFY(plain.open());
     SettingsStore().SetMappedDevice(1, plain.fileName());
     RecordingMessageBoxes messages;
     Form1 w(messages);
-    QVERIFY(w.StartUp());
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(!w.StartUp());
+    QCOMPARE(messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
+    QVERIFY(messages.shown.first().informative.contains(plain.fileName() + " is a regular file"));
     QVERIFY(!w.Port().IsOpen());
     QCOMPARE(test::StatusColourOf(w), kRed);
-    QVERIFY(!w.Label2->text().isEmpty());
     QCOMPARE(w.Link().State(), LinkState::None);
   }
 
@@ -352,6 +395,41 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.window->Port().IsOpen());
     QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
+  }
+
+  void deviceBackDuringSaveWaitsForTheSaveToEnd() {
+    auto port = std::make_unique<test::FakeSerialPort>();
+    test::FakeSerialPort& fake = *port;
+    RecordingMessageBoxes messages;
+    Form1 w(messages, std::move(port));
+    QVERIFY(w.StartUp());
+    w.SetEntryText(0, QStringLiteral("5"));
+    w.Command1->click();
+    QVERIFY(w.Timer1->isActive());
+    fake.Lose();
+    emit fake.DeviceReturned();
+    QVERIFY(!fake.IsOpen());  // the save's own watch ends it first
+    QTRY_VERIFY_WITH_TIMEOUT(fake.IsOpen(), 5000);
+    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(w.Link().State(), LinkState::WaitStart);
+    QVERIFY(messages.shown.isEmpty());
+  }
+
+  void portsCommandReopensOnTheAssignedDevice() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    PtyPeer other;
+    auto chooser = std::make_unique<ScriptedChooser>();
+    chooser->number = 5;
+    chooser->device = other.path();
+    rig.window->SetPortChooser(std::move(chooser));
+    QVERIFY(rig.window->Ports->text().contains(QStringLiteral("&")));
+    rig.window->Ports->trigger();
+    QCOMPARE(rig.window->Port().PortNumber(), 5);
+    QVERIFY(rig.window->Port().IsOpen());
+    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM5"));
+    QVERIFY(rig.window->Port().WriteByte(0x55));
+    QCOMPARE(other.waitForBytes(1), QByteArray(1, char(0x55)));
   }
 
   void simulationHandOverAndBack() {

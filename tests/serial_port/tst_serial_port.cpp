@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "cpu_watch.h"
+#include "fake_device_listing.h"
 #include "platform/qt_serial_port.h"
 #include "platform/settings_store.h"
 #include "pty_peer.h"
@@ -36,12 +37,28 @@ class SerialPortTest : public QObject {
   void init() { QFile::remove(SettingsStore::FilePath()); }
 
   void portNumberNamesDevice() {
-    QtSerialPort port;
+    auto listing = std::make_shared<test::FakeDeviceListing>();
+    listing->devices.push_back({"/dev/ttyS0", {}, {}, {}, {}, -1, -1, 1});
+    QtSerialPort port(listing);
     QCOMPARE(port.DeviceFor(0), QString());
     QCOMPARE(port.DeviceFor(1), QStringLiteral("/dev/ttyS0"));
-    QCOMPARE(port.DeviceFor(7), QStringLiteral("/dev/ttyS6"));
+    QCOMPARE(port.DeviceFor(7), QString());
+    QVERIFY(port.Explain(7).contains(QStringLiteral("no unassigned serial adapter")));
     Map(1, QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(port.DeviceFor(1), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(port.Explain(1), QStringLiteral("COM1: /dev/ttyUSB0 (assigned in the settings)"));
+  }
+
+  void firstStartOpensTheOnlyAdapterOnCom1() {
+    PtyPeer peer;
+    auto listing = std::make_shared<test::FakeDeviceListing>();
+    listing->AddAdapter(peer.path());
+    QVERIFY(!QFile::exists(SettingsStore::FilePath()));
+    QtSerialPort port(listing);
+    port.SetPortNumber(1);
+    const OpenOutcome outcome = port.Open();
+    QCOMPARE(outcome.result, OpenResult::Opened);
+    QCOMPARE(outcome.device, peer.path());
   }
 
   void opensMappedPseudoTerminalWithLineSettings() {
@@ -137,14 +154,29 @@ class SerialPortTest : public QObject {
     QCOMPARE(OpenMapped(second, 2, link), OpenResult::PortInUse);
   }
 
-  void notASerialDeviceIsOtherFailure() {
+  void notASerialDeviceIsRefusedWithWhy_data() {
+    QTest::addColumn<QString>("name");  // in a temporary folder, or an absolute path
+    QTest::addColumn<QString>("why");
+    QTest::newRow("regular file") << "plain-file" << "is a regular file, not a serial device";
+    QTest::newRow("folder") << "folder" << "is a folder, not a serial device";
+    QTest::newRow("missing") << "missing" << "does not exist";
+    QTest::newRow("dangling link") << "dangling" << "which does not exist";
+    QTest::newRow("not a terminal") << "/dev/null" << "not a serial port (not a terminal)";
+  }
+  void notASerialDeviceIsRefusedWithWhy() {
+    QFETCH(QString, name);
+    QFETCH(QString, why);
     QTemporaryDir dir;
-    const QString plain = QDir(dir.path()).filePath(QStringLiteral("plain-file"));
-    QFile file(plain);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QFile(dir.filePath(QStringLiteral("plain-file"))).open(QIODevice::WriteOnly);
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("dangling")));
+    const QString path = name.startsWith(QLatin1Char('/')) ? name : dir.filePath(name);
+    Map(1, path);
     QtSerialPort port;
-    QCOMPARE(OpenMapped(port, 1, plain), OpenResult::OtherFailure);
+    port.SetPortNumber(1);
+    const OpenOutcome outcome = port.Open();
+    QCOMPARE(outcome.result, OpenResult::InvalidPort);
+    QVERIFY2(outcome.detail.contains(path) && outcome.detail.contains(why), qPrintable(outcome.detail));
     QVERIFY(!port.IsOpen());
   }
 
@@ -201,6 +233,45 @@ class SerialPortTest : public QObject {
     PtyPeer again;
     Map(1, again.path());
     QCOMPARE(port.Open().result, OpenResult::Opened);
+  }
+
+  void lostDeviceIsWatchedUntilItsLinkReturns() {
+    QTemporaryDir links;
+    const QString link = links.filePath(QStringLiteral("usb-Hopper_Adapter-if00"));
+    auto peer = std::make_unique<PtyPeer>();
+    QVERIFY(QFile::link(peer->path(), link));
+    QtSerialPort port;
+    QCOMPARE(OpenMapped(port, 1, link), OpenResult::Opened);
+    QSignalSpy lost(&port, &SerialPort::DeviceLost);
+    QSignalSpy returned(&port, &SerialPort::DeviceReturned);
+
+    peer->closeFarEnd();
+    QVERIFY(lost.wait(5000));
+    QFile::remove(link);
+    peer = std::make_unique<PtyPeer>();  // plugged in again, under another device name
+    QVERIFY(QFile::link(peer->path(), link));
+    QVERIFY(returned.wait(10000));
+    QCOMPARE(port.Open().result, OpenResult::Opened);
+  }
+
+  void sameAdapterIsKnownAgain_data() {
+    QTest::addColumn<QString>("listed");  // system path, stable path, serial number of the one device listed now
+    QTest::addColumn<bool>("present");
+    QTest::newRow("same serial, new name") << "/dev/ttyUSB1,,A1" << true;
+    QTest::newRow("other adapter") << "/dev/ttyUSB1,,B7" << false;
+    QTest::newRow("nothing listed") << ",," << false;
+  }
+  void sameAdapterIsKnownAgain() {
+    QFETCH(QString, listed);
+    QFETCH(bool, present);
+    const QStringList parts = listed.split(QLatin1Char(','));
+    test::FakeDeviceListing before;
+    before.AddAdapter(QStringLiteral("/dev/no-such-ttyUSB0"), {}, QStringLiteral("A1"));
+    const DeviceIdentity identity = IdentityOf(QStringLiteral("/dev/no-such-ttyUSB0"), before.List());
+    QCOMPARE(identity.serialNumber, QStringLiteral("A1"));
+    test::FakeDeviceListing now;
+    if (!parts[0].isEmpty()) now.AddAdapter(parts[0], parts[1], parts[2]);
+    QCOMPARE(ReplugWatch::IsPresent(identity, now.List()), present);
   }
 };
 

@@ -32,6 +32,17 @@ class Form3LineTest : public QObject {
     QVERIFY(sim.messages.shown.isEmpty());
   }
 
+  void adapterBackIsTakenUpAgainSilently() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    QVERIFY(sim.form->OpenPort());
+    sim.fake->Lose();
+    emit sim.fake->DeviceReturned();
+    QVERIFY(sim.fake->IsOpen());
+    sim.Press("Command2");
+    QCOMPARE(sim.fake->written, Bytes({0x80}));
+    QVERIFY(sim.messages.shown.isEmpty());
+  }
+
   void startUpSendsOneByte() {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());

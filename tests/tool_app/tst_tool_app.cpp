@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#include "app/command_line.h"
 #include "app/tool_app.h"
 #include "platform/settings_store.h"
 #include "pty_peer.h"
@@ -128,6 +129,48 @@ class ToolAppTest : public QObject {
     QCOMPARE(again->EntryText(0), QStringLiteral("0"));
     QCOMPARE(again->Label2->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(again->Link().State(), LinkState::WaitStart);
+  }
+
+  void portOptionOverridesTheStoredPortForOneStart() {
+    test::PtyPeer third;
+    SettingsStore().SetMappedDevice(3, third.path());
+    SettingsStore().SetComPort(1);
+    ToolApp tool;
+    tool.StartOnPort(3);
+    QVERIFY(tool.Start());
+    QPointer<Form1> window = tool.EnsureMainWindow();
+    QCOMPARE(window->Port().PortNumber(), 3);
+    QVERIFY(window->Port().IsOpen());
+    window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
+    SettingsStore().SetComPort(1);
+    QCOMPARE(tool.EnsureMainWindow()->Port().PortNumber(), 1);  // the next start is the stored one's
+  }
+
+  void commandLine_data() {
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("port");  // 0: none
+    QTest::addColumn<bool>("help");
+    QTest::addColumn<QString>("error");  // a part of it
+    QTest::newRow("none") << "" << 0 << false << "";
+    QTest::newRow("--port 3") << "--port 3" << 3 << false << "";
+    QTest::newRow("--port=COM12") << "--port=COM12" << 12 << false << "";
+    QTest::newRow("--help") << "--help" << 0 << true << "";
+    QTest::newRow("port 0") << "--port 0" << 0 << false << "from 1 to 255";
+    QTest::newRow("port missing") << "--port" << 0 << false << "from 1 to 255";
+    QTest::newRow("unknown") << "--fast" << 0 << false << "unknown argument \"--fast\"";
+  }
+  void commandLine() {
+    QFETCH(QString, arguments);
+    QFETCH(int, port);
+    QFETCH(bool, help);
+    QFETCH(QString, error);
+    const CommandLine line =
+        ParseCommandLine(QStringList{QStringLiteral("hopper-setting-tool")} + arguments.split(' ', Qt::SkipEmptyParts));
+    QCOMPARE(line.portNumber.value_or(0), port);
+    QCOMPARE(line.help, help);
+    QCOMPARE(line.error.isEmpty(), error.isEmpty());
+    QVERIFY(line.error.contains(error));
   }
 };
 

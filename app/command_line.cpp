@@ -1,0 +1,47 @@
+#include "app/command_line.h"
+
+#include "core/port_resolution.h"
+
+namespace hopper {
+
+QString UsageText() {
+  return QStringLiteral(
+      "Usage: hopper-setting-tool [--port N] [--log FILE]\n"
+      "Sets up a coin hopper over a serial line.\n\n"
+      "  --port N    start on port N (1 for COM1, up to 255; \"COM3\" also works) instead of the stored one\n"
+      "  --log FILE  append the serial line's traffic, decoded, to FILE from start-up on\n"
+      "  -h, --help  show this text and end\n\n"
+      "Which device a port number means is set in the Ports window (menu \"Ports…\").\n");
+}
+
+CommandLine ParseCommandLine(const QStringList& arguments, bool strict) {
+  CommandLine line;
+  for (qsizetype i = 1; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QStringLiteral("--help") || argument == QStringLiteral("-h")) {
+      line.help = true;
+    } else if (argument == QStringLiteral("--port") || argument.startsWith(QStringLiteral("--port="))) {
+      QString value;
+      if (argument.contains(QLatin1Char('='))) value = argument.section(QLatin1Char('='), 1);
+      else if (i + 1 < arguments.size()) value = arguments[++i];
+      line.portNumber = ParsePortName(value.trimmed().toStdString());
+      if (!line.portNumber) {
+        line.error = QStringLiteral("--port needs a port number from 1 to 255, not \"%1\"").arg(value);
+        return line;
+      }
+    } else if (argument == QStringLiteral("--log") || argument.startsWith(QStringLiteral("--log="))) {
+      if (argument.contains(QLatin1Char('='))) line.logPath = argument.section(QLatin1Char('='), 1);
+      else if (i + 1 < arguments.size()) line.logPath = arguments[++i];
+      if (line.logPath.isEmpty()) {
+        line.error = QStringLiteral("--log needs a file name");
+        return line;
+      }
+    } else if (strict) {
+      line.error = QStringLiteral("unknown argument \"%1\"").arg(argument);
+      return line;
+    }
+  }
+  return line;
+}
+
+}  // namespace hopper

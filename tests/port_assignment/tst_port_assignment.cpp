@@ -1,0 +1,112 @@
+// The port assignment window over a listing the test fills: what it lists, what it stores,
+// what it refuses, and that the keyboard alone gets through it.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "fake_device_listing.h"
+#include "platform/message_box.h"
+#include "platform/settings_store.h"
+#include "pty_peer.h"
+#include "settings_sandbox.h"
+#include "ui/port_assignment_rows.h"
+#include "ui/port_assignment_window.h"
+
+using namespace hopper;
+
+namespace {
+QString Cell(const PortAssignmentWindow& w, int row, int column) { return w.deviceTable->item(row, column)->text(); }
+}  // namespace
+
+class PortAssignmentTest : public QObject {
+  Q_OBJECT
+ private:
+  std::unique_ptr<test::SettingsSandbox> sandbox_;
+  std::shared_ptr<test::FakeDeviceListing> listing_;
+  RecordingMessageBoxes messages_;
+
+ private slots:
+  void initTestCase() { sandbox_ = std::make_unique<test::SettingsSandbox>(); }
+  void init() {
+    QFile::remove(SettingsStore::FilePath());
+    listing_ = std::make_shared<test::FakeDeviceListing>();
+    messages_.shown.clear();
+  }
+
+  void listsAndFollowsAdapters() {
+    listing_->AddAdapter(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"), QStringLiteral("A1"));
+    PortAssignmentWindow w(listing_, messages_, 1);
+    QCOMPARE(w.deviceTable->rowCount(), 1);
+    QCOMPARE(Cell(w, 0, kStableColumn), QStringLiteral("/dev/serial/by-id/usb-A"));
+    QCOMPARE(Cell(w, 0, kSerialColumn), QStringLiteral("A1"));
+    QCOMPARE(Cell(w, 0, kAssignedColumn), QStringLiteral("COM1 (automatic)"));
+    QVERIFY(w.resolvedLine->text().contains(QStringLiteral("/dev/serial/by-id/usb-A")));
+
+    listing_->AddAdapter(QStringLiteral("/dev/ttyACM0"));  // appears
+    QTRY_COMPARE_WITH_TIMEOUT(w.deviceTable->rowCount(), 2, 10000);
+    listing_->devices.erase(listing_->devices.begin());  // the first vanishes
+    listing_->devices.front().systemPath = "/dev/ttyACM1";  // the other is renamed
+    QTRY_COMPARE_WITH_TIMEOUT(w.deviceTable->rowCount(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Cell(w, 0, kDeviceColumn), QStringLiteral("/dev/ttyACM1"), 10000);
+    QCOMPARE(Cell(w, 0, kAssignedColumn), QStringLiteral("COM1 (automatic)"));
+  }
+
+  void assignsByStableNameWithTheKeyboardAlone() {
+    test::PtyPeer peer;
+    QTemporaryDir byId;
+    const QString stable = byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"));
+    QVERIFY(QFile::link(peer.path(), stable));
+    listing_->AddAdapter(peer.path(), stable, QStringLiteral("A1"));
+    SettingsStore().SetLoadPath(QStringLiteral("/home/tech/sets"));
+    PortAssignmentWindow w(listing_, messages_, 2);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.deviceTable->setFocus();
+    QCOMPARE(w.devicePath->text(), stable);  // the first device is chosen already
+    // Tab leaves the list for the fields and the buttons, and comes round again.
+    for (QWidget* next : std::initializer_list<QWidget*>{w.devicePath, w.portNumber, w.assignButton,
+                                                         w.automaticButton, w.closeButton, w.deviceTable}) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(w.deviceTable, Qt::Key_A, Qt::AltModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Assigned(), std::optional<int>(2), 5000);  // after the button's flash
+    QVERIFY(!w.isVisible());
+    QCOMPARE(SettingsStore().MappedDevice(2), stable);
+    QCOMPARE(SettingsStore().LoadPath({}), QStringLiteral("/home/tech/sets"));  // every other key kept
+  }
+
+  void refusesWhatIsNoSerialDevice_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("regular file") << QString() << "is a regular file";
+    QTest::newRow("not a terminal") << QStringLiteral("/dev/null") << "not a terminal";
+    QTest::newRow("missing") << QStringLiteral("/dev/no-such-adapter") << "does not exist";
+  }
+  void refusesWhatIsNoSerialDevice() {
+    QFETCH(QString, path);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    if (path.isEmpty()) {
+      path = dir.filePath(QStringLiteral("notes.txt"));
+      QFile(path).open(QIODevice::WriteOnly);
+    }
+    PortAssignmentWindow w(listing_, messages_, 1);
+    w.devicePath->setText(path);
+    w.assignButton->click();
+    QCOMPARE(messages_.shown.size(), 1);
+    QVERIFY(messages_.shown.first().informative.contains(path + QLatin1Char(' ')));
+    QVERIFY(messages_.shown.first().informative.contains(why));
+    QCOMPARE(w.Assigned(), std::nullopt);
+    QVERIFY(SettingsStore().MappedDevices().empty());
+  }
+};
+
+QTEST_MAIN(PortAssignmentTest)
+#include "tst_port_assignment.moc"
