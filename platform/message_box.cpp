@@ -30,13 +30,6 @@ void Prepare(QMessageBox& box, const Message& message) {
     label->setTextInteractionFlags(label->textInteractionFlags() & ~Qt::LinksAccessibleByMouse &
                                    ~Qt::LinksAccessibleByKeyboard);
   }
-}
-
-}  // namespace
-
-void QtMessageBoxes::Show(QWidget* parent, const Message& message) {
-  QMessageBox box(parent);
-  Fill(box, message);
   box.setStandardButtons(QMessageBox::Ok);
 }
 
