@@ -6,9 +6,10 @@ namespace hopper {
 
 QString UsageText() {
   return QStringLiteral(
-      "Usage: hopper-setting-tool [--port N]\n"
+      "Usage: hopper-setting-tool [--port N] [--log FILE]\n"
       "Sets up a coin hopper over a serial line.\n\n"
       "  --port N    start on port N (1 for COM1, up to 255; \"COM3\" also works) instead of the stored one\n"
+      "  --log FILE  append the serial line's traffic, decoded, to FILE from start-up on\n"
       "  -h, --help  show this text and end\n\n"
       "Which device a port number means is set in the Ports window (menu \"Ports…\").\n");
 }
@@ -26,6 +27,13 @@ CommandLine ParseCommandLine(const QStringList& arguments, bool strict) {
       line.portNumber = ParsePortName(value.trimmed().toStdString());
       if (!line.portNumber) {
         line.error = QStringLiteral("--port needs a port number from 1 to 255, not \"%1\"").arg(value);
+        return line;
+      }
+    } else if (argument == QStringLiteral("--log") || argument.startsWith(QStringLiteral("--log="))) {
+      if (argument.contains(QLatin1Char('='))) line.logPath = argument.section(QLatin1Char('='), 1);
+      else if (i + 1 < arguments.size()) line.logPath = arguments[++i];
+      if (line.logPath.isEmpty()) {
+        line.error = QStringLiteral("--log needs a file name");
         return line;
       }
     } else if (strict) {

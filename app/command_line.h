@@ -9,6 +9,7 @@ namespace hopper {
 
 struct CommandLine {
   std::optional<int> portNumber;  // --port N, 1..255
+  QString logPath;                // --log FILE: append the line's decoded traffic to FILE
   bool help = false;              // --help or -h: print the usage and end
   QString error;                  // what was wrong; the usage goes with it
 };

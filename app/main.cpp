@@ -27,6 +27,12 @@ int main(int argc, char* argv[]) {
   if (const int code = Answer(line); code >= 0) return code;
   hopper::ToolApp tool;
   if (line.portNumber) tool.StartOnPort(*line.portNumber);
+  if (!line.logPath.isEmpty()) {
+    QString why;
+    // A log that cannot be written must not keep the technician from the hopper.
+    if (!tool.Recorder().LogTo(line.logPath, &why))
+      std::fprintf(stderr, "--log %s: %s\n", qPrintable(line.logPath), qPrintable(why));
+  }
   if (!tool.Start()) return 0;
   return QApplication::exec();
 }

@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <utility>
 
+#include "platform/qt_serial_port.h"
+#include "platform/recording_serial_port.h"
 #include "platform/settings_store.h"
 #include "ui/form1.h"
+#include "ui/line_monitor.h"
 #include "ui/manual_command.h"
 #include "ui/parameter_commands.h"
 #include "ui/simulation_handover.h"
@@ -22,6 +25,18 @@ ToolApp::ToolApp(MessageBoxes* messages)
 }
 
 ToolApp::~ToolApp() { delete mainWindow_.data(); }
+
+LineMonitor& ToolApp::ShowLineMonitor() {
+  if (!monitor_) {
+    monitor_ = std::make_unique<LineMonitor>(recorder_, fileDialog_, messages_);
+    // Escape in the monitor hands the keyboard back to the main window, to the box it left.
+    connect(monitor_.get(), &LineMonitor::Closed, this, [this] {
+      if (mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
+    });
+  }
+  monitor_->Open();
+  return *monitor_;
+}
 
 bool ToolApp::Start() {
   // Another copy runs: it has been asked to come to the front, and this one ends unseen.
@@ -52,13 +67,18 @@ Form1* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new Form1(messages_);
+  auto* window = new Form1(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
+                                                                           recorder_, LineRole::SettingLink));
+  window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
   mainWindow_ = window;
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
-    OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath());
+    OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
+                         std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
+                                                               LineRole::Simulation));
   });
+  connect(window, &Form1::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.

@@ -8,12 +8,14 @@
 #include <optional>
 
 #include "app/single_copy.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/qt_file_dialog.h"
 
 namespace hopper {
 
 class Form1;
+class LineMonitor;
 class ManualCommand;
 
 class ToolApp final : public QObject {
@@ -38,18 +40,25 @@ class ToolApp final : public QObject {
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
 
+  // Everything that passes over the hopper line, from start-up on, for the line monitor.
+  LineRecorder& Recorder() { return recorder_; }
+  // Shows the line monitor, made on first use; it lives as long as the program.
+  LineMonitor& ShowLineMonitor();
+
  private:
   // A later copy was started: the running one shows its window on top of the others.
   void BringToFront();
   // Tells the user, once, that the settings file could not be read or written.
   void ReportSettingsTrouble(QWidget* parent);
 
+  LineRecorder recorder_;
   QtMessageBoxes qtMessages_;
   MessageBoxes& messages_;
   QtFileDialog fileDialog_;
   SingleCopy singleCopy_;
   QPointer<Form1> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
+  std::unique_ptr<LineMonitor> monitor_;
   std::optional<int> portOverride_;
   bool settingsTroubleTold_ = false;
 };

@@ -51,6 +51,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
     case LinkState::Checksum: {
       const bool match = b == (vars_.checksumSum & 0xFF);
       vars_.checksumSum = 0;
+      host_.BlockChecked(match);
       if (match) {
         state_ = afterSave_ ? LinkState::WaitStart : LinkState::AwaitSync;
         vars_.reportReceived = true;

@@ -47,6 +47,9 @@ class LinkHost {
   // A save frame could not be written: tell the technician, once.
   virtual void ReportWriteFailure() = 0;
   virtual void DrainInput() = 0;
+  // A data block's checksum byte arrived: whether it matched. The host may keep the block's
+  // values as what the hopper holds; the link itself needs nothing done.
+  virtual void BlockChecked(bool /*match*/) {}
 };
 
 enum class SaveResult {

@@ -50,4 +50,13 @@ bool QtMessageBoxes::ShowWithChoice(QWidget* parent, const Message& message, con
   return box.clickedButton() == chooseButton;
 }
 
+bool QtMessageBoxes::Ask(QWidget* parent, const Message& question) {
+  QMessageBox box(parent);
+  Prepare(box, question);
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace hopper

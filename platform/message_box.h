@@ -24,6 +24,9 @@ class MessageBoxes {
   virtual ~MessageBoxes() = default;
   // Returns when the user has closed the box.
   virtual void Show(QWidget* parent, const Message& message) = 0;
+  // A question with Yes and No, No the default: true only when the user chose Yes.
+  // Boxes that cannot ask answer No, which leaves everything as it was.
+  virtual bool Ask(QWidget* /*parent*/, const Message& /*question*/) { return false; }
   // The box with a second button, `choice`, beside OK; true when that button closed it.
   virtual bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) {
     Q_UNUSED(choice);
@@ -36,6 +39,7 @@ class MessageBoxes {
 class QtMessageBoxes final : public MessageBoxes {
  public:
   void Show(QWidget* parent, const Message& message) override;
+  bool Ask(QWidget* parent, const Message& question) override;
   bool ShowWithChoice(QWidget* parent, const Message& message, const QString& choice) override;
 };
 
@@ -52,12 +56,19 @@ class RecordingMessageBoxes final : public MessageBoxes {
     Show(parent, message);
     return !choose.isEmpty() && choose.takeFirst();
   }
+  // Records the question and gives `answer`.
+  bool Ask(QWidget*, const Message& question) override {
+    asked.append(question);
+    return answer;
+  }
   QStringList Texts() const {
     QStringList texts;
     for (const Message& m : shown) texts << m.text;
     return texts;
   }
   QList<Message> shown;
+  QList<Message> asked;
+  bool answer = false;
   QStringList offered;
   QList<bool> choose;
   std::function<void(const Message&)> whileShown;

@@ -7,6 +7,7 @@ RecordingSerialPort::RecordingSerialPort(std::unique_ptr<SerialPort> port, LineR
     : SerialPort(parent), port_(std::move(port)), recorder_(recorder), role_(role) {
   port_->setParent(this);
   connect(port_.get(), &SerialPort::BytesArrived, this, &SerialPort::BytesArrived);
+  connect(port_.get(), &SerialPort::DeviceReturned, this, &SerialPort::DeviceReturned);
   connect(port_.get(), &SerialPort::DeviceLost, this, [this](const QString& why) {
     recorder_.Port(role_, PortEvent::Lost, QStringLiteral("%1: %2").arg(PortName(), why));
     emit DeviceLost(why);

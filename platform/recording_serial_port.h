@@ -19,6 +19,7 @@ class RecordingSerialPort final : public SerialPort {
   void SetPortNumber(int portNumber) override { port_->SetPortNumber(portNumber); }
   int PortNumber() const override { return port_->PortNumber(); }
   QString DeviceFor(int portNumber) const override { return port_->DeviceFor(portNumber); }
+  QString Explain(int portNumber) const override { return port_->Explain(portNumber); }
 
   OpenOutcome Open() override;
   void Close() override;

@@ -1,5 +1,6 @@
 #include "ui/channel_box.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 #include "core/channel_table.h"
@@ -37,6 +38,21 @@ ChannelBox::ChannelBox(int index, QWidget* parent) : QLineEdit(parent), index_(i
   setObjectName(QStringLiteral("Text1_%1").arg(index));
   setMaxLength(static_cast<int>(kMaxEntryLength));
   setText(ToQString(kResetEntry));
+}
+
+void ChannelBox::SetMark(const ChannelMarkText& mark) {
+  setToolTip(QString::fromStdString(mark.tip));
+  if (mark.mark == mark_) return;
+  mark_ = mark.mark;
+  QPalette shades = QApplication::palette(this);
+  // Pale tints that keep the digits readable: changed, from a failed block, not as sent.
+  switch (mark_) {
+    case ChannelMark::None: break;
+    case ChannelMark::Changed: shades.setColor(QPalette::Base, QColor(255, 244, 184)); break;
+    case ChannelMark::Unconfirmed: shades.setColor(QPalette::Base, QColor(255, 214, 160)); break;
+    case ChannelMark::Differs: shades.setColor(QPalette::Base, QColor(255, 190, 190)); break;
+  }
+  setPalette(shades);
 }
 
 void ChannelBox::keyPressEvent(QKeyEvent* event) {

@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+#include "core/held_values.h"
+
 namespace hopper {
 
 class ChannelBox final : public QLineEdit {
@@ -11,6 +13,10 @@ class ChannelBox final : public QLineEdit {
  public:
   ChannelBox(int index, QWidget* parent);
   int Index() const { return index_; }
+
+  // How the box stands against what the hopper holds: a tinted background and a tool tip.
+  void SetMark(const ChannelMarkText& mark);
+  ChannelMark Mark() const { return mark_; }
 
  signals:
   // The key pressed in this box moves the focus to box `target`.
@@ -21,6 +27,7 @@ class ChannelBox final : public QLineEdit {
 
  private:
   int index_;
+  ChannelMark mark_ = ChannelMark::None;
 };
 
 }  // namespace hopper

@@ -47,8 +47,15 @@ void ChannelFrame::FocusAndSelect(int index) {
   box->selectAll();
 }
 
+void ChannelFrame::ShowMarks(const HeldValues& held) {
+  for (ChannelBox* box : boxes_) box->SetMark(held.MarkFor(box->Index(), box->text().toStdString()));
+}
+
 void ChannelFrame::ApplyEntryChangeRule(ChannelBox* box) {
-  if (EntryChangeDecision(box->text().toStdString()) == EntryChange::Keep) return;
+  if (EntryChangeDecision(box->text().toStdString()) == EntryChange::Keep) {
+    emit EntryChanged(box->Index());
+    return;
+  }
   messages_.Show(window(), Message{ToQString(kNumberOnlyMessage), MessageIcon::None, {}, {}});
   // Setting "0" runs the rule once more, and it passes.
   box->setText(ToQString(kResetEntry));

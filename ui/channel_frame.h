@@ -6,6 +6,7 @@
 #include <array>
 
 #include "core/channel_table.h"
+#include "core/held_values.h"
 
 class QLabel;
 
@@ -28,6 +29,13 @@ class ChannelFrame final : public QGroupBox {
 
   // Focus box `index` and select its whole text, so the next digit typed replaces it.
   void FocusAndSelect(int index);
+
+  // Marks every box as it stands against what the hopper holds.
+  void ShowMarks(const HeldValues& held);
+
+ signals:
+  // Box `index` has a new text that passed the entry-change rule (typed, loaded or received).
+  void EntryChanged(int index);
 
  private:
   void ApplyEntryChangeRule(ChannelBox* box);

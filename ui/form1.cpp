@@ -60,6 +60,7 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   port_->SetPortNumber(1);
   BuildControls();
   BuildMenu();
+  BuildSafeguards();
   Timer1 = MakeWatch(this, "Timer1", kResponseWatchMs);
   Timer3 = MakeWatch(this, "Timer3", kReceiveWatchMs);
 
@@ -184,6 +185,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 QString Form1::EntryText(int index) const { return frame_->Box(index)->text(); }
 
-void Form1::SetEntryText(int index, const QString& text) { frame_->Box(index)->setText(text); }
+void Form1::SetEntryText(int index, const QString& text) {
+  frame_->Box(index)->setText(text);
+  // A value loaded from a file is the technician's own even when the box already showed it.
+  if (!writingReceived_) OnEntryChanged(index);
+}
 
 }  // namespace hopper

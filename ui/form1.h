@@ -9,7 +9,9 @@
 #include <optional>
 
 #include "core/channel_table.h"
+#include "core/held_values.h"
 #include "core/receive_machine.h"
+#include "platform/backup_store.h"
 #include "platform/serial_port.h"
 #include "ui/channel_table_view.h"
 
@@ -22,6 +24,7 @@ namespace hopper {
 
 class ChannelBox;
 class ChannelFrame;
+class LineRecorder;
 class MessageBoxes;
 class PortChooser;
 class PortSelector;
@@ -43,6 +46,12 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // The setting link, read-only: its state and whether the next block is a read-back.
   const ReceiveMachine& Link() const { return link_; }
 
+  // Where the link's own events (its start, the watches firing) are recorded beside the traffic.
+  void SetLineRecorder(LineRecorder* recorder) { recorder_ = recorder; }
+  // Where the copy of the hopper's values goes before each save.
+  void SetBackupStore(const BackupStore& store) { backups_ = store; }
+  // What the hopper last confirmed, and how the last save's read-back compared.
+  const HeldValues& Held() const { return held_; }
   // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
   void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
@@ -71,6 +80,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   QAction* Savefile = nullptr;
   QAction* Manual = nullptr;
   QAction* Simulation = nullptr;
+  QAction* lineMonitorAction = nullptr;   // Parameter > Line monitor (Ctrl+L)
+  QAction* backupFolderAction = nullptr;  // Parameter > Backup folder
+  QLabel* verifyMark = nullptr;           // beside the status line: how the last save read back
   QAction* Ports = nullptr;  // "P&orts…": the port assignment window
 
  signals:
@@ -78,6 +90,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // The port is closed and the window disabled; the simulation window takes the port.
   void SimulationRequested(int portNumber);
   void OpenParameterFileRequested();
+  void LineMonitorRequested();
   void SaveParameterFileRequested();
   // The window is closing; its port number has been stored.
   void Closing();
@@ -102,6 +115,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void ArmResponseWatch() override;
   void ReportWriteFailure() override;
   void DrainInput() override;
+  void BlockChecked(bool match) override;
 
   // The setting link (form1_link.cpp)
   void OnBytesArrived();
@@ -111,6 +125,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void SetInputsLocked(bool locked);
 
   // The port (form1_port.cpp)
+  void StartLink();
   OpenOutcome OpenPort();
   void ReopenAfterTrouble();
   void OnPortChosen(int index);
@@ -130,6 +145,14 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
 
   void SetStatus(const QColor& colour, const QString& caption);
 
+  // What the hopper holds (form1_held.cpp)
+  void BuildSafeguards();
+  bool ConfirmSave();
+  void SaveWentOut(const CoinNumbers& sent);
+  void ShowVerification();
+  void OnEntryChanged(int index);
+  void OpenBackupFolder();
+
   MessageBoxes& messages_;
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine link_;  // the only writer of the link's state
@@ -138,6 +161,10 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   bool handedOver_ = false;         // the simulation window has the port
   QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
+  HeldValues held_;
+  BackupStore backups_;
+  LineRecorder* recorder_ = nullptr;
+  bool writingReceived_ = false;  // the link, not the technician, is changing a box
   std::unique_ptr<PortChooser> chooser_;
   bool reconnectPending_ = false;  // the device came back during a save
   std::optional<int> portOverride_;

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "core/save_check.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
@@ -33,7 +35,12 @@ void Form1::ShowStatus(StatusColour colour, std::string_view caption) {
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, ToQString(caption));
 }
 
-void Form1::SetChannelEntry(int index, const std::string& text) { SetEntryText(index, QString::fromStdString(text)); }
+void Form1::SetChannelEntry(int index, const std::string& text) {
+  writingReceived_ = true;
+  held_.ValueReceived(index, static_cast<std::uint16_t>(EntryValue(text)));
+  SetEntryText(index, QString::fromStdString(text));
+  writingReceived_ = false;
+}
 
 void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
 
@@ -80,9 +87,17 @@ void Form1::SetInputsLocked(bool locked) {
 
 void Form1::OnSave() {
   SetInputsLocked(true);
-  const SaveOutcome outcome = link_.Save(frame_->Texts());
+  const ChannelTexts texts = frame_->Texts();
+  // Only a save that would go out is questioned and backed up; a refused one says why as before.
+  if (CheckSave(texts).verdict == SaveVerdict::Valid && port_->IsOpen() && !ConfirmSave()) {
+    SetInputsLocked(false);
+    return;
+  }
+  const SaveOutcome outcome = link_.Save(texts);
   switch (outcome.result) {
-    case SaveResult::Sent: return;  // the response watch gives the inputs back
+    case SaveResult::Sent:
+      SaveWentOut(CoinNumbersOf(texts));
+      return;  // the response watch gives the inputs back
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
     case SaveResult::PortClosed:
       // Nothing can be sent: say so and give everything back at once.
@@ -101,10 +116,14 @@ void Form1::OnSave() {
 
 void Form1::OnResponseWatch() {
   SetInputsLocked(false);
+  if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
   link_.ResponseWatchExpired();
+  held_.ResponseWatchEnded();
+  ShowVerification();
 }
 
 void Form1::OnReceiveWatch() {
+  if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
   // Cut-off reports in a row while the box is up are one fault to the technician: one box.
   if (!link_.ReceiveWatchExpired() || receiveErrorOpen_) return;
   receiveErrorOpen_ = true;

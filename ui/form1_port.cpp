@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <optional>
 
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
 #include "platform/plain_text.h"
 #include "platform/settings_store.h"
@@ -57,8 +58,13 @@ bool Form1::StartUp() {
     ShowPortTrouble(outcome);
     return !EndsTheProgram(outcome.result);
   }
-  link_.StartUp();
+  StartLink();
   return true;
+}
+
+void Form1::StartLink() {
+  link_.StartUp();
+  if (recorder_) recorder_->Link(LinkEvent::Started);
 }
 
 void Form1::ReturnPort() {
@@ -89,7 +95,7 @@ void Form1::ReopenAfterTrouble() {
   if (!portTrouble_ && link_.State() != LinkState::None) return;
   portTrouble_ = false;
   Label2->setToolTip(QString());
-  link_.StartUp();
+  StartLink();
 }
 
 void Form1::OnPortChosen(int index) {

@@ -160,6 +160,12 @@ void HopperSideTest::faultsOnTheLine_data() {
   QByteArray spoiltBack = readBack;
   spoiltBack.back() = static_cast<char>(spoiltBack.back() + 1);
   QTest::newRow("bad read-back checksum") << f << true << Bytes({0x84}) + spoiltBack << QString::fromLatin1(kCaptionChecksumError) << true;
+
+  f = {}; f.readBackChange = 1;
+  CoinNumbers held = kNewCoins;
+  held[1] += 1;
+  QTest::newRow("read-back differs in Channel2") << f << true << Bytes({0x84}) + ToQ(BuildReadBackBlock(held))
+                                                  << QString::fromLatin1(kCaptionSaveComplete) << false;
 }
 
 void HopperSideTest::faultsOnTheLine() {

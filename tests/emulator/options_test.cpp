@@ -45,7 +45,8 @@ void OptionsTest::badArgumentsAreRefused() {
 void OptionsTest::faultOptionsAreTaken() {
   const ParsedCommandLine parsed = Parse(
       "--bad-report-checksum --bad-readback-checksum --no-echo-wait --wrong-ready 0x85 --wrong-ack 133 "
-      "--cut-report 12 --info-length-zero --noise 9 --seed 42 --pull-cable 30 --fast --power-on-when-opened 300 "
+      "--cut-report 12 --info-length-zero --noise 9 --seed 42 --pull-cable 30 --readback-change 16 --fast "
+      "--power-on-when-opened 300 "
       "--header 0x02,0x20 --info-length 3 --echo-timeout 250");
   QVERIFY2(parsed.options, qPrintable(parsed.error));
   const EmulatorOptions& o = *parsed.options;
@@ -57,6 +58,7 @@ void OptionsTest::faultOptionsAreTaken() {
   QCOMPARE(f.noiseBytes, std::size_t{9});
   QCOMPARE(f.noiseSeed, 42u);
   QCOMPARE(f.pullCableAfter, std::optional<std::size_t>(30));
+  QCOMPARE(f.readBackChange, std::optional<std::size_t>(15));
   QCOMPARE(o.byteTimeUs, 0);
   QCOMPARE(o.powerOnWhenOpenedMs, std::optional<int>(300));
   QCOMPARE(o.config.header1, std::uint8_t{0x02});
@@ -99,7 +101,7 @@ void OptionsTest::helpListsEveryOption() {
        {"--device", "--link", "--coins", "--coins-file", "--header", "--info", "--info-length", "--echo-timeout",
         "--fast", "--byte-time", "--power-on-delay", "--power-on-when-opened", "--bad-report-checksum",
         "--bad-readback-checksum", "--no-echo-wait", "--wrong-ready", "--no-ack", "--wrong-ack", "--cut-report",
-        "--info-length-zero", "--noise", "--seed", "--pull-cable"}) {
+        "--info-length-zero", "--noise", "--seed", "--pull-cable", "--readback-change"}) {
     QVERIFY2(parsed.help.contains(QLatin1String(option)), option);
   }
 }

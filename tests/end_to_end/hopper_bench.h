@@ -8,7 +8,10 @@
 #include <memory>
 
 #include "core/link_state.h"
+#include "platform/line_recorder.h"
 #include "platform/message_box.h"
+#include "platform/qt_serial_port.h"
+#include "platform/recording_serial_port.h"
 #include "platform/settings_store.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
@@ -25,7 +28,9 @@ class HopperBench {
       : config_(config), linkPath_(linkPath) {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
-    window = std::make_unique<Form1>(messages);
+    window = std::make_unique<Form1>(
+        messages, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
+    window->SetLineRecorder(&recorder);
   }
   // The emulator ends and its line goes, link and all, as with a pulled adapter.
   void Unplug() {
@@ -60,6 +65,7 @@ class HopperBench {
   QString openError;
   std::unique_ptr<emulator::HopperEmulator> hopper;
   RecordingMessageBoxes messages;
+  LineRecorder recorder;
   std::unique_ptr<Form1> window;
 };
 

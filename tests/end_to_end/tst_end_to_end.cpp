@@ -6,6 +6,10 @@
 
 #include "core/receive_machine.h"
 #include "hopper_bench.h"
+#include "platform/backup_store.h"
+#include "platform/scripted_file_dialog.h"
+#include "ui/channel_box.h"
+#include "ui/parameter_commands.h"
 #include "tools/emulator/power_on_frames.h"
 
 using namespace hopper;
@@ -35,6 +39,9 @@ class EndToEndTest : public QObject {
   void faults_data();
   void faults();
   void survivesThePortClosedAndReopened();
+  void readBackThatDiffersIsMarked();
+  void unconfirmedValuesAskBeforeSaving();
+  void backupThatCannotBeWrittenAsks();
   void reconnectsWhenTheAdapterComesBack();
 };
 
@@ -53,7 +60,17 @@ void EndToEndTest::wholeDialogue() {
 
   bench.window->SetEntryText(0, QStringLiteral("1234"));
   bench.window->SetEntryText(15, QStringLiteral("65535"));
+  QCOMPARE(bench.window->Text1[0]->toolTip(), QStringLiteral("hopper holds 1000"));
+  QCOMPARE(bench.window->Text1[1]->toolTip(), QString());
+  // The backup of the reported set is on disk before the first byte of the save frame leaves.
+  int backupsAtFirstByte = -1;
+  QObject::connect(&bench.recorder, &LineRecorder::Recorded, [&] {
+    const TrafficEntry& last = bench.recorder.Entries().At(bench.recorder.Entries().Size() - 1);
+    if (backupsAtFirstByte < 0 && last.direction == TrafficDirection::ToHopper && last.bytes == std::vector<std::uint8_t>{0x83})
+      backupsAtFirstByte = int(BackupStore().Backups().size());
+  });
   bench.window->Command1->click();
+  QCOMPARE(backupsAtFirstByte, 1);
   QCOMPARE(bench.Caption(), QStringLiteral("Saving"));
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
   QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
@@ -64,8 +81,81 @@ void EndToEndTest::wholeDialogue() {
   QCOMPARE(bench.hopper->Side().Coins()[15], std::uint16_t{65535});
   QVERIFY(bench.log.Has("save frame: 1234 500 250 100 50 20 10 5 2 1 0 0 0 0 0 65535"));
   QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
-  QVERIFY(bench.messages.shown.isEmpty());
+  QVERIFY(bench.messages.shown.isEmpty() && bench.messages.asked.isEmpty());
   QCOMPARE(bench.window->Link().State(), LinkState::WaitStart);
+  QCOMPARE(bench.window->verifyMark->text(), QStringLiteral("\u2713"));
+  QCOMPARE(bench.window->Text1[0]->toolTip(), QString());
+
+  const QString monitor = QString::fromLatin1(bench.recorder.Text());
+  for (const char* line : {"hopper -> tool  3A  report start 0x3A", "hopper -> tool  03 E8  Channel1 = 1000",
+                           "tool -> hopper  82  echo 0x82", "tool -> hopper  04 D2  save Channel1 = 1234",
+                           "hopper -> tool  84  acknowledgement 0x84: Save complete, the read-back follows",
+                           "hopper -> tool  FF FF  read-back Channel16 = 65535", "good: read-back complete",
+                           "--              response watch ended: the save was acknowledged"})
+    QVERIFY2(monitor.contains(QLatin1String(line)), line);
+
+  // The one backup holds the set reported before the save, and Parameter > Open restores it.
+  const QStringList backups = BackupStore().Backups();
+  QCOMPARE(backups.size(), 1);
+  ScriptedFileDialog dialog;
+  dialog.Answer(backups.first());
+  ParameterCommands(*bench.window, dialog, bench.messages, QDir::tempPath()).LoadFile();
+  for (int i = 0; i < kChannelCount; ++i) QCOMPARE(bench.Entry(i), expected[i]);
+  QCOMPARE(bench.window->Text1[0]->toolTip(), QStringLiteral("hopper holds 1234"));
+}
+
+void EndToEndTest::readBackThatDiffersIsMarked() {
+  HopperConfig config;
+  config.faults.readBackChange = 2;
+  HopperBench bench(config);
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  bench.window->Command1->click();
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QStringLiteral("Save complete, 1 channel differs"), kWaitMs);
+  QVERIFY(bench.Red());
+  QCOMPARE(bench.window->Text1[2]->toolTip(), QStringLiteral("sent 250, hopper holds 251"));
+  QCOMPARE(bench.window->Text1[2]->Mark(), ChannelMark::Differs);
+  QCOMPARE(bench.window->verifyMark->text(), QStringLiteral("\u2260"));
+  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+  bench.window->SetEntryText(2, QStringLiteral("250"));  // edited: the difference mark gives way
+  QCOMPARE(bench.window->Text1[2]->toolTip(), QStringLiteral("hopper holds 251"));
+}
+
+void EndToEndTest::unconfirmedValuesAskBeforeSaving() {
+  HopperConfig config;
+  config.faults.cutReportAfter = 10;  // header, four info bytes and Channel1
+  HopperBench bench(config);
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.messages.shown.size(), 1, kWaitMs);
+  QCOMPARE(bench.Entry(0), QStringLiteral("1000"));
+
+  bench.window->Command1->click();  // the answer is No
+  QCOMPARE(bench.messages.asked.size(), 1);
+  QVERIFY(bench.messages.asked[0].informative.startsWith(QStringLiteral("Channel1 came from a report that failed")));
+  QVERIFY(bench.window->Command1->isEnabled());
+  QVERIFY(!bench.recorder.Text().contains("save frame"));
+
+  bench.window->SetEntryText(0, QStringLiteral("1000"));  // typed: no longer from the failed report
+  bench.window->Command1->click();
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
+  QCOMPARE(bench.messages.asked.size(), 1);
+}
+
+void EndToEndTest::backupThatCannotBeWrittenAsks() {
+  HopperBench bench;
+  QTemporaryDir dir;
+  QFile blocker(dir.filePath("file"));
+  QVERIFY(blocker.open(QIODevice::WriteOnly));
+  bench.window->SetBackupStore(BackupStore(dir.filePath("file/backups")));
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  bench.window->Command1->click();
+  QCOMPARE(bench.messages.asked.size(), 1);
+  QVERIFY(bench.messages.asked[0].text.contains(QStringLiteral("Save without a backup?")));
+  QVERIFY(!bench.recorder.Text().contains("save frame"));
+  bench.messages.answer = true;
+  bench.window->Command1->click();
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
 }
 
 void EndToEndTest::faults_data() {

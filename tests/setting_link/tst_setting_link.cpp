@@ -119,8 +119,10 @@ class SettingLinkTest : public QObject {
     QVERIFY(InputsLocked(*rig.window));  // until the response watch ends the save
 
     QTRY_VERIFY_WITH_TIMEOUT(InputsFree(*rig.window), 5000);
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Save complete"));
-    QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
+    // A read-back unlike what was sent is not passed off as a plain success.
+    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Save complete, 16 channels differ"));
+    QCOMPARE(test::StatusColourOf(*rig.window), kRed);
+    QCOMPARE(rig.window->Text1[1]->toolTip(), QStringLiteral("sent 500, hopper holds 10"));
     QVERIFY(rig.messages.shown.isEmpty());
   }
 

@@ -17,6 +17,8 @@ class PtyPeer {
   bool IsValid() const { return master_ >= 0; }
   // The device the program opens, for example /dev/pts/3.
   QString path() const { return path_; }
+  // The far end itself, for a benchmark that plays the hopper from a thread of its own.
+  int MasterFd() const { return master_; }
 
   // Sends bytes to the program, all of them.
   bool write(const QByteArray& bytes);

@@ -43,6 +43,7 @@ void AddOptions(QCommandLineParser& p) {
       Valued("noise", "Fault: send this many random bytes before the report.", "n"),
       Valued("seed", "Seed of the random bytes (default 1).", "n"),
       Valued("pull-cable", "Fault: close the line after this many bytes have been sent.", "n"),
+      Valued("readback-change", "Fault: store Channel n one above the value sent, so the read-back differs.", "n"),
   });
 }
 
@@ -173,6 +174,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   if (const auto n = count("noise", 0, 100000)) f.noiseBytes = static_cast<std::size_t>(*n);
   if (const auto n = count("seed", 0, 0xFFFFFFFFLL)) f.noiseSeed = static_cast<std::uint32_t>(*n);
   if (const auto n = count("pull-cable", 0, 100000000)) f.pullCableAfter = static_cast<std::size_t>(*n);
+  if (const auto n = count("readback-change", 1, 16)) f.readBackChange = static_cast<std::size_t>(*n - 1);
 
   if (!error.isEmpty()) {
     out.error = error;

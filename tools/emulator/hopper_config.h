@@ -22,6 +22,7 @@ struct Faults {
   std::size_t noiseBytes = 0;                 // random bytes before the report
   std::uint32_t noiseSeed = 1;
   std::optional<std::size_t> pullCableAfter;  // the line closes after this many bytes sent
+  std::optional<std::size_t> readBackChange;  // this channel index is stored (and read back) one higher
 };
 
 struct HopperConfig {

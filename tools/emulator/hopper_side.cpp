@@ -102,6 +102,12 @@ void HopperSide::AnswerSave(const Command& command) {
   host_.Heard(command.bytes, "save frame: " + CoinList(command.coins));
   config_.coins = command.coins;
   const Faults& faults = config_.faults;
+  std::string changed;
+  if (faults.readBackChange) {
+    std::uint16_t& value = config_.coins[*faults.readBackChange];
+    value = static_cast<std::uint16_t>(value + 1);
+    changed = " (Channel" + std::to_string(*faults.readBackChange + 1) + " stored as " + std::to_string(value) + ")";
+  }
   if (faults.noAck) {
     host_.Note("no answer to the save frame (fault: no acknowledgement)");
     return;
@@ -113,7 +119,7 @@ void HopperSide::AnswerSave(const Command& command) {
   }
   const ReadBackBlock block = BuildReadBack(config_.coins, faults);
   host_.Send({block.begin(), block.end()},
-             "read-back " + CoinList(config_.coins) + (faults.badReadBackChecksum ? " (checksum spoilt)" : ""));
+             "read-back " + CoinList(config_.coins) + changed + (faults.badReadBackChecksum ? " (checksum spoilt)" : ""));
 }
 
 void HopperSide::TimerFired(HopperTimer timer) {

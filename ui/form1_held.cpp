@@ -1,0 +1,124 @@
+// What the hopper holds, on the main window: the marks on the boxes, the question before
+// saving values from a report that failed, the backup before every save, and how the save's
+// read-back compared with what was sent.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "platform/line_recorder.h"
+#include "platform/message_box.h"
+#include "ui/channel_box.h"
+#include "ui/channel_frame.h"
+#include "ui/form1.h"
+#include "ui/twips.h"
+
+namespace hopper {
+
+namespace {
+
+ChannelTexts TextsOf(const CoinNumbers& values) {
+  ChannelTexts texts;
+  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(values[i]);
+  return texts;
+}
+
+QString Plural(std::size_t n, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+}  // namespace
+
+void Form1::BuildSafeguards() {
+  verifyMark = new QLabel(centralWidget());
+  verifyMark->setObjectName(QStringLiteral("verifyMark"));
+  verifyMark->setGeometry(TwipsRect(3030, 6240, 255, 255));
+  verifyMark->setAlignment(Qt::AlignCenter);
+
+  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
+  parameter->addSeparator();
+  lineMonitorAction = parameter->addAction(QStringLiteral("Line &monitor"));
+  lineMonitorAction->setObjectName(QStringLiteral("LineMonitor"));
+  lineMonitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  backupFolderAction = parameter->addAction(QStringLiteral("&Backup folder"));
+  backupFolderAction->setObjectName(QStringLiteral("BackupFolder"));
+  connect(lineMonitorAction, &QAction::triggered, this, &Form1::LineMonitorRequested);
+  connect(backupFolderAction, &QAction::triggered, this, &Form1::OpenBackupFolder);
+  connect(frame_, &ChannelFrame::EntryChanged, this, &Form1::OnEntryChanged);
+}
+
+void Form1::OnEntryChanged(int index) {
+  // Typed or loaded values are the technician's own; received ones are marked by the block.
+  if (!writingReceived_) held_.Edited(index);
+  ChannelBox* box = frame_->Box(index);
+  box->SetMark(held_.MarkFor(index, box->text().toStdString()));
+}
+
+void Form1::BlockChecked(bool match) {
+  held_.BlockChecked(match);
+  frame_->ShowMarks(held_);
+  ShowVerification();
+}
+
+bool Form1::ConfirmSave() {
+  const std::vector<int> unconfirmed = held_.Unconfirmed();
+  if (!unconfirmed.empty()) {
+    const Message question{
+        QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
+        QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
+                       "%2 not been typed or loaded since. Yes writes them into the hopper as they are.")
+            .arg(QString::fromStdString(ChannelListText(unconfirmed)),
+                 QLatin1String(unconfirmed.size() == 1 ? "has" : "have"))};
+    if (!messages_.Ask(this, question)) return false;
+  }
+  // The set the hopper last confirmed is kept before anything overwrites it.
+  if (!held_.Confirmed()) return true;
+  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), port_->PortNumber());
+  if (backup.ok()) return true;
+  return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
+                                                    "Save without a backup?"),
+                                     MessageIcon::Exclamation, {}, backup.error});
+}
+
+void Form1::SaveWentOut(const CoinNumbers& sent) {
+  held_.SaveSent(sent);
+  ShowVerification();
+}
+
+void Form1::ShowVerification() {
+  const std::string text = VerificationText(held_.State(), held_.Differing().size());
+  verifyMark->setToolTip(QString::fromStdString(text));
+  QString mark;
+  QColor colour(255, 0, 0);
+  switch (held_.State()) {
+    case Verification::Verified: mark = QStringLiteral("\u2713"); colour = QColor(0, 160, 0); break;
+    case Verification::Differs: mark = QStringLiteral("\u2260"); break;
+    case Verification::NotVerified: mark = QStringLiteral("?"); break;
+    case Verification::None:
+    case Verification::Pending: break;
+  }
+  QPalette palette = verifyMark->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  verifyMark->setPalette(palette);
+  verifyMark->setText(mark);
+  if (held_.State() == Verification::Differs) {
+    ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
+                                      .arg(Plural(held_.Differing().size(), "channel", "channels"))
+                                      .arg(held_.Differing().size() == 1 ? "s" : "")
+                                      .toStdString());
+  }
+}
+
+void Form1::OpenBackupFolder() {
+  const QString folder = backups_.Folder();
+  QDir().mkpath(folder);
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+    messages_.Show(this, Message{QStringLiteral("The backups are kept in this folder:"), MessageIcon::None, {},
+                                 QDir::toNativeSeparators(folder)});
+}
+
+}  // namespace hopper
