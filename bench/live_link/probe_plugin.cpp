@@ -166,12 +166,12 @@ class ProbePlugin final : public QGenericPlugin {
   Q_OBJECT
   Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "probe_plugin.json")
  public:
-  QObject* create(const QString& key, const QString& specification) override {
+  QObject* create(const QString& key, const QString& arguments) override {
     if (key.compare(QLatin1String("hopperprobe"), Qt::CaseInsensitive) != 0) return nullptr;
     bool okReport = false;
     bool okCommand = false;
-    const int reportFd = specification.section(QLatin1Char(':'), 0, 0).toInt(&okReport);
-    const int commandFd = specification.section(QLatin1Char(':'), 1, 1).toInt(&okCommand);
+    const int reportFd = arguments.section(QLatin1Char(':'), 0, 0).toInt(&okReport);
+    const int commandFd = arguments.section(QLatin1Char(':'), 1, 1).toInt(&okCommand);
     if (!okReport || !okCommand) return nullptr;
     return new Probe(reportFd, commandFd);
   }

@@ -6,9 +6,9 @@ using namespace hopper;
 
 namespace {
 // "ttyS0=1 ttyUSB1@usb-B": /dev/ttyS0, built-in port 1; /dev/ttyUSB1, stable name usb-B.
-std::vector<SerialDevice> Devices(const QString& spec) {
+std::vector<SerialDevice> Devices(const QString& list) {
   std::vector<SerialDevice> devices;
-  for (const QString& item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+  for (const QString& item : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
     SerialDevice device;
     QString name = item.section(QLatin1Char('='), 0, 0);
     device.classicNumber = item.section(QLatin1Char('='), 1).toInt();
@@ -19,9 +19,9 @@ std::vector<SerialDevice> Devices(const QString& spec) {
   return devices;
 }
 // "1=/dev/x;3=": COM1 assigned to /dev/x, COM3 stored empty.
-PortEntries Entries(const QString& spec) {
+PortEntries Entries(const QString& list) {
   PortEntries entries;
-  for (const QString& item : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+  for (const QString& item : list.split(QLatin1Char(';'), Qt::SkipEmptyParts))
     entries[item.section(QLatin1Char('='), 0, 0).toInt()] = item.section(QLatin1Char('='), 1).toStdString();
   return entries;
 }
