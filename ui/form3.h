@@ -18,6 +18,7 @@ namespace hopper {
 
 class MessageBoxes;
 class SerialPort;
+class TypedLine;
 
 class Form3 : public QWidget {
   Q_OBJECT
@@ -75,7 +76,7 @@ class Form3 : public QWidget {
   SendAnimation animation_;
   bool handedBack_ = false;
 
-  QLabel* label1_ = nullptr;  // the prompt line
+  TypedLine* label1_ = nullptr;  // the prompt line
   QComboBox* combo2_ = nullptr;
   QLabel* image3_ = nullptr;  // the send animation's area
   QTimer* timer2_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include "ui/fitted_caption.h"
 #include "ui/form3.h"
+#include "ui/typed_line.h"
 
 namespace hopper {
 
@@ -29,7 +30,7 @@ QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource,
 }  // namespace
 
 void Form3::BuildControls() {
-  label1_ = new QLabel(this);
+  label1_ = new TypedLine(this);
   label1_->setObjectName(QStringLiteral("Label1"));
   label1_->setGeometry(TwipRect(0, 0, 3615, 495));
   label1_->setWordWrap(true);

@@ -103,6 +103,36 @@ class Form3ScreenTest : public QObject {
     QCOMPARE(line->text(), QStringLiteral("  "));
   }
 
+  void promptLooksAsAPlainLabelWould() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    sim.StopTimers();
+    sim.form->show();
+    auto* line = sim.Child<QLabel>("Label1");
+    QLabel plain(sim.form.get());
+    plain.setGeometry(line->geometry());
+    plain.setAlignment(line->alignment());
+    plain.setWordWrap(true);
+    const auto looksTheSame = [&] {
+      plain.setFont(line->font());  // each prompt is fitted to the line
+      plain.setText(line->text());
+      plain.hide();
+      line->show();
+      const QImage typed = sim.form->grab().toImage();
+      line->hide();
+      plain.show();
+      return typed == sim.form->grab().toImage();
+    };
+    for (int tick = 0; tick < 80; ++tick) {
+      sim.form->PromptTick();
+      QVERIFY2(looksTheSame(), qPrintable(line->text()));
+    }
+    sim.Press("Command2");
+    for (int tick = 0; tick < 46; ++tick) {
+      sim.form->PromptTick();
+      QVERIFY2(looksTheSame(), qPrintable(line->text()));
+    }
+  }
+
   void typingIntoTheSelectorChangesNothing_data() {
     QTest::addColumn<int>("pickedFirst");
     QTest::addColumn<QString>("typed");
