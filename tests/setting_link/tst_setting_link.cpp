@@ -59,7 +59,8 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
-    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"),
+                              5000);
   }
 
  private slots:
@@ -81,7 +82,8 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
-    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"),
+                              5000);
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
     QVERIFY(test::CaptionFits(StatusLine(*rig.window)));  // the longest caption, not cut off
     QCOMPARE(rig.window->Link().State(), LinkState::EnterData);
