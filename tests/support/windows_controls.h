@@ -6,8 +6,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
 #include <array>
@@ -16,6 +19,7 @@
 #include "ui/form1.h"
 #include "ui/form2.h"
 #include "ui/form3.h"
+#include "ui/port_assignment_window.h"
 #include "ui/port_selector.h"
 
 namespace hopper::test {
@@ -64,5 +68,16 @@ inline QAbstractButton* CloseButton(const Form3& w) { return FindControl<QAbstra
 inline QLabel* AnimationArea(const Form3& w) { return FindControl<QLabel>(w, "Image3"); }
 inline QTimer* AnimationTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer2"); }
 inline QTimer* PromptTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer3"); }
+
+// The port assignment window.
+inline QTableWidget* DeviceTable(const PortAssignmentWindow& w) { return FindControl<QTableWidget>(w, "deviceTable"); }
+inline QLineEdit* DevicePath(const PortAssignmentWindow& w) { return FindControl<QLineEdit>(w, "devicePath"); }
+inline QSpinBox* PortNumberBox(const PortAssignmentWindow& w) { return FindControl<QSpinBox>(w, "portNumberBox"); }
+inline QPushButton* AssignButton(const PortAssignmentWindow& w) { return FindControl<QPushButton>(w, "assignButton"); }
+inline QPushButton* AutomaticButton(const PortAssignmentWindow& w) {
+  return FindControl<QPushButton>(w, "automaticButton");
+}
+inline QPushButton* CloseButton(const PortAssignmentWindow& w) { return FindControl<QPushButton>(w, "closeButton"); }
+inline QLabel* ResolvedLine(const PortAssignmentWindow& w) { return FindControl<QLabel>(w, "resolvedLine"); }
 
 }  // namespace hopper::test
