@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <utility>
 
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
-#include "platform/settings_store.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "ui/form1.h"
 #include "ui/line_monitor.h"
 #include "ui/manual_command.h"

@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QUrl>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/form1.h"

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "core/parameter_file.h"
-#include "platform/backup_store.h"
-#include "platform/line_recorder.h"
-#include "platform/parameter_file_io.h"
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
+#include "platform/serial/backup_store.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/serial/parameter_file_io.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/interrupt_notifier.h"
