@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace hopper {
 
@@ -52,6 +53,13 @@ QString WriteWholeFile(const QString& path, const QByteArray& bytes) {
   }
   if (!file.commit()) return file.errorString();
   return QString();
+}
+
+QString DefaultParameterFolder(const QString& programFolder) {
+  const QFileInfo folder(programFolder);
+  if (folder.isDir() && folder.isWritable()) return programFolder;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  return QFileInfo(documents).isDir() ? documents : QStandardPaths::writableLocation(QStandardPaths::HomeLocation);
 }
 
 }  // namespace hopper

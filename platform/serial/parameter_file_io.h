@@ -25,4 +25,8 @@ QString CreateEmptyFile(const QString& path);
 // place only once everything is written. Returns why it failed, or nothing.
 QString WriteWholeFile(const QString& path, const QByteArray& bytes);
 
+// Where the parameter-file dialogs start when no path is stored yet: the program folder, unless
+// the program cannot write there (an installed program), then the user's documents folder.
+QString DefaultParameterFolder(const QString& programFolder);
+
 }  // namespace hopper
