@@ -28,9 +28,10 @@ class BackupStore {
   explicit BackupStore(QString folder = DefaultFolder(), int keep = kKeep);
 
   // Writes `entries` in the parameter-file format to a new file named by `when` and the port
-  // ("backup-2026-12-07-142031-123-COM1.txt"), through a temporary file that takes its name
-  // only once complete; then removes the oldest backups beyond the number kept.
-  BackupResult Write(const ChannelTexts& entries, int portNumber,
+  // ("backup-2026-12-07-142031-123-COM1.txt"; a device path such as /dev/ttyUSB0 gives
+  // "...-ttyUSB0.txt"), through a temporary file that takes its name only once complete; then
+  // removes the oldest backups beyond the number kept.
+  BackupResult Write(const ChannelTexts& entries, const QString& port,
                      const QDateTime& when = QDateTime::currentDateTime()) const;
 
   // The backups in the folder, newest first (full paths); other files are not listed.

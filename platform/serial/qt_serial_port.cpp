@@ -56,6 +56,7 @@ QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject
 void QtSerialPort::SetPortNumber(int portNumber) { portNumber_ = portNumber; }
 
 QString QtSerialPort::DeviceFor(int portNumber) const {
+  if (!device_.isEmpty() && portNumber == portNumber_) return device_;  // given by its path
   return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
 }
 

@@ -17,7 +17,8 @@ RecordingSerialPort::RecordingSerialPort(std::unique_ptr<SerialPort> port, LineR
 QString RecordingSerialPort::PortName() const {
   const int number = port_->PortNumber();
   const QString device = port_->DeviceFor(number);
-  return device.isEmpty() ? QStringLiteral("COM%1").arg(number) : QStringLiteral("COM%1 (%2)").arg(number).arg(device);
+  if (device.isEmpty()) return QStringLiteral("COM%1").arg(number);
+  return number > 0 ? QStringLiteral("COM%1 (%2)").arg(number).arg(device) : device;  // 0: a path, no number
 }
 
 OpenOutcome RecordingSerialPort::Open() {

@@ -78,7 +78,7 @@ int RunCommand(const CliOptions& options) {
   HopperSession session(*port, recorder.get());
   // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
   session.beforeSave = [&summary, &choice](const CoinNumbers& reported) {
-    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.number);
+    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.name);
     summary.backup = backup.path;
     return backup.error;
   };
