@@ -11,8 +11,8 @@
 #include "core/channel_table.h"
 #include "core/held_values.h"
 #include "core/receive_machine.h"
-#include "platform/backup_store.h"
-#include "platform/serial_port.h"
+#include "platform/serial/backup_store.h"
+#include "platform/serial/serial_port.h"
 #include "ui/channel_table_view.h"
 
 class QAction;

@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QUrl>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/form1.h"
@@ -77,7 +77,7 @@ bool Form1::ConfirmSave() {
   }
   // The set the hopper last confirmed is kept before anything overwrites it.
   if (!held_.Confirmed()) return true;
-  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), port_->PortNumber());
+  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), QStringLiteral("COM%1").arg(port_->PortNumber()));
   if (backup.ok()) return true;
   return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
                                                     "Save without a backup?"),

@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "core/save_check.h"
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
 #include "ui/form1.h"

@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <optional>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/plain_text.h"
-#include "platform/settings_store.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/plain_text.h"
+#include "platform/serial/settings_store.h"
 #include "ui/form1.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"

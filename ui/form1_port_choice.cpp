@@ -5,7 +5,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "ui/form1.h"
 #include "ui/port_chooser.h"
 #include "ui/port_report.h"

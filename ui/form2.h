@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_reader.h"
 
 class QTextEdit;
 

@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "core/dispense.h"
-#include "platform/dispense_port.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
-#include "platform/serial_port.h"
+#include "platform/serial/dispense_port.h"
+#include "platform/widgets/message_box.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
 

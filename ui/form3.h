@@ -8,7 +8,7 @@
 
 #include "core/send_animation.h"
 #include "core/simulation_prompt.h"
-#include "platform/pictures.h"
+#include "platform/widgets/pictures.h"
 
 class QComboBox;
 class QLabel;

@@ -6,8 +6,8 @@
 
 #include "core/receive_machine.h"
 #include "hopper_bench.h"
-#include "platform/backup_store.h"
-#include "platform/scripted_file_dialog.h"
+#include "platform/serial/backup_store.h"
+#include "scripted_file_dialog.h"
 #include "ui/channel_box.h"
 #include "ui/parameter_commands.h"
 #include "tools/emulator/power_on_frames.h"

@@ -14,7 +14,7 @@
 #include "core/receive_machine.h"
 #include "fake_serial_port.h"
 #include "main_window_rig.h"
-#include "platform/qt_serial_port.h"
+#include "platform/serial/qt_serial_port.h"
 #include "settings_sandbox.h"
 #include "ui/channel_box.h"
 #include "ui/port_chooser.h"

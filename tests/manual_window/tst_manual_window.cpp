@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTextEdit>
 
-#include "platform/message_box.h"
+#include "recording_message_boxes.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/windows_controls.h"
 #include "ui/form2.h"

@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "app/tool_app.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "tests/support/windows_controls.h"
 #include "ui/form1.h"
 #include "ui/manual_command.h"

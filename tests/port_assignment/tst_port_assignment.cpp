@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "fake_device_listing.h"
-#include "platform/message_box.h"
-#include "platform/settings_store.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "ui/port_assignment_rows.h"

@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QTimer>
 
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 
 void UseTemporarySettings() { static const hopper::test::SettingsSandbox sandbox; }
 

@@ -8,8 +8,8 @@
 
 #include "core/link_state.h"
 #include "fake_serial_port.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/qt_serial_port.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "ui/form3.h"

@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "form3_fixture.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 
 namespace {
 QByteArray Bytes(std::initializer_list<unsigned char> values) {

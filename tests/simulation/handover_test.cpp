@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "form3_fixture.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "ui/channel_box.h"
 #include "ui/form1.h"
 #include "ui/simulation_handover.h"

@@ -10,8 +10,8 @@
 #include <memory>
 
 #include "core/setting_frames.h"
-#include "platform/message_box.h"
-#include "platform/settings_store.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "ui/form1.h"
 #include "windows_controls.h"

@@ -8,8 +8,9 @@
 
 #include "app/command_line.h"
 #include "app/tool_app.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
+#include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "windows_controls.h"
 #include "ui/form1.h"
