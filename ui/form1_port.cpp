@@ -42,7 +42,7 @@ bool Form1::StartUp() {
                      QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
     return true;
   }
-  Combo1->ShowPort(*number);
+  portSelector_->ShowPort(*number);
   PlaceWindow();
   OpenOutcome outcome;
   if (*number == 0) {
@@ -85,7 +85,7 @@ OpenOutcome Form1::OpenPort() {
 
 void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
   SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
-  Label2->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
+  statusLine_->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   portTrouble_ = true;
 }
 
@@ -94,7 +94,7 @@ void Form1::ReopenAfterTrouble() {
   // before start-up ever completed starts listening.
   if (!portTrouble_ && link_.State() != LinkState::None) return;
   portTrouble_ = false;
-  Label2->setToolTip(QString());
+  statusLine_->setToolTip(QString());
   StartLink();
 }
 
@@ -111,13 +111,13 @@ void Form1::OnDeviceLost(const QString& why) {
 void Form1::OnSimulation() {
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
-  Timer3->stop();
+  receiveWatch_->stop();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
   emit SimulationRequested(port_->PortNumber());
 }
 
-void Form1::ShowDeviceTip() { Combo1->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
+void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
 
 }  // namespace hopper
