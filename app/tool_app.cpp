@@ -3,9 +3,10 @@
 #include <QCoreApplication>
 #include <utility>
 
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
-#include "platform/settings_store.h"
+#include "platform/serial/parameter_file_io.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "ui/form1.h"
 #include "ui/line_monitor.h"
 #include "ui/manual_command.h"
@@ -71,7 +72,7 @@ Form1* ToolApp::EnsureMainWindow() {
                                                                            recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  AttachParameterCommands(*window, fileDialog_, messages_, QCoreApplication::applicationDirPath());
+  AttachParameterCommands(*window, fileDialog_, messages_, DefaultParameterFolder(QCoreApplication::applicationDirPath()));
   mainWindow_ = window;
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
     OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "app/single_copy.h"
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/qt_file_dialog.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/qt_file_dialog.h"
 
 namespace hopper {
 

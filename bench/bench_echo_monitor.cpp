@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "core/setting_frames.h"
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
-#include "platform/scripted_file_dialog.h"
-#include "platform/settings_store.h"
+#include "platform/serial/line_recorder.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
+#include "scripted_file_dialog.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "ui/form1.h"

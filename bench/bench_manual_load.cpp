@@ -18,8 +18,10 @@
 #include <sys/resource.h>
 
 #include "ui/form2.h"
+#include "tests/support/windows_controls.h"
 
 using namespace hopper;
+using namespace hopper::test;
 
 namespace {
 
@@ -67,13 +69,13 @@ int RunCase(const QString& which) {
   form->LoadManual(path);
   form->show();
   // Shown means laid out and painted, as the technician sees it.
-  form->Viewer()->document()->documentLayout()->documentSize();
+  ManualViewer(*form)->document()->documentLayout()->documentSize();
   (void)form->grab();
   QApplication::processEvents();
   const qint64 openMs = timer.elapsed();
   const qint64 openCpuMs = CpuMs() - cpuBefore;
   const long grownKiB = PeakKiB() - peakBefore;
-  const int blocks = form->Viewer()->document()->blockCount();
+  const int blocks = ManualViewer(*form)->document()->blockCount();
 
   timer.restart();
   form->close();

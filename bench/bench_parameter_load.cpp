@@ -11,7 +11,8 @@
 #include <sys/resource.h>
 
 #include "core/channel_table.h"
-#include "platform/scripted_file_dialog.h"
+#include "recording_message_boxes.h"
+#include "scripted_file_dialog.h"
 #include "ui/parameter_commands.h"
 
 using namespace hopper;

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_reader.h"
 
 namespace {
 

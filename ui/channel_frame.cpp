@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/fitted_caption.h"
 #include "ui/qstring_view.h"

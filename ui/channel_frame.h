@@ -1,6 +1,6 @@
 #pragma once
-// Frame1: the channel table as 16 captioned entry boxes, with the focus ring and the
-// entry-change rule. The boxes are the table's only store.
+// The channel table (objectName Frame1) as 16 captioned entry boxes (Text1_0..Text1_15),
+// with the focus ring and the entry-change rule. The boxes are the table's only store.
 
 #include <QGroupBox>
 #include <array>

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
-#include "platform/settings_store.h"
+#include "platform/widgets/message_box.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/port_chooser.h"
@@ -61,14 +61,14 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   BuildControls();
   BuildMenu();
   BuildSafeguards();
-  Timer1 = MakeWatch(this, "Timer1", kResponseWatchMs);
-  Timer3 = MakeWatch(this, "Timer3", kReceiveWatchMs);
+  responseWatch_ = MakeWatch(this, "Timer1", kResponseWatchMs);
+  receiveWatch_ = MakeWatch(this, "Timer3", kReceiveWatchMs);
 
-  connect(Command1, &QPushButton::clicked, this, &Form1::OnSave);
-  connect(Command2, &QPushButton::clicked, this, &QWidget::close);
-  connect(Combo1, &PortSelector::PortChosen, this, &Form1::OnPortChosen);
-  connect(Timer1, &QTimer::timeout, this, &Form1::OnResponseWatch);
-  connect(Timer3, &QTimer::timeout, this, &Form1::OnReceiveWatch);
+  connect(saveButton_, &QPushButton::clicked, this, &Form1::OnSave);
+  connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
+  connect(portSelector_, &PortSelector::PortChosen, this, &Form1::OnPortChosen);
+  connect(responseWatch_, &QTimer::timeout, this, &Form1::OnResponseWatch);
+  connect(receiveWatch_, &QTimer::timeout, this, &Form1::OnReceiveWatch);
   connect(port_.get(), &SerialPort::BytesArrived, this, &Form1::OnBytesArrived);
   connect(port_.get(), &SerialPort::DeviceLost, this, &Form1::OnDeviceLost);
   WirePortChoice();
@@ -87,34 +87,33 @@ void Form1::BuildControls() {
 
   frame_ = new ChannelFrame(messages_, client);
   frame_->setGeometry(TwipsRect(360, 0, 2655, 6135));
-  Text1 = frame_->Boxes();
 
-  Label2 = new QLabel(client);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  statusLine_ = new QLabel(client);
+  statusLine_->setObjectName(QStringLiteral("Label2"));
   // Wider than drawn up, out to the frame's right edge: the longest captions need the room
   // with the wider fonts of today's desktops.
-  Label2->setGeometry(TwipsRect(240, 6240, 2775, 255));
-  Label2->setFont(CaptionFont(kStatusPointSize));
+  statusLine_->setGeometry(TwipsRect(240, 6240, 2775, 255));
+  statusLine_->setFont(CaptionFont(kStatusPointSize));
   SetStatus(kCreatedStatusColour, QString());
 
-  Command1 = new QPushButton(QStringLiteral("&Save"), client);
-  Command1->setObjectName(QStringLiteral("Command1"));
-  Command1->setGeometry(TwipsRect(360, 6480, 600, 375));
-  Command1->setToolTip(QStringLiteral("Save Setting and Auto Refresh"));
-  Command1->setFont(CaptionFont(12));
+  saveButton_ = new QPushButton(QStringLiteral("&Save"), client);
+  saveButton_->setObjectName(QStringLiteral("Command1"));
+  saveButton_->setGeometry(TwipsRect(360, 6480, 600, 375));
+  saveButton_->setToolTip(QStringLiteral("Save Setting and Auto Refresh"));
+  saveButton_->setFont(CaptionFont(12));
 
-  Command2 = new QPushButton(QStringLiteral("&Exit"), client);
-  Command2->setObjectName(QStringLiteral("Command2"));
-  Command2->setGeometry(TwipsRect(1200, 6480, 600, 375));
-  Command2->setFont(CaptionFont(12));
+  exitButton_ = new QPushButton(QStringLiteral("&Exit"), client);
+  exitButton_->setObjectName(QStringLiteral("Command2"));
+  exitButton_->setGeometry(TwipsRect(1200, 6480, 600, 375));
+  exitButton_->setFont(CaptionFont(12));
 
-  Combo1 = new PortSelector(client);
-  Combo1->move(Px(2160), Px(6480));
-  Combo1->resize(Px(975), Combo1->sizeHint().height());
+  portSelector_ = new PortSelector(client);
+  portSelector_->move(Px(2160), Px(6480));
+  portSelector_->resize(Px(975), portSelector_->sizeHint().height());
 
-  QWidget::setTabOrder(Text1.back(), Command1);
-  QWidget::setTabOrder(Command1, Command2);
-  QWidget::setTabOrder(Command2, Combo1);
+  QWidget::setTabOrder(frame_->Box(kChannelCount - 1), saveButton_);
+  QWidget::setTabOrder(saveButton_, exitButton_);
+  QWidget::setTabOrder(exitButton_, portSelector_);
 }
 
 void Form1::BuildMenu() {
@@ -122,15 +121,15 @@ void Form1::BuildMenu() {
   menuBar()->setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 1px 3px; }"));
   QMenu* parameter = menuBar()->addMenu(QStringLiteral("Parameter"));
   parameter->setObjectName(QStringLiteral("Parameter"));
-  Openfile = parameter->addAction(QStringLiteral("Open"));
-  Openfile->setObjectName(QStringLiteral("Openfile"));
-  Savefile = parameter->addAction(QStringLiteral("Save"));
-  Savefile->setObjectName(QStringLiteral("Savefile"));
+  openParametersAction_ = parameter->addAction(QStringLiteral("Open"));
+  openParametersAction_->setObjectName(QStringLiteral("Openfile"));
+  saveParametersAction_ = parameter->addAction(QStringLiteral("Save"));
+  saveParametersAction_->setObjectName(QStringLiteral("Savefile"));
   // "[F1]" and "[F2]" are plain text: the keys themselves go through the key preview.
-  Manual = menuBar()->addAction(QStringLiteral("[F1]Manual"));
-  Manual->setObjectName(QStringLiteral("Manual"));
-  Simulation = menuBar()->addAction(QStringLiteral("[F2]Simulation"));
-  Simulation->setObjectName(QStringLiteral("Simulation"));
+  manualAction_ = menuBar()->addAction(QStringLiteral("[F1]Manual"));
+  manualAction_->setObjectName(QStringLiteral("Manual"));
+  simulationAction_ = menuBar()->addAction(QStringLiteral("[F2]Simulation"));
+  simulationAction_->setObjectName(QStringLiteral("Simulation"));
 
   // F10 opens the first menu, as on any desktop: the keyboard reaches the menus although
   // their captions carry no access keys.
@@ -139,10 +138,10 @@ void Form1::BuildMenu() {
   addAction(menuKey);
   connect(menuKey, &QAction::triggered, this, [this, parameter] { menuBar()->setActiveAction(parameter->menuAction()); });
 
-  connect(Openfile, &QAction::triggered, this, &Form1::OpenParameterFileRequested);
-  connect(Savefile, &QAction::triggered, this, &Form1::SaveParameterFileRequested);
-  connect(Manual, &QAction::triggered, this, &Form1::ManualRequested);
-  connect(Simulation, &QAction::triggered, this, &Form1::OnSimulation);
+  connect(openParametersAction_, &QAction::triggered, this, &Form1::OpenParameterFileRequested);
+  connect(saveParametersAction_, &QAction::triggered, this, &Form1::SaveParameterFileRequested);
+  connect(manualAction_, &QAction::triggered, this, &Form1::ManualRequested);
+  connect(simulationAction_, &QAction::triggered, this, &Form1::OnSimulation);
 }
 
 void Form1::PlaceWindow() {
@@ -176,8 +175,8 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
   // Whatever number the port last took is stored, whether or not it could be opened.
   SettingsStore().SetComPort(port_->PortNumber());
-  Timer1->stop();
-  Timer3->stop();
+  responseWatch_->stop();
+  receiveWatch_->stop();
   port_->Close();
   event->accept();
   emit Closing();

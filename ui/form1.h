@@ -11,8 +11,8 @@
 #include "core/channel_table.h"
 #include "core/held_values.h"
 #include "core/receive_machine.h"
-#include "platform/backup_store.h"
-#include "platform/serial_port.h"
+#include "platform/serial/backup_store.h"
+#include "platform/serial/serial_port.h"
 #include "ui/channel_table_view.h"
 
 class QAction;
@@ -67,23 +67,6 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
 
   // The status line's font size; a caption too long for the line is set smaller.
   static constexpr double kStatusPointSize = 8.25;
-
-  // The controls, named as the tool has always named them.
-  std::array<ChannelBox*, kChannelCount> Text1{};
-  QLabel* Label2 = nullptr;
-  QPushButton* Command1 = nullptr;  // "&Save"
-  QPushButton* Command2 = nullptr;  // "&Exit"
-  PortSelector* Combo1 = nullptr;
-  QTimer* Timer1 = nullptr;  // response watch
-  QTimer* Timer3 = nullptr;  // receive watch
-  QAction* Openfile = nullptr;
-  QAction* Savefile = nullptr;
-  QAction* Manual = nullptr;
-  QAction* Simulation = nullptr;
-  QAction* lineMonitorAction = nullptr;   // Parameter > Line monitor (Ctrl+L)
-  QAction* backupFolderAction = nullptr;  // Parameter > Backup folder
-  QLabel* verifyMark = nullptr;           // beside the status line: how the last save read back
-  QAction* Ports = nullptr;  // "P&orts…": the port assignment window
 
  signals:
   void ManualRequested();
@@ -152,6 +135,25 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void ShowVerification();
   void OnEntryChanged(int index);
   void OpenBackupFolder();
+
+  // The controls, named by what they do; each carries its historic name as its objectName
+  // (Label2, Command1, Command2, Combo1, Timer1, Timer3, Openfile, Savefile, Manual,
+  // Simulation), so automation finds them as it always has. The channel boxes Text1_0 to
+  // Text1_15 belong to frame_.
+  QLabel* statusLine_ = nullptr;
+  QPushButton* saveButton_ = nullptr;  // "&Save"
+  QPushButton* exitButton_ = nullptr;  // "&Exit"
+  PortSelector* portSelector_ = nullptr;
+  QTimer* responseWatch_ = nullptr;
+  QTimer* receiveWatch_ = nullptr;
+  QAction* openParametersAction_ = nullptr;  // Parameter > Open
+  QAction* saveParametersAction_ = nullptr;  // Parameter > Save
+  QAction* manualAction_ = nullptr;          // "[F1]Manual"
+  QAction* simulationAction_ = nullptr;      // "[F2]Simulation"
+  QAction* lineMonitorAction_ = nullptr;     // Parameter > Line monitor (Ctrl+L)
+  QAction* backupFolderAction_ = nullptr;    // Parameter > Backup folder
+  QAction* portsAction_ = nullptr;           // "P&orts…": the port assignment window
+  QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
 
   MessageBoxes& messages_;
   std::unique_ptr<SerialPort> port_;

@@ -10,8 +10,8 @@
 #include <QMenuBar>
 #include <QUrl>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/form1.h"
@@ -34,20 +34,20 @@ QString Plural(std::size_t n, const char* one, const char* many) {
 }  // namespace
 
 void Form1::BuildSafeguards() {
-  verifyMark = new QLabel(centralWidget());
-  verifyMark->setObjectName(QStringLiteral("verifyMark"));
-  verifyMark->setGeometry(TwipsRect(3030, 6240, 255, 255));
-  verifyMark->setAlignment(Qt::AlignCenter);
+  verifyMark_ = new QLabel(centralWidget());
+  verifyMark_->setObjectName(QStringLiteral("verifyMark"));
+  verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
+  verifyMark_->setAlignment(Qt::AlignCenter);
 
   QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
   parameter->addSeparator();
-  lineMonitorAction = parameter->addAction(QStringLiteral("Line &monitor"));
-  lineMonitorAction->setObjectName(QStringLiteral("LineMonitor"));
-  lineMonitorAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  backupFolderAction = parameter->addAction(QStringLiteral("&Backup folder"));
-  backupFolderAction->setObjectName(QStringLiteral("BackupFolder"));
-  connect(lineMonitorAction, &QAction::triggered, this, &Form1::LineMonitorRequested);
-  connect(backupFolderAction, &QAction::triggered, this, &Form1::OpenBackupFolder);
+  lineMonitorAction_ = parameter->addAction(QStringLiteral("Line &monitor"));
+  lineMonitorAction_->setObjectName(QStringLiteral("LineMonitor"));
+  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
+  backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
+  connect(lineMonitorAction_, &QAction::triggered, this, &Form1::LineMonitorRequested);
+  connect(backupFolderAction_, &QAction::triggered, this, &Form1::OpenBackupFolder);
   connect(frame_, &ChannelFrame::EntryChanged, this, &Form1::OnEntryChanged);
 }
 
@@ -77,7 +77,7 @@ bool Form1::ConfirmSave() {
   }
   // The set the hopper last confirmed is kept before anything overwrites it.
   if (!held_.Confirmed()) return true;
-  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), port_->PortNumber());
+  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), QStringLiteral("COM%1").arg(port_->PortNumber()));
   if (backup.ok()) return true;
   return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
                                                     "Save without a backup?"),
@@ -91,7 +91,7 @@ void Form1::SaveWentOut(const CoinNumbers& sent) {
 
 void Form1::ShowVerification() {
   const std::string text = VerificationText(held_.State(), held_.Differing().size());
-  verifyMark->setToolTip(QString::fromStdString(text));
+  verifyMark_->setToolTip(QString::fromStdString(text));
   QString mark;
   QColor colour(255, 0, 0);
   switch (held_.State()) {
@@ -101,10 +101,10 @@ void Form1::ShowVerification() {
     case Verification::None:
     case Verification::Pending: break;
   }
-  QPalette palette = verifyMark->palette();
+  QPalette palette = verifyMark_->palette();
   palette.setColor(QPalette::WindowText, colour);
-  verifyMark->setPalette(palette);
-  verifyMark->setText(mark);
+  verifyMark_->setPalette(palette);
+  verifyMark_->setText(mark);
   if (held_.State() == Verification::Differs) {
     ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
                                       .arg(Plural(held_.Differing().size(), "channel", "channels"))

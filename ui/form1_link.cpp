@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "core/save_check.h"
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
 #include "ui/form1.h"
@@ -24,11 +24,11 @@ constexpr std::string_view kPortClosedMessage = "The serial port is not open: no
 }  // namespace
 
 void Form1::SetStatus(const QColor& colour, const QString& caption) {
-  QPalette palette = Label2->palette();
+  QPalette palette = statusLine_->palette();
   palette.setColor(QPalette::WindowText, colour);
-  Label2->setPalette(palette);
-  Label2->setText(caption);
-  FitCaption(Label2, kStatusPointSize);
+  statusLine_->setPalette(palette);
+  statusLine_->setText(caption);
+  FitCaption(statusLine_, kStatusPointSize);
 }
 
 void Form1::ShowStatus(StatusColour colour, std::string_view caption) {
@@ -46,9 +46,9 @@ void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
 
 bool Form1::SendFrame(std::span<const std::uint8_t> bytes) { return port_->Write(bytes); }
 
-void Form1::ArmReceiveWatch() { Timer3->start(); }
+void Form1::ArmReceiveWatch() { receiveWatch_->start(); }
 
-void Form1::ArmResponseWatch() { Timer1->start(); }
+void Form1::ArmResponseWatch() { responseWatch_->start(); }
 
 void Form1::ReportWriteFailure() {
   messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
@@ -70,14 +70,14 @@ void Form1::OnBytesArrived() {
 
 void Form1::SetInputsLocked(bool locked) {
   QWidget* focused = focusWidget();
-  if (locked && (focused == Command1 || focused == Command2)) {
+  if (locked && (focused == saveButton_ || focused == exitButton_)) {
     // Disabling the focused button would pass the focus down the tab order into the port
     // selector, where an arrow key changes the port. It waits on the window instead.
     parkedFocus_ = focused;
     centralWidget()->setFocus(Qt::OtherFocusReason);
   }
-  Command1->setEnabled(!locked);
-  Command2->setEnabled(!locked);
+  saveButton_->setEnabled(!locked);
+  exitButton_->setEnabled(!locked);
   frame_->SetLocked(locked);
   if (!locked && parkedFocus_) {
     if (focusWidget() == centralWidget()) parkedFocus_->setFocus(Qt::OtherFocusReason);

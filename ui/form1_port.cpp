@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <optional>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/plain_text.h"
-#include "platform/settings_store.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/plain_text.h"
+#include "platform/serial/settings_store.h"
 #include "ui/form1.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"
@@ -42,7 +42,7 @@ bool Form1::StartUp() {
                      QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
     return true;
   }
-  Combo1->ShowPort(*number);
+  portSelector_->ShowPort(*number);
   PlaceWindow();
   OpenOutcome outcome;
   if (*number == 0) {
@@ -85,7 +85,7 @@ OpenOutcome Form1::OpenPort() {
 
 void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
   SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
-  Label2->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
+  statusLine_->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   portTrouble_ = true;
 }
 
@@ -94,7 +94,7 @@ void Form1::ReopenAfterTrouble() {
   // before start-up ever completed starts listening.
   if (!portTrouble_ && link_.State() != LinkState::None) return;
   portTrouble_ = false;
-  Label2->setToolTip(QString());
+  statusLine_->setToolTip(QString());
   StartLink();
 }
 
@@ -111,13 +111,13 @@ void Form1::OnDeviceLost(const QString& why) {
 void Form1::OnSimulation() {
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
-  Timer3->stop();
+  receiveWatch_->stop();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   handedOver_ = true;
   emit SimulationRequested(port_->PortNumber());
 }
 
-void Form1::ShowDeviceTip() { Combo1->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
+void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
 
 }  // namespace hopper

@@ -5,7 +5,7 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "ui/form1.h"
 #include "ui/port_chooser.h"
 #include "ui/port_report.h"
@@ -15,13 +15,13 @@ namespace hopper {
 
 void Form1::WirePortChoice() {
   chooser_ = std::make_unique<WindowPortChooser>(messages_);
-  Ports = menuBar()->addAction(QStringLiteral("P&orts…"));
-  Ports->setObjectName(QStringLiteral("Ports"));
-  connect(Ports, &QAction::triggered, this, &Form1::OnPortsCommand);
+  portsAction_ = menuBar()->addAction(QStringLiteral("P&orts…"));
+  portsAction_->setObjectName(QStringLiteral("Ports"));
+  connect(portsAction_, &QAction::triggered, this, &Form1::OnPortsCommand);
   connect(port_.get(), &SerialPort::DeviceReturned, this, &Form1::OnDeviceReturned);
   // Runs after the response watch's own handler: a save in flight is over before the port
   // that came back during it is reopened.
-  connect(Timer1, &QTimer::timeout, this, [this] {
+  connect(responseWatch_, &QTimer::timeout, this, [this] {
     if (!reconnectPending_) return;
     reconnectPending_ = false;
     Reconnect();
@@ -50,7 +50,7 @@ void Form1::OpenAndReport() {
 void Form1::UsePortNumber(int portNumber) {
   port_->Close();
   port_->SetPortNumber(portNumber);
-  Combo1->ShowPort(portNumber);
+  portSelector_->ShowPort(portNumber);
 }
 
 void Form1::OnPortsCommand() {
@@ -64,7 +64,7 @@ void Form1::OnPortsCommand() {
 
 void Form1::OnDeviceReturned() {
   if (handedOver_ || port_->IsOpen()) return;
-  if (Timer1->isActive()) {
+  if (responseWatch_->isActive()) {
     reconnectPending_ = true;
     return;
   }

@@ -56,10 +56,10 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
 
   BuildInstructionFrame();
 
-  auto* close = new QPushButton(QStringLiteral("&Close"), this);
-  close->setObjectName(QStringLiteral("Command1"));
-  close->setGeometry(TwipsRect(5160, 6480, 855, 375));
-  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  auto* closeButton = new QPushButton(QStringLiteral("&Close"), this);
+  closeButton->setObjectName(QStringLiteral("Command1"));
+  closeButton->setGeometry(TwipsRect(5160, 6480, 855, 375));
+  connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void Form2::BuildVersionFrame() {
@@ -79,24 +79,24 @@ void Form2::BuildInstructionFrame() {
   frame->setObjectName(QStringLiteral("Frame2"));
   frame->setGeometry(TwipsRect(120, 2280, 5895, 4095));
 
-  RichTextBox1 = new QTextEdit(frame);
-  RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-  RichTextBox1->setGeometry(TwipsRect(120, 240, 5655, 3735));
+  viewer_ = new QTextEdit(frame);
+  viewer_->setObjectName(QStringLiteral("RichTextBox1"));
+  viewer_->setGeometry(TwipsRect(120, 240, 5655, 3735));
   // The manual is only read: edits would be lost on close, so none are taken.
-  RichTextBox1->setReadOnly(true);
-  RichTextBox1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  RichTextBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  QPalette palette = RichTextBox1->palette();
+  viewer_->setReadOnly(true);
+  viewer_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  viewer_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  QPalette palette = viewer_->palette();
   palette.setColor(QPalette::Base, QColor(192, 192, 192));
   palette.setColor(QPalette::Text, Qt::black);
-  RichTextBox1->setPalette(palette);
+  viewer_->setPalette(palette);
 }
 
 RtfFileStatus Form2::LoadManual(const QString& path) {
-  const RtfFileStatus status = RtfReader::ReadFile(path, RichTextBox1->document());
+  const RtfFileStatus status = RtfReader::ReadFile(path, viewer_->document());
   // The manual opens at its beginning, not where reading it left off.
-  RichTextBox1->moveCursor(QTextCursor::Start);
-  RichTextBox1->ensureCursorVisible();
+  viewer_->moveCursor(QTextCursor::Start);
+  viewer_->ensureCursorVisible();
   return status;
 }
 

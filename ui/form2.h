@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_reader.h"
 
 class QTextEdit;
 
@@ -17,11 +17,9 @@ class Form2 : public QWidget {
  public:
   explicit Form2(QWidget* parent = nullptr);
 
-  // The window's load: reads the manual into RichTextBox1. Bad content shows what could be
+  // The window's load: reads the manual into the viewer. Bad content shows what could be
   // read; only a file that cannot be opened is reported back.
   RtfFileStatus LoadManual(const QString& path);
-
-  QTextEdit* Viewer() const { return RichTextBox1; }
 
  signals:
   // The window's unload: it is closing, by "&Close", its close box or a failed load.
@@ -34,7 +32,7 @@ class Form2 : public QWidget {
   void BuildVersionFrame();
   void BuildInstructionFrame();
 
-  QTextEdit* RichTextBox1 = nullptr;
+  QTextEdit* viewer_ = nullptr;  // objectName RichTextBox1
 };
 
 }  // namespace hopper

@@ -9,10 +9,10 @@
 #include <QTimer>
 
 #include "core/dispense.h"
-#include "platform/dispense_port.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
-#include "platform/serial_port.h"
+#include "platform/serial/dispense_port.h"
+#include "platform/widgets/message_box.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
 #include "ui/typed_line.h"
@@ -58,16 +58,16 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
 
   // The hopper's replies mean nothing here: whatever arrives is thrown away as it arrives.
   connect(port_.get(), &SerialPort::BytesArrived, this, &Form3::RepliesArrived);
-  timer2_ = MakeTimer(this, "Timer2", 150);
-  connect(timer2_, &QTimer::timeout, this, &Form3::AnimationTick);
-  timer3_ = MakeTimer(this, "Timer3", 70);
-  connect(timer3_, &QTimer::timeout, this, &Form3::PromptTick);
+  animationTimer_ = MakeTimer(this, "Timer2", 150);
+  connect(animationTimer_, &QTimer::timeout, this, &Form3::AnimationTick);
+  promptTimer_ = MakeTimer(this, "Timer3", 70);
+  connect(promptTimer_, &QTimer::timeout, this, &Form3::PromptTick);
 
   // An adapter plugged back in is taken up again without a word, as the main window does.
   connect(port_.get(), &SerialPort::DeviceReturned, this, [this] { port_->Open(); });
 
   RestartPrompt(kOpeningPrompt);
-  timer3_->start();
+  promptTimer_->start();
 }
 
 Form3::~Form3() { HandBack(); }
@@ -91,14 +91,14 @@ void Form3::Start() {
 void Form3::RestartPrompt(std::string_view text) {
   prompt_.Restart(text);
   // The whole prompt, as it will stand at the end of its cycle, fits the line in any font.
-  FitWrappedCaption(label1_, Text(text), font().pointSizeF());
-  label1_->Prepare(Text(text));
+  FitWrappedCaption(promptLine_, Text(text), font().pointSizeF());
+  promptLine_->Prepare(Text(text));
 }
 
 void Form3::StartUpPressed() {
   const bool sent = SendStartUp(*port_);
   StartAnimation();
-  label1_->clear();
+  promptLine_->clear();
   RestartPrompt(kSelectPrompt);
   if (!sent) ReportSendFailure();
 }
@@ -115,7 +115,7 @@ void Form3::ChannelPicked(int position) {
 
 void Form3::StartAnimation() {
   animation_.Restart();
-  if (!timer2_->isActive()) timer2_->start();
+  if (!animationTimer_->isActive()) animationTimer_->start();
 }
 
 void Form3::ReportSendFailure() {
@@ -133,19 +133,19 @@ void Form3::AnimationTick() {
     case AnimationEffect::Nothing: break;
     case AnimationEffect::ShowPicture: {
       const QPixmap picture = pictures_.Load(Text(step.picture));
-      image3_->setPixmap(picture);
+      animationArea_->setPixmap(picture);
       // The area takes the picture's own size; its top-left corner stays put.
-      if (!picture.isNull()) image3_->resize(picture.size());
+      if (!picture.isNull()) animationArea_->resize(picture.size());
       break;
     }
     case AnimationEffect::ClearAndStop:
-      image3_->clear();
-      timer2_->stop();
+      animationArea_->clear();
+      animationTimer_->stop();
       break;
   }
 }
 
-void Form3::PromptTick() { label1_->ShowTyped(QString::fromStdString(prompt_.Tick())); }
+void Form3::PromptTick() { promptLine_->ShowTyped(QString::fromStdString(prompt_.Tick())); }
 
 void Form3::closeEvent(QCloseEvent* event) {
   HandBack();
@@ -153,7 +153,7 @@ void Form3::closeEvent(QCloseEvent* event) {
 }
 
 bool Form3::eventFilter(QObject* watched, QEvent* event) {
-  if ((watched == combo2_ || watched == combo2_->lineEdit()) && event->type() == QEvent::KeyPress) {
+  if ((watched == channelSelector_ || watched == channelSelector_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     // Every key that types a character (Backspace, Enter and Escape included) is swallowed;
     // the arrow keys go on to the list, and Tab and Shift+Tab move the focus on as anywhere.
@@ -166,8 +166,8 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
 void Form3::HandBack() {
   if (handedBack_) return;
   handedBack_ = true;
-  timer2_->stop();
-  timer3_->stop();
+  animationTimer_->stop();
+  promptTimer_->stop();
   port_->Close();
   emit PortHandedBack();
 }

@@ -8,7 +8,7 @@
 
 #include "core/send_animation.h"
 #include "core/simulation_prompt.h"
-#include "platform/pictures.h"
+#include "platform/widgets/pictures.h"
 
 class QComboBox;
 class QLabel;
@@ -49,8 +49,8 @@ class Form3 : public QWidget {
   // Whatever the hopper sent is read and dropped; the port's arrival notice runs it.
   void RepliesArrived();
   // The two timers' ticks, public so that tests can drive them without waiting.
-  void AnimationTick();  // Timer2, 150 ms: the send animation
-  void PromptTick();     // Timer3, 70 ms: the prompt typing itself out
+  void AnimationTick();  // the animation timer, 150 ms: the send animation
+  void PromptTick();     // the prompt timer, 70 ms: the prompt typing itself out
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -76,11 +76,13 @@ class Form3 : public QWidget {
   SendAnimation animation_;
   bool handedBack_ = false;
 
-  TypedLine* label1_ = nullptr;  // the prompt line
-  QComboBox* combo2_ = nullptr;
-  QLabel* image3_ = nullptr;  // the send animation's area
-  QTimer* timer2_ = nullptr;
-  QTimer* timer3_ = nullptr;
+  // The controls that change after building, named by what they do; their objectNames keep
+  // the historic Label1, Combo2, Image3, Timer2 and Timer3.
+  TypedLine* promptLine_ = nullptr;
+  QComboBox* channelSelector_ = nullptr;
+  QLabel* animationArea_ = nullptr;  // where the send animation's pictures show
+  QTimer* animationTimer_ = nullptr;
+  QTimer* promptTimer_ = nullptr;
 };
 
 }  // namespace hopper

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 
 namespace hopper {
 

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 
 #include "core/parameter_file.h"
-#include "platform/parameter_file_io.h"
+#include "platform/serial/parameter_file_io.h"
 #include "ui/form1.h"
 
 namespace hopper {

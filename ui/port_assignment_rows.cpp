@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <QFileInfo>
 
-#include "platform/device_access.h"
+#include "platform/serial/device_access.h"
 
 namespace hopper {
 

@@ -11,11 +11,11 @@
 #include <QTableWidget>
 #include <QTimer>
 
-#include "platform/message_box.h"
-#include "platform/port_resolver.h"
-#include "platform/serial_device_check.h"
-#include "platform/serial_device_list.h"
-#include "platform/settings_store.h"
+#include "platform/widgets/message_box.h"
+#include "platform/serial/port_resolver.h"
+#include "platform/serial/serial_device_check.h"
+#include "platform/serial/serial_device_list.h"
+#include "platform/serial/settings_store.h"
 #include "ui/port_assignment_rows.h"
 
 namespace hopper {
@@ -26,7 +26,7 @@ PortAssignmentWindow::PortAssignmentWindow(std::shared_ptr<const DeviceListing> 
   setObjectName(QStringLiteral("PortAssignment"));
   setWindowTitle(QStringLiteral("Ports"));
   BuildControls();
-  portNumber->setValue(std::clamp(number, 1, kHighestPortNumber));
+  portNumberBox_->setValue(std::clamp(number, 1, kHighestPortNumber));
   Refresh();
   ShowResolved();
   refresh_ = new QTimer(this);
@@ -36,116 +36,124 @@ PortAssignmentWindow::PortAssignmentWindow(std::shared_ptr<const DeviceListing> 
 }
 
 void PortAssignmentWindow::BuildControls() {
-  deviceTable = new QTableWidget(0, kColumnCount, this);
-  deviceTable->setHorizontalHeaderLabels(PortColumnTitles());
-  deviceTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-  deviceTable->setSelectionMode(QAbstractItemView::SingleSelection);
-  deviceTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  deviceTable->setTabKeyNavigation(false);  // Tab leaves the list; the arrows move inside it
-  deviceTable->verticalHeader()->hide();
-  deviceTable->horizontalHeader()->setStretchLastSection(true);
-  deviceTable->setMinimumWidth(640);
+  deviceTable_ = new QTableWidget(0, kColumnCount, this);
+  deviceTable_->setObjectName(QStringLiteral("deviceTable"));
+  deviceTable_->setHorizontalHeaderLabels(PortColumnTitles());
+  deviceTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  deviceTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+  deviceTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  deviceTable_->setTabKeyNavigation(false);  // Tab leaves the list; the arrows move inside it
+  deviceTable_->verticalHeader()->hide();
+  deviceTable_->horizontalHeader()->setStretchLastSection(true);
+  deviceTable_->setMinimumWidth(640);
   auto* listLabel = new QLabel(QStringLiteral("Serial &devices of this machine:"), this);
-  listLabel->setBuddy(deviceTable);
+  listLabel->setBuddy(deviceTable_);
 
-  devicePath = new QLineEdit(this);
-  devicePath->setPlaceholderText(QStringLiteral("/dev/serial/by-id/…, /dev/ttyUSB0"));
+  devicePath_ = new QLineEdit(this);
+  devicePath_->setObjectName(QStringLiteral("devicePath"));
+  devicePath_->setPlaceholderText(QStringLiteral("/dev/serial/by-id/…, /dev/ttyUSB0"));
   auto* pathLabel = new QLabel(QStringLiteral("De&vice to assign:"), this);
-  pathLabel->setBuddy(devicePath);
-  portNumber = new QSpinBox(this);
-  portNumber->setRange(1, kHighestPortNumber);
-  portNumber->setPrefix(QStringLiteral("COM"));
+  pathLabel->setBuddy(devicePath_);
+  portNumberBox_ = new QSpinBox(this);
+  portNumberBox_->setObjectName(QStringLiteral("portNumberBox"));
+  portNumberBox_->setRange(1, kHighestPortNumber);
+  portNumberBox_->setPrefix(QStringLiteral("COM"));
   auto* numberLabel = new QLabel(QStringLiteral("&Port number:"), this);
-  numberLabel->setBuddy(portNumber);
-  resolvedLine = new QLabel(this);
-  resolvedLine->setWordWrap(true);
-  resolvedLine->setTextFormat(Qt::PlainText);  // device paths are shown as written
-  resolvedLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  numberLabel->setBuddy(portNumberBox_);
+  resolvedLine_ = new QLabel(this);
+  resolvedLine_->setObjectName(QStringLiteral("resolvedLine"));
+  resolvedLine_->setWordWrap(true);
+  resolvedLine_->setTextFormat(Qt::PlainText);  // device paths are shown as written
+  resolvedLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  assignButton = new QPushButton(QStringLiteral("&Assign"), this);
-  automaticButton = new QPushButton(QStringLiteral("A&utomatic"), this);
-  automaticButton->setToolTip(QStringLiteral("Remove the assignment: the port number follows the first-start rule"));
-  closeButton = new QPushButton(QStringLiteral("&Close"), this);
-  assignButton->setDefault(true);
+  assignButton_ = new QPushButton(QStringLiteral("&Assign"), this);
+  assignButton_->setObjectName(QStringLiteral("assignButton"));
+  automaticButton_ = new QPushButton(QStringLiteral("A&utomatic"), this);
+  automaticButton_->setObjectName(QStringLiteral("automaticButton"));
+  automaticButton_->setToolTip(QStringLiteral("Remove the assignment: the port number follows the first-start rule"));
+  closeButton_ = new QPushButton(QStringLiteral("&Close"), this);
+  closeButton_->setObjectName(QStringLiteral("closeButton"));
+  assignButton_->setDefault(true);
 
   auto* fields = new QGridLayout;
   fields->addWidget(pathLabel, 0, 0);
-  fields->addWidget(devicePath, 0, 1);
+  fields->addWidget(devicePath_, 0, 1);
   fields->addWidget(numberLabel, 1, 0);
-  fields->addWidget(portNumber, 1, 1, Qt::AlignLeft);
+  fields->addWidget(portNumberBox_, 1, 1, Qt::AlignLeft);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
-  for (QPushButton* button : {assignButton, automaticButton, closeButton}) buttons->addWidget(button);
+  for (QPushButton* button : {assignButton_, automaticButton_, closeButton_}) buttons->addWidget(button);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(listLabel);
-  layout->addWidget(deviceTable);
+  layout->addWidget(deviceTable_);
   layout->addLayout(fields);
-  layout->addWidget(resolvedLine);
+  layout->addWidget(resolvedLine_);
   layout->addLayout(buttons);
 
-  setTabOrder(deviceTable, devicePath);
-  setTabOrder(devicePath, portNumber);
-  setTabOrder(portNumber, assignButton);
-  setTabOrder(assignButton, automaticButton);
-  setTabOrder(automaticButton, closeButton);
+  setTabOrder(deviceTable_, devicePath_);
+  setTabOrder(devicePath_, portNumberBox_);
+  setTabOrder(portNumberBox_, assignButton_);
+  setTabOrder(assignButton_, automaticButton_);
+  setTabOrder(automaticButton_, closeButton_);
 
-  connect(deviceTable, &QTableWidget::itemSelectionChanged, this, &PortAssignmentWindow::OnRowChosen);
-  connect(portNumber, &QSpinBox::valueChanged, this, &PortAssignmentWindow::ShowResolved);
-  connect(assignButton, &QPushButton::clicked, this, &PortAssignmentWindow::OnAssign);
-  connect(automaticButton, &QPushButton::clicked, this, &PortAssignmentWindow::OnAutomatic);
-  connect(closeButton, &QPushButton::clicked, this, &QDialog::reject);
+  connect(deviceTable_, &QTableWidget::itemSelectionChanged, this, &PortAssignmentWindow::OnRowChosen);
+  connect(portNumberBox_, &QSpinBox::valueChanged, this, &PortAssignmentWindow::ShowResolved);
+  connect(assignButton_, &QPushButton::clicked, this, &PortAssignmentWindow::OnAssign);
+  connect(automaticButton_, &QPushButton::clicked, this, &PortAssignmentWindow::OnAutomatic);
+  connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void PortAssignmentWindow::Refresh() {
   const QList<QStringList> rows = PortRows(listing_->List(), SettingsStore().MappedDevices());
   if (rows == shownRows_) return;  // nothing changed: keep the selection and the scroll position
-  const int selected = deviceTable->currentRow();
+  const int selected = deviceTable_->currentRow();
   const QString selectedDevice = selected >= 0 && selected < shownRows_.size() ? shownRows_[selected][kDeviceColumn] : QString();
   shownRows_ = rows;
-  const QSignalBlocker quiet(deviceTable);
-  deviceTable->setRowCount(static_cast<int>(rows.size()));
+  const QSignalBlocker quiet(deviceTable_);
+  deviceTable_->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < rows.size(); ++r) {
-    for (int c = 0; c < kColumnCount; ++c) deviceTable->setItem(r, c, new QTableWidgetItem(rows[r][c]));
-    if (rows[r][kDeviceColumn] == selectedDevice) deviceTable->selectRow(r);
+    for (int c = 0; c < kColumnCount; ++c) deviceTable_->setItem(r, c, new QTableWidgetItem(rows[r][c]));
+    if (rows[r][kDeviceColumn] == selectedDevice) deviceTable_->selectRow(r);
   }
   // Something is always chosen, so the keyboard alone can assign the first device at once.
-  if (deviceTable->selectedItems().isEmpty() && !rows.isEmpty()) {
-    deviceTable->selectRow(0);
+  if (deviceTable_->selectedItems().isEmpty() && !rows.isEmpty()) {
+    deviceTable_->selectRow(0);
     OnRowChosen();
   }
-  deviceTable->resizeColumnsToContents();
+  deviceTable_->resizeColumnsToContents();
   ShowResolved();
 }
 
 void PortAssignmentWindow::OnRowChosen() {
-  const int row = deviceTable->currentRow();
+  const int row = deviceTable_->currentRow();
   if (row < 0 || row >= shownRows_.size()) return;
   const QStringList& cells = shownRows_[row];
-  devicePath->setText(cells[kStableColumn].isEmpty() ? cells[kDeviceColumn] : cells[kStableColumn]);
+  devicePath_->setText(cells[kStableColumn].isEmpty() ? cells[kDeviceColumn] : cells[kStableColumn]);
 }
 
 void PortAssignmentWindow::ShowResolved() {
-  resolvedLine->setText(QStringLiteral("Now: ") + DescribeResolution(portNumber->value(), ResolvePortNumber(portNumber->value(), *listing_)));
+  const int number = portNumberBox_->value();
+  resolvedLine_->setText(QStringLiteral("Now: ") + DescribeResolution(number, ResolvePortNumber(number, *listing_)));
 }
 
 void PortAssignmentWindow::OnAssign() {
-  const QString path = devicePath->text().trimmed();
+  const QString path = devicePath_->text().trimmed();
   const QString problem = path.isEmpty() ? QStringLiteral("Choose a device in the list or type its path.")
                                          : SerialDeviceProblem(path, true);
   if (!problem.isEmpty()) {
     messages_.Show(this, Message{QStringLiteral("This device cannot be assigned."), MessageIcon::Exclamation,
                                  windowTitle(), problem});
-    devicePath->setFocus(Qt::OtherFocusReason);
+    devicePath_->setFocus(Qt::OtherFocusReason);
     return;
   }
-  SettingsStore().SetMappedDevice(portNumber->value(), path);
-  assigned_ = portNumber->value();
+  SettingsStore().SetMappedDevice(portNumberBox_->value(), path);
+  assigned_ = portNumberBox_->value();
   accept();
 }
 
 void PortAssignmentWindow::OnAutomatic() {
-  SettingsStore().RemoveMappedDevice(portNumber->value());
-  assigned_ = portNumber->value();
+  SettingsStore().RemoveMappedDevice(portNumberBox_->value());
+  assigned_ = portNumberBox_->value();
   accept();
 }
 

@@ -36,20 +36,21 @@ class PortAssignmentWindow final : public QDialog {
   // Lists the devices again (the timer does this while the window is open).
   void Refresh();
 
-  QTableWidget* deviceTable = nullptr;
-  QLineEdit* devicePath = nullptr;
-  QSpinBox* portNumber = nullptr;
-  QPushButton* assignButton = nullptr;
-  QPushButton* automaticButton = nullptr;
-  QPushButton* closeButton = nullptr;
-  QLabel* resolvedLine = nullptr;  // what the chosen number stands for now
-
  private:
   void BuildControls();
   void OnRowChosen();
   void OnAssign();
   void OnAutomatic();
   void ShowResolved();
+
+  // The controls; each carries its own name without the underscore as its objectName.
+  QTableWidget* deviceTable_ = nullptr;
+  QLineEdit* devicePath_ = nullptr;
+  QSpinBox* portNumberBox_ = nullptr;
+  QPushButton* assignButton_ = nullptr;
+  QPushButton* automaticButton_ = nullptr;
+  QPushButton* closeButton_ = nullptr;
+  QLabel* resolvedLine_ = nullptr;  // what the chosen number stands for now
 
   std::shared_ptr<const DeviceListing> listing_;
   MessageBoxes& messages_;

@@ -1,6 +1,6 @@
 #include "ui/port_chooser.h"
 
-#include "platform/serial_device_list.h"
+#include "platform/serial/serial_device_list.h"
 #include "ui/port_assignment_window.h"
 
 namespace hopper {

@@ -1,7 +1,8 @@
 #pragma once
-// Combo1: the serial-port selector. A fixed list COM1..COM4; its text field may name a port
-// outside the list (a stored COM7) but nothing can be typed into it: the port changes only
-// by a choice from the list. Gaining the focus or a choice clears the system clipboard.
+// The serial-port selector (objectName Combo1). A fixed list COM1..COM4; its text field may
+// name a port outside the list (a stored COM7) but nothing can be typed into it: the port
+// changes only by a choice from the list. Gaining the focus or a choice clears the system
+// clipboard.
 
 #include <QComboBox>
 

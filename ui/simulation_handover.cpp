@@ -1,6 +1,6 @@
 #include "ui/simulation_handover.h"
 
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 #include "ui/form1.h"
 #include "ui/form3.h"
 

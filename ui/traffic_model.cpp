@@ -2,7 +2,7 @@
 
 #include <QFontDatabase>
 
-#include "platform/line_recorder.h"
+#include "platform/serial/line_recorder.h"
 
 namespace hopper {
 

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "core/parameter_file.h"
-#include "platform/backup_store.h"
+#include "platform/serial/backup_store.h"
 #include "settings_sandbox.h"
 
 using namespace hopper;
@@ -32,7 +32,7 @@ class BackupStoreTest : public QObject {
     const QDateTime start(QDate(2026, 12, 7), QTime(14, 20, 31, 123));
     QStringList written;
     for (int n = 0; n < 5; ++n) {
-      const BackupResult result = store.Write(Texts(n), 3, start.addSecs(n == 4 ? 3 : n));  // two in one second
+      const BackupResult result = store.Write(Texts(n), QStringLiteral("COM3"), start.addSecs(n == 4 ? 3 : n));  // two in one second
       QVERIFY2(result.ok(), qPrintable(result.error));
       written << result.path;
     }
@@ -55,7 +55,7 @@ class BackupStoreTest : public QObject {
     QFile blocker(dir.filePath("file"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    const BackupResult result = BackupStore(dir.filePath("file/backups")).Write(Texts(0), 1);
+    const BackupResult result = BackupStore(dir.filePath("file/backups")).Write(Texts(0), QStringLiteral("COM1"));
     QVERIFY(!result.ok());
     QVERIFY(result.path.isEmpty());
   }

@@ -11,6 +11,7 @@
 #include "ui/port_selector.h"
 
 using namespace hopper;
+using namespace hopper::test;
 using test::MainWindowRig;
 
 class ChannelEntryTest : public QObject {
@@ -19,7 +20,7 @@ class ChannelEntryTest : public QObject {
   std::unique_ptr<test::SettingsSandbox> sandbox_;
   std::unique_ptr<MainWindowRig> rig_;
 
-  ChannelBox* Box(int i) { return rig_->window->Text1[static_cast<std::size_t>(i)]; }
+  ChannelBox* Box(int i) { return ChannelBoxAt(*rig_->window, i); }
 
  private slots:
   void initTestCase() { sandbox_ = std::make_unique<test::SettingsSandbox>(); }
@@ -92,7 +93,7 @@ class ChannelEntryTest : public QObject {
 
   void lockedBoxStillMovesFocus() {
     rig_->window->SetEntryText(1, QStringLiteral("55"));
-    for (ChannelBox* box : rig_->window->Text1) box->setReadOnly(true);
+    for (ChannelBox* box : ChannelBoxes(*rig_->window)) box->setReadOnly(true);
     Box(0)->setFocus();
     QTest::keyClick(Box(0), Qt::Key_Down);
     QCOMPARE(QApplication::focusWidget(), Box(1));
@@ -107,7 +108,7 @@ class ChannelEntryTest : public QObject {
       QCOMPARE(QApplication::focusWidget(), Box(i));
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), rig_->window->Command1);
+    QCOMPARE(QApplication::focusWidget(), SaveButton(*rig_->window));
   }
 
   void pastedTextThatIsNotDigitsIsRejected() {
@@ -152,7 +153,7 @@ class ChannelEntryTest : public QObject {
   }
 
   void selectorTakesNoTyping() {
-    PortSelector* combo = rig_->window->Combo1;
+    PortSelector* combo = PortSelectorOf(*rig_->window);
     QGuiApplication::clipboard()->setText(QStringLiteral("kept elsewhere"));
     combo->setFocus();
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());  // focus clears the clipboard

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "core/setting_frames.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
@@ -133,9 +133,12 @@ void HopperCliTest::writeLeavesTheFileInTheHopper() {
   QVERIFY(hopper.log.Has("save frame: 1234 500 250 100 50 20 10 5 2 1 0 0 0 0 7 65535"));
   QFile traffic(log);
   QVERIFY(traffic.open(QIODevice::ReadOnly));
-  QVERIFY(traffic.readAll().contains("tool -> hopper  83  save frame: lead byte 0x83"));
-  // The set the hopper held before is kept as a parameter file.
+  const QByteArray logged = traffic.readAll();
+  QVERIFY(logged.contains("tool -> hopper  83  save frame: lead byte 0x83"));
+  QVERIFY(logged.contains(hopper.line.SlavePath().toUtf8()) && !logged.contains("COM0"));
+  // The set the hopper held before is kept as a parameter file named after the device.
   QFile backup(result.value("backup").toString());
+  QVERIFY(backup.fileName().endsWith(QString(hopper.line.SlavePath()).mid(5).replace('/', '-') + ".txt"));
   QVERIFY(backup.open(QIODevice::ReadOnly));
   QCOMPARE(backup.readAll(), SetText(HopperConfig().coins));
 }

@@ -8,16 +8,17 @@
 #include <memory>
 
 #include "core/link_state.h"
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
-#include "platform/settings_store.h"
+#include "platform/serial/line_recorder.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
 #include "ui/form1.h"
+#include "windows_controls.h"
 
 namespace hopper::test {
 
@@ -49,13 +50,13 @@ class HopperBench {
     hopper.reset();
   }
 
-  QString Caption() const { return window->Label2->text(); }
-  QColor Colour() const { return window->Label2->palette().color(QPalette::WindowText); }
+  QString Caption() const { return StatusLine(*window)->text(); }
+  QColor Colour() const { return StatusLine(*window)->palette().color(QPalette::WindowText); }
   bool Red() const { return Colour() == QColor(255, 0, 0); }
   bool Blue() const { return Colour() == QColor(0, 0, 255); }
   QString Entry(int index) const { return window->EntryText(index); }
   // Both watches have run out: nothing more will change on its own.
-  bool WatchesIdle() const { return !window->Timer1->isActive() && !window->Timer3->isActive(); }
+  bool WatchesIdle() const { return !ResponseWatch(*window)->isActive() && !ReceiveWatch(*window)->isActive(); }
 
   SettingsSandbox sandbox;  // first: nothing may read the user's own settings
   emulator::HopperConfig config_;

@@ -6,13 +6,14 @@
 
 #include "core/receive_machine.h"
 #include "hopper_bench.h"
-#include "platform/backup_store.h"
-#include "platform/scripted_file_dialog.h"
+#include "platform/serial/backup_store.h"
+#include "scripted_file_dialog.h"
 #include "ui/channel_box.h"
 #include "ui/parameter_commands.h"
 #include "tools/emulator/power_on_frames.h"
 
 using namespace hopper;
+using namespace hopper::test;
 using namespace hopper::emulator;
 using hopper::test::HopperBench;
 
@@ -60,8 +61,8 @@ void EndToEndTest::wholeDialogue() {
 
   bench.window->SetEntryText(0, QStringLiteral("1234"));
   bench.window->SetEntryText(15, QStringLiteral("65535"));
-  QCOMPARE(bench.window->Text1[0]->toolTip(), QStringLiteral("hopper holds 1000"));
-  QCOMPARE(bench.window->Text1[1]->toolTip(), QString());
+  QCOMPARE(ChannelBoxAt(*bench.window, 0)->toolTip(), QStringLiteral("hopper holds 1000"));
+  QCOMPARE(ChannelBoxAt(*bench.window, 1)->toolTip(), QString());
   // The backup of the reported set is on disk before the first byte of the save frame leaves.
   int backupsAtFirstByte = -1;
   QObject::connect(&bench.recorder, &LineRecorder::Recorded, [&] {
@@ -69,11 +70,11 @@ void EndToEndTest::wholeDialogue() {
     if (backupsAtFirstByte < 0 && last.direction == TrafficDirection::ToHopper && last.bytes == std::vector<std::uint8_t>{0x83})
       backupsAtFirstByte = int(BackupStore().Backups().size());
   });
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QCOMPARE(backupsAtFirstByte, 1);
   QCOMPARE(bench.Caption(), QStringLiteral("Saving"));
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
-  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*bench.window)->isEnabled(), kWaitMs);
   QCOMPARE(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete));
   QVERIFY(bench.Blue());
   QCOMPARE(bench.Entry(0), QStringLiteral("1234"));
@@ -83,8 +84,8 @@ void EndToEndTest::wholeDialogue() {
   QVERIFY(bench.log.Has("hopper -> tool  84  acknowledgement"));
   QVERIFY(bench.messages.shown.isEmpty() && bench.messages.asked.isEmpty());
   QCOMPARE(bench.window->Link().State(), LinkState::WaitStart);
-  QCOMPARE(bench.window->verifyMark->text(), QStringLiteral("\u2713"));
-  QCOMPARE(bench.window->Text1[0]->toolTip(), QString());
+  QCOMPARE(VerifyMark(*bench.window)->text(), QStringLiteral("\u2713"));
+  QCOMPARE(ChannelBoxAt(*bench.window, 0)->toolTip(), QString());
 
   const QString monitor = QString::fromLatin1(bench.recorder.Text());
   for (const char* line : {"hopper -> tool  3A  report start 0x3A", "hopper -> tool  03 E8  Channel1 = 1000",
@@ -101,7 +102,7 @@ void EndToEndTest::wholeDialogue() {
   dialog.Answer(backups.first());
   ParameterCommands(*bench.window, dialog, bench.messages, QDir::tempPath()).LoadFile();
   for (int i = 0; i < kChannelCount; ++i) QCOMPARE(bench.Entry(i), expected[i]);
-  QCOMPARE(bench.window->Text1[0]->toolTip(), QStringLiteral("hopper holds 1234"));
+  QCOMPARE(ChannelBoxAt(*bench.window, 0)->toolTip(), QStringLiteral("hopper holds 1234"));
 }
 
 void EndToEndTest::readBackThatDiffersIsMarked() {
@@ -110,15 +111,15 @@ void EndToEndTest::readBackThatDiffersIsMarked() {
   HopperBench bench(config);
   QVERIFY(bench.window->StartUp());
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QStringLiteral("Save complete, 1 channel differs"), kWaitMs);
   QVERIFY(bench.Red());
-  QCOMPARE(bench.window->Text1[2]->toolTip(), QStringLiteral("sent 250, hopper holds 251"));
-  QCOMPARE(bench.window->Text1[2]->Mark(), ChannelMark::Differs);
-  QCOMPARE(bench.window->verifyMark->text(), QStringLiteral("\u2260"));
-  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+  QCOMPARE(ChannelBoxAt(*bench.window, 2)->toolTip(), QStringLiteral("sent 250, hopper holds 251"));
+  QCOMPARE(ChannelBoxAt(*bench.window, 2)->Mark(), ChannelMark::Differs);
+  QCOMPARE(VerifyMark(*bench.window)->text(), QStringLiteral("\u2260"));
+  QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*bench.window)->isEnabled(), kWaitMs);
   bench.window->SetEntryText(2, QStringLiteral("250"));  // edited: the difference mark gives way
-  QCOMPARE(bench.window->Text1[2]->toolTip(), QStringLiteral("hopper holds 251"));
+  QCOMPARE(ChannelBoxAt(*bench.window, 2)->toolTip(), QStringLiteral("hopper holds 251"));
 }
 
 void EndToEndTest::unconfirmedValuesAskBeforeSaving() {
@@ -129,14 +130,14 @@ void EndToEndTest::unconfirmedValuesAskBeforeSaving() {
   QTRY_COMPARE_WITH_TIMEOUT(bench.messages.shown.size(), 1, kWaitMs);
   QCOMPARE(bench.Entry(0), QStringLiteral("1000"));
 
-  bench.window->Command1->click();  // the answer is No
+  SaveButton(*bench.window)->click();  // the answer is No
   QCOMPARE(bench.messages.asked.size(), 1);
   QVERIFY(bench.messages.asked[0].informative.startsWith(QStringLiteral("Channel1 came from a report that failed")));
-  QVERIFY(bench.window->Command1->isEnabled());
+  QVERIFY(SaveButton(*bench.window)->isEnabled());
   QVERIFY(!bench.recorder.Text().contains("save frame"));
 
   bench.window->SetEntryText(0, QStringLiteral("1000"));  // typed: no longer from the failed report
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
   QCOMPARE(bench.messages.asked.size(), 1);
 }
@@ -149,12 +150,12 @@ void EndToEndTest::backupThatCannotBeWrittenAsks() {
   bench.window->SetBackupStore(BackupStore(dir.filePath("file/backups")));
   QVERIFY(bench.window->StartUp());
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QCOMPARE(bench.messages.asked.size(), 1);
   QVERIFY(bench.messages.asked[0].text.contains(QStringLiteral("Save without a backup?")));
   QVERIFY(!bench.recorder.Text().contains("save frame"));
   bench.messages.answer = true;
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
 }
 
@@ -209,14 +210,14 @@ void EndToEndTest::faults() {
   QVERIFY(bench.window->StartUp());
   if (save) {
     QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
-    bench.window->Command1->click();
+    SaveButton(*bench.window)->click();
     QCOMPARE(bench.Caption(), QStringLiteral("Saving"));
   }
   if (!along.isEmpty()) QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), along, kWaitMs);
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), caption, kWaitMs);
   QTRY_VERIFY_WITH_TIMEOUT(bench.messages.shown.size() >= messages.size(), kWaitMs);
   QTRY_VERIFY_WITH_TIMEOUT(bench.WatchesIdle() && !bench.hopper->Output().Pending(), kWaitMs);
-  if (save) QVERIFY(bench.window->Command1->isEnabled());
+  if (save) QVERIFY(SaveButton(*bench.window)->isEnabled());
 
   QCOMPARE(bench.Caption(), caption);
   QCOMPARE(bench.Red(), red);
@@ -245,10 +246,10 @@ void EndToEndTest::survivesThePortClosedAndReopened() {
     QTRY_VERIFY_WITH_TIMEOUT(bench.line.PeerPresent(), kWaitMs);
   }
   bench.window->SetEntryText(1, QStringLiteral("777"));
-  bench.window->Command1->click();
+  SaveButton(*bench.window)->click();
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString::fromLatin1(kCaptionSaveComplete), kWaitMs);
   QCOMPARE(bench.hopper->Side().Coins()[1], std::uint16_t{777});
-  QTRY_VERIFY_WITH_TIMEOUT(bench.window->Command1->isEnabled(), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*bench.window)->isEnabled(), kWaitMs);
 
   // The hopper switched off and on again reports what it stored.
   bench.hopper->PowerOn();

@@ -3,9 +3,9 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "platform/line_recorder.h"
-#include "platform/message_box.h"
-#include "platform/scripted_file_dialog.h"
+#include "platform/serial/line_recorder.h"
+#include "recording_message_boxes.h"
+#include "scripted_file_dialog.h"
 #include "ui/line_monitor.h"
 #include "ui/traffic_model.h"
 

@@ -14,13 +14,14 @@
 #include "core/receive_machine.h"
 #include "fake_serial_port.h"
 #include "main_window_rig.h"
-#include "platform/qt_serial_port.h"
+#include "platform/serial/qt_serial_port.h"
 #include "settings_sandbox.h"
 #include "ui/channel_box.h"
 #include "ui/port_chooser.h"
 #include "ui/port_selector.h"
 
 using namespace hopper;
+using namespace hopper::test;
 using test::kBlue;
 using test::kRed;
 using test::MainWindowRig;
@@ -36,12 +37,12 @@ void StoreComPort(const QString& text) {
 
 // Choosing from the selector's list with the keyboard, as the technician does.
 void ChooseNextPort(Form1& window) {
-  window.Combo1->setFocus();
-  QTest::keyClick(window.Combo1, Qt::Key_Down);
+  PortSelectorOf(window)->setFocus();
+  QTest::keyClick(PortSelectorOf(window), Qt::Key_Down);
 }
 
 // Choosing list position `index` with the mouse: the list reports it as activated.
-void Choose(Form1& window, int index) { emit window.Combo1->activated(index); }
+void Choose(Form1& window, int index) { emit PortSelectorOf(window)->activated(index); }
 
 // The port assignment window as a test answers it: assigns `device` to `number`, or nothing.
 struct ScriptedChooser final : PortChooser {
@@ -75,27 +76,27 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     QVERIFY(w.Port().IsOpen());
     QCOMPARE(w.Port().PortNumber(), 1);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(w), kBlue);
     QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
-    QCOMPARE(w.Combo1->currentText(), QStringLiteral("COM1"));
-    QVERIFY(w.Combo1->toolTip().contains(rig.peer.path()));
+    QCOMPARE(PortSelectorOf(w)->currentText(), QStringLiteral("COM1"));
+    QVERIFY(PortSelectorOf(w)->toolTip().contains(rig.peer.path()));
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QStringLiteral("0"));
-    QCOMPARE(QApplication::focusWidget(), w.Text1[0]);
+    QCOMPARE(QApplication::focusWidget(), ChannelBoxAt(w, 0));
     QCOMPARE(w.pos(), QPoint(267, 20));  // left 4000, top 300 twips
     QVERIFY(rig.messages.shown.isEmpty());
 
-    for (QTimer* watch : {w.Timer1, w.Timer3}) {
+    for (QTimer* watch : {ResponseWatch(w), ReceiveWatch(w)}) {
       QVERIFY(!watch->isActive());
       QVERIFY(watch->isSingleShot());
       QCOMPARE(watch->timerType(), Qt::PreciseTimer);
     }
-    QCOMPARE(w.Timer1->interval(), 1000);
-    QCOMPARE(w.Timer3->interval(), 500);
+    QCOMPARE(ResponseWatch(w)->interval(), 1000);
+    QCOMPARE(ReceiveWatch(w)->interval(), 500);
     QVERIFY(w.findChild<QAction*>("Openfile") && w.findChild<QAction*>("Savefile"));
-    QCOMPARE(w.Manual->text(), QStringLiteral("[F1]Manual"));
-    QCOMPARE(w.Simulation->text(), QStringLiteral("[F2]Simulation"));
-    QCOMPARE(w.Command1->toolTip(), QStringLiteral("Save Setting and Auto Refresh"));
+    QCOMPARE(ManualAction(w)->text(), QStringLiteral("[F1]Manual"));
+    QCOMPARE(SimulationAction(w)->text(), QStringLiteral("[F2]Simulation"));
+    QCOMPARE(SaveButton(w)->toolTip(), QStringLiteral("Save Setting and Auto Refresh"));
   }
 
   void storedPortIsShownOpenedAndStoredBack_data() {
@@ -113,7 +114,7 @@ class MainWindowTest : public QObject {
     if (!stored.isEmpty()) StoreComPort(stored);
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM%1").arg(number));
+    QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM%1").arg(number));
     QCOMPARE(rig.window->Port().PortNumber(), number);
     QVERIFY(rig.window->Port().IsOpen());
     rig.window->close();
@@ -126,9 +127,9 @@ class MainWindowTest : public QObject {
     StoreComPort("7");
     MainWindowRig rig;
     rig.window->StartUp();
-    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM7"));
+    QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM7"));
     ChooseNextPort(*rig.window);
-    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM1"));
     QCOMPARE(rig.window->Port().PortNumber(), 1);
     QVERIFY(rig.window->Port().IsOpen());
   }
@@ -136,13 +137,13 @@ class MainWindowTest : public QObject {
   void wheelOverTheSelectorKeepsThePort() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QSignalSpy chosen(rig.window->Combo1, &PortSelector::PortChosen);
-    const QPoint centre = rig.window->Combo1->rect().center();
-    QWheelEvent wheel(centre, rig.window->Combo1->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+    QSignalSpy chosen(PortSelectorOf(*rig.window), &PortSelector::PortChosen);
+    const QPoint centre = PortSelectorOf(*rig.window)->rect().center();
+    QWheelEvent wheel(centre, PortSelectorOf(*rig.window)->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(rig.window->Combo1, &wheel);
+    QApplication::sendEvent(PortSelectorOf(*rig.window), &wheel);
     QCOMPARE(chosen.count(), 0);
-    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM1"));
+    QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM1"));
     QCOMPARE(rig.window->Port().PortNumber(), 1);
   }
 
@@ -153,14 +154,14 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(0, QStringLiteral("5"));
     QGuiApplication::clipboard()->setText(QStringLiteral("from another program"));
-    rig.window->Command1->setFocus();
-    QTest::keyClick(rig.window->Command1, Qt::Key_Space);
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Saving"));
-    QVERIFY(QApplication::focusWidget() != rig.window->Combo1);
+    SaveButton(*rig.window)->setFocus();
+    QTest::keyClick(SaveButton(*rig.window), Qt::Key_Space);
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Saving"));
+    QVERIFY(QApplication::focusWidget() != PortSelectorOf(*rig.window));
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("from another program"));
     // No hopper answers: when the inputs come back, so does the focus.
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Command1->isEnabled(), 5000);
-    QCOMPARE(QApplication::focusWidget(), rig.window->Command1);
+    QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*rig.window)->isEnabled(), 5000);
+    QCOMPARE(QApplication::focusWidget(), SaveButton(*rig.window));
     QCOMPARE(rig.window->Port().PortNumber(), 1);
   }
 
@@ -225,9 +226,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.messages.shown.size(), presses.size());
     QCOMPARE(rig.window->Port().IsOpen(), goesOn);
     if (goesOn) {
-      QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM3"));
-      QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));
-      QVERIFY(rig.window->Combo1->toolTip().contains(adapter.path()));
+      QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM3"));
+      QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Switch on Kavoo"));
+      QVERIFY(PortSelectorOf(*rig.window)->toolTip().contains(adapter.path()));
     }
   }
 
@@ -246,14 +247,14 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.messages.shown.isEmpty());
     QVERIFY(!w.Port().IsOpen());
     QCOMPARE(test::StatusColourOf(w), kRed);
-    QCOMPARE(w.Label2->text(), QStringLiteral("COM1 not working"));
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("COM1 not working"));
     QCOMPARE(rig.window->Link().State(), LinkState::None);
 
     // Choosing COM1 from the list opens it and the link starts listening.
     Choose(w, 0);
     QVERIFY(w.Port().IsOpen());
     QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(w), kBlue);
     CoinNumbers coins{};
     coins[0] = 9;
@@ -319,11 +320,11 @@ class MainWindowTest : public QObject {
     QVERIFY(w.StartUp());
     w.SetEntryText(0, QStringLiteral("7"));
     fake.writesBeforeFailure = 5;  // the line stops part-way through the frame
-    w.Command1->click();
+    SaveButton(w)->click();
     QCOMPARE(messages.Texts(), QStringList{QStringLiteral("Send Error")});
-    QVERIFY(w.Command1->isEnabled() && !w.Text1[0]->isReadOnly());
-    QCOMPARE(w.Label2->text(), QStringLiteral("Save faild,Reset hopper"));
-    QVERIFY(!w.Timer1->isActive());
+    QVERIFY(SaveButton(w)->isEnabled() && !ChannelBoxAt(w, 0)->isReadOnly());
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Save faild,Reset hopper"));
+    QVERIFY(!ResponseWatch(w)->isActive());
     QCOMPARE(w.Link().State(), LinkState::WaitStart);
   }
 
@@ -337,10 +338,10 @@ class MainWindowTest : public QObject {
     ChooseNextPort(*rig.window);
     QCOMPARE(rig.window->Port().PortNumber(), 2);
     QVERIFY(rig.window->Port().IsOpen());
-    QVERIFY(rig.window->Combo1->toolTip().contains(second.path()));
+    QVERIFY(PortSelectorOf(*rig.window)->toolTip().contains(second.path()));
     QVERIFY(clipboard->text().isEmpty());
     QCOMPARE(StoredComPort(), QString());  // nothing stored until the close
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));  // status untouched
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Switch on Kavoo"));  // status untouched
 
     // The first port is free again; the second one carries the link.
     QtSerialPort other;
@@ -360,7 +361,7 @@ class MainWindowTest : public QObject {
     ChooseNextPort(*rig.window);
     QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
     QVERIFY(!rig.window->Port().IsOpen());
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("COM2 not working"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("COM2 not working"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
     rig.window->close();
     QCOMPARE(StoredComPort(), QStringLiteral("2"));
@@ -371,12 +372,12 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(0, QStringLiteral("5"));
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     QCOMPARE(rig.messages.shown.size(), 1);
     QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Exclamation);
-    QVERIFY(rig.window->Command1->isEnabled() && rig.window->Command2->isEnabled());
-    QVERIFY(!rig.window->Text1[0]->isReadOnly());
-    QVERIFY(!rig.window->Timer1->isActive());
+    QVERIFY(SaveButton(*rig.window)->isEnabled() && ExitButton(*rig.window)->isEnabled());
+    QVERIFY(!ChannelBoxAt(*rig.window, 0)->isReadOnly());
+    QVERIFY(!ResponseWatch(*rig.window)->isActive());
     QCOMPARE(rig.window->Link().State(), LinkState::None);
   }
 
@@ -385,7 +386,7 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     rig.peer.closeFarEnd();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Port().IsOpen(), 5000);
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("COM1 not working"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("COM1 not working"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
     QVERIFY(rig.messages.shown.isEmpty());
 
@@ -393,7 +394,7 @@ class MainWindowTest : public QObject {
     SettingsStore().SetMappedDevice(1, replugged.path());
     Choose(*rig.window, 0);
     QVERIFY(rig.window->Port().IsOpen());
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
   }
 
@@ -404,13 +405,13 @@ class MainWindowTest : public QObject {
     Form1 w(messages, std::move(port));
     QVERIFY(w.StartUp());
     w.SetEntryText(0, QStringLiteral("5"));
-    w.Command1->click();
-    QVERIFY(w.Timer1->isActive());
+    SaveButton(w)->click();
+    QVERIFY(ResponseWatch(w)->isActive());
     fake.Lose();
     emit fake.DeviceReturned();
     QVERIFY(!fake.IsOpen());  // the save's own watch ends it first
     QTRY_VERIFY_WITH_TIMEOUT(fake.IsOpen(), 5000);
-    QCOMPARE(w.Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(w.Link().State(), LinkState::WaitStart);
     QVERIFY(messages.shown.isEmpty());
   }
@@ -423,11 +424,11 @@ class MainWindowTest : public QObject {
     chooser->number = 5;
     chooser->device = other.path();
     rig.window->SetPortChooser(std::move(chooser));
-    QVERIFY(rig.window->Ports->text().contains(QStringLiteral("&")));
-    rig.window->Ports->trigger();
+    QVERIFY(PortsAction(*rig.window)->text().contains(QStringLiteral("&")));
+    PortsAction(*rig.window)->trigger();
     QCOMPARE(rig.window->Port().PortNumber(), 5);
     QVERIFY(rig.window->Port().IsOpen());
-    QCOMPARE(rig.window->Combo1->currentText(), QStringLiteral("COM5"));
+    QCOMPARE(PortSelectorOf(*rig.window)->currentText(), QStringLiteral("COM5"));
     QVERIFY(rig.window->Port().WriteByte(0x55));
     QCOMPARE(other.waitForBytes(1), QByteArray(1, char(0x55)));
   }
@@ -436,9 +437,9 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(3, QStringLiteral("42"));
-    rig.window->Text1[3]->setFocus();
+    ChannelBoxAt(*rig.window, 3)->setFocus();
     QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
-    rig.window->Simulation->trigger();
+    SimulationAction(*rig.window)->trigger();
     QCOMPARE(simulation.count(), 1);
     QCOMPARE(simulation.first().first().toInt(), 1);
     QVERIFY(!rig.window->Port().IsOpen());
@@ -462,13 +463,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
     QCOMPARE(rig.Entry(3), QStringLiteral("42"));
     QVERIFY(rig.messages.shown.isEmpty());
-    QCOMPARE(rig.window->focusWidget(), rig.window->Text1[3]);  // the focus is where it was
+    QCOMPARE(rig.window->focusWidget(), ChannelBoxAt(*rig.window, 3));  // the focus is where it was
   }
 
   void failedHandBackIsReportedAndWindowStays() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    rig.window->Simulation->trigger();
+    SimulationAction(*rig.window)->trigger();
     QtSerialPort simulationPort;  // still holds the port when the main window takes it back
     simulationPort.SetPortNumber(1);
     QCOMPARE(simulationPort.Open().result, OpenResult::Opened);
@@ -502,11 +503,11 @@ class MainWindowTest : public QObject {
     QFETCH(int, modifiers);
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    rig.window->Text1[4]->setFocus();
+    ChannelBoxAt(*rig.window, 4)->setFocus();
     rig.window->SetEntryText(4, QStringLiteral("123"));
     QSignalSpy manual(rig.window.get(), &Form1::ManualRequested);
     QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
-    QTest::keyClick(rig.window->Text1[4], Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(ChannelBoxAt(*rig.window, 4), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(manual.count(), key == Qt::Key_F1 ? 1 : 0);
     QCOMPARE(simulation.count(), key == Qt::Key_F2 ? 1 : 0);
     QCOMPARE(rig.Entry(4), QStringLiteral("123"));
@@ -521,26 +522,26 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     QSignalSpy closing(rig.window.get(), &Form1::Closing);
     rig.window->SetEntryText(0, QStringLiteral("1"));
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
-    QVERIFY(rig.window->Timer1->isActive());
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
+    QVERIFY(ResponseWatch(*rig.window)->isActive());
     QVERIFY(rig.window->close());
     QCOMPARE(closing.count(), 1);
     QCOMPARE(StoredComPort(), QStringLiteral("1"));
     QVERIFY(!rig.window->Port().IsOpen());
-    QVERIFY(!rig.window->Timer1->isActive());
+    QVERIFY(!ResponseWatch(*rig.window)->isActive());
   }
 
   void accessKeysPressTheButtons() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(0, QStringLiteral("3"));
-    rig.window->Text1[2]->setFocus();
-    QTest::keyClick(rig.window->Text1[2], Qt::Key_S, Qt::AltModifier);
+    ChannelBoxAt(*rig.window, 2)->setFocus();
+    QTest::keyClick(ChannelBoxAt(*rig.window, 2), Qt::Key_S, Qt::AltModifier);
     QCOMPARE(rig.peer.waitForBytes(33).left(3), QByteArray::fromHex("830003"));
     QCOMPARE(rig.Entry(2), QStringLiteral("0"));  // the letter never reached the box
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Command2->isEnabled(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(ExitButton(*rig.window)->isEnabled(), 5000);
     QSignalSpy closing(rig.window.get(), &Form1::Closing);
-    QTest::keyClick(rig.window->Text1[2], Qt::Key_E, Qt::AltModifier);
+    QTest::keyClick(ChannelBoxAt(*rig.window, 2), Qt::Key_E, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 5000);  // an access key clicks after a short flash
   }
 
@@ -548,7 +549,7 @@ class MainWindowTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     QSignalSpy closing(rig.window.get(), &Form1::Closing);
-    QTest::mouseClick(rig.window->Command2, Qt::LeftButton);
+    QTest::mouseClick(ExitButton(*rig.window), Qt::LeftButton);
     QCOMPARE(closing.count(), 1);
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(StoredComPort(), QStringLiteral("1"));

@@ -14,13 +14,15 @@
 #include <QTest>
 #include <QTextEdit>
 
-#include "platform/message_box.h"
+#include "recording_message_boxes.h"
 #include "tests/support/unreadable_file.h"
+#include "tests/support/windows_controls.h"
 #include "ui/form2.h"
 #include "ui/manual_command.h"
 #include "ui/window_icon.h"
 
 using namespace hopper;
+using namespace hopper::test;
 
 namespace {
 bool WriteManual(const QString& folder, const QByteArray& rtf) {
@@ -101,7 +103,7 @@ class TestManualWindow : public QObject {
     QCOMPARE(window.findChild<QGroupBox*>("Frame2")->title(), QString("Instruction"));
     QCOMPARE(window.findChild<QPushButton*>("Command1")->text(), QString("&Close"));
     QCOMPARE(window.findChild<QLabel*>("Picture1")->pixmap().size(), QSize(99, 65));
-    QTextEdit* viewer = window.Viewer();
+    QTextEdit* viewer = ManualViewer(window);
     QVERIFY(viewer->isReadOnly());
     QCOMPARE(viewer->palette().color(QPalette::Base), QColor(192, 192, 192));
   }
@@ -155,7 +157,7 @@ class TestManualWindow : public QObject {
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!window->parentWidget());
-    QCOMPARE(window->Viewer()->toPlainText(), QString("Welcome\nto the tool"));
+    QCOMPARE(ManualViewer(*window)->toPlainText(), QString("Welcome\nto the tool"));
   }
 
   void opensAtTheBeginning() {
@@ -166,9 +168,9 @@ class TestManualWindow : public QObject {
     command_->Run(nullptr);
     Form2* window = command_->Window();
     QVERIFY(window);
-    QTRY_VERIFY(window->Viewer()->verticalScrollBar()->maximum() > 0);
-    QCOMPARE(window->Viewer()->verticalScrollBar()->value(), 0);
-    QCOMPARE(window->Viewer()->textCursor().position(), 0);
+    QTRY_VERIFY(ManualViewer(*window)->verticalScrollBar()->maximum() > 0);
+    QCOMPARE(ManualViewer(*window)->verticalScrollBar()->value(), 0);
+    QCOMPARE(ManualViewer(*window)->textCursor().position(), 0);
   }
 
   void secondCommandOnlyRaises() {
@@ -178,7 +180,7 @@ class TestManualWindow : public QObject {
     QVERIFY(WriteManual(folder_->path(), R"({\rtf1 second})"));
     command_->Run(nullptr);
     QCOMPARE(command_->Window(), first);
-    QCOMPARE(first->Viewer()->toPlainText(), QString("first"));
+    QCOMPARE(ManualViewer(*first)->toPlainText(), QString("first"));
     QVERIFY(boxes_.shown.isEmpty());
   }
 
@@ -190,7 +192,7 @@ class TestManualWindow : public QObject {
     CheckError(boxes_, "File Does Not Exist");
     QVERIFY(command_->Window());
     QVERIFY(command_->Window()->isVisible());
-    QCOMPARE(command_->Window()->Viewer()->toPlainText(), QString("kept"));
+    QCOMPARE(ManualViewer(*command_->Window())->toPlainText(), QString("kept"));
   }
 
   void closing_data() {
@@ -215,7 +217,7 @@ class TestManualWindow : public QObject {
     QVERIFY(WriteManual(folder_->path(), R"({\rtf1 two})"));
     command_->Run(nullptr);
     QVERIFY(command_->Window());
-    QCOMPARE(command_->Window()->Viewer()->toPlainText(), QString("two"));
+    QCOMPARE(ManualViewer(*command_->Window())->toPlainText(), QString("two"));
   }
 
   void damagedManualStillOpens() {
@@ -223,7 +225,7 @@ class TestManualWindow : public QObject {
     command_->Run(nullptr);
     QVERIFY(boxes_.shown.isEmpty());
     QVERIFY(command_->Window());
-    QVERIFY(command_->Window()->Viewer()->toPlainText().startsWith("readable"));
+    QVERIFY(ManualViewer(*command_->Window())->toPlainText().startsWith("readable"));
   }
 
  private:

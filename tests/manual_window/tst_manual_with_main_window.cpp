@@ -19,11 +19,13 @@
 #include <memory>
 
 #include "app/tool_app.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
+#include "tests/support/windows_controls.h"
 #include "ui/form1.h"
 #include "ui/manual_command.h"
 
 using namespace hopper;
+using namespace hopper::test;
 
 namespace {
 
@@ -96,7 +98,7 @@ class TestManualWithMainWindow : public QObject {
     QVERIFY(manual->isVisible());
     QVERIFY(!manual->parentWidget());
     QVERIFY(main_->isEnabled());
-    QVERIFY(manual->Viewer()->toPlainText().contains("Hopper Setting Tool"));
+    QVERIFY(ManualViewer(*manual)->toPlainText().contains("Hopper Setting Tool"));
 
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main_.data(), Qt::Key_F1,
                     Qt::ShiftModifier);
@@ -104,13 +106,13 @@ class TestManualWithMainWindow : public QObject {
   }
 
   void menuOpensTheManual() {
-    main_->Manual->trigger();
+    ManualAction(*main_)->trigger();
     QVERIFY(tool_->Manual().Window());
     QVERIFY(tool_->Manual().Window()->isVisible());
   }
 
   void closingTheManualBringsTheMainWindowForward() {
-    main_->Manual->trigger();
+    ManualAction(*main_)->trigger();
     Form2* manual = tool_->Manual().Window();
     QVERIFY(QTest::qWaitForWindowActive(manual));
     manual->close();
@@ -120,7 +122,7 @@ class TestManualWithMainWindow : public QObject {
   }
 
   void closingTheMainWindowFirstKeepsTheProgramAndStartsAFreshOne() {
-    main_->Manual->trigger();
+    ManualAction(*main_)->trigger();
     Form2* manual = tool_->Manual().Window();
     HideWatch watch;
     manual->installEventFilter(&watch);
@@ -134,7 +136,7 @@ class TestManualWithMainWindow : public QObject {
     QVERIFY(watch.mainWindowWasVisible);
     const QList<Form1*> windows = VisibleMainWindows();
     QCOMPARE(windows.size(), 1);
-    QCOMPARE(windows.first()->Label2->text(), QString("Switch on Kavoo"));  // a whole start-up
+    QCOMPARE(StatusLine(*windows.first())->text(), QString("Switch on Kavoo"));  // a whole start-up
     QVERIFY(windows.first()->Port().IsOpen());
   }
 

@@ -9,8 +9,8 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include "platform/message_box.h"
-#include "platform/plain_text.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/plain_text.h"
 
 using namespace hopper;
 

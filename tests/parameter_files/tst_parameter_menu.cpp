@@ -5,10 +5,12 @@
 
 #include "load_rows.h"
 #include "test_support.h"
+#include "tests/support/windows_controls.h"
 #include "ui/channel_box.h"
 #include "ui/form1.h"
 
 using namespace hopper;
+using namespace hopper::test;
 using testing::Boxes;
 using testing::kUnable;
 using testing::SixteenZeros;
@@ -27,7 +29,7 @@ class ParameterMenuTest : public testing::FileTest {
     return texts;
   }
   void Fill(const QStringList& values) {
-    for (int i = 0; i < kChannelCount; ++i) window_->Text1[static_cast<std::size_t>(i)]->setText(values[i]);
+    for (int i = 0; i < kChannelCount; ++i) ChannelBoxAt(*window_, i)->setText(values[i]);
   }
   void Open(const QString& path) {
     dialog_.Answer(path);

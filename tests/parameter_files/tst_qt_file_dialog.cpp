@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QtTest>
 
-#include "platform/qt_file_dialog.h"
+#include "platform/widgets/qt_file_dialog.h"
 #include "test_support.h"
 
 using namespace hopper;

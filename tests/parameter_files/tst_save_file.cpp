@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/serial/parameter_file_io.h"
 #include "test_support.h"
 
 using namespace hopper;
@@ -155,6 +156,14 @@ class SaveFileTest : public testing::CommandsTest {
     QString why;
     QVERIFY(!commands_->CreateAfile(Path("nowhere/x.txt"), &why));
     QVERIFY(!why.isEmpty());
+  }
+
+  // With nothing stored, the dialogs start in a folder the technician can save into.
+  void startFolderIsWritable() {
+    QCOMPARE(DefaultParameterFolder(work_.path()), work_.path());
+    const QString instead = DefaultParameterFolder(Path("not-there"));
+    QVERIFY(instead != Path("not-there"));
+    QVERIFY(QFileInfo(instead).isDir() && QFileInfo(instead).isWritable());
   }
 };
 

@@ -11,17 +11,19 @@
 #include <QTest>
 
 #include "fake_device_listing.h"
-#include "platform/message_box.h"
-#include "platform/settings_store.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "ui/port_assignment_rows.h"
 #include "ui/port_assignment_window.h"
+#include "windows_controls.h"
 
 using namespace hopper;
+using namespace hopper::test;
 
 namespace {
-QString Cell(const PortAssignmentWindow& w, int row, int column) { return w.deviceTable->item(row, column)->text(); }
+QString Cell(const PortAssignmentWindow& w, int row, int column) { return DeviceTable(w)->item(row, column)->text(); }
 }  // namespace
 
 class PortAssignmentTest : public QObject {
@@ -42,17 +44,17 @@ class PortAssignmentTest : public QObject {
   void listsAndFollowsAdapters() {
     listing_->AddAdapter(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"), QStringLiteral("A1"));
     PortAssignmentWindow w(listing_, messages_, 1);
-    QCOMPARE(w.deviceTable->rowCount(), 1);
+    QCOMPARE(DeviceTable(w)->rowCount(), 1);
     QCOMPARE(Cell(w, 0, kStableColumn), QStringLiteral("/dev/serial/by-id/usb-A"));
     QCOMPARE(Cell(w, 0, kSerialColumn), QStringLiteral("A1"));
     QCOMPARE(Cell(w, 0, kAssignedColumn), QStringLiteral("COM1 (automatic)"));
-    QVERIFY(w.resolvedLine->text().contains(QStringLiteral("/dev/serial/by-id/usb-A")));
+    QVERIFY(ResolvedLine(w)->text().contains(QStringLiteral("/dev/serial/by-id/usb-A")));
 
     listing_->AddAdapter(QStringLiteral("/dev/ttyACM0"));  // appears
-    QTRY_COMPARE_WITH_TIMEOUT(w.deviceTable->rowCount(), 2, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(DeviceTable(w)->rowCount(), 2, 10000);
     listing_->devices.erase(listing_->devices.begin());  // the first vanishes
     listing_->devices.front().systemPath = "/dev/ttyACM1";  // the other is renamed
-    QTRY_COMPARE_WITH_TIMEOUT(w.deviceTable->rowCount(), 1, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(DeviceTable(w)->rowCount(), 1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(Cell(w, 0, kDeviceColumn), QStringLiteral("/dev/ttyACM1"), 10000);
     QCOMPARE(Cell(w, 0, kAssignedColumn), QStringLiteral("COM1 (automatic)"));
   }
@@ -67,15 +69,15 @@ class PortAssignmentTest : public QObject {
     PortAssignmentWindow w(listing_, messages_, 2);
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.deviceTable->setFocus();
-    QCOMPARE(w.devicePath->text(), stable);  // the first device is chosen already
+    DeviceTable(w)->setFocus();
+    QCOMPARE(DevicePath(w)->text(), stable);  // the first device is chosen already
     // Tab leaves the list for the fields and the buttons, and comes round again.
-    for (QWidget* next : std::initializer_list<QWidget*>{w.devicePath, w.portNumber, w.assignButton,
-                                                         w.automaticButton, w.closeButton, w.deviceTable}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{DevicePath(w), PortNumberBox(w), AssignButton(w),
+                                                         AutomaticButton(w), CloseButton(w), DeviceTable(w)}) {
       QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       QCOMPARE(QApplication::focusWidget(), next);
     }
-    QTest::keyClick(w.deviceTable, Qt::Key_A, Qt::AltModifier);
+    QTest::keyClick(DeviceTable(w), Qt::Key_A, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(w.Assigned(), std::optional<int>(2), 5000);  // after the button's flash
     QVERIFY(!w.isVisible());
     QCOMPARE(SettingsStore().MappedDevice(2), stable);
@@ -98,8 +100,8 @@ class PortAssignmentTest : public QObject {
       QFile(path).open(QIODevice::WriteOnly);
     }
     PortAssignmentWindow w(listing_, messages_, 1);
-    w.devicePath->setText(path);
-    w.assignButton->click();
+    DevicePath(w)->setText(path);
+    AssignButton(w)->click();
     QCOMPARE(messages_.shown.size(), 1);
     QVERIFY(messages_.shown.first().informative.contains(path + QLatin1Char(' ')));
     QVERIFY(messages_.shown.first().informative.contains(why));

@@ -7,7 +7,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_reader.h"
 
 namespace hopper::test {
 

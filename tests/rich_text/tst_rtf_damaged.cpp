@@ -9,8 +9,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "platform/rtf_document_builder.h"
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_document_builder.h"
+#include "platform/rich_text/rtf_reader.h"
 #include "rtf_test_support.h"
 #include "tests/support/unreadable_file.h"
 

@@ -5,7 +5,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "platform/rtf_reader.h"
+#include "platform/rich_text/rtf_reader.h"
 #include "rtf_test_support.h"
 
 using hopper::RtfReader;

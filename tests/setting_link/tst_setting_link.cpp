@@ -13,6 +13,7 @@
 #include "ui/channel_box.h"
 
 using namespace hopper;
+using namespace hopper::test;
 using test::Bytes;
 using test::kBlue;
 using test::kRed;
@@ -32,14 +33,14 @@ QByteArray Report(const CoinNumbers& coins) {
 }
 
 bool InputsLocked(const Form1& w) {
-  if (w.Command1->isEnabled() || w.Command2->isEnabled()) return false;
-  for (const ChannelBox* box : w.Text1) if (!box->isReadOnly()) return false;
+  if (SaveButton(w)->isEnabled() || ExitButton(w)->isEnabled()) return false;
+  for (const ChannelBox* box : ChannelBoxes(w)) if (!box->isReadOnly()) return false;
   return true;
 }
 
 bool InputsFree(const Form1& w) {
-  if (!w.Command1->isEnabled() || !w.Command2->isEnabled()) return false;
-  for (const ChannelBox* box : w.Text1) if (box->isReadOnly()) return false;
+  if (!SaveButton(w)->isEnabled() || !ExitButton(w)->isEnabled()) return false;
+  for (const ChannelBox* box : ChannelBoxes(w)) if (box->isReadOnly()) return false;
   return true;
 }
 
@@ -58,7 +59,8 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"),
+                              5000);
   }
 
  private slots:
@@ -72,21 +74,22 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.peer.write(Report(coins)));
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::AwaitSync, 5000);
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QString::number(coins[static_cast<std::size_t>(i)]));
-    QCOMPARE(rig.window->Label2->text(), QString());  // the start byte cleared the prompt
+    QCOMPARE(StatusLine(*rig.window)->text(), QString());  // the start byte cleared the prompt
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
-    QVERIFY(rig.window->Timer3->isActive());  // the header armed the receive watch
+    QVERIFY(ReceiveWatch(*rig.window)->isActive());  // the header armed the receive watch
     QVERIFY(rig.messages.shown.isEmpty());    // the coin numbers are digits: no entry message
 
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"),
+                              5000);
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
-    QVERIFY(test::CaptionFits(rig.window->Label2));  // the longest caption, not cut off
+    QVERIFY(test::CaptionFits(StatusLine(*rig.window)));  // the longest caption, not cut off
     QCOMPARE(rig.window->Link().State(), LinkState::EnterData);
 
     // The report arrived within the watch: when it fires it says nothing.
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Timer3->isActive(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!ReceiveWatch(*rig.window)->isActive(), 5000);
     QVERIFY(rig.messages.shown.isEmpty());
   }
 
@@ -97,12 +100,12 @@ class SettingLinkTest : public QObject {
     rig.window->SetEntryText(1, QStringLiteral("500"));
     for (int i = 2; i < kChannelCount; ++i) rig.window->SetEntryText(i, QStringLiteral("0"));
 
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     QVERIFY(InputsLocked(*rig.window));
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Saving"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Saving"));
     QCOMPARE(rig.window->Link().State(), LinkState::AwaitSaveAck);
     QVERIFY(rig.window->Link().AfterSave());
-    QVERIFY(rig.window->Timer1->isActive());
+    QVERIFY(ResponseWatch(*rig.window)->isActive());
     CoinNumbers expected{};
     expected[0] = 1000;
     expected[1] = 500;
@@ -111,7 +114,7 @@ class SettingLinkTest : public QObject {
     QCOMPARE(frame.left(5), QByteArray::fromHex("8303e801f4"));
 
     QVERIFY(rig.peer.write(QByteArray(1, char(0x84))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.window->Label2->text(), QStringLiteral("Save complete"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(*rig.window)->text(), QStringLiteral("Save complete"), 5000);
     const CoinNumbers stored = Coins(7, 3);
     QVERIFY(rig.peer.write(Bytes(BuildReadBackBlock(stored))));
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::WaitStart, 5000);
@@ -120,9 +123,9 @@ class SettingLinkTest : public QObject {
 
     QTRY_VERIFY_WITH_TIMEOUT(InputsFree(*rig.window), 5000);
     // A read-back unlike what was sent is not passed off as a plain success.
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Save complete, 16 channels differ"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Save complete, 16 channels differ"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
-    QCOMPARE(rig.window->Text1[1]->toolTip(), QStringLiteral("sent 500, hopper holds 10"));
+    QCOMPARE(ChannelBoxAt(*rig.window, 1)->toolTip(), QStringLiteral("sent 500, hopper holds 10"));
     QVERIFY(rig.messages.shown.isEmpty());
   }
 
@@ -130,10 +133,10 @@ class SettingLinkTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(5, QStringLiteral("65535"));
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     QCOMPARE(rig.peer.waitForBytes(33).mid(11, 2), QByteArray::fromHex("ffff"));
     QTRY_VERIFY_WITH_TIMEOUT(InputsFree(*rig.window), 5000);
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("No Response"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("No Response"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
     QCOMPARE(rig.window->Link().State(), LinkState::AwaitSaveAck);
   }
@@ -143,7 +146,7 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.StartAndShow());
     QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005" "00")));
     QTRY_COMPARE_WITH_TIMEOUT(rig.Entry(0), QStringLiteral("5"), 5000);
-    QVERIFY(rig.window->Timer3->isActive());
+    QVERIFY(ReceiveWatch(*rig.window)->isActive());
     QTRY_COMPARE_WITH_TIMEOUT(rig.messages.shown.size(), 1, 5000);
     const Message& message = rig.messages.shown.first();
     QCOMPARE(message.text, QStringLiteral("Receive Error perhaps incorrect interface\r"
@@ -162,8 +165,8 @@ class SettingLinkTest : public QObject {
     rig.messages.whileShown = [&](const Message&) {
       rig.messages.whileShown = nullptr;
       QVERIFY(rig.peer.write(cutReport));
-      QTRY_VERIFY_WITH_TIMEOUT(rig.window->Timer3->isActive(), 5000);
-      QTRY_VERIFY_WITH_TIMEOUT(!rig.window->Timer3->isActive(), 5000);
+      QTRY_VERIFY_WITH_TIMEOUT(ReceiveWatch(*rig.window)->isActive(), 5000);
+      QTRY_VERIFY_WITH_TIMEOUT(!ReceiveWatch(*rig.window)->isActive(), 5000);
     };
     QVERIFY(rig.peer.write(cutReport));
     QTRY_VERIFY_WITH_TIMEOUT(!rig.messages.shown.isEmpty() && !rig.messages.whileShown, 5000);
@@ -175,9 +178,9 @@ class SettingLinkTest : public QObject {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005")));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.window->Timer3->isActive(), 5000);
-    rig.window->Simulation->trigger();
-    QVERIFY(!rig.window->Timer3->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(ReceiveWatch(*rig.window)->isActive(), 5000);
+    SimulationAction(*rig.window)->trigger();
+    QVERIFY(!ReceiveWatch(*rig.window)->isActive());
     QVERIFY(rig.messages.shown.isEmpty());
   }
 
@@ -206,20 +209,20 @@ class SettingLinkTest : public QObject {
     QVERIFY(rig.StartAndShow());
     for (int i = 0; i < kChannelCount; ++i) rig.window->SetEntryText(i, entries[i]);
 
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     QCOMPARE(rig.messages.Texts(), QStringList{message});
     QCOMPARE(rig.messages.shown.first().icon, MessageIcon::Exclamation);
-    QCOMPARE(rig.window->Label2->text(), QStringLiteral("Data Error"));
+    QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Data Error"));
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
     QVERIFY(InputsFree(*rig.window));
-    QCOMPARE(QApplication::focusWidget(), rig.window->Text1[static_cast<std::size_t>(focus)]);
-    QCOMPARE(rig.window->Text1[static_cast<std::size_t>(focus)]->selectedText(), entries[focus]);
+    QCOMPARE(QApplication::focusWidget(), ChannelBoxAt(*rig.window, focus));
+    QCOMPARE(ChannelBoxAt(*rig.window, focus)->selectedText(), entries[focus]);
     QCOMPARE(rig.window->Link().State(), LinkState::WaitStart);
-    QVERIFY(!rig.window->Timer1->isActive());
+    QVERIFY(!ResponseWatch(*rig.window)->isActive());
 
     // Nothing went out: the next bytes the hopper sees are those of a valid save.
     for (int i = 0; i < kChannelCount; ++i) rig.window->SetEntryText(i, QStringLiteral("1"));
-    QTest::mouseClick(rig.window->Command1, Qt::LeftButton);
+    QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     CoinNumbers ones{};
     ones.fill(1);
     QCOMPARE(rig.peer.waitForBytes(33), Bytes(BuildSaveFrame(ones)));

@@ -25,9 +25,9 @@ class Form3AnimationTest : public QObject {
     }
     Simulation sim(std::make_unique<FakeSerialPort>(), folder.path());
     QVERIFY(sim.form->OpenPort());  // the presses' bytes go out, so no message interrupts
-    auto* area = sim.Child<QLabel>("Image3");
-    auto* timer = sim.Child<QTimer>("Timer2");
-    sim.Press("Command1");
+    auto* area = AnimationArea(*sim.form);
+    auto* timer = AnimationTimer(*sim.form);
+    DispenseButton(*sim.form)->click();
     QVERIFY(timer->isActive());
     sim.StopTimers();
     for (const QSize& size : sizes) {
@@ -43,11 +43,11 @@ class Form3AnimationTest : public QObject {
     QVERIFY(area->pixmap().isNull());
 
     // A press while it runs starts it again from the first picture.
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     sim.StopTimers();
     sim.form->AnimationTick();
     sim.form->AnimationTick();
-    sim.Press("Command1");
+    DispenseButton(*sim.form)->click();
     sim.StopTimers();
     sim.form->AnimationTick();
     QCOMPARE(area->pixmap().size(), sizes[0]);
@@ -62,21 +62,21 @@ class Form3AnimationTest : public QObject {
     broken.close();
     Simulation sim(std::make_unique<FakeSerialPort>(), folder.path());
     QVERIFY(sim.form->OpenPort());
-    sim.Press("Command1");
+    DispenseButton(*sim.form)->click();
     sim.StopTimers();
     for (int tick = 0; tick < 4; ++tick) {
       sim.form->AnimationTick();
-      QVERIFY(sim.Child<QLabel>("Image3")->pixmap().isNull());
+      QVERIFY(AnimationArea(*sim.form)->pixmap().isNull());
     }
     QVERIFY(sim.messages.shown.isEmpty());
   }
 
   void theAnimationRunsOutByItself() {
     Simulation sim(std::make_unique<FakeSerialPort>());
-    sim.Press("Command1");
-    QTRY_VERIFY_WITH_TIMEOUT(!sim.Child<QLabel>("Image3")->pixmap().isNull(), 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(!sim.Child<QTimer>("Timer2")->isActive(), 5000);
-    QVERIFY(sim.Child<QLabel>("Image3")->pixmap().isNull());
+    DispenseButton(*sim.form)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!AnimationArea(*sim.form)->pixmap().isNull(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!AnimationTimer(*sim.form)->isActive(), 5000);
+    QVERIFY(AnimationArea(*sim.form)->pixmap().isNull());
   }
 
   void theProgramFolderHoldsTheArrowPictures() {
@@ -120,13 +120,13 @@ class Form3AnimationTest : public QObject {
     fake->writesBeforeFailure = writesBeforeFailure;
     Simulation sim(std::move(fake));
     QVERIFY(sim.form->OpenPort());
-    sim.Press("Command1");
+    DispenseButton(*sim.form)->click();
     QCOMPARE(sim.messages.Texts(), QStringList{QStringLiteral("Send Error")});
     QCOMPARE(sim.messages.shown.first().icon, hopper::MessageIcon::Exclamation);
     QCOMPARE(sim.fake->written, written);  // never the tail of a command without its head
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     QCOMPARE(sim.messages.shown.size(), 2);
-    QVERIFY(sim.Child<QTimer>("Timer2")->isActive());  // the window goes on as after any press
+    QVERIFY(AnimationTimer(*sim.form)->isActive());  // the window goes on as after any press
   }
 };
 

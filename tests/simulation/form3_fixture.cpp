@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QTimer>
 
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 
 void UseTemporarySettings() { static const hopper::test::SettingsSandbox sandbox; }
 
@@ -22,11 +22,7 @@ Simulation::Simulation(std::unique_ptr<FakeSerialPort> fakePort, const QString& 
   form = std::make_unique<hopper::Form3>(kTestPort, messages, programFolder, std::move(fakePort));
 }
 
-void Simulation::Press(const char* buttonName) const {
-  // click() runs the handler at once, without turning the event loop, so no tick can slip in.
-  Child<QAbstractButton>(buttonName)->click();
-}
-
 void Simulation::StopTimers() const {
-  for (const char* name : {"Timer2", "Timer3"}) Child<QTimer>(name)->stop();
+  AnimationTimer(*form)->stop();
+  PromptTimer(*form)->stop();
 }

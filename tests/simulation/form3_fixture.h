@@ -8,14 +8,23 @@
 
 #include "core/link_state.h"
 #include "fake_serial_port.h"
-#include "platform/message_box.h"
-#include "platform/qt_serial_port.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/qt_serial_port.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "ui/form3.h"
+#include "windows_controls.h"
 
 using hopper::test::FakeSerialPort;
 using hopper::test::PtyPeer;
+using hopper::test::AnimationArea;
+using hopper::test::AnimationTimer;
+using hopper::test::ChannelSelector;
+using hopper::test::CloseButton;
+using hopper::test::DispenseButton;
+using hopper::test::PromptLine;
+using hopper::test::PromptTimer;
+using hopper::test::StartUpButton;
 
 // Points the per-user settings at a fresh temporary folder, once per run, so port numbers can
 // be mapped to pseudo-terminals without touching the user's own settings.
@@ -34,10 +43,9 @@ struct Simulation {
 
   template <class T>
   T* Child(const char* name) const {
-    return form->findChild<T*>(QString::fromLatin1(name));
+    return hopper::test::FindControl<T>(*form, QString::fromLatin1(name));
   }
-  void Press(const char* buttonName) const;
-  // Stops the three timers, so that a test drives every tick itself.
+  // Stops the window's timers, so that a test drives every tick itself.
   void StopTimers() const;
 
   PtyPeer peer;

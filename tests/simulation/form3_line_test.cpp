@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "form3_fixture.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 
 namespace {
 QByteArray Bytes(std::initializer_list<unsigned char> values) {
@@ -27,7 +27,7 @@ class Form3LineTest : public QObject {
     Simulation sim;
     QVERIFY(sim.peer.IsValid());
     QVERIFY(sim.form->OpenPort());
-    sim.Press("Command1");
+    DispenseButton(*sim.form)->click();
     QCOMPARE(sim.peer.waitForBytes(3), Bytes({0x81, 0x40, 0x10}));
     QVERIFY(sim.messages.shown.isEmpty());
   }
@@ -38,7 +38,7 @@ class Form3LineTest : public QObject {
     sim.fake->Lose();
     emit sim.fake->DeviceReturned();
     QVERIFY(sim.fake->IsOpen());
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     QCOMPARE(sim.fake->written, Bytes({0x80}));
     QVERIFY(sim.messages.shown.isEmpty());
   }
@@ -46,7 +46,7 @@ class Form3LineTest : public QObject {
   void startUpSendsOneByte() {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     QCOMPARE(sim.peer.waitForBytes(1), Bytes({0x80}));
   }
 
@@ -63,10 +63,10 @@ class Form3LineTest : public QObject {
     QFETCH(int, channelByte);
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
-    auto* combo = sim.Child<QComboBox>("Combo2");
+    auto* combo = ChannelSelector(*sim.form);
     combo->setCurrentIndex(position);
     QCOMPARE(combo->currentText(), QString::number(position + 1));
-    sim.Press("Command1");
+    DispenseButton(*sim.form)->click();
     QCOMPARE(sim.peer.waitForBytes(3), Bytes({0x81, static_cast<unsigned char>(channelByte), 0x10}));
   }
 
@@ -74,9 +74,9 @@ class Form3LineTest : public QObject {
   void twoQuickPressesSendSixBytes() {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
-    sim.Press("Command1");
-    sim.Press("Command1");
-    sim.Press("Command2");
+    DispenseButton(*sim.form)->click();
+    DispenseButton(*sim.form)->click();
+    StartUpButton(*sim.form)->click();
     QCOMPARE(sim.peer.waitForBytes(7), Bytes({0x81, 0x40, 0x10, 0x81, 0x40, 0x10, 0x80}));
   }
 
@@ -120,14 +120,14 @@ class Form3LineTest : public QObject {
     sim.form->show();
     QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
     if (byButton) {
-      sim.Press("Command5");
+      CloseButton(*sim.form)->click();
     } else {
       QVERIFY(sim.form->close());
     }
     QCOMPARE(handedBack.count(), 1);
     QVERIFY(!sim.port->IsOpen());
     QVERIFY(!sim.form->isVisible());
-    for (const char* timer : {"Timer2", "Timer3"}) QVERIFY(!sim.Child<QTimer>(timer)->isActive());
+    for (QTimer* timer : {AnimationTimer(*sim.form), PromptTimer(*sim.form)}) QVERIFY(!timer->isActive());
     // The same device opens again at once: the line is free for the main window.
     hopper::QtSerialPort again;
     again.SetPortNumber(kTestPort);

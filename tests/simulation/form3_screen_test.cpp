@@ -43,14 +43,14 @@ class Form3ScreenTest : public QObject {
     QCOMPARE(sim.form->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
     QCOMPARE(sim.Child<QLabel>("Image1")->pixmap().size(), QSize(62, 102));
     QCOMPARE(sim.Child<QLabel>("Image2")->pixmap().size(), QSize(78, 82));
-    QVERIFY(sim.Child<QLabel>("Image3")->pixmap().isNull());
-    QVERIFY(sim.Child<QLabel>("Label1")->text().isEmpty());
-    QCOMPARE(sim.Child<QAbstractButton>("Command2")->text(), QStringLiteral("Start up"));
-    QCOMPARE(sim.Child<QAbstractButton>("Command1")->text(), QStringLiteral("Dispense"));
-    QCOMPARE(sim.Child<QAbstractButton>("Command5")->text(), QStringLiteral("&Close"));
-    QVERIFY(!sim.Child<QAbstractButton>("Command5")->icon().isNull());
+    QVERIFY(AnimationArea(*sim.form)->pixmap().isNull());
+    QVERIFY(PromptLine(*sim.form)->text().isEmpty());
+    QCOMPARE(StartUpButton(*sim.form)->text(), QStringLiteral("Start up"));
+    QCOMPARE(DispenseButton(*sim.form)->text(), QStringLiteral("Dispense"));
+    QCOMPARE(CloseButton(*sim.form)->text(), QStringLiteral("&Close"));
+    QVERIFY(!CloseButton(*sim.form)->icon().isNull());
     QCOMPARE(sim.Child<QLabel>("Label5")->text(), QStringLiteral("Channel"));
-    auto* combo = sim.Child<QComboBox>("Combo2");
+    auto* combo = ChannelSelector(*sim.form);
     QCOMPARE(combo->count(), 16);
     for (int i = 0; i < 16; ++i) QCOMPARE(combo->itemText(i), QString::number(i + 1));
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
@@ -61,22 +61,22 @@ class Form3ScreenTest : public QObject {
       QCOMPARE(sim.Child<QTimer>(name)->interval(), interval);
       QCOMPARE(sim.Child<QTimer>(name)->timerType(), Qt::PreciseTimer);
     }
-    QVERIFY(!sim.Child<QTimer>("Timer2")->isActive());
-    QVERIFY(sim.Child<QTimer>("Timer3")->isActive());
+    QVERIFY(!AnimationTimer(*sim.form)->isActive());
+    QVERIFY(PromptTimer(*sim.form)->isActive());
   }
 
   void closeHasTheFocusAndTabGoesToTheSelector() {
     Simulation sim(std::make_unique<FakeSerialPort>());
     sim.form->show();
     QVERIFY(QTest::qWaitForWindowActive(sim.form.get()));
-    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command5"));
-    QCOMPARE(sim.Child<QWidget>("Command5")->nextInFocusChain(), sim.Child<QWidget>("Combo2"));
+    QCOMPARE(QApplication::focusWidget(), CloseButton(*sim.form));
+    QCOMPARE(CloseButton(*sim.form)->nextInFocusChain(), ChannelSelector(*sim.form));
   }
 
   void promptTypesTheOpeningTextThenTheSelectText() {
     Simulation sim(std::make_unique<FakeSerialPort>());
     sim.StopTimers();
-    auto* line = sim.Child<QLabel>("Label1");
+    auto* line = PromptLine(*sim.form);
     const QString opening = QString::fromLatin1(hopper::kOpeningPrompt.data(), 73);
     for (int tick = 1; tick <= 73; ++tick) {
       sim.form->PromptTick();
@@ -87,7 +87,7 @@ class Form3ScreenTest : public QObject {
     sim.form->PromptTick();
     QCOMPARE(line->text(), QStringLiteral("A"));
 
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     QVERIFY(line->text().isEmpty());  // cleared at once
     for (int tick = 1; tick <= 7; ++tick) {
       sim.form->PromptTick();
@@ -95,10 +95,10 @@ class Form3ScreenTest : public QObject {
     }
     sim.form->PromptTick();
     QCOMPARE(line->text(), QStringLiteral("       S"));
-    sim.Press("Command2");  // starts the select prompt again
+    StartUpButton(*sim.form)->click();  // starts the select prompt again
     sim.form->PromptTick();
     QCOMPARE(line->text(), QStringLiteral(" "));
-    sim.Press("Command1");  // "Dispense" leaves the prompt alone
+    DispenseButton(*sim.form)->click();  // "Dispense" leaves the prompt alone
     sim.form->PromptTick();
     QCOMPARE(line->text(), QStringLiteral("  "));
   }
@@ -107,7 +107,7 @@ class Form3ScreenTest : public QObject {
     Simulation sim(std::make_unique<FakeSerialPort>());
     sim.StopTimers();
     sim.form->show();
-    auto* line = sim.Child<QLabel>("Label1");
+    auto* line = PromptLine(*sim.form);
     QLabel plain(sim.form.get());
     plain.setGeometry(line->geometry());
     plain.setAlignment(line->alignment());
@@ -126,7 +126,7 @@ class Form3ScreenTest : public QObject {
       sim.form->PromptTick();
       QVERIFY2(looksTheSame(), qPrintable(line->text()));
     }
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     for (int tick = 0; tick < 46; ++tick) {
       sim.form->PromptTick();
       QVERIFY2(looksTheSame(), qPrintable(line->text()));
@@ -149,7 +149,7 @@ class Form3ScreenTest : public QObject {
     QFETCH(QString, typed);
     QFETCH(bool, atTheSelector);
     Simulation sim(std::make_unique<FakeSerialPort>());
-    auto* combo = sim.Child<QComboBox>("Combo2");
+    auto* combo = ChannelSelector(*sim.form);
     if (pickedFirst >= 0) combo->setCurrentIndex(pickedFirst);
     QWidget* target = atTheSelector ? static_cast<QWidget*>(combo) : combo->lineEdit();
     const QString text = combo->currentText();
@@ -182,13 +182,13 @@ class Form3ScreenTest : public QObject {
     QApplication::setFont(larger);
     Simulation sim(std::make_unique<FakeSerialPort>());
     QApplication::setFont(saved);
-    auto* line = sim.Child<QLabel>("Label1");
+    auto* line = PromptLine(*sim.form);
     const auto fits = [line](std::string_view prompt) {
       const QString text = QString::fromLatin1(prompt.data(), qsizetype(prompt.size()));
       return hopper::WrappedTextFits(line->font(), text, line->contentsRect().size());
     };
     QVERIFY(fits(hopper::kOpeningPrompt));
-    sim.Press("Command2");
+    StartUpButton(*sim.form)->click();
     QVERIFY(fits(hopper::kSelectPrompt));
   }
 
@@ -196,22 +196,22 @@ class Form3ScreenTest : public QObject {
     Simulation sim(std::make_unique<FakeSerialPort>());
     sim.form->show();
     QVERIFY(QTest::qWaitForWindowActive(sim.form.get()));
-    auto* combo = sim.Child<QComboBox>("Combo2");
+    auto* combo = ChannelSelector(*sim.form);
     combo->setFocus();
     QTRY_VERIFY_WITH_TIMEOUT(combo->hasFocus(), 5000);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command2"));
+    QCOMPARE(QApplication::focusWidget(), StartUpButton(*sim.form));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command1"));
+    QCOMPARE(QApplication::focusWidget(), DispenseButton(*sim.form));
     combo->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), sim.Child<QWidget>("Command5"));
+    QCOMPARE(QApplication::focusWidget(), CloseButton(*sim.form));
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
   }
 
   void arrowKeysPickFromTheList() {
     Simulation sim(std::make_unique<FakeSerialPort>());
-    auto* combo = sim.Child<QComboBox>("Combo2");
+    auto* combo = ChannelSelector(*sim.form);
     combo->setCurrentIndex(3);
     QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
     QCOMPARE(combo->currentText(), QStringLiteral("5"));
@@ -222,17 +222,17 @@ class Form3ScreenTest : public QObject {
     hopper::RecordingMessageBoxes messages;
     {
       hopper::Form3 first(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
-      first.findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(9);
-      first.findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
+      ChannelSelector(first)->setCurrentIndex(9);
+      StartUpButton(first)->click();
       first.close();
     }
     hopper::Form3 again(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
-    auto* combo = again.findChild<QComboBox*>(QStringLiteral("Combo2"));
+    auto* combo = ChannelSelector(again);
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
     QCOMPARE(combo->currentIndex(), -1);
     QCOMPARE(again.ChannelCode(), std::int16_t{0x40});
     again.PromptTick();
-    QCOMPARE(again.findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("A"));
+    QCOMPARE(PromptLine(again)->text(), QStringLiteral("A"));
   }
 };
 

@@ -11,10 +11,13 @@
 #include <functional>
 
 #include "form3_fixture.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "ui/channel_box.h"
 #include "ui/form1.h"
 #include "ui/simulation_handover.h"
+#include "windows_controls.h"
+
+using namespace hopper::test;
 
 namespace {
 
@@ -42,10 +45,10 @@ struct MainWindowState {
 MainWindowState StateOf(hopper::Form1& main) {
   MainWindowState state;
   for (int i = 0; i < 16; ++i) state.boxes << main.EntryText(i);
-  state.status = main.Label2->text();
-  state.statusColour = main.Label2->palette().color(QPalette::WindowText);
-  state.responseWatch = main.Timer1->isActive();
-  state.receiveWatch = main.Timer3->isActive();
+  state.status = StatusLine(main)->text();
+  state.statusColour = StatusLine(main)->palette().color(QPalette::WindowText);
+  state.responseWatch = ResponseWatch(main)->isActive();
+  state.receiveWatch = ReceiveWatch(main)->isActive();
   return state;
 }
 
@@ -94,11 +97,11 @@ class HandOverTest : public QObject {
     if (byKey) {
       main->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(main.get()));
-      main->Text1[4]->setFocus();
-      QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(main->Text1[4]), 5000);
-      QTest::keyClick(main->Text1[4], Qt::Key_F2);
+      ChannelBoxAt(*main, 4)->setFocus();
+      QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget*>(ChannelBoxAt(*main, 4)), 5000);
+      QTest::keyClick(ChannelBoxAt(*main, 4), Qt::Key_F2);
     } else {
-      main->Simulation->trigger();
+      SimulationAction(*main)->trigger();
     }
     QVERIFY(simulation);
     QVERIFY(simulation->isVisible());
@@ -107,11 +110,11 @@ class HandOverTest : public QObject {
     QCOMPARE(StateOf(*main), before);
 
     // The simulation window speaks on the same line.
-    simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+    DispenseButton(*simulation)->click();
     QCOMPARE(peer->waitForBytes(3), QByteArray("\x81\x40\x10", 3));
 
     if (byCloseButton) {
-      simulation->findChild<QAbstractButton*>(QStringLiteral("Command5"))->click();
+      CloseButton(*simulation)->click();
     } else {
       QVERIFY(simulation->close());
     }
@@ -133,7 +136,7 @@ class HandOverTest : public QObject {
     messages->onShow = [this](const hopper::Message&) {
       hopper::SettingsStore().SetMappedDevice(kTestPort, peer->path());
     };
-    main->Simulation->trigger();
+    SimulationAction(*main)->trigger();
     QCOMPARE(messages->texts, QStringList{QStringLiteral("Port Number Error")});
     QVERIFY(main->isEnabled());
     QVERIFY(main->Port().IsOpen());
@@ -143,15 +146,15 @@ class HandOverTest : public QObject {
   }
 
   void reopeningStartsAgainAtChannel1() {
-    main->Simulation->trigger();
+    SimulationAction(*main)->trigger();
     QVERIFY(simulation);
-    simulation->findChild<QComboBox*>(QStringLiteral("Combo2"))->setCurrentIndex(15);
+    ChannelSelector(*simulation)->setCurrentIndex(15);
     simulation->close();
     QTRY_VERIFY_WITH_TIMEOUT(simulation.isNull(), 5000);
-    main->Simulation->trigger();
+    SimulationAction(*main)->trigger();
     QVERIFY(simulation);
     QCOMPARE(simulation->ChannelCode(), std::int16_t{0x40});
-    simulation->findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+    DispenseButton(*simulation)->click();
     QCOMPARE(peer->waitForBytes(3), QByteArray("\x81\x40\x10", 3));
     simulation->close();
     QVERIFY(main->Port().IsOpen());

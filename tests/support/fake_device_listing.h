@@ -1,7 +1,7 @@
 #pragma once
 // A device listing a test fills: adapters appear, vanish and change names at its word.
 
-#include "platform/serial_device_list.h"
+#include "platform/serial/serial_device_list.h"
 
 namespace hopper::test {
 

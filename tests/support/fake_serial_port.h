@@ -6,7 +6,7 @@
 #include <QByteArray>
 #include <deque>
 
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 
 namespace hopper::test {
 

@@ -10,10 +10,11 @@
 #include <memory>
 
 #include "core/setting_frames.h"
-#include "platform/message_box.h"
-#include "platform/settings_store.h"
+#include "recording_message_boxes.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "ui/form1.h"
+#include "windows_controls.h"
 
 namespace hopper::test {
 
@@ -21,7 +22,7 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-inline QColor StatusColourOf(const Form1& window) { return window.Label2->palette().color(QPalette::WindowText); }
+inline QColor StatusColourOf(const Form1& window) { return StatusLine(window)->palette().color(QPalette::WindowText); }
 // The status line's two colours: blue while all is well, red on a fault.
 inline const QColor kBlue(0, 0, 255);
 inline const QColor kRed(255, 0, 0);

@@ -8,12 +8,15 @@
 
 #include "app/command_line.h"
 #include "app/tool_app.h"
-#include "platform/settings_store.h"
+#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
+#include "recording_message_boxes.h"
 #include "settings_sandbox.h"
+#include "windows_controls.h"
 #include "ui/form1.h"
 
 using namespace hopper;
+using namespace hopper::test;
 
 class ToolAppTest : public QObject {
   Q_OBJECT
@@ -127,7 +130,7 @@ class ToolAppTest : public QObject {
     QVERIFY(again->isVisible());
     QVERIFY(again->Port().IsOpen());
     QCOMPARE(again->EntryText(0), QStringLiteral("0"));
-    QCOMPARE(again->Label2->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(StatusLine(*again)->text(), QStringLiteral("Switch on Kavoo"));
     QCOMPARE(again->Link().State(), LinkState::WaitStart);
   }
 

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "core/parameter_file.h"
-#include "platform/backup_store.h"
-#include "platform/line_recorder.h"
-#include "platform/parameter_file_io.h"
-#include "platform/qt_serial_port.h"
-#include "platform/recording_serial_port.h"
+#include "platform/serial/backup_store.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/serial/parameter_file_io.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/recording_serial_port.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/interrupt_notifier.h"
@@ -78,7 +78,7 @@ int RunCommand(const CliOptions& options) {
   HopperSession session(*port, recorder.get());
   // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
   session.beforeSave = [&summary, &choice](const CoinNumbers& reported) {
-    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.number);
+    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.name);
     summary.backup = backup.path;
     return backup.error;
   };

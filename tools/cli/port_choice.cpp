@@ -2,8 +2,8 @@
 
 #include <QRegularExpression>
 
-#include "platform/qt_serial_port.h"
-#include "platform/settings_store.h"
+#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "ui/port_report.h"
 
 namespace hopper::cli {

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "platform/serial_port.h"
+#include "platform/serial/serial_port.h"
 
 namespace hopper::cli {
 

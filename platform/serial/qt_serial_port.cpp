@@ -1,0 +1,185 @@
+#include "platform/serial/qt_serial_port.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include "core/line_settings.h"
+#include "platform/serial/port_resolver.h"
+#include "platform/serial/serial_device_check.h"
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace hopper {
+
+namespace {
+
+// Whether this user may read and write the device; always so where there is no such test.
+bool AccessAllowed([[maybe_unused]] const QString& device) {
+#ifdef Q_OS_UNIX
+  return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
+#else
+  return true;
+#endif
+}
+
+QSerialPort::Parity QtParity(LineParity parity) {
+  switch (parity) {
+    case LineParity::Even: return QSerialPort::EvenParity;
+    case LineParity::Odd: return QSerialPort::OddParity;
+    case LineParity::None: break;
+  }
+  return QSerialPort::NoParity;
+}
+
+}  // namespace
+
+OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAllowed) {
+  switch (error) {
+    case QSerialPort::NoError: return OpenResult::Opened;
+    case QSerialPort::DeviceNotFoundError: return OpenResult::InvalidPort;
+    case QSerialPort::PermissionError: return accessAllowed ? OpenResult::PortInUse : OpenResult::AccessDenied;
+    default: return OpenResult::OtherFailure;
+  }
+}
+
+QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(std::make_shared<QtDeviceListing>(), parent) {}
+
+QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject* parent)
+    : SerialPort(parent), listing_(std::move(listing)), replug_(listing_) {
+  connect(&port_, &QSerialPort::readyRead, this, &SerialPort::BytesArrived);
+  connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
+  connect(&replug_, &ReplugWatch::Returned, this, &SerialPort::DeviceReturned);
+}
+
+void QtSerialPort::SetPortNumber(int portNumber) { portNumber_ = portNumber; }
+
+QString QtSerialPort::DeviceFor(int portNumber) const {
+  if (!device_.isEmpty() && portNumber == portNumber_) return device_;  // given by its path
+  return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
+}
+
+QString QtSerialPort::Explain(int portNumber) const {
+  return DescribeResolution(portNumber, ResolvePortNumber(portNumber, *listing_));
+}
+
+OpenOutcome QtSerialPort::Open() {
+  if (port_.isOpen()) port_.close();
+  // A device given by its path is opened as it is, without the port-number rule.
+  if (!device_.isEmpty()) return OpenDevice(device_);
+  const std::vector<SerialDevice> devices = listing_->List();
+  const PortResolution resolution = ResolvePortNumber(portNumber_, devices);
+  OpenOutcome outcome = resolution.device.empty()
+                            ? OpenOutcome{OpenResult::InvalidPort, {}, QString::fromStdString(resolution.refusal), {}}
+                            : OpenDevice(QString::fromStdString(resolution.device));
+  if (outcome.result == OpenResult::Opened) {
+    opened_ = IdentityOf(outcome.device, devices);
+    lost_ = {};
+    replug_.Stop();
+  } else if (!lost_.IsEmpty()) {
+    replug_.Watch(lost_);  // back, but not usable yet: look again
+  }
+  return outcome;
+}
+
+OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
+  OpenOutcome outcome;
+  outcome.device = given;
+  QString device = given;
+#ifndef Q_OS_WIN
+  // A missing path, a folder or a plain file is no port at all, and is told as such.
+  if (const QString problem = SerialDeviceProblem(device, false); !problem.isEmpty()) {
+    outcome.result = OpenResult::InvalidPort;
+    outcome.detail = problem;
+    return outcome;
+  }
+  // The lock file is named after the path as given: open the real device, so the same
+  // adapter reached through a link is seen as in use.
+  device = QFileInfo(device).canonicalFilePath();
+  if (!AccessAllowed(device)) {
+    outcome.result = OpenResult::AccessDenied;
+    outcome.owningGroup = QFileInfo(device).group();
+    return outcome;
+  }
+#endif
+  port_.setPortName(device);
+  // Line settings go on before open(): a pseudo-terminal refuses even parity afterwards.
+  port_.setBaudRate(kSettingLine.baudRate);
+  port_.setParity(QtParity(kSettingLine.parity));
+  port_.setDataBits(static_cast<QSerialPort::DataBits>(kSettingLine.dataBits));
+  port_.setStopBits(kSettingLine.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  lossPending_ = false;
+  if (port_.open(QIODevice::ReadWrite)) {
+    outcome.result = OpenResult::Opened;
+    return outcome;
+  }
+  outcome.detail = port_.errorString();
+  outcome.result = ClassifyOpenFailure(port_.error(), AccessAllowed(device));
+  if (outcome.result == OpenResult::Opened) outcome.result = OpenResult::OtherFailure;  // failed all the same
+  if (outcome.result == OpenResult::AccessDenied) outcome.owningGroup = QFileInfo(device).group();
+  port_.clearError();
+  if (outcome.result == OpenResult::OtherFailure) {
+    // A device file that is no terminal (/dev/null, a printer) is no port either.
+    if (const QString problem = SerialDeviceProblem(device, true); !problem.isEmpty()) {
+      outcome.result = OpenResult::InvalidPort;
+      outcome.detail = problem;
+    }
+  }
+  return outcome;
+}
+
+void QtSerialPort::Close() {
+  if (port_.isOpen()) {
+    // Bytes handed to the port go out before it closes: closing drops what Qt still buffers,
+    // and a frame cut short there would reach the hopper as half a frame.
+    port_.flush();
+    port_.close();
+  }
+  // Whoever closes the port has given it up: a lost device is no longer waited for.
+  lost_ = {};
+  replug_.Stop();
+}
+
+qint64 QtSerialPort::BytesWaiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }
+
+std::optional<std::uint8_t> QtSerialPort::ReadByte() {
+  char c = 0;
+  if (!port_.isOpen() || port_.read(&c, 1) != 1) return std::nullopt;
+  return static_cast<std::uint8_t>(c);
+}
+
+QByteArray QtSerialPort::ReadAll() { return port_.isOpen() ? port_.readAll() : QByteArray(); }
+
+bool QtSerialPort::WriteByte(std::uint8_t byte) { return Write(std::span(&byte, 1)); }
+
+bool QtSerialPort::Write(std::span<const std::uint8_t> bytes) {
+  if (!port_.isOpen()) return false;
+  const auto size = static_cast<qint64>(bytes.size());
+  if (port_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) return false;
+  // QSerialPort only queues the bytes for the next pass of the event loop; hand them to the
+  // line now, so an echo leaves while the byte it answers is still being handled.
+  port_.flush();
+  return true;
+}
+
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  // After a hang-up QSerialPort reports ReadError over and over while staying open:
+  // close once, outside the signal, on the first report.
+  if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError) return;
+  if (lossPending_ || !port_.isOpen()) return;
+  lossPending_ = true;
+  const QString why = port_.errorString();
+  QMetaObject::invokeMethod(this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
+}
+
+void QtSerialPort::CloseAfterLoss(const QString& why) {
+  if (!port_.isOpen()) return;
+  port_.close();
+  lost_ = opened_;
+  replug_.Watch(lost_);
+  emit DeviceLost(why);
+}
+
+}  // namespace hopper

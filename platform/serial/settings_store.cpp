@@ -1,0 +1,106 @@
+#include "platform/serial/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <utility>
+
+namespace hopper {
+
+namespace {
+const QString kComPort = QStringLiteral("Setting/COMPORT");
+const QString kLoadPath = QStringLiteral("Setting/Load_path");
+const QString kSavePath = QStringLiteral("Setting/Save_path");
+QString PortKey(int n) { return QStringLiteral("Ports/COM%1").arg(n); }
+
+// The first failure not yet taken for the user.
+std::optional<SettingsTrouble>& PendingTrouble() {
+  static std::optional<SettingsTrouble> pending;
+  return pending;
+}
+
+QString WhyNotRead(const QString& path) {
+  if (QFileInfo(path).isDir()) return QStringLiteral("A folder stands where the file should be.");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+  return QStringLiteral("It could not be read.");
+}
+
+QString WhyNotWritten(const QString& path) {
+  const QFileInfo info(path);
+  if (info.isDir()) return QStringLiteral("A folder stands where the file should be.");
+  const QFileInfo folder(info.absolutePath());
+  const QString folderName = QDir::toNativeSeparators(folder.filePath());
+  if (!folder.isDir()) return QStringLiteral("Its folder %1 cannot be made.").arg(folderName);
+  if (info.exists() && !info.isWritable()) return QStringLiteral("This user may not write the file.");
+  if (!folder.isWritable()) return QStringLiteral("This user may not write in its folder %1.").arg(folderName);
+  return QStringLiteral("It could not be written.");
+}
+
+// Keeps the first failure for the user; later ones say nothing new.
+void NoteTrouble(const QString& what, const QString& why) {
+  if (PendingTrouble()) return;
+  PendingTrouble() = SettingsTrouble{what, QDir::toNativeSeparators(SettingsStore::FilePath()), why};
+}
+}  // namespace
+
+std::optional<SettingsTrouble> SettingsStore::TakeTrouble() { return std::exchange(PendingTrouble(), std::nullopt); }
+
+QString SettingsStore::Folder() {
+  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+      .filePath(QStringLiteral("Hopper kit"));
+}
+
+QString SettingsStore::FilePath() { return QDir(Folder()).filePath(QStringLiteral("Hopper kit.ini")); }
+
+QString SettingsStore::Read(const QString& key, const QString& fallback) const {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  const QString value = settings.value(key, fallback).toString();
+  if (settings.status() == QSettings::AccessError)
+    NoteTrouble(QStringLiteral("The settings file could not be read; the tool uses its defaults."),
+                WhyNotRead(FilePath()));
+  return value;
+}
+
+void SettingsStore::Write(const QString& key, const QString& value) {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  settings.setValue(key, value);
+  settings.sync();
+  if (settings.status() == QSettings::AccessError)
+    NoteTrouble(QStringLiteral("The settings file could not be written; the port and folders chosen will not be "
+                               "remembered."),
+                WhyNotWritten(FilePath()));
+}
+
+QString SettingsStore::ComPortText() const { return Read(kComPort, QStringLiteral("1")); }
+void SettingsStore::SetComPort(int portNumber) { Write(kComPort, QString::number(portNumber)); }
+
+QString SettingsStore::LoadPath(const QString& fallback) const { return Read(kLoadPath, fallback); }
+void SettingsStore::SetLoadPath(const QString& path) { Write(kLoadPath, path); }
+QString SettingsStore::SavePath(const QString& fallback) const { return Read(kSavePath, fallback); }
+void SettingsStore::SetSavePath(const QString& path) { Write(kSavePath, path); }
+
+QString SettingsStore::MappedDevice(int portNumber) const { return Read(PortKey(portNumber), QString()); }
+void SettingsStore::SetMappedDevice(int portNumber, const QString& device) { Write(PortKey(portNumber), device); }
+
+void SettingsStore::RemoveMappedDevice(int portNumber) {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  settings.remove(PortKey(portNumber));
+  settings.sync();
+}
+
+PortEntries SettingsStore::MappedDevices() const {
+  QSettings settings(FilePath(), QSettings::IniFormat);
+  settings.beginGroup(QStringLiteral("Ports"));
+  PortEntries entries;
+  for (const QString& key : settings.childKeys()) {
+    const std::optional<int> number = ParsePortName(key.toStdString());
+    if (number && key.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive))
+      entries[*number] = settings.value(key).toString().toStdString();
+  }
+  return entries;
+}
+
+}  // namespace hopper

@@ -1,0 +1,83 @@
+#pragma once
+// The windows' controls as a test reaches them: by the historic name each carries as its
+// objectName, the way automation finds them. A control that is missing ends the test with a
+// message naming it, not with a crash on a null pointer.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <array>
+
+#include "ui/channel_box.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+#include "ui/form3.h"
+#include "ui/port_assignment_window.h"
+#include "ui/port_selector.h"
+
+namespace hopper::test {
+
+template <class T>
+T* FindControl(const QObject& window, const QString& name) {
+  T* control = window.findChild<T*>(name);
+  if (!control)
+    qFatal("%s has no %s named \"%s\"", qPrintable(window.objectName()), T::staticMetaObject.className(),
+           qPrintable(name));
+  return control;
+}
+
+// The main window.
+inline ChannelBox* ChannelBoxAt(const Form1& w, int index) {
+  return FindControl<ChannelBox>(w, QStringLiteral("Text1_%1").arg(index));
+}
+inline std::array<ChannelBox*, kChannelCount> ChannelBoxes(const Form1& w) {
+  std::array<ChannelBox*, kChannelCount> boxes{};
+  for (int i = 0; i < kChannelCount; ++i) boxes[static_cast<std::size_t>(i)] = ChannelBoxAt(w, i);
+  return boxes;
+}
+inline QLabel* StatusLine(const Form1& w) { return FindControl<QLabel>(w, "Label2"); }
+inline QPushButton* SaveButton(const Form1& w) { return FindControl<QPushButton>(w, "Command1"); }
+inline QPushButton* ExitButton(const Form1& w) { return FindControl<QPushButton>(w, "Command2"); }
+inline PortSelector* PortSelectorOf(const Form1& w) { return FindControl<PortSelector>(w, "Combo1"); }
+inline QTimer* ResponseWatch(const Form1& w) { return FindControl<QTimer>(w, "Timer1"); }
+inline QTimer* ReceiveWatch(const Form1& w) { return FindControl<QTimer>(w, "Timer3"); }
+inline QAction* OpenParametersAction(const Form1& w) { return FindControl<QAction>(w, "Openfile"); }
+inline QAction* SaveParametersAction(const Form1& w) { return FindControl<QAction>(w, "Savefile"); }
+inline QAction* ManualAction(const Form1& w) { return FindControl<QAction>(w, "Manual"); }
+inline QAction* SimulationAction(const Form1& w) { return FindControl<QAction>(w, "Simulation"); }
+inline QAction* PortsAction(const Form1& w) { return FindControl<QAction>(w, "Ports"); }
+inline QLabel* VerifyMark(const Form1& w) { return FindControl<QLabel>(w, "verifyMark"); }
+
+// The manual window.
+inline QTextEdit* ManualViewer(const Form2& w) { return FindControl<QTextEdit>(w, "RichTextBox1"); }
+inline QPushButton* CloseButton(const Form2& w) { return FindControl<QPushButton>(w, "Command1"); }
+
+// The simulation window.
+inline QLabel* PromptLine(const Form3& w) { return FindControl<QLabel>(w, "Label1"); }
+inline QComboBox* ChannelSelector(const Form3& w) { return FindControl<QComboBox>(w, "Combo2"); }
+inline QPushButton* StartUpButton(const Form3& w) { return FindControl<QPushButton>(w, "Command2"); }
+inline QPushButton* DispenseButton(const Form3& w) { return FindControl<QPushButton>(w, "Command1"); }
+inline QAbstractButton* CloseButton(const Form3& w) { return FindControl<QAbstractButton>(w, "Command5"); }
+inline QLabel* AnimationArea(const Form3& w) { return FindControl<QLabel>(w, "Image3"); }
+inline QTimer* AnimationTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer2"); }
+inline QTimer* PromptTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer3"); }
+
+// The port assignment window.
+inline QTableWidget* DeviceTable(const PortAssignmentWindow& w) { return FindControl<QTableWidget>(w, "deviceTable"); }
+inline QLineEdit* DevicePath(const PortAssignmentWindow& w) { return FindControl<QLineEdit>(w, "devicePath"); }
+inline QSpinBox* PortNumberBox(const PortAssignmentWindow& w) { return FindControl<QSpinBox>(w, "portNumberBox"); }
+inline QPushButton* AssignButton(const PortAssignmentWindow& w) { return FindControl<QPushButton>(w, "assignButton"); }
+inline QPushButton* AutomaticButton(const PortAssignmentWindow& w) {
+  return FindControl<QPushButton>(w, "automaticButton");
+}
+inline QPushButton* CloseButton(const PortAssignmentWindow& w) { return FindControl<QPushButton>(w, "closeButton"); }
+inline QLabel* ResolvedLine(const PortAssignmentWindow& w) { return FindControl<QLabel>(w, "resolvedLine"); }
+
+}  // namespace hopper::test
