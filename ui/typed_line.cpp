@@ -47,39 +47,38 @@ void TypedLine::ShowTyped(const QString& text) {
 }
 
 QRect TypedLine::ChangedArea(const QString& from, const QString& to) {
-  const QPixmap before = DrawnText(from).picture;
-  Drawn& after = DrawnText(to);
-  if (!after.compared || after.previous != from) {
-    const QRect pixels = DifferingPixels(before, after.picture);
-    const qreal ratio = after.picture.devicePixelRatio();
-    after.changed = pixels.isEmpty() ? QRect()
-                                     : QRectF(QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio)
-                                           .toAlignedRect();
-    after.previous = from;
-    after.compared = true;
-  }
-  return after.changed;
+  if (!typed_.isEmpty() && typed_.begin()->patch.devicePixelRatio() != devicePixelRatioF()) typed_.clear();
+  Typed& step = typed_[to];
+  if (!step.compared || step.previous != from) Compare(from, Picture(from), step, Picture(to));
+  return step.changed;
+}
+
+void TypedLine::Compare(const QString& from, const QPixmap& before, Typed& step, const QPixmap& after) {
+  const QRect pixels = DifferingPixels(before, after);
+  const qreal ratio = after.devicePixelRatio();
+  step.changed = pixels.isEmpty() ? QRect()
+                                  : QRectF(QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio)
+                                        .toAlignedRect();
+  // The patch covers the changed area in whole pixels of the label.
+  step.patch = after.copy(QRectF(QPointF(step.changed.topLeft()) * ratio, QSizeF(step.changed.size()) * ratio).toRect());
+  step.patch.setDevicePixelRatio(ratio);
+  step.previous = from;
+  step.compared = true;
 }
 
 void TypedLine::Prepare(const QString& wholeText) {
-  for (qsizetype length = 1; length <= wholeText.size(); ++length)
-    ChangedArea(wholeText.left(length - 1), wholeText.left(length));
+  QPixmap before = Picture(QString());
+  for (qsizetype length = 1; length <= wholeText.size(); ++length) {
+    const QPixmap after = Picture(wholeText.left(length));
+    Compare(wholeText.left(length - 1), before, typed_[wholeText.left(length)], after);
+    before = after;
+  }
 }
 
-TypedLine::Drawn& TypedLine::DrawnText(const QString& text) {
-  // A window moved to a screen of another pixel density draws everything anew.
-  if (!drawn_.isEmpty() && drawn_.begin()->picture.devicePixelRatio() != devicePixelRatioF()) drawn_.clear();
-  auto found = drawn_.find(text);
-  if (found != drawn_.end()) return *found;
-  Drawn drawn;
-  const qreal ratio = devicePixelRatioF();
-  drawn.picture = QPixmap((QSizeF(size()) * ratio).toSize());
-  drawn.picture.setDevicePixelRatio(ratio);
+void TypedLine::Draw(QPainter& painter, const QString& text, const QRect& area) const {
   QStyleOption option;
   option.initFrom(this);
-  // Opaque, as the window beneath is: text is then smoothed as it is on the screen.
-  drawn.picture.fill(option.palette.color(backgroundRole()));
-  QPainter painter(&drawn.picture);
+  painter.fillRect(area, option.palette.brush(backgroundRole()));
   painter.setFont(font());
   painter.setLayoutDirection(layoutDirection());
   // What the plain label draws for a caption without mnemonic, frame, margin or indent.
@@ -87,13 +86,31 @@ TypedLine::Drawn& TypedLine::DrawnText(const QString& text) {
   const int flags = QStyle::visualAlignment(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight, alignment()) |
                     (wordWrap() ? Qt::TextWordWrap : 0) | direction;
   style()->drawItemText(&painter, contentsRect(), flags, option.palette, isEnabled(), text, foregroundRole());
-  painter.end();
-  return *drawn_.insert(text, drawn);
+}
+
+QPixmap TypedLine::Picture(const QString& text) const {
+  const qreal ratio = devicePixelRatioF();
+  QPixmap picture((QSizeF(size()) * ratio).toSize());
+  picture.setDevicePixelRatio(ratio);
+  // Opaque, as the window beneath is: text is then smoothed as it is on the screen.
+  picture.fill(Qt::white);
+  QPainter painter(&picture);
+  Draw(painter, text, rect());
+  return picture;
 }
 
 void TypedLine::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawPixmap(event->rect(), DrawnText(text()).picture, event->rect());
+  const auto step = typed_.constFind(text());
+  // A tick repaints only its own changed area; anything else (the window shown or uncovered,
+  // two ticks in one repaint) is drawn whole.
+  if (step != typed_.constEnd() && step->compared && !step->patch.isNull() && step->changed.contains(event->rect())) {
+    painter.drawPixmap(event->rect(), step->patch,
+                       QRectF(QPointF(event->rect().topLeft() - step->changed.topLeft()) * step->patch.devicePixelRatio(),
+                              QSizeF(event->rect().size()) * step->patch.devicePixelRatio()));
+    return;
+  }
+  Draw(painter, text(), event->rect());
 }
 
 void TypedLine::changeEvent(QEvent* event) {
@@ -105,7 +122,7 @@ void TypedLine::changeEvent(QEvent* event) {
       colours.color(QPalette::Active, backgroundRole()) == colours.color(QPalette::Inactive, backgroundRole());
   switch (event->type()) {
     case QEvent::ActivationChange:
-      if (!sameWhenActive) drawn_.clear();
+      if (!sameWhenActive) typed_.clear();
       break;
     case QEvent::FontChange:
     case QEvent::PaletteChange:
@@ -113,7 +130,7 @@ void TypedLine::changeEvent(QEvent* event) {
     case QEvent::EnabledChange:
     case QEvent::LayoutDirectionChange:
     case QEvent::ParentChange:
-      drawn_.clear();
+      typed_.clear();
       break;
     default: break;
   }
@@ -121,7 +138,7 @@ void TypedLine::changeEvent(QEvent* event) {
 }
 
 void TypedLine::resizeEvent(QResizeEvent* event) {
-  drawn_.clear();
+  typed_.clear();
   QLabel::resizeEvent(event);
 }
 

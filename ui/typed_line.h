@@ -1,12 +1,14 @@
 #pragma once
 // A label whose text types itself out over and over, one character a tick: the same few
 // dozen captions come round again every cycle. Each is drawn once, exactly as the plain label
-// draws it, and kept, with the area in which it differs from the caption before it; a tick then
-// repaints only that area from what was kept, so an open window that only types costs little.
+// draws it, and compared with the caption before it; only the pixels that differ are kept, and a
+// tick repaints just those, so an open window that only types costs little.
 
 #include <QHash>
 #include <QLabel>
 #include <QPixmap>
+
+class QPainter;
 
 namespace hopper {
 
@@ -25,16 +27,20 @@ class TypedLine final : public QLabel {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  struct Drawn {
-    QPixmap picture;   // the whole label, background and text
-    bool compared = false;  // whether `changed` holds where it differs from `previous`
+  // How a caption differs from the one before it: where, and its pixels there.
+  struct Typed {
+    bool compared = false;
     QString previous;
     QRect changed;
+    QPixmap patch;
   };
-  Drawn& DrawnText(const QString& text);
   QRect ChangedArea(const QString& from, const QString& to);
+  void Compare(const QString& from, const QPixmap& before, Typed& step, const QPixmap& after);
+  // The whole label showing `text`, drawn as the plain label draws it.
+  QPixmap Picture(const QString& text) const;
+  void Draw(QPainter& painter, const QString& text, const QRect& area) const;
 
-  QHash<QString, Drawn> drawn_;
+  QHash<QString, Typed> typed_;
 };
 
 }  // namespace hopper
