@@ -15,6 +15,7 @@
 #include "platform/serial/serial_port.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
+#include "ui/typed_line.h"
 
 // The window's pictures are compiled into a library; naming its resources here makes sure
 // the linker keeps them.
@@ -91,6 +92,7 @@ void Form3::RestartPrompt(std::string_view text) {
   prompt_.Restart(text);
   // The whole prompt, as it will stand at the end of its cycle, fits the line in any font.
   FitWrappedCaption(promptLine_, Text(text), font().pointSizeF());
+  promptLine_->Prepare(Text(text));
 }
 
 void Form3::StartUpPressed() {
@@ -143,7 +145,7 @@ void Form3::AnimationTick() {
   }
 }
 
-void Form3::PromptTick() { promptLine_->setText(QString::fromStdString(prompt_.Tick())); }
+void Form3::PromptTick() { promptLine_->ShowTyped(QString::fromStdString(prompt_.Tick())); }
 
 void Form3::closeEvent(QCloseEvent* event) {
   HandBack();

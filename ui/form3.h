@@ -18,6 +18,7 @@ namespace hopper {
 
 class MessageBoxes;
 class SerialPort;
+class TypedLine;
 
 class Form3 : public QWidget {
   Q_OBJECT
@@ -77,7 +78,7 @@ class Form3 : public QWidget {
 
   // The controls that change after building, named by what they do; their objectNames keep
   // the historic Label1, Combo2, Image3, Timer2 and Timer3.
-  QLabel* promptLine_ = nullptr;
+  TypedLine* promptLine_ = nullptr;
   QComboBox* channelSelector_ = nullptr;
   QLabel* animationArea_ = nullptr;  // where the send animation's pictures show
   QTimer* animationTimer_ = nullptr;

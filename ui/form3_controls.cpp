@@ -8,6 +8,7 @@
 
 #include "ui/fitted_caption.h"
 #include "ui/form3.h"
+#include "ui/typed_line.h"
 
 namespace hopper {
 
@@ -29,7 +30,7 @@ QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource,
 }  // namespace
 
 void Form3::BuildControls() {
-  promptLine_ = new QLabel(this);
+  promptLine_ = new TypedLine(this);
   promptLine_->setObjectName(QStringLiteral("Label1"));
   promptLine_->setGeometry(TwipRect(0, 0, 3615, 495));
   promptLine_->setWordWrap(true);

@@ -158,20 +158,30 @@ long ChildProcess::StatusKiB(const char* field) const {
   return -1;
 }
 
-std::int64_t ChildProcess::CpuNs() const {
-  const std::string tasks = "/proc/" + std::to_string(pid_) + "/task";
+namespace {
+
+// One field of schedstat (0: time on a CPU in ns, 2: times put on a CPU), summed over the
+// program's threads.
+std::int64_t SchedstatSum(pid_t pid, int field) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
   std::int64_t total = 0;
   if (DIR* dir = ::opendir(tasks.c_str())) {
     while (dirent* entry = ::readdir(dir)) {
       if (entry->d_name[0] == '.') continue;
       std::istringstream stat(ReadFile(tasks + "/" + entry->d_name + "/schedstat"));
-      std::int64_t onCpu = 0;
-      if (stat >> onCpu) total += onCpu;
+      std::int64_t fields[3] = {};
+      if (stat >> fields[0] >> fields[1] >> fields[2]) total += fields[field];
     }
     ::closedir(dir);
   }
   return total;
 }
+
+}  // namespace
+
+std::int64_t ChildProcess::CpuNs() const { return SchedstatSum(pid_, 0); }
+
+std::int64_t ChildProcess::Wakeups() const { return SchedstatSum(pid_, 2); }
 
 bool ChildProcess::MainThreadAsleep() const {
   const std::string stat = ReadFile("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/stat");

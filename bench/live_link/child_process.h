@@ -44,6 +44,7 @@ class ChildProcess {
   // Figures from /proc.
   long StatusKiB(const char* field) const;  // VmHWM, VmRSS, ...
   std::int64_t CpuNs() const;               // all threads, from schedstat
+  std::int64_t Wakeups() const;             // times any thread was put on a CPU, from schedstat
   bool MainThreadAsleep() const;
   bool HasOpen(const std::string& device) const;
 

@@ -21,17 +21,33 @@ std::string KiB(double kib) {
   return out.str();
 }
 
-// Share of one core used over the same stretch of time by each program, in per cent.
-std::vector<double> CpuShares(const std::vector<ChildProcess*>& programs, int seconds) {
-  std::vector<std::int64_t> before;
-  for (ChildProcess* p : programs) before.push_back(p->CpuNs());
+// What each program cost over the same stretch of time: its share of one core in per cent,
+// and how often a second one of its threads woke.
+struct IdleCost {
+  std::vector<double> shares;
+  std::vector<double> wakeups;
+};
+IdleCost CpuShares(const std::vector<ChildProcess*>& programs, int seconds) {
+  std::vector<std::int64_t> before, wokenBefore;
+  for (ChildProcess* p : programs) {
+    before.push_back(p->CpuNs());
+    wokenBefore.push_back(p->Wakeups());
+  }
   const std::int64_t start = NowNs();
   std::this_thread::sleep_for(std::chrono::seconds(seconds));
   const double wall = static_cast<double>(NowNs() - start);
-  std::vector<double> shares;
-  for (std::size_t i = 0; i < programs.size(); ++i)
-    shares.push_back(100.0 * static_cast<double>(programs[i]->CpuNs() - before[i]) / wall);
-  return shares;
+  IdleCost cost;
+  for (std::size_t i = 0; i < programs.size(); ++i) {
+    cost.shares.push_back(100.0 * static_cast<double>(programs[i]->CpuNs() - before[i]) / wall);
+    cost.wakeups.push_back(1e9 * static_cast<double>(programs[i]->Wakeups() - wokenBefore[i]) / wall);
+  }
+  return cost;
+}
+
+std::string PerSecond(double rate) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f /s", rate);
+  return text;
 }
 
 std::string Percent(double share) {
@@ -70,7 +86,7 @@ bool MeasureStartUp(const Setting& setting, const Programs& programs, ResultsTab
 bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig, ResultsTable& table) {
   auto bare = StartFloorWindow(programs, 0);
   if (!bare || !WaitSettled(*rig.tool, &rig.line)) return false;
-  std::vector<double> shares = CpuShares({rig.tool.get(), bare.get()}, setting.idleSeconds);
+  std::vector<double> shares = CpuShares({rig.tool.get(), bare.get()}, setting.idleSeconds).shares;
   const std::string seconds = std::to_string(setting.idleSeconds) + " s";
   table.Add({"idle CPU, main window", "CPU time of all threads (schedstat) over " + seconds +
                                           " with the window idle after a dialogue, floor measured at the same time",
@@ -80,7 +96,8 @@ bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig,
   rig.tool->Command("trigger Form1/Simulation");
   auto polling = StartFloorWindow(programs, 5);
   if (!polling || !rig.tool->Await("shown", "Form3", 30000) || !WaitSettled(*rig.tool, &rig.line)) return false;
-  shares = CpuShares({rig.tool.get(), bare.get(), polling.get()}, setting.idleSeconds);
+  const IdleCost open = CpuShares({rig.tool.get(), bare.get(), polling.get()}, setting.idleSeconds);
+  shares = open.shares;
   const bool nearBare = shares[0] <= shares[1] + 0.05;
   table.Add({"idle CPU, simulation window open",
              "as above with the simulation window open; floors: the bare window (" + Percent(shares[1]) +
@@ -88,6 +105,11 @@ bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig,
              Percent(shares[0]), Percent(shares[2]), Ratio(shares[0], shares[2]),
              "≤ bare window + 0.05 % once the drain waits for bytes",
              nearBare ? "yes" : (shares[0] < shares[2] ? "no: between the two floors" : "**no**: at or above the 5 ms floor")});
+  table.Add({"wake-ups, simulation window open",
+             "times a thread of the program was put on a CPU (schedstat), same stretch; floors: the bare window (" +
+                 PerSecond(open.wakeups[1]) + ") and the one with a 5 ms timer",
+             PerSecond(open.wakeups[0]), PerSecond(open.wakeups[2]), Ratio(open.wakeups[0], open.wakeups[2]),
+             "≤ 20 /s", YesNo(open.wakeups[0] <= 20)});
   rig.tool->Command("click Form3/Command5");
   return rig.tool->Await("done", "click Form3/Command5", 10000).has_value() && WaitSettled(*rig.tool, &rig.line);
 }

@@ -7,7 +7,14 @@ namespace hopper {
 
 namespace {
 
-bool PathPresent(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+// A pseudo-terminal's number goes to the next terminal anybody opens (a shell's window, another
+// program's line): one that went away never comes back under its number, and what appears
+// there is somebody else's.
+bool NumberOfAnyTerminal(const QString& path) { return path.startsWith(QStringLiteral("/dev/pts/")); }
+
+bool PathPresent(const QString& path) {
+  return !path.isEmpty() && !NumberOfAnyTerminal(path) && QFileInfo::exists(path);
+}
 
 // The folder a path lives in, or the nearest one above it that exists: /dev/serial/by-id
 // goes away with the last adapter.

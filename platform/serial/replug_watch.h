@@ -1,6 +1,7 @@
 #pragma once
-// Waits for a serial device that went away to come back: the same path, the same stable name
-// or the same USB serial number. Costs nothing while the port works, since it runs only after
+// Waits for a serial device that went away to come back: the same path (never a
+// pseudo-terminal's number, which the next terminal takes), the same stable name or the same
+// USB serial number. Costs nothing while the port works, since it runs only after
 // a loss: then a look at one or two paths once a second, and a look at the device listing when
 // the folder of the device changes.
 

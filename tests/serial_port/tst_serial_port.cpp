@@ -255,19 +255,26 @@ class SerialPortTest : public QObject {
   }
 
   void sameAdapterIsKnownAgain_data() {
+    QTest::addColumn<QString>("opened");  // the path the port had open; "pty": a live pseudo-terminal's
     QTest::addColumn<QString>("listed");  // system path, stable path, serial number of the one device listed now
     QTest::addColumn<bool>("present");
-    QTest::newRow("same serial, new name") << "/dev/ttyUSB1,,A1" << true;
-    QTest::newRow("other adapter") << "/dev/ttyUSB1,,B7" << false;
-    QTest::newRow("nothing listed") << ",," << false;
+    const QString usb = QStringLiteral("/dev/no-such-ttyUSB0");
+    QTest::newRow("same serial, new name") << usb << "/dev/ttyUSB1,,A1" << true;
+    QTest::newRow("other adapter") << usb << "/dev/ttyUSB1,,B7" << false;
+    QTest::newRow("nothing listed") << usb << ",," << false;
+    // The number of a pseudo-terminal that went away goes to the next one anybody opens.
+    QTest::newRow("pseudo-terminal number taken again") << "pty" << ",," << false;
   }
   void sameAdapterIsKnownAgain() {
+    QFETCH(QString, opened);
     QFETCH(QString, listed);
     QFETCH(bool, present);
+    PtyPeer other;
+    if (opened == QStringLiteral("pty")) opened = other.path();
     const QStringList parts = listed.split(QLatin1Char(','));
     test::FakeDeviceListing before;
-    before.AddAdapter(QStringLiteral("/dev/no-such-ttyUSB0"), {}, QStringLiteral("A1"));
-    const DeviceIdentity identity = IdentityOf(QStringLiteral("/dev/no-such-ttyUSB0"), before.List());
+    before.AddAdapter(opened, {}, QStringLiteral("A1"));
+    const DeviceIdentity identity = IdentityOf(opened, before.List());
     QCOMPARE(identity.serialNumber, QStringLiteral("A1"));
     test::FakeDeviceListing now;
     if (!parts[0].isEmpty()) now.AddAdapter(parts[0], parts[1], parts[2]);

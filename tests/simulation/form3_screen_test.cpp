@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -101,6 +102,42 @@ class Form3ScreenTest : public QObject {
     DispenseButton(*sim.form)->click();  // "Dispense" leaves the prompt alone
     sim.form->PromptTick();
     QCOMPARE(line->text(), QStringLiteral("  "));
+  }
+
+  void promptLooksAsAPlainLabelWould() {
+    Simulation sim(std::make_unique<FakeSerialPort>());
+    sim.StopTimers();
+    sim.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(sim.form.get()));
+    auto* line = PromptLine(*sim.form);
+    QLabel plain(sim.form.get());
+    plain.setGeometry(line->geometry());
+    plain.setAlignment(line->alignment());
+    plain.setWordWrap(true);
+    plain.hide();
+    // What the screen holds after the tick's repaint, against the plain label drawn whole.
+    const auto looksTheSame = [&] {
+      QCoreApplication::processEvents();
+      const QImage shown = sim.form->screen()->grabWindow(sim.form->winId()).toImage().copy(line->geometry());
+      plain.setFont(line->font());  // each prompt is fitted to the line
+      plain.setText(line->text());
+      plain.show();
+      line->hide();
+      const QImage plainly = sim.form->grab(line->geometry()).toImage();
+      plain.hide();
+      line->show();
+      QCoreApplication::processEvents();
+      return shown.convertToFormat(QImage::Format_RGB32) == plainly.convertToFormat(QImage::Format_RGB32);
+    };
+    for (int tick = 0; tick < 80; ++tick) {
+      sim.form->PromptTick();
+      QVERIFY2(looksTheSame(), qPrintable(line->text()));
+    }
+    StartUpButton(*sim.form)->click();
+    for (int tick = 0; tick < 46; ++tick) {
+      sim.form->PromptTick();
+      QVERIFY2(looksTheSame(), qPrintable(line->text()));
+    }
   }
 
   void typingIntoTheSelectorChangesNothing_data() {

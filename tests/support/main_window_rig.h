@@ -44,10 +44,16 @@ struct MainWindowRig {
   }
 
   // Start-up, then the window shows and becomes active, as the program does.
+  // On failure the test's log says why: the boxes the start-up showed, or the activation.
   bool StartAndShow() {
-    if (!window->StartUp()) return false;
+    if (!window->StartUp()) {
+      qWarning("start-up on %s failed: %s", qPrintable(peer.path()), qPrintable(messages.Texts().join(QStringLiteral(" | "))));
+      return false;
+    }
     window->show();
-    return QTest::qWaitForWindowActive(window.get());
+    if (QTest::qWaitForWindowActive(window.get())) return true;
+    qWarning("the main window did not become active");
+    return false;
   }
 
   QString Entry(int index) const { return window->EntryText(index); }
