@@ -33,6 +33,15 @@ QString QtDeviceListing::DefaultStableFolder() {
 }
 
 std::vector<SerialDevice> QtDeviceListing::List() const {
+  constexpr qint64 kFreshMs = 100;
+  if (!recentAge_.isValid() || recentAge_.elapsed() >= kFreshMs) {
+    recent_ = Look();
+    recentAge_.start();
+  }
+  return recent_;
+}
+
+std::vector<SerialDevice> QtDeviceListing::Look() const {
   // The stable names, by the device each one leads to.
   std::map<QString, QString> stableByTarget;
   if (!stableFolder_.isEmpty()) {
