@@ -17,8 +17,8 @@
 #include <QTextStream>
 #include <sys/resource.h>
 
-#include "ui/form2.h"
 #include "tests/support/windows_controls.h"
+#include "ui/form2.h"
 
 using namespace hopper;
 using namespace hopper::test;

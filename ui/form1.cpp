@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/widgets/message_box.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/settings_store.h"
+#include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/port_chooser.h"

@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "platform/serial/line_recorder.h"
+#include "platform/serial/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
-#include "platform/serial/settings_store.h"
 #include "ui/form1.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"

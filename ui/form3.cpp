@@ -10,9 +10,9 @@
 
 #include "core/dispense.h"
 #include "platform/serial/dispense_port.h"
-#include "platform/widgets/message_box.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_port.h"
+#include "platform/widgets/message_box.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
 #include "ui/typed_line.h"

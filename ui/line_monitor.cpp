@@ -10,10 +10,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "platform/widgets/file_dialog.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/widgets/message_box.h"
 #include "platform/serial/parameter_file_io.h"
+#include "platform/widgets/file_dialog.h"
+#include "platform/widgets/message_box.h"
 #include "ui/traffic_model.h"
 #include "ui/window_icon.h"
 

@@ -6,9 +6,9 @@
 #include <QString>
 
 #include "core/parameter_file.h"
+#include "platform/serial/settings_store.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
-#include "platform/serial/settings_store.h"
 #include "ui/channel_table_view.h"
 
 namespace hopper {

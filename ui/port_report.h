@@ -5,8 +5,8 @@
 #include <QString>
 #include <optional>
 
-#include "platform/widgets/message_box.h"
 #include "platform/serial/serial_port.h"
+#include "platform/widgets/message_box.h"
 
 namespace hopper {
 

@@ -2,8 +2,8 @@
 // What the simulation window says when it cannot open its port: the start-up messages, so the
 // technician reads the same words as when the main window cannot open it.
 
-#include "platform/widgets/message_box.h"
 #include "platform/serial/serial_port.h"
+#include "platform/widgets/message_box.h"
 
 namespace hopper {
 

@@ -9,10 +9,10 @@
 
 #include "core/link_state.h"
 #include "platform/serial/line_recorder.h"
-#include "recording_message_boxes.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/settings_store.h"
+#include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"

@@ -8,9 +8,9 @@
 #include "hopper_bench.h"
 #include "platform/serial/backup_store.h"
 #include "scripted_file_dialog.h"
+#include "tools/emulator/power_on_frames.h"
 #include "ui/channel_box.h"
 #include "ui/parameter_commands.h"
-#include "tools/emulator/power_on_frames.h"
 
 using namespace hopper;
 using namespace hopper::test;

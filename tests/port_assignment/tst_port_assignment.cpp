@@ -11,9 +11,9 @@
 #include <QTest>
 
 #include "fake_device_listing.h"
-#include "recording_message_boxes.h"
 #include "platform/serial/settings_store.h"
 #include "pty_peer.h"
+#include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "ui/port_assignment_rows.h"
 #include "ui/port_assignment_window.h"

@@ -8,9 +8,9 @@
 
 #include "core/link_state.h"
 #include "fake_serial_port.h"
-#include "recording_message_boxes.h"
 #include "platform/serial/qt_serial_port.h"
 #include "pty_peer.h"
+#include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "ui/form3.h"
 #include "windows_controls.h"

@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "core/setting_frames.h"
-#include "recording_message_boxes.h"
 #include "platform/serial/settings_store.h"
 #include "pty_peer.h"
+#include "recording_message_boxes.h"
 #include "ui/form1.h"
 #include "windows_controls.h"
 

@@ -12,8 +12,8 @@
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
-#include "windows_controls.h"
 #include "ui/form1.h"
+#include "windows_controls.h"
 
 using namespace hopper;
 using namespace hopper::test;

@@ -4,8 +4,8 @@
 #include <QStringList>
 
 #include "core/save_check.h"
-#include "platform/serial/serial_port.h"
 #include "platform/serial/line_recorder.h"
+#include "platform/serial/serial_port.h"
 
 namespace hopper::cli {
 
