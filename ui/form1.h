@@ -10,6 +10,7 @@
 
 #include "core/channel_table.h"
 #include "core/held_values.h"
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "platform/serial/backup_store.h"
 #include "platform/serial/serial_port.h"
@@ -89,16 +90,17 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   void PlaceWindow();
 
   // LinkHost (form1_link.cpp)
-  void ShowStatus(StatusColour colour, std::string_view caption) override;
-  void SetChannelEntry(int index, const std::string& text) override;
+  void Happened(const LinkEvent& event) override;
   void SendByte(std::uint8_t byte) override;
   bool SendFrame(std::span<const std::uint8_t> bytes) override;
   bool LineOpen() const override { return port_->IsOpen(); }
   void ArmReceiveWatch() override;
   void ArmResponseWatch() override;
-  void ReportWriteFailure() override;
   void DrainInput() override;
-  void BlockChecked(bool match) override;
+  void ShowStatus(StatusColour colour, const QString& caption);
+  void ReportWriteFailure();
+  void SetChannelEntry(int index, int value);
+  void BlockChecked(bool match);
 
   // The setting link (form1_link.cpp)
   void OnBytesArrived();

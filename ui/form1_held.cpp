@@ -108,8 +108,7 @@ void Form1::ShowVerification() {
   if (held_.State() == Verification::Differs) {
     ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
                                       .arg(Plural(held_.Differing().size(), "channel", "channels"))
-                                      .arg(held_.Differing().size() == 1 ? "s" : "")
-                                      .toStdString());
+                                      .arg(held_.Differing().size() == 1 ? "s" : ""));
   }
 }
 

@@ -31,14 +31,25 @@ void Form1::SetStatus(const QColor& colour, const QString& caption) {
   FitCaption(statusLine_, kStatusPointSize);
 }
 
-void Form1::ShowStatus(StatusColour colour, std::string_view caption) {
-  SetStatus(colour == StatusColour::Blue ? kBlue : kRed, ToQString(caption));
+void Form1::ShowStatus(StatusColour colour, const QString& caption) {
+  SetStatus(colour == StatusColour::Blue ? kBlue : kRed, caption);
 }
 
-void Form1::SetChannelEntry(int index, const std::string& text) {
+void Form1::Happened(const LinkEvent& event) {
+  if (recorder_) recorder_->Link(event);
+  if (const std::optional<StatusCaption> status = StatusCaptionFor(event)) ShowStatus(status->colour, ToQString(status->text));
+  switch (event.kind) {
+    case LinkEventKind::ChannelValue: SetChannelEntry(event.channel, event.value); break;
+    case LinkEventKind::BlockChecked: BlockChecked(event.ok); break;
+    case LinkEventKind::SaveWriteFailed: ReportWriteFailure(); break;
+    default: break;
+  }
+}
+
+void Form1::SetChannelEntry(int index, int value) {
   writingReceived_ = true;
-  held_.ValueReceived(index, static_cast<std::uint16_t>(EntryValue(text)));
-  SetEntryText(index, QString::fromStdString(text));
+  held_.ValueReceived(index, static_cast<std::uint16_t>(value));
+  SetEntryText(index, QString::number(value));
   writingReceived_ = false;
 }
 
@@ -98,6 +109,7 @@ void Form1::OnSave() {
     case SaveResult::Sent:
       SaveWentOut(CoinNumbersOf(texts));
       return;  // the response watch gives the inputs back
+    case SaveResult::Withheld:
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
     case SaveResult::PortClosed:
       // Nothing can be sent: say so and give everything back at once.
@@ -116,14 +128,12 @@ void Form1::OnSave() {
 
 void Form1::OnResponseWatch() {
   SetInputsLocked(false);
-  if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
   link_.ResponseWatchExpired();
   held_.ResponseWatchEnded();
   ShowVerification();
 }
 
 void Form1::OnReceiveWatch() {
-  if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
   // Cut-off reports in a row while the box is up are one fault to the technician: one box.
   if (!link_.ReceiveWatchExpired() || receiveErrorOpen_) return;
   receiveErrorOpen_ = true;

@@ -64,7 +64,6 @@ bool Form1::StartUp() {
 
 void Form1::StartLink() {
   link_.StartUp();
-  if (recorder_) recorder_->Link(LinkEvent::Started);
 }
 
 void Form1::ReturnPort() {

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "hopper_bench.h"
 #include "platform/serial/backup_store.h"

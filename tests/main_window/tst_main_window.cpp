@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "fake_serial_port.h"
 #include "main_window_rig.h"

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "core/save_check.h"
 #include "main_window_rig.h"

@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QStringList>
 
+#include "core/link_captions.h"
 #include "core/save_check.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/serial_port.h"
@@ -26,14 +27,12 @@ HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* 
          QStringLiteral("Switch the hopper on while hopper-cli waits; check the cable and the port."));
   });
   connect(&receiveWatch_, &QTimer::timeout, this, [this] {
-    if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
     if (!machine_.ReceiveWatchExpired()) return;
     const QStringList lines = Text(kReceiveWatchMessage).split(QLatin1Char('\r'));
     Fail(ExitCode::LinkError, lines.value(0), lines.value(1));
   });
   connect(&answerWatch_, &QTimer::timeout, this, [this] {
     if (step_ == Step::Saving) {
-      if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
       machine_.ResponseWatchExpired();  // no acknowledgement: the machine says so
     } else {
       Fail(ExitCode::LinkError, QStringLiteral("The hopper acknowledged the save, but its read-back stopped part-way"),
@@ -50,7 +49,6 @@ HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* 
 void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
   toWrite_ = std::move(toWrite);
   machine_.StartUp();
-  if (recorder_) recorder_->Link(LinkEvent::Started);
   emit Progress(Step::WaitingForReport);
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
   // Bytes that came before anyone listened are taken as if they had just arrived.
@@ -69,43 +67,49 @@ void HopperSession::OnBytesArrived() {
   while (!finished_ && port_.BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_.ReadByte();
     if (!byte) break;
-    lastByte_ = *byte;
     machine_.Consume(*byte);
-    // A read-back with a matching checksum ends silently, back in WaitStart.
-    if (!finished_ && step_ == Step::Verifying && machine_.State() == LinkState::WaitStart) OnReadBackComplete();
   }
 }
 
-void HopperSession::ShowStatus(StatusColour colour, std::string_view caption) {
+void HopperSession::Happened(const LinkEvent& event) {
+  if (recorder_) recorder_->Link(event);
   if (finished_) return;
-  if (colour == StatusColour::Red) {
-    if (caption == kCaptionDataError) return;  // a refused save: SendSave says why
-    if (caption == kCaptionSaveFailed) {
-      Fail(ExitCode::NoAcknowledgement, Text(caption),
-           QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
-                   .arg(int{lastByte_}, 2, 16, QLatin1Char('0')) + kUnverifiedAdvice);
-    } else if (caption == kCaptionNoResponse) {
-      Fail(ExitCode::NoAcknowledgement, Text(caption),
+  const QString caption = Text(StatusCaptionFor(event).value_or(StatusCaption{}).text);
+  switch (event.kind) {
+    case LinkEventKind::ReportStarted:
+      if (step_ != Step::WaitingForReport) break;
+      step_ = Step::Receiving;
+      emit Progress(step_);
+      break;
+    case LinkEventKind::ChannelValue:
+      entries_[static_cast<std::size_t>(event.channel)] = static_cast<std::uint16_t>(event.value);
+      break;
+    case LinkEventKind::Ready: OnReady(); break;
+    case LinkEventKind::Acknowledged: OnAcknowledged(); break;
+    case LinkEventKind::BlockChecked:
+      // A read-back with a matching checksum ends the dialogue silently.
+      if (event.ok && event.readBack && step_ == Step::Verifying) OnReadBackComplete();
+      break;
+    case LinkEventKind::LinkError:
+      if (event.fault == LinkFault::SaveFailed) {
+        Fail(ExitCode::NoAcknowledgement, caption,
+             QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
+                     .arg(int{event.byte}, 2, 16, QLatin1Char('0')) + kUnverifiedAdvice);
+      } else {
+        Fail(ExitCode::LinkError, caption, step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
+      }
+      break;
+    case LinkEventKind::ResponseWatchEnded:
+      if (event.ok) break;
+      Fail(ExitCode::NoAcknowledgement, caption,
            QStringLiteral("The hopper did not acknowledge the save within %1 ms. ").arg(kResponseWatchMs) +
                kUnverifiedAdvice);
-    } else {
-      Fail(ExitCode::LinkError, Text(caption), step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
-    }
-    return;
+      break;
+    case LinkEventKind::SaveWriteFailed:
+      Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
+      break;
+    default: break;  // a refused save: SendSave says why
   }
-  if (caption == kCaptionEnterData) {
-    OnReady();
-  } else if (caption == kCaptionSaveComplete) {
-    OnAcknowledged();
-  } else if (caption.empty() && step_ == Step::WaitingForReport) {
-    step_ = Step::Receiving;
-    emit Progress(step_);
-  }
-}
-
-void HopperSession::SetChannelEntry(int index, const std::string& text) {
-  if (index < 0 || index >= static_cast<int>(kCoinCount)) return;
-  entries_[static_cast<std::size_t>(index)] = static_cast<std::uint16_t>(EntryValue(text));
 }
 
 void HopperSession::SendByte(std::uint8_t byte) { port_.WriteByte(byte); }
@@ -117,10 +121,6 @@ bool HopperSession::SendFrame(std::span<const std::uint8_t> bytes) { return port
 void HopperSession::ArmReceiveWatch() { receiveWatch_.start(kReceiveWatchMs); }
 
 void HopperSession::ArmResponseWatch() { answerWatch_.start(kResponseWatchMs); }
-
-void HopperSession::ReportWriteFailure() {
-  Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
-}
 
 void HopperSession::DrainInput() {
   port_.ReadAll();
@@ -157,7 +157,8 @@ void HopperSession::SendSave() {
   const SaveOutcome outcome = machine_.Save(*toWrite_);
   switch (outcome.result) {
     case SaveResult::Sent:
-    case SaveResult::WriteFailed:  // ReportWriteFailure has ended the run
+    case SaveResult::Withheld:
+    case SaveResult::WriteFailed:  // the event has ended the run
       break;
     case SaveResult::RangeError:
     case SaveResult::AllZero:

@@ -1,7 +1,7 @@
 #pragma once
 // One hopper-cli dialogue on an open port: the tool's own receive state machine takes every
-// byte, exactly as in the main window; this class carries out its effects and turns them into
-// the steps and the end of a command line run. Reading ends at the hopper's ready byte; writing
+// byte, exactly as in the main window; this class carries out its actions and turns its events
+// into the steps and the end of a command line run. Reading ends at the hopper's ready byte; writing
 // then sends the save frame, waits for the acknowledgement and the read-back, and compares.
 
 #include <QObject>
@@ -11,7 +11,6 @@
 #include <optional>
 
 #include "core/channel_table.h"
-#include "core/link_state.h"
 #include "core/receive_machine.h"
 #include "core/setting_frames.h"
 #include "tools/cli/exit_codes.h"
@@ -59,14 +58,12 @@ class HopperSession final : public QObject, private LinkHost {
 
  private:
   // LinkHost
-  void ShowStatus(StatusColour colour, std::string_view caption) override;
-  void SetChannelEntry(int index, const std::string& text) override;
+  void Happened(const LinkEvent& event) override;
   void SendByte(std::uint8_t byte) override;
   bool LineOpen() const override;
   bool SendFrame(std::span<const std::uint8_t> bytes) override;
   void ArmReceiveWatch() override;
   void ArmResponseWatch() override;
-  void ReportWriteFailure() override;
   void DrainInput() override;
 
   void OnBytesArrived();
@@ -86,7 +83,6 @@ class HopperSession final : public QObject, private LinkHost {
   Step step_ = Step::WaitingForReport;
   CoinNumbers entries_{};
   std::optional<ChannelTexts> toWrite_;
-  std::uint8_t lastByte_ = 0;
   bool finished_ = false;
   SessionResult result_;
 };
