@@ -7,9 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
@@ -31,23 +29,12 @@ QFont CaptionFont(qreal pointSize) {
   return font;
 }
 
-QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
-  auto* timer = new QTimer(parent);
-  timer->setObjectName(QString::fromLatin1(name));
-  timer->setSingleShot(true);
-  // A coarse timer may fire 5% early; the watches must keep their intervals.
-  timer->setTimerType(Qt::PreciseTimer);
-  timer->setInterval(intervalMs);
-  return timer;
-}
-
 }  // namespace
 
 Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
     : QMainWindow(parent),
       messages_(messages),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
-      link_(static_cast<LinkHost&>(*this)) {
+      link_(new SettingLink(std::move(port), this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
   setWindowIcon(ToolWindowIcon());
@@ -55,22 +42,17 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   QFont windowFont = font();
   windowFont.setPointSizeF(8.25);
   setFont(windowFont);
-  port_->setParent(nullptr);
-  // Until start-up gives it the stored number, the port carries COM1, as the selector shows.
-  port_->SetPortNumber(1);
+  link_->SetQuestions(this);
   BuildControls();
   BuildMenu();
   BuildSafeguards();
-  responseWatch_ = MakeWatch(this, "Timer1", kResponseWatchMs);
-  receiveWatch_ = MakeWatch(this, "Timer3", kReceiveWatchMs);
 
   connect(saveButton_, &QPushButton::clicked, this, &Form1::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
   connect(portSelector_, &PortSelector::PortChosen, this, &Form1::OnPortChosen);
-  connect(responseWatch_, &QTimer::timeout, this, &Form1::OnResponseWatch);
-  connect(receiveWatch_, &QTimer::timeout, this, &Form1::OnReceiveWatch);
-  connect(port_.get(), &SerialPort::BytesArrived, this, &Form1::OnBytesArrived);
-  connect(port_.get(), &SerialPort::DeviceLost, this, &Form1::OnDeviceLost);
+  connect(link_, &SettingLink::Reported, this, &Form1::ShowEvent);
+  connect(link_, &SettingLink::DeviceLost, this, &Form1::OnDeviceLost);
+  connect(link_, &SettingLink::Reconnected, this, &Form1::OnReconnected);
   WirePortChoice();
   ShowDeviceTip();
 
@@ -167,17 +149,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (handedOver_) {
+  if (link_->HandedOver()) {
     // The simulation window holds the port; the close box of a disabled window must not end
     // this one before the port comes back.
     event->ignore();
     return;
   }
   // Whatever number the port last took is stored, whether or not it could be opened.
-  SettingsStore().SetComPort(port_->PortNumber());
-  responseWatch_->stop();
-  receiveWatch_->stop();
-  port_->Close();
+  SettingsStore().SetComPort(Port().PortNumber());
+  link_->Close();
   event->accept();
   emit Closing();
 }

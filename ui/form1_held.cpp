@@ -1,6 +1,6 @@
-// What the hopper holds, on the main window: the marks on the boxes, the question before
-// saving values from a report that failed, the backup before every save, and how the save's
-// read-back compared with what was sent.
+// What the hopper holds, on the main window: the marks on the boxes, the questions before
+// saving values from a report that failed or without a backup, and how the save's read-back
+// compared with what was sent.
 
 #include <QAction>
 #include <QDesktopServices>
@@ -20,12 +20,6 @@
 namespace hopper {
 
 namespace {
-
-ChannelTexts TextsOf(const CoinNumbers& values) {
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(values[i]);
-  return texts;
-}
 
 QString Plural(std::size_t n, const char* one, const char* many) {
   return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
@@ -53,48 +47,38 @@ void Form1::BuildSafeguards() {
 
 void Form1::OnEntryChanged(int index) {
   // Typed or loaded values are the technician's own; received ones are marked by the block.
-  if (!writingReceived_) held_.Edited(index);
+  if (!writingReceived_) link_->Edited(index);
   ChannelBox* box = frame_->Box(index);
-  box->SetMark(held_.MarkFor(index, box->text().toStdString()));
+  box->SetMark(Held().MarkFor(index, box->text().toStdString()));
 }
 
-void Form1::BlockChecked(bool match) {
-  held_.BlockChecked(match);
-  frame_->ShowMarks(held_);
+void Form1::BlockChecked() {
+  frame_->ShowMarks(Held());
   ShowVerification();
 }
 
-bool Form1::ConfirmSave() {
-  const std::vector<int> unconfirmed = held_.Unconfirmed();
-  if (!unconfirmed.empty()) {
-    const Message question{
-        QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
-        QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
-                       "%2 not been typed or loaded since. Yes writes them into the hopper as they are.")
-            .arg(QString::fromStdString(ChannelListText(unconfirmed)),
-                 QLatin1String(unconfirmed.size() == 1 ? "has" : "have"))};
-    if (!messages_.Ask(this, question)) return false;
-  }
-  // The set the hopper last confirmed is kept before anything overwrites it.
-  if (!held_.Confirmed()) return true;
-  const BackupResult backup = backups_.Write(TextsOf(*held_.Confirmed()), QStringLiteral("COM%1").arg(port_->PortNumber()));
-  if (backup.ok()) return true;
+bool Form1::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
+  const Message question{
+      QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
+      QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
+                     "%2 not been typed or loaded since. Yes writes them into the hopper as they are.")
+          .arg(QString::fromStdString(ChannelListText(unconfirmed)),
+               QLatin1String(unconfirmed.size() == 1 ? "has" : "have"))};
+  return messages_.Ask(this, question);
+}
+
+bool Form1::SaveWithoutBackup(const QString& why) {
   return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
                                                     "Save without a backup?"),
-                                     MessageIcon::Exclamation, {}, backup.error});
-}
-
-void Form1::SaveWentOut(const CoinNumbers& sent) {
-  held_.SaveSent(sent);
-  ShowVerification();
+                                     MessageIcon::Exclamation, {}, why});
 }
 
 void Form1::ShowVerification() {
-  const std::string text = VerificationText(held_.State(), held_.Differing().size());
+  const std::string text = VerificationText(Held().State(), Held().Differing().size());
   verifyMark_->setToolTip(QString::fromStdString(text));
   QString mark;
   QColor colour(255, 0, 0);
-  switch (held_.State()) {
+  switch (Held().State()) {
     case Verification::Verified: mark = QStringLiteral("\u2713"); colour = QColor(0, 160, 0); break;
     case Verification::Differs: mark = QStringLiteral("\u2260"); break;
     case Verification::NotVerified: mark = QStringLiteral("?"); break;
@@ -105,15 +89,15 @@ void Form1::ShowVerification() {
   palette.setColor(QPalette::WindowText, colour);
   verifyMark_->setPalette(palette);
   verifyMark_->setText(mark);
-  if (held_.State() == Verification::Differs) {
+  if (Held().State() == Verification::Differs) {
     ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
-                                      .arg(Plural(held_.Differing().size(), "channel", "channels"))
-                                      .arg(held_.Differing().size() == 1 ? "s" : ""));
+                                      .arg(Plural(Held().Differing().size(), "channel", "channels"))
+                                      .arg(Held().Differing().size() == 1 ? "s" : ""));
   }
 }
 
 void Form1::OpenBackupFolder() {
-  const QString folder = backups_.Folder();
+  const QString folder = link_->Backups().Folder();
   QDir().mkpath(folder);
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
     messages_.Show(this, Message{QStringLiteral("The backups are kept in this folder:"), MessageIcon::None, {},

@@ -1,12 +1,9 @@
-// The setting link on the main window: the receive handler, the Save command and the two
-// watch timers. Each handler asks the core and applies its effects to the controls.
+// The setting link on the main window: its events on the status line and the boxes, the Save
+// command, and the inputs locked while a save is in flight.
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
-#include "core/save_check.h"
-#include "platform/serial/line_recorder.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
@@ -35,48 +32,30 @@ void Form1::ShowStatus(StatusColour colour, const QString& caption) {
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, caption);
 }
 
-void Form1::Happened(const LinkEvent& event) {
-  if (recorder_) recorder_->Link(event);
+void Form1::ShowEvent(const LinkEvent& event) {
+  if (event.kind == LinkEventKind::ResponseWatchEnded) SetInputsLocked(false);
   if (const std::optional<StatusCaption> status = StatusCaptionFor(event)) ShowStatus(status->colour, ToQString(status->text));
   switch (event.kind) {
-    case LinkEventKind::ChannelValue: SetChannelEntry(event.channel, event.value); break;
-    case LinkEventKind::BlockChecked: BlockChecked(event.ok); break;
-    case LinkEventKind::SaveWriteFailed: ReportWriteFailure(); break;
+    case LinkEventKind::ChannelValue: ShowReceived(event.channel, event.value); break;
+    case LinkEventKind::BlockChecked: BlockChecked(); break;
+    case LinkEventKind::ResponseWatchEnded: ShowVerification(); break;
+    case LinkEventKind::ReceiveWatchEnded:
+      if (!event.ok) OnReceiveWatchExpired();
+      break;
+    case LinkEventKind::SaveWriteFailed:
+      messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
+                                   QStringLiteral("The setting could not be written to COM%1. "
+                                                  "Check the port and the cable, reset the hopper, then save again.")
+                                       .arg(Port().PortNumber())});
+      break;
     default: break;
   }
 }
 
-void Form1::SetChannelEntry(int index, int value) {
+void Form1::ShowReceived(int index, int value) {
   writingReceived_ = true;
-  held_.ValueReceived(index, static_cast<std::uint16_t>(value));
   SetEntryText(index, QString::number(value));
   writingReceived_ = false;
-}
-
-void Form1::SendByte(std::uint8_t byte) { port_->WriteByte(byte); }
-
-bool Form1::SendFrame(std::span<const std::uint8_t> bytes) { return port_->Write(bytes); }
-
-void Form1::ArmReceiveWatch() { receiveWatch_->start(); }
-
-void Form1::ArmResponseWatch() { responseWatch_->start(); }
-
-void Form1::ReportWriteFailure() {
-  messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
-                               QStringLiteral("The setting could not be written to COM%1. "
-                                              "Check the port and the cable, reset the hopper, then save again.")
-                                   .arg(port_->PortNumber())});
-}
-
-void Form1::DrainInput() { port_->ReadAll(); }
-
-void Form1::OnBytesArrived() {
-  // Every waiting byte passes through the state machine, one at a time, in order.
-  while (port_->BytesWaiting() > 0) {
-    const std::optional<std::uint8_t> byte = port_->ReadByte();
-    if (!byte) break;
-    link_.Consume(*byte);
-  }
 }
 
 void Form1::SetInputsLocked(bool locked) {
@@ -98,16 +77,10 @@ void Form1::SetInputsLocked(bool locked) {
 
 void Form1::OnSave() {
   SetInputsLocked(true);
-  const ChannelTexts texts = frame_->Texts();
-  // Only a save that would go out is questioned and backed up; a refused one says why as before.
-  if (CheckSave(texts).verdict == SaveVerdict::Valid && port_->IsOpen() && !ConfirmSave()) {
-    SetInputsLocked(false);
-    return;
-  }
-  const SaveOutcome outcome = link_.Save(texts);
+  const SaveOutcome outcome = link_->Save(frame_->Texts());
   switch (outcome.result) {
     case SaveResult::Sent:
-      SaveWentOut(CoinNumbersOf(texts));
+      ShowVerification();
       return;  // the response watch gives the inputs back
     case SaveResult::Withheld:
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
@@ -126,16 +99,9 @@ void Form1::OnSave() {
   }
 }
 
-void Form1::OnResponseWatch() {
-  SetInputsLocked(false);
-  link_.ResponseWatchExpired();
-  held_.ResponseWatchEnded();
-  ShowVerification();
-}
-
-void Form1::OnReceiveWatch() {
+void Form1::OnReceiveWatchExpired() {
   // Cut-off reports in a row while the box is up are one fault to the technician: one box.
-  if (!link_.ReceiveWatchExpired() || receiveErrorOpen_) return;
+  if (receiveErrorOpen_) return;
   receiveErrorOpen_ = true;
   messages_.Show(this, Message{ToQString(kReceiveWatchMessage), MessageIcon::Exclamation, {}, {}});
   receiveErrorOpen_ = false;

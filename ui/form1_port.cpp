@@ -1,11 +1,9 @@
 // The main window's side of the serial port: start-up, the port selector, the hand-over to
-// the simulation window and back, and a device that goes away while open.
+// the simulation window and back, and what it shows when the device goes away and comes back.
 
 #include <QLabel>
-#include <QTimer>
 #include <optional>
 
-#include "platform/serial/line_recorder.h"
 #include "platform/serial/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
@@ -50,7 +48,7 @@ bool Form1::StartUp() {
     outcome.result = OpenResult::InvalidPort;
     outcome.detail = QStringLiteral("COM0 is not a port number.");
   } else {
-    port_->SetPortNumber(*number);
+    link_->UsePortNumber(*number);
     outcome = OpenPort();
   }
   outcome = OfferPortChoice(outcome);
@@ -58,17 +56,12 @@ bool Form1::StartUp() {
     ShowPortTrouble(outcome);
     return !EndsTheProgram(outcome.result);
   }
-  StartLink();
+  link_->Start();
   return true;
 }
 
-void Form1::StartLink() {
-  link_.StartUp();
-}
-
 void Form1::ReturnPort() {
-  handedOver_ = false;
-  link_.PortReturned();
+  link_->HandBack();
   setEnabled(true);
   // Disabling the window took the focus away; the control that had it gets it back.
   if (focusBeforeHandOver_) focusBeforeHandOver_->setFocus(Qt::OtherFocusReason);
@@ -77,24 +70,19 @@ void Form1::ReturnPort() {
 }
 
 OpenOutcome Form1::OpenPort() {
-  OpenOutcome outcome = port_->Open();
+  OpenOutcome outcome = link_->Open();
   ShowDeviceTip();
   return outcome;
 }
 
 void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
-  SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
+  SetStatus(kRed, PortTroubleCaption(Port().PortNumber()));
   statusLine_->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
-  portTrouble_ = true;
+  link_->MarkTrouble();
 }
 
-void Form1::ReopenAfterTrouble() {
-  // After a failure the link starts over: the hopper is asked for again and a port chosen
-  // before start-up ever completed starts listening.
-  if (!portTrouble_ && link_.State() != LinkState::None) return;
-  portTrouble_ = false;
-  statusLine_->setToolTip(QString());
-  StartLink();
+void Form1::StartOverAfterTrouble() {
+  if (link_->StartOverAfterTrouble()) statusLine_->setToolTip(QString());
 }
 
 void Form1::OnPortChosen(int index) {
@@ -103,20 +91,23 @@ void Form1::OnPortChosen(int index) {
 }
 
 void Form1::OnDeviceLost(const QString& why) {
-  ShowPortTrouble({OpenResult::OtherFailure, port_->DeviceFor(port_->PortNumber()),
+  ShowPortTrouble({OpenResult::OtherFailure, Port().DeviceFor(Port().PortNumber()),
                    why + QStringLiteral("\nWaiting for the device to be plugged in again."), {}});
 }
 
-void Form1::OnSimulation() {
-  port_->Close();
-  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
-  receiveWatch_->stop();
-  focusBeforeHandOver_ = focusWidget();
-  setEnabled(false);
-  handedOver_ = true;
-  emit SimulationRequested(port_->PortNumber());
+void Form1::OnReconnected(const OpenOutcome& outcome) {
+  ShowDeviceTip();
+  if (outcome.result == OpenResult::Opened) statusLine_->setToolTip(QString());
+  else ShowPortTrouble(outcome);
 }
 
-void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
+void Form1::OnSimulation() {
+  link_->HandOver();
+  focusBeforeHandOver_ = focusWidget();
+  setEnabled(false);
+  emit SimulationRequested(Port().PortNumber());
+}
+
+void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(Port().Explain(Port().PortNumber()))); }
 
 }  // namespace hopper
