@@ -42,6 +42,8 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   QFont windowFont = font();
   windowFont.setPointSizeF(8.25);
   setFont(windowFont);
+  // Until start-up gives it the stored number, the port carries COM1, as the selector shows.
+  Port().SetPortNumber(1);
   link_->SetQuestions(this);
   BuildControls();
   BuildMenu();

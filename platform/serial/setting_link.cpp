@@ -36,8 +36,7 @@ SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
       responseWatch_(MakeWatch(this, "Timer1", kResponseWatchMs)),
       receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {
   port_->setParent(nullptr);
-  port_->SetPortNumber(1);
-  connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::OnBytesArrived);
+  connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::TakeWaitingBytes);
   connect(port_.get(), &SerialPort::DeviceLost, this, [this](const QString& why) {
     trouble_ = true;
     emit DeviceLost(why);
@@ -61,7 +60,7 @@ void SettingLink::Happened(const LinkEvent& event) {
 
 void SettingLink::Start() { machine_.StartUp(); }
 
-void SettingLink::OnBytesArrived() {
+void SettingLink::TakeWaitingBytes() {
   // Every waiting byte passes through the state machine, one at a time, in order.
   while (port_->BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_->ReadByte();

@@ -33,8 +33,7 @@ class SaveQuestions {
 class SettingLink final : public QObject, private LinkHost {
   Q_OBJECT
  public:
-  // Without a port the link makes its own on Qt's serial port. Until it is given another
-  // number, the port carries COM1.
+  // Without a port the link makes its own on Qt's serial port.
   explicit SettingLink(std::unique_ptr<SerialPort> port = nullptr, QObject* parent = nullptr);
   ~SettingLink() override;
 
@@ -57,6 +56,9 @@ class SettingLink final : public QObject, private LinkHost {
 
   // The link starts listening: it waits for the hopper's report.
   void Start();
+  // Every byte waiting on the port goes through the receive machine, one at a time, in order;
+  // the port's arrival notice runs it too.
+  void TakeWaitingBytes();
   // The Save command with the boxes' texts (setting_link.cpp).
   SaveOutcome Save(const ChannelTexts& texts);
   // The technician typed into box `index`, or a parameter file was loaded into it.
@@ -98,7 +100,6 @@ class SettingLink final : public QObject, private LinkHost {
   void ArmResponseWatch() override { responseWatch_->start(); }
   void DrainInput() override { port_->ReadAll(); }
 
-  void OnBytesArrived();
   void OnResponseWatch();
   void OnDeviceReturned();
   void Reconnect();
