@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <optional>
 
+#include "core/port_resolution.h"
 #include "platform/serial/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
@@ -17,14 +18,6 @@ namespace {
 
 const QColor kRed(255, 0, 0);
 
-// The stored "COMPORT" as a whole number from 0 to 255, or nothing.
-std::optional<int> StoredPortNumber(const QString& text) {
-  bool ok = false;
-  const int number = text.trimmed().toInt(&ok);
-  if (!ok || number < 0 || number > 255) return std::nullopt;
-  return number;
-}
-
 bool EndsTheProgram(OpenResult result) {
   return result == OpenResult::InvalidPort || result == OpenResult::PortInUse;
 }
@@ -33,7 +26,7 @@ bool EndsTheProgram(OpenResult result) {
 
 bool Form1::StartUp() {
   const QString stored = portOverride_ ? QString::number(*portOverride_) : SettingsStore().ComPortText();
-  const std::optional<int> number = StoredPortNumber(stored);
+  const std::optional<int> number = ParseStoredPortNumber(stored.toStdString());
   if (!number) {
     // No message, as for every failure of this kind, but the window must not look alive.
     ShowPortTrouble({OpenResult::OtherFailure, {},

@@ -16,6 +16,7 @@
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
 #include "ui/typed_line.h"
+#include "ui/twips.h"
 
 // The window's pictures are compiled into a library; naming its resources here makes sure
 // the linker keeps them.
@@ -52,7 +53,7 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("Vorn Protocol Simulation"));
   setWindowIcon(QIcon(QStringLiteral(":/simulation/smiley.png")));
-  setFixedSize(241, 218);  // 3615 x 3270 twips
+  setFixedSize(Px(3615), Px(3270));
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   BuildControls();
 

@@ -5,6 +5,7 @@
 
 #include "core/link_captions.h"
 #include "core/save_check.h"
+#include "core/traffic_entry.h"
 
 namespace hopper::cli {
 
@@ -79,7 +80,7 @@ void HopperSession::OnEvent(const LinkEvent& event) {
       if (event.fault == LinkFault::SaveFailed) {
         Fail(ExitCode::NoAcknowledgement, caption,
              QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
-                     .arg(int{event.byte}, 2, 16, QLatin1Char('0')) + kUnverifiedAdvice);
+                     .arg(QString::fromStdString(HexText({event.byte}))) + kUnverifiedAdvice);
       } else {
         Fail(ExitCode::LinkError, caption, step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
       }
