@@ -14,7 +14,7 @@
 
 namespace hopper {
 
-class Form1;
+class MainWindow;
 class LineMonitor;
 class ManualCommand;
 
@@ -34,9 +34,8 @@ class ToolApp final : public QObject {
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
   // the program.
-  Form1* EnsureMainWindow();
+  MainWindow* EnsureMainWindow();
 
-  MessageBoxes& Messages() { return messages_; }
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
 
@@ -56,7 +55,7 @@ class ToolApp final : public QObject {
   MessageBoxes& messages_;
   QtFileDialog fileDialog_;
   SingleCopy singleCopy_;
-  QPointer<Form1> mainWindow_;
+  QPointer<MainWindow> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
   std::optional<int> portOverride_;

@@ -13,7 +13,7 @@
 
 #include "core/held_values.h"
 #include "core/receive_machine.h"
-#include "platform/serial/backup_store.h"
+#include "platform/files/backup_store.h"
 #include "platform/serial/serial_port.h"
 
 namespace hopper {

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "core/setting_frames.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 

@@ -32,7 +32,7 @@ struct LinkRig {
     QObject::connect(&link, &SettingLink::Reported, [this](const LinkEvent& e) {
       events << e;
       if (const auto status = StatusCaptionFor(e))
-        captions << (status->colour == StatusColour::Red ? "red " : "blue ") + QString::fromUtf8(status->text.data());
+        captions << (status->colour == StatusColour::Red ? "red " : "blue ") + QString::fromUtf8(status->text.data(), qsizetype(status->text.size()));
     });
   }
   static std::unique_ptr<SerialPort> Port(const QString& device) {
@@ -61,7 +61,7 @@ class LinkAloneTest : public QObject {
     QVERIFY(rig.peer.write(Bytes(BuildReportFrame(1, 2, info, kCoins)) + char(0x82)));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));  // the echo
     QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.link.Machine().State(), LinkState::EnterData, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.captions.size(), 3, 5000);
     QCOMPARE(rig.captions, (QStringList{"blue Switch on Kavoo", "blue ", "blue Enter Data (Do not Reset hopper)"}));
     QCOMPARE(rig.link.Held().Confirmed(), std::optional<CoinNumbers>(kCoins));
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "core/parameter_file.h"
+#include "platform/files/parameter_file_io.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/parameter_file_io.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"

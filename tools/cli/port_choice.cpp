@@ -1,8 +1,8 @@
 #include "tools/cli/port_choice.h"
 
 #include "core/port_resolution.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/settings_store.h"
 #include "ui/port_report.h"
 
 namespace hopper::cli {

@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "core/port_resolution.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"
 
@@ -24,7 +24,7 @@ bool EndsTheProgram(OpenResult result) {
 
 }  // namespace
 
-bool Form1::StartUp() {
+bool MainWindow::StartUp() {
   const QString stored = portOverride_ ? QString::number(*portOverride_) : SettingsStore().ComPortText();
   const std::optional<int> number = ParseStoredPortNumber(stored.toStdString());
   if (!number) {
@@ -53,7 +53,7 @@ bool Form1::StartUp() {
   return true;
 }
 
-void Form1::ReturnPort() {
+void MainWindow::ReturnPort() {
   link_->HandBack();
   setEnabled(true);
   // Disabling the window took the focus away; the control that had it gets it back.
@@ -62,45 +62,45 @@ void Form1::ReturnPort() {
   OpenAndReport();
 }
 
-OpenOutcome Form1::OpenPort() {
+OpenOutcome MainWindow::OpenPort() {
   OpenOutcome outcome = link_->Open();
   ShowDeviceTip();
   return outcome;
 }
 
-void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
+void MainWindow::ShowPortTrouble(const OpenOutcome& outcome) {
   SetStatus(kRed, PortTroubleCaption(Port().PortNumber()));
   statusLine_->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
   link_->MarkTrouble();
 }
 
-void Form1::StartOverAfterTrouble() {
+void MainWindow::StartOverAfterTrouble() {
   if (link_->StartOverAfterTrouble()) statusLine_->setToolTip(QString());
 }
 
-void Form1::OnPortChosen(int index) {
+void MainWindow::OnPortChosen(int index) {
   UsePortNumber(index + 1);
   OpenAndReport();
 }
 
-void Form1::OnDeviceLost(const QString& why) {
+void MainWindow::OnDeviceLost(const QString& why) {
   ShowPortTrouble({OpenResult::OtherFailure, Port().DeviceFor(Port().PortNumber()),
                    why + QStringLiteral("\nWaiting for the device to be plugged in again."), {}});
 }
 
-void Form1::OnReconnected(const OpenOutcome& outcome) {
+void MainWindow::OnReconnected(const OpenOutcome& outcome) {
   ShowDeviceTip();
   if (outcome.result == OpenResult::Opened) statusLine_->setToolTip(QString());
   else ShowPortTrouble(outcome);
 }
 
-void Form1::OnSimulation() {
+void MainWindow::OnSimulation() {
   link_->HandOver();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
   emit SimulationRequested(Port().PortNumber());
 }
 
-void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(Port().Explain(Port().PortNumber()))); }
+void MainWindow::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(Port().Explain(Port().PortNumber()))); }
 
 }  // namespace hopper

@@ -1,5 +1,5 @@
 #pragma once
-// Form1, the main window: the channel table, the status line, Save and Exit, the port selector
+// The main window (objectName Form1): the channel table, the status line, Save and Exit, the port selector
 // and the menu bar. It is the view of the setting link: it shows the link's events on its
 // controls and puts the link's questions to the technician.
 
@@ -25,12 +25,12 @@ class MessageBoxes;
 class PortChooser;
 class PortSelector;
 
-class Form1 final : public QMainWindow, public ChannelTableView, private SaveQuestions {
+class MainWindow final : public QMainWindow, public ChannelTableView, private SaveQuestions {
   Q_OBJECT
  public:
   // Without a port the window makes its own on Qt's serial port.
-  Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
-  ~Form1() override;
+  MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // The start-up sequence: stored port, placement, port configuration, "Switch on Kavoo",
   // WaitStart. False when the program must end (invalid port or port in use, after the message).
@@ -80,12 +80,12 @@ class Form1 final : public QMainWindow, public ChannelTableView, private SaveQue
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Construction (form1.cpp)
+  // Construction (main_window.cpp)
   void BuildControls();
   void BuildMenu();
   void PlaceWindow();
 
-  // The link's events on the controls (form1_link.cpp)
+  // The link's events on the controls (main_window_link.cpp)
   void ShowEvent(const LinkEvent& event);
   void ShowStatus(StatusColour colour, const QString& caption);
   void SetStatus(const QColor& colour, const QString& caption);
@@ -94,7 +94,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private SaveQue
   void OnReceiveWatchExpired();
   void SetInputsLocked(bool locked);
 
-  // The port (form1_port.cpp)
+  // The port (main_window_port.cpp)
   OpenOutcome OpenPort();
   void StartOverAfterTrouble();
   void OnPortChosen(int index);
@@ -104,14 +104,14 @@ class Form1 final : public QMainWindow, public ChannelTableView, private SaveQue
   void ShowDeviceTip();
   void ShowPortTrouble(const OpenOutcome& outcome);
 
-  // Choosing the device behind a port, and coming back after a replug (form1_port_choice.cpp)
+  // Choosing the device behind a port, and coming back after a replug (main_window_port_choice.cpp)
   void WirePortChoice();
   OpenOutcome OfferPortChoice(OpenOutcome outcome);
   void OpenAndReport();
   void UsePortNumber(int portNumber);
   void OnPortsCommand();
 
-  // What the hopper holds (form1_held.cpp)
+  // What the hopper holds (main_window_held.cpp)
   void BuildSafeguards();
   bool SaveUnconfirmed(const std::vector<int>& channels) override;
   bool SaveWithoutBackup(const QString& why) override;

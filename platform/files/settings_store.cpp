@@ -1,4 +1,4 @@
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 
 #include <QDir>
 #include <QFile>

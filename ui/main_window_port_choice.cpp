@@ -5,23 +5,23 @@
 #include <QMenuBar>
 
 #include "platform/widgets/message_box.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/port_chooser.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"
 
 namespace hopper {
 
-void Form1::WirePortChoice() {
+void MainWindow::WirePortChoice() {
   chooser_ = std::make_unique<WindowPortChooser>(messages_);
   portsAction_ = menuBar()->addAction(QStringLiteral("P&orts…"));
   portsAction_->setObjectName(QStringLiteral("Ports"));
-  connect(portsAction_, &QAction::triggered, this, &Form1::OnPortsCommand);
+  connect(portsAction_, &QAction::triggered, this, &MainWindow::OnPortsCommand);
 }
 
-void Form1::SetPortChooser(std::unique_ptr<PortChooser> chooser) { chooser_ = std::move(chooser); }
+void MainWindow::SetPortChooser(std::unique_ptr<PortChooser> chooser) { chooser_ = std::move(chooser); }
 
-OpenOutcome Form1::OfferPortChoice(OpenOutcome outcome) {
+OpenOutcome MainWindow::OfferPortChoice(OpenOutcome outcome) {
   // The box of a failed opening offers the assignment window; OK leaves it at the failure.
   while (outcome.result != OpenResult::Opened) {
     const std::optional<Message> message = OpenFailureMessage(outcome);
@@ -32,18 +32,18 @@ OpenOutcome Form1::OfferPortChoice(OpenOutcome outcome) {
   return outcome;
 }
 
-void Form1::OpenAndReport() {
+void MainWindow::OpenAndReport() {
   const OpenOutcome outcome = OfferPortChoice(OpenPort());
   if (outcome.result == OpenResult::Opened) StartOverAfterTrouble();
   else ShowPortTrouble(outcome);
 }
 
-void Form1::UsePortNumber(int portNumber) {
+void MainWindow::UsePortNumber(int portNumber) {
   link_->UsePortNumber(portNumber);
   portSelector_->ShowPort(portNumber);
 }
 
-void Form1::OnPortsCommand() {
+void MainWindow::OnPortsCommand() {
   const std::optional<int> number = chooser_->Choose(this, Port().PortNumber());
   if (!number) return;
   // The port reopens on the device just assigned, which may be the one it had.

@@ -14,7 +14,7 @@
 #include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/twips.h"
 
 namespace hopper {
@@ -27,7 +27,7 @@ QString Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-void Form1::BuildSafeguards() {
+void MainWindow::BuildSafeguards() {
   verifyMark_ = new QLabel(centralWidget());
   verifyMark_->setObjectName(QStringLiteral("verifyMark"));
   verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
@@ -40,24 +40,24 @@ void Form1::BuildSafeguards() {
   lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
   backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
-  connect(lineMonitorAction_, &QAction::triggered, this, &Form1::LineMonitorRequested);
-  connect(backupFolderAction_, &QAction::triggered, this, &Form1::OpenBackupFolder);
-  connect(frame_, &ChannelFrame::EntryChanged, this, &Form1::OnEntryChanged);
+  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
+  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
+  connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);
 }
 
-void Form1::OnEntryChanged(int index) {
+void MainWindow::OnEntryChanged(int index) {
   // Typed or loaded values are the technician's own; received ones are marked by the block.
   if (!writingReceived_) link_->Edited(index);
   ChannelBox* box = frame_->Box(index);
   box->SetMark(Held().MarkFor(index, box->text().toStdString()));
 }
 
-void Form1::BlockChecked() {
+void MainWindow::BlockChecked() {
   frame_->ShowMarks(Held());
   ShowVerification();
 }
 
-bool Form1::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
+bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
   const Message question{
       QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
       QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
@@ -67,13 +67,13 @@ bool Form1::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
   return messages_.Ask(this, question);
 }
 
-bool Form1::SaveWithoutBackup(const QString& why) {
+bool MainWindow::SaveWithoutBackup(const QString& why) {
   return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
                                                     "Save without a backup?"),
                                      MessageIcon::Exclamation, {}, why});
 }
 
-void Form1::ShowVerification() {
+void MainWindow::ShowVerification() {
   const std::string text = VerificationText(Held().State(), Held().Differing().size());
   verifyMark_->setToolTip(QString::fromStdString(text));
   QString mark;
@@ -96,7 +96,7 @@ void Form1::ShowVerification() {
   }
 }
 
-void Form1::OpenBackupFolder() {
+void MainWindow::OpenBackupFolder() {
   const QString folder = link_->Backups().Folder();
   QDir().mkpath(folder);
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))

@@ -7,7 +7,7 @@
 #include <QToolButton>
 
 #include "ui/fitted_caption.h"
-#include "ui/form3.h"
+#include "ui/simulation_window.h"
 #include "ui/twips.h"
 #include "ui/typed_line.h"
 
@@ -25,7 +25,7 @@ QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource,
 
 }  // namespace
 
-void Form3::BuildControls() {
+void SimulationWindow::BuildControls() {
   promptLine_ = new TypedLine(this);
   promptLine_->setObjectName(QStringLiteral("Label1"));
   promptLine_->setGeometry(TwipsRect(0, 0, 3615, 495));
@@ -35,12 +35,12 @@ void Form3::BuildControls() {
   auto* startUpButton = new QPushButton(QStringLiteral("Start up"), this);
   startUpButton->setObjectName(QStringLiteral("Command2"));
   startUpButton->setGeometry(TwipsRect(240, 480, 1095, 375));
-  connect(startUpButton, &QPushButton::clicked, this, &Form3::StartUpPressed);
+  connect(startUpButton, &QPushButton::clicked, this, &SimulationWindow::StartUpPressed);
 
   auto* dispenseButton = new QPushButton(QStringLiteral("Dispense"), this);
   dispenseButton->setObjectName(QStringLiteral("Command1"));
   dispenseButton->setGeometry(TwipsRect(2400, 480, 1095, 375));
-  connect(dispenseButton, &QPushButton::clicked, this, &Form3::DispensePressed);
+  connect(dispenseButton, &QPushButton::clicked, this, &SimulationWindow::DispensePressed);
 
   auto* channelCaption = new QLabel(QStringLiteral("Channel"), this);
   channelCaption->setObjectName(QStringLiteral("Label5"));
@@ -64,7 +64,7 @@ void Form3::BuildControls() {
   // Keys reach the selector first and go on to its text part: both are watched.
   channelSelector_->installEventFilter(this);
   edit->installEventFilter(this);
-  connect(channelSelector_, &QComboBox::currentIndexChanged, this, &Form3::ChannelPicked);
+  connect(channelSelector_, &QComboBox::currentIndexChanged, this, &SimulationWindow::ChannelPicked);
 
   PictureLabel(this, "Image1", QStringLiteral(":/simulation/unit.png"), TwipsRect(120, 1080, 930, 1530));
   PictureLabel(this, "Image2", QStringLiteral(":/simulation/hopper.png"), TwipsRect(2400, 1200, 1170, 1230));

@@ -1,4 +1,4 @@
-#include "platform/serial/parameter_file_io.h"
+#include "platform/files/parameter_file_io.h"
 
 #include <QCoreApplication>
 #include <QFile>

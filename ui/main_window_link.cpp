@@ -7,7 +7,7 @@
 #include "platform/widgets/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/fitted_caption.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qstring_view.h"
 
 namespace hopper {
@@ -20,7 +20,7 @@ const QColor kRed(255, 0, 0);
 constexpr std::string_view kPortClosedMessage = "The serial port is not open: nothing was sent.";
 }  // namespace
 
-void Form1::SetStatus(const QColor& colour, const QString& caption) {
+void MainWindow::SetStatus(const QColor& colour, const QString& caption) {
   QPalette palette = statusLine_->palette();
   palette.setColor(QPalette::WindowText, colour);
   statusLine_->setPalette(palette);
@@ -28,11 +28,11 @@ void Form1::SetStatus(const QColor& colour, const QString& caption) {
   FitCaption(statusLine_, kStatusPointSize);
 }
 
-void Form1::ShowStatus(StatusColour colour, const QString& caption) {
+void MainWindow::ShowStatus(StatusColour colour, const QString& caption) {
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, caption);
 }
 
-void Form1::ShowEvent(const LinkEvent& event) {
+void MainWindow::ShowEvent(const LinkEvent& event) {
   if (event.kind == LinkEventKind::ResponseWatchEnded) SetInputsLocked(false);
   if (const std::optional<StatusCaption> status = StatusCaptionFor(event)) ShowStatus(status->colour, ToQString(status->text));
   switch (event.kind) {
@@ -52,13 +52,13 @@ void Form1::ShowEvent(const LinkEvent& event) {
   }
 }
 
-void Form1::ShowReceived(int index, int value) {
+void MainWindow::ShowReceived(int index, int value) {
   writingReceived_ = true;
   SetEntryText(index, QString::number(value));
   writingReceived_ = false;
 }
 
-void Form1::SetInputsLocked(bool locked) {
+void MainWindow::SetInputsLocked(bool locked) {
   QWidget* focused = focusWidget();
   if (locked && (focused == saveButton_ || focused == exitButton_)) {
     // Disabling the focused button would pass the focus down the tab order into the port
@@ -75,7 +75,7 @@ void Form1::SetInputsLocked(bool locked) {
   }
 }
 
-void Form1::OnSave() {
+void MainWindow::OnSave() {
   SetInputsLocked(true);
   const SaveOutcome outcome = link_->Save(frame_->Texts());
   switch (outcome.result) {
@@ -99,7 +99,7 @@ void Form1::OnSave() {
   }
 }
 
-void Form1::OnReceiveWatchExpired() {
+void MainWindow::OnReceiveWatchExpired() {
   // Cut-off reports in a row while the box is up are one fault to the technician: one box.
   if (receiveErrorOpen_) return;
   receiveErrorOpen_ = true;
