@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
@@ -152,6 +154,39 @@ class SerialPortTest : public QObject {
     QCOMPARE(OpenMapped(holder, 1, peer.path()), OpenResult::Opened);
     QtSerialPort second;
     QCOMPARE(OpenMapped(second, 2, link), OpenResult::PortInUse);
+  }
+
+  // A terminal program that locks the device the way picocom does (flock), played by flock(1).
+  void deviceLockedByAnotherProgramIsInUseAndNamesIt() {
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty()) QSKIP("flock(1) is not installed");
+    PtyPeer peer;
+    QProcess holder;
+    holder.start(flock, {QStringLiteral("--exclusive"), peer.path(), QStringLiteral("-c"),
+                         QStringLiteral("echo locked; read line")});
+    QVERIFY(holder.waitForReadyRead(30000));
+    QtSerialPort port;
+    port.SetDevice(peer.path());
+    const OpenOutcome outcome = port.Open();
+    QCOMPARE(outcome.result, OpenResult::PortInUse);
+    QVERIFY(!port.IsOpen());
+    QVERIFY2(outcome.detail.contains(QStringLiteral("flock (process %1)").arg(holder.processId())), qPrintable(outcome.detail));
+    holder.closeWriteChannel();  // the program ends, and its lock with it
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(port.Open().result, OpenResult::Opened);
+  }
+
+  void openPortKeepsLockingProgramsOutUntilClosed() {
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty()) QSKIP("flock(1) is not installed");
+    PtyPeer peer;
+    QtSerialPort port;
+    port.SetDevice(peer.path());
+    QCOMPARE(port.Open().result, OpenResult::Opened);
+    const QStringList tryLock{QStringLiteral("--nonblock"), peer.path(), QStringLiteral("true")};
+    QCOMPARE(QProcess::execute(flock, tryLock), 1);
+    port.Close();
+    QCOMPARE(QProcess::execute(flock, tryLock), 0);
   }
 
   void notASerialDeviceIsRefusedWithWhy_data() {
