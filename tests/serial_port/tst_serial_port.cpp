@@ -8,12 +8,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
 #include "platform/serial/qt_serial_port.h"
+#include "platform/serial/serial_device_check.h"
 #include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
@@ -189,6 +192,24 @@ class SerialPortTest : public QObject {
     QCOMPARE(QProcess::execute(flock, tryLock), 0);
   }
 
+  // The test runs as a session of its own whose terminal is the pseudo-terminal, as the tool
+  // started in a terminal window runs in that one.
+  void ownTerminalIsRefusedWithWhy() {
+    PtyPeer peer;
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+      const bool own = ::setsid() >= 0 && ::open(QFile::encodeName(peer.path()).constData(), O_RDWR) >= 0;
+      const QString why = SerialDeviceProblem(peer.path(), false);
+      ::_exit(!own ? 2 : why.contains(QStringLiteral("is the terminal this program runs in")) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(SerialDeviceProblem(peer.path(), false).isEmpty());  // another program's terminal is a line
+  }
+
   void notASerialDeviceIsRefusedWithWhy_data() {
     QTest::addColumn<QString>("name");  // in a temporary folder, or an absolute path
     QTest::addColumn<QString>("why");
@@ -197,6 +218,7 @@ class SerialPortTest : public QObject {
     QTest::newRow("missing") << "missing" << "does not exist";
     QTest::newRow("dangling link") << "dangling" << "which does not exist";
     QTest::newRow("not a terminal") << "/dev/null" << "not a serial port (not a terminal)";
+    QTest::newRow("whichever terminal opens it") << "/dev/tty" << "the terminal of whichever program opens it";
   }
   void notASerialDeviceIsRefusedWithWhy() {
     QFETCH(QString, name);
