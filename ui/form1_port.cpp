@@ -100,6 +100,7 @@ void Form1::ReopenAfterTrouble() {
 
 void Form1::OnPortChosen(int index) {
   UsePortNumber(index + 1);
+  portTrouble_ = true;  // another line, maybe another hopper: the link starts over on it
   OpenAndReport();
 }
 
