@@ -68,6 +68,7 @@ void Form1::StartLink() {
 }
 
 void Form1::ReturnPort() {
+  if (ending_) return;  // closed already, its port number stored
   handedOver_ = false;
   link_.PortReturned();
   setEnabled(true);
