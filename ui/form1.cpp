@@ -167,7 +167,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-  if (handedOver_) {
+  if (handedOver_ && !ending_) {
     // The simulation window holds the port; the close box of a disabled window must not end
     // this one before the port comes back.
     event->ignore();
@@ -180,6 +180,11 @@ void Form1::closeEvent(QCloseEvent* event) {
   port_->Close();
   event->accept();
   emit Closing();
+}
+
+void Form1::CloseAtEnd() {
+  ending_ = true;
+  close();
 }
 
 QString Form1::EntryText(int index) const { return frame_->Box(index)->text(); }

@@ -59,6 +59,9 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
   // A failure is reported as at start-up, but the window stays: port closed, red status line.
   void ReturnPort();
+  // The close of a program that ends: as Exit, even while the simulation window has the port,
+  // which then gives back nothing to reopen.
+  void CloseAtEnd();
 
   // ChannelTableView
   QString EntryText(int index) const override;
@@ -161,6 +164,7 @@ class Form1 final : public QMainWindow, public ChannelTableView, private LinkHos
   ChannelFrame* frame_ = nullptr;
   QWidget* parkedFocus_ = nullptr;  // the button that had the focus while inputs are locked
   bool handedOver_ = false;         // the simulation window has the port
+  bool ending_ = false;             // the program ends with this close
   QWidget* focusBeforeHandOver_ = nullptr;
   bool portTrouble_ = false;  // the status line says the port is not working
   HeldValues held_;

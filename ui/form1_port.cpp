@@ -68,6 +68,7 @@ void Form1::StartLink() {
 }
 
 void Form1::ReturnPort() {
+  if (ending_) return;  // closed already, its port number stored
   handedOver_ = false;
   link_.PortReturned();
   setEnabled(true);
@@ -100,6 +101,7 @@ void Form1::ReopenAfterTrouble() {
 
 void Form1::OnPortChosen(int index) {
   UsePortNumber(index + 1);
+  portTrouble_ = true;  // another line, maybe another hopper: the link starts over on it
   OpenAndReport();
 }
 

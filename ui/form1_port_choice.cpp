@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/widgets/message_box.h"
+#include "ui/channel_frame.h"
 #include "ui/form1.h"
 #include "ui/port_chooser.h"
 #include "ui/port_report.h"
@@ -49,6 +50,13 @@ void Form1::OpenAndReport() {
 
 void Form1::UsePortNumber(int portNumber) {
   port_->Close();
+  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
+  receiveWatch_->stop();
+  if (portNumber != port_->PortNumber()) {
+    held_.HopperChanged(QStringLiteral("COM%1").arg(port_->PortNumber()).toStdString());
+    frame_->ShowMarks(held_);
+    ShowVerification();
+  }
   port_->SetPortNumber(portNumber);
   portSelector_->ShowPort(portNumber);
 }

@@ -6,13 +6,13 @@
 
 #include "core/parameter_file.h"
 #include "platform/serial/backup_store.h"
+#include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/parameter_file_io.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
-#include "tools/cli/interrupt_notifier.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/set_file.h"
 
