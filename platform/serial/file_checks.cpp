@@ -25,11 +25,18 @@ QString WhyNotPlainFile(const QFileInfo& info) {
 }
 
 std::optional<QString> UnkeptArgument(int argc, const char* const* argv) {
+#ifdef Q_OS_WIN
+  // The program takes its arguments from the UTF-16 command line, not from argv.
+  Q_UNUSED(argc);
+  Q_UNUSED(argv);
+  return std::nullopt;
+#else
   for (int i = 1; i < argc; ++i) {
     const QByteArray given(argv[i]);
     if (QFile::encodeName(QFile::decodeName(given)) != given) return ShownBytes(given);
   }
   return std::nullopt;
+#endif
 }
 
 }  // namespace hopper

@@ -15,7 +15,8 @@ QString WhyNotPlainFile(const QFileInfo& info);
 
 // The first of the program's arguments (argv[1] on) whose bytes do not come back unchanged
 // through the conversion to text that every file name takes, shown with such bytes escaped
-// ("\xff"); nothing when all do. A file of that name could not be opened under it.
+// ("\xff"); nothing when all do. A file of that name could not be opened under it. Always
+// nothing on Windows, where the arguments come as UTF-16.
 std::optional<QString> UnkeptArgument(int argc, const char* const* argv);
 
 }  // namespace hopper

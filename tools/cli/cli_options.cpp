@@ -1,6 +1,7 @@
 #include "tools/cli/cli_options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
 #include <cmath>
@@ -124,9 +125,14 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
 }
 
 ParsedArguments ParseArguments(int argc, const char* const* argv) {
+#ifdef Q_OS_WIN
+  // Windows hands the command line over as UTF-16, whole; argv holds a lossy copy of it.
+  ParsedArguments out = ParseArguments(QCoreApplication::arguments());
+#else
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QFile::decodeName(argv[i]);
   ParsedArguments out = ParseArguments(arguments);
+#endif
   if (!out.error.isEmpty()) return out;
   if (const std::optional<QString> unkept = UnkeptArgument(argc, argv)) {
     out.options.reset();
