@@ -8,6 +8,7 @@ namespace hopper {
 namespace {
 QString Tr(const char* text) { return QCoreApplication::translate("Files", text); }
 
+#ifndef Q_OS_WIN
 QString ShownBytes(const QByteArray& bytes) {
   QString shown;
   for (const char c : bytes) {
@@ -16,6 +17,7 @@ QString ShownBytes(const QByteArray& bytes) {
   }
   return shown;
 }
+#endif
 }  // namespace
 
 QString WhyNotPlainFile(const QFileInfo& info) {
