@@ -117,6 +117,40 @@ class SaveFileTest : public testing::CommandsTest {
     QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
   }
 
+  // A save killed half-way leaves its temporary file; the next save into the folder removes it,
+  // and nothing else: names that only look alike are the user's.
+  void leftoverOfAKilledSaveIsRemoved() {
+    const QStringList users{"old.txt.backup", "old.txt.Ab3dE9", "notes.hopper-save", "old.txt.Ab3d.hopper-save",
+                            "old.txt.Ab3dE9.hopper-save.txt"};
+    for (const QString& name : users) QVERIFY(testing::WriteFile(Path(name), "mine"));
+    QVERIFY(testing::WriteFile(Path("old.txt.Ab3dE9.hopper-save"), " 1\r\n 2"));
+    QVERIFY(testing::WriteFile(Path(".hidden.txt.zz99ZZ.hopper-save"), ""));
+    Save(Path("other.txt"));
+    QStringList expected = users;
+    expected << QStringLiteral("other.txt");
+    expected.sort();
+    QCOMPARE(FolderEntries(), expected);
+    QCOMPARE(testing::ReadFile(Path("other.txt")), SixteenZeros());
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  // A link keeps naming the file it named, and that file gets the new content; a file this user
+  // may not write is not replaced.
+  void linkAndReadOnlyFile() {
+    QVERIFY(testing::WriteFile(Path("real.txt"), "old"));
+    QVERIFY(QFile::link(Path("real.txt"), Path("link.txt")));
+    Save(Path("link.txt"));
+    QVERIFY(QFileInfo(Path("link.txt")).isSymLink());
+    QCOMPARE(testing::ReadFile(Path("real.txt")), SixteenZeros());
+
+    QVERIFY(testing::WriteFile(Path("locked.txt"), "keep"));
+    QVERIFY(QFile::setPermissions(Path("locked.txt"), QFileDevice::ReadOwner));
+    if (QFileInfo(Path("locked.txt")).isWritable()) QSKIP("running as a user who may write any file");
+    Save(Path("locked.txt"));
+    QCOMPARE(testing::ReadFile(Path("locked.txt")), QByteArray("keep"));
+    QCOMPARE(boxes_.shown.size(), 1);
+  }
+
   void failedNewFileLeavesNothing() {
     table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
     table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));

@@ -11,6 +11,7 @@
 #include "platform/serial/parameter_file_io.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
+#include "platform/serial/settings_store.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
@@ -51,17 +52,28 @@ int RunCommand(const CliOptions& options) {
     toWrite = set.entries;
   }
 
+  const auto warn = [&reporter, &summary](const QString& warning) {
+    summary.warnings << warning;
+    reporter.Warn(warning);
+  };
   std::unique_ptr<LineRecorder> recorder;
   if (!options.logPath.isEmpty()) {
     recorder = std::make_unique<LineRecorder>();
     if (QString why; !recorder->LogTo(options.logPath, &why))
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The log file could not be opened"),
                   QDir::toNativeSeparators(options.logPath) + QStringLiteral(": ") + why);
+    QObject::connect(recorder.get(), &LineRecorder::LogFailed, [&warn, &options](const QString& why) {
+      warn(QStringLiteral("the log file could not be written; it ends here: %1: %2")
+               .arg(QDir::toNativeSeparators(options.logPath), why));
+    });
   }
 
   const PortChoice choice = ChoosePort(options.port);
   summary.port = choice.name;
   summary.device = choice.device;
+  // The tool's settings name the port; a settings file that cannot be read leaves the defaults.
+  if (const std::optional<SettingsTrouble> trouble = SettingsStore::TakeTrouble())
+    warn(QStringLiteral("%1 %2: %3").arg(trouble->what, trouble->path, trouble->why));
   if (!choice.refusal.isEmpty()) return Stop(reporter, summary, ExitCode::PortError, choice.refusal, {});
 
   auto qtPort = std::make_unique<QtSerialPort>();
@@ -98,6 +110,7 @@ int RunCommand(const CliOptions& options) {
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The parameter file could not be written"),
                   QDir::toNativeSeparators(options.out) + QStringLiteral(": ") + why);
   }
+  if (recorder) recorder->FinishLog();  // a failure of its last line still goes into the summary
   return reporter.Finish(summary);
 }
 
