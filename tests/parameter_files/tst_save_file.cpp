@@ -70,7 +70,7 @@ class SaveFileTest : public testing::CommandsTest {
     QCOMPARE(dialog_.asked[0].kind, ScriptedFileDialog::Kind::Open);
     QCOMPARE(firstLoad.title, QStringLiteral("LOAD FILE"));
     QCOMPARE(firstLoad.filter, QStringLiteral("TXT File(*.TXT)|*.TXT|"));
-    QCOMPARE(firstLoad.initialFileName, sandbox_.StartFolder() + QStringLiteral("/*.TXT"));
+    QCOMPARE(firstLoad.initialFileName, QStringLiteral("/opt/hopper/*.TXT"));  // nothing stored yet
     QVERIFY(!firstLoad.confirmOverwrite && !firstLoad.folderMustExist);
     const FileDialogRequest& save = dialog_.asked[1].request;
     QCOMPARE(dialog_.asked[1].kind, ScriptedFileDialog::Kind::Save);
@@ -190,6 +190,46 @@ class SaveFileTest : public testing::CommandsTest {
     QString why;
     QVERIFY(!commands_->CreateAfile(Path("nowhere/x.txt"), &why));
     QVERIFY(!why.isEmpty());
+  }
+
+  // A new run starts each dialog in the folder its stored value names, while that folder exists;
+  // otherwise in the default folder, never in whatever folder the program was started from.
+  void startsInStoredFolder_data() {
+    QTest::addColumn<QString>("loadPath");
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<QString>("loadStart");
+    QTest::addColumn<QString>("saveStart");
+    const QString fallback = QStringLiteral("/opt/hopper");
+    QTest::newRow("nothing stored") << QString() << QString() << fallback << fallback;
+    QTest::newRow("as the commands store them") << QStringLiteral("sets/a.txt") << QStringLiteral("out/*.txt")
+                                                << QStringLiteral("sets") << QStringLiteral("out");
+    QTest::newRow("stored file gone, folder kept") << QStringLiteral("sets/gone.txt") << QStringLiteral("sets/*.txt")
+                                                   << QStringLiteral("sets") << QStringLiteral("sets");
+    QTest::newRow("a folder written by hand") << QStringLiteral("sets") << QStringLiteral("out/")
+                                              << QStringLiteral("sets") << QStringLiteral("out");
+    QTest::newRow("folder removed since") << QStringLiteral("removed/a.txt") << QStringLiteral("removed/*.txt")
+                                          << fallback << fallback;
+    QTest::newRow("relative or foreign values") << QStringLiteral("=a.txt") << QStringLiteral("=C:\\sets\\*.txt")
+                                                << fallback << fallback;
+  }
+  void startsInStoredFolder() {
+    QFETCH(QString, loadPath);
+    QFETCH(QString, savePath);
+    QFETCH(QString, loadStart);
+    QFETCH(QString, saveStart);
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("sets")) && QDir(work_.path()).mkpath(QStringLiteral("out")));
+    QVERIFY(testing::WriteFile(Path("sets/a.txt"), "1\r\n"));
+    // "=" marks a value stored as written; any other is a name in the scratch folder.
+    const auto stored = [this](const QString& value) { return value.startsWith('=') ? value.mid(1) : Path(value); };
+    if (!loadPath.isEmpty()) settings_.SetLoadPath(stored(loadPath));
+    if (!savePath.isEmpty()) settings_.SetSavePath(stored(savePath));
+    const auto folder = [this](const QString& name) { return name.startsWith('/') ? name : Path(name); };
+    MakeCommands();  // a restart
+    commands_->LoadFile();
+    commands_->SaveFile();
+    QCOMPARE(dialog_.asked.size(), 2);
+    QCOMPARE(dialog_.asked[0].request.initialFileName, folder(loadStart) + QStringLiteral("/*.TXT"));
+    QCOMPARE(dialog_.asked[1].request.initialFileName, folder(saveStart) + QStringLiteral("/*.TXT"));
   }
 
   // With nothing stored, the dialogs start in a folder the technician can save into.
