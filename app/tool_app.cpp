@@ -1,10 +1,11 @@
 #include "app/tool_app.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <utility>
 
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "ui/line_monitor.h"
@@ -20,7 +21,9 @@ ToolApp::ToolApp(MessageBoxes* messages)
       manual_(std::make_unique<ManualCommand>(QCoreApplication::applicationDirPath(), messages_)) {
   // Closing the manual window brings the main window back, with a fresh start-up if it had
   // been closed meanwhile.
-  connect(manual_.get(), &ManualCommand::ManualWindowClosed, this, [this] { EnsureMainWindow(); });
+  connect(manual_.get(), &ManualCommand::ManualWindowClosed, this, [this] {
+    if (!ending_) EnsureMainWindow();
+  });
   // Failures of the settings file before the program starts are not this program's to report.
   (void)SettingsStore::TakeTrouble();
 }
@@ -43,7 +46,18 @@ bool ToolApp::Start() {
   // Another copy runs: it has been asked to come to the front, and this one ends unseen.
   if (!singleCopy_.Acquire()) return false;
   connect(&singleCopy_, &SingleCopy::BringToFrontRequested, this, &ToolApp::BringToFront);
+  endRequests_ = std::make_unique<InterruptNotifier>();
+  connect(endRequests_.get(), &InterruptNotifier::Interrupted, this, &ToolApp::End);
   return EnsureMainWindow() != nullptr;
+}
+
+void ToolApp::End() {
+  if (ending_) return;
+  ending_ = true;
+  // The port number is stored and the port closed before anything else goes.
+  if (mainWindow_) mainWindow_->CloseAtEnd();
+  QApplication::closeAllWindows();
+  QCoreApplication::quit();
 }
 
 void ToolApp::BringToFront() {
@@ -83,7 +97,12 @@ MainWindow* ToolApp::EnsureMainWindow() {
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.
-  connect(window, &MainWindow::Closing, this, [this] { ReportSettingsTrouble(nullptr); });
+  connect(window, &MainWindow::Closing, this, [this] {
+    ReportSettingsTrouble(nullptr);
+    // The monitor shows the main window's line and goes with it: only the manual window keeps
+    // the program running. Hidden, not closed, so it hands no focus back to the closing window.
+    if (monitor_) monitor_->hide();
+  });
   if (!window->StartUp()) {
     // Invalid port or port in use: the message has been shown; the close stores the port
     // number, then the program ends.

@@ -14,6 +14,7 @@
 
 namespace hopper {
 
+class InterruptNotifier;
 class MainWindow;
 class LineMonitor;
 class ManualCommand;
@@ -41,8 +42,14 @@ class ToolApp final : public QObject {
 
   // Everything that passes over the hopper line, from start-up on, for the line monitor.
   LineRecorder& Recorder() { return recorder_; }
-  // Shows the line monitor, made on first use; it lives as long as the program.
+  // Shows the line monitor, made on first use; it lives as long as the program and closes
+  // with the main window.
   LineMonitor& ShowLineMonitor();
+
+  // What a termination request (logout, kill, a service manager) does: the main window closes
+  // as Exit closes it, even while the simulation window has its port, every other window
+  // closes with it and the program ends.
+  void End();
 
  private:
   // A later copy was started: the running one shows its window on top of the others.
@@ -58,8 +65,10 @@ class ToolApp final : public QObject {
   QPointer<MainWindow> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
+  std::unique_ptr<InterruptNotifier> endRequests_;
   std::optional<int> portOverride_;
   bool settingsTroubleTold_ = false;
+  bool ending_ = false;
 };
 
 }  // namespace hopper

@@ -8,7 +8,7 @@ set(changelog ${CMAKE_BINARY_DIR}/package/changelog)
 file(WRITE ${changelog}
   "hopper-setting-tool (${PROJECT_VERSION}) stable; urgency=medium\n\n"
   "  * Installed as a desktop program: menu entry, icons, AppStream metadata.\n\n"
-  " -- Hopper Setting Tool developers <hopper-setting-tool@example.org>  Mon, 07 Dec 2026 12:00:00 +0000\n")
+  " -- The Hopper Setting Tool developers <maintainers@users.noreply.c-seed-b9955bda.example>  Mon, 07 Dec 2026 12:00:00 +0000\n")
 find_program(GZIP_PROGRAM gzip)
 if(GZIP_PROGRAM)
   execute_process(COMMAND ${GZIP_PROGRAM} -9nf ${changelog})
@@ -18,7 +18,7 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hopper-setting-tool)
 set(CPACK_PACKAGE_VENDOR "Hopper Setting Tool developers")
-set(CPACK_PACKAGE_CONTACT "Hopper Setting Tool developers <hopper-setting-tool@example.org>")
+set(CPACK_PACKAGE_CONTACT "The Hopper Setting Tool developers <maintainers@users.noreply.c-seed-b9955bda.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up the coin numbers of a coin hopper over a serial line")
 # CPack indents the text and marks the blank line between paragraphs as Debian wants.
 set(CPACK_PACKAGE_DESCRIPTION

@@ -39,3 +39,30 @@ install(FILES ${CMAKE_SOURCE_DIR}/assets/desktop/${HOPPER_APP_ID}.metainfo.xml
 install(DIRECTORY ${HOPPER_ICON_FOLDER} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/desktop/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/hopper-setting-tool)
+
+# Each program's man page is written from its own --help text at build time (man_page.cmake),
+# so the options it lists are the ones the program takes; Debian wants them gzip -9n compressed.
+find_program(GZIP_PROGRAM gzip)
+if(GZIP_PROGRAM AND NOT CMAKE_CROSSCOMPILING)
+  function(hopper_man_page program summary)
+    set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
+    set(others hopper-setting-tool hopper-cli hopper-emulator)
+    list(REMOVE_ITEM others ${program})
+    list(JOIN others "," others)  # a ";" would split the command's argument
+    add_custom_command(OUTPUT ${page}.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+      # --help needs no desktop; a sanitized build's leak report would spoil the exit code.
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+              ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program} -DSUMMARY=${summary}
+              -DVERSION=${PROJECT_VERSION} "-DSEE_ALSO=${others}" -DOUTPUT=${page} -DGZIP=${GZIP_PROGRAM}
+              -P ${CMAKE_SOURCE_DIR}/cmake/man_page.cmake
+      DEPENDS ${program} ${CMAKE_SOURCE_DIR}/cmake/man_page.cmake
+      COMMENT "Writing the man page of ${program} from its --help"
+      VERBATIM)
+    add_custom_target(${program}_man_page ALL DEPENDS ${page}.gz)
+    install(FILES ${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endfunction()
+  hopper_man_page(hopper-setting-tool "set up the coin numbers of a coin hopper over a serial line")
+  hopper_man_page(hopper-cli "read and write a coin hopper's coin numbers without a window")
+  hopper_man_page(hopper-emulator "play a coin hopper on a serial line, for training and testing")
+endif()

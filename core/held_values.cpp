@@ -10,6 +10,8 @@ void HeldValues::ValueReceived(int index, std::uint16_t value) {
   const auto i = static_cast<std::size_t>(index);
   received_[i] = value;
   unconfirmed_[i] = true;
+  fromLine_[i] = true;
+  otherPort_[i].clear();
 }
 
 void HeldValues::BlockChecked(bool match) {
@@ -34,6 +36,8 @@ void HeldValues::Edited(int index) {
   const auto i = static_cast<std::size_t>(index);
   unconfirmed_[i] = false;
   differs_[i] = false;
+  fromLine_[i] = false;
+  otherPort_[i].clear();
 }
 
 void HeldValues::SaveSent(const CoinNumbers& sent) {
@@ -44,6 +48,14 @@ void HeldValues::SaveSent(const CoinNumbers& sent) {
 
 void HeldValues::ResponseWatchEnded() {
   if (verification_ == Verification::Pending) verification_ = Verification::NotVerified;
+}
+
+void HeldValues::HopperChanged(std::string_view before) {
+  for (std::size_t i = 0; i < kCoinCount; ++i)
+    if (fromLine_[i] && otherPort_[i].empty()) otherPort_[i] = before;
+  confirmed_.reset();
+  differs_.fill(false);
+  verification_ = Verification::None;
 }
 
 std::vector<int> HeldValues::Unconfirmed() const {
@@ -64,6 +76,7 @@ ChannelMarkText HeldValues::MarkFor(int index, std::string_view text) const {
   const auto i = static_cast<std::size_t>(index);
   if (differs_[i])
     return {ChannelMark::Differs, "sent " + std::to_string(sent_[i]) + ", hopper holds " + std::to_string(received_[i])};
+  if (!otherPort_[i].empty()) return {ChannelMark::OtherHopper, "from the hopper on " + otherPort_[i] + ", not this one"};
   if (unconfirmed_[i]) return {ChannelMark::Unconfirmed, "not confirmed: the block it came in did not complete"};
   if (confirmed_ && EntryValue(text) != (*confirmed_)[i])
     return {ChannelMark::Changed, "hopper holds " + std::to_string((*confirmed_)[i])};

@@ -28,6 +28,7 @@ enum class ChannelMark {
   Changed,      // the box differs from what the hopper last confirmed
   Unconfirmed,  // the box holds a value from a block that failed, not typed or loaded since
   Differs,      // the hopper's read-back differs from what the last save sent
+  OtherHopper,  // the box holds a value received on another port, from another hopper
 };
 
 struct ChannelMarkText {
@@ -47,6 +48,9 @@ class HeldValues {
   void SaveSent(const CoinNumbers& sent);
   // The save's response watch ended: without a good read-back by now, the save is not verified.
   void ResponseWatchEnded();
+  // The link moved from the port named `before` to another: the hopper there has confirmed
+  // nothing yet, and the received values in the boxes are that other hopper's.
+  void HopperChanged(std::string_view before);
 
   // Channels whose values came from a block that never completed with a matching checksum and
   // were neither typed nor loaded since, in channel order.
@@ -66,6 +70,8 @@ class HeldValues {
   CoinNumbers sent_{};
   std::array<bool, kChannelCount> unconfirmed_{};
   std::array<bool, kChannelCount> differs_{};
+  std::array<bool, kChannelCount> fromLine_{};     // received, not typed or loaded since
+  std::array<std::string, kChannelCount> otherPort_;  // where a value of another hopper came from
   Verification verification_ = Verification::None;
 };
 

@@ -65,8 +65,9 @@ bool EndsQuotedItem(char c) { return c == '"'; }
 }  // namespace
 
 // Hands the characters before the next stop character to `item` (when given), a buffer at a
-// time, and consumes the stop character. Returns it, or -1 at the end of the file.
-int ItemReader::TakeUntil(ParameterItem* item, bool (*isStop)(char)) {
+// time, and consumes the stop character. Returns it, or -1 at the end of the file or where
+// `reading` let the item end early.
+int ItemReader::TakeUntil(ParameterItem* item, bool (*isStop)(char), Reading reading) {
   for (;;) {
     if (Peek() < 0) return -1;
     const char* begin = buffer_.data() + pos_;
@@ -75,6 +76,10 @@ int ItemReader::TakeUntil(ParameterItem* item, bool (*isStop)(char)) {
     if (item) Take(*item, begin, stop);
     pos_ += static_cast<std::size_t>(stop - begin);
     if (stop != end) return Get();
+    if (item && reading == Reading::UntilRefused && !item->Loadable()) {
+      item->whole = false;
+      return -1;
+    }
   }
 }
 
@@ -90,7 +95,7 @@ void ItemReader::SkipByteOrderMark() {
     pos_ += sizeof kMark;
 }
 
-std::optional<ParameterItem> ItemReader::Next() {
+std::optional<ParameterItem> ItemReader::Next(Reading reading) {
   if (!started_) {
     started_ = true;
     SkipByteOrderMark();
@@ -101,13 +106,13 @@ std::optional<ParameterItem> ItemReader::Next() {
 
   if (Peek() == '"') {
     Get();
-    TakeUntil(&item, EndsQuotedItem);
+    TakeUntil(&item, EndsQuotedItem, reading);
     // Whatever stands between the closing quote and the separator is not part of the item.
-    SkipLineFeedAfter(TakeUntil(nullptr, EndsUnquotedItem));
+    if (item.whole) SkipLineFeedAfter(TakeUntil(nullptr, EndsUnquotedItem));
     return item;
   }
 
-  SkipLineFeedAfter(TakeUntil(&item, EndsUnquotedItem));
+  SkipLineFeedAfter(TakeUntil(&item, EndsUnquotedItem, reading));
   return item;
 }
 
@@ -125,15 +130,14 @@ LoadResult LoadParameterItems(ItemReader& reader) {
   LoadResult result;
   result.entries.fill(std::string(kResetEntry));
   for (int i = 0; i < kChannelCount; ++i) {
-    const std::optional<ParameterItem> item = reader.Next();
+    const std::optional<ParameterItem> item = reader.Next(ItemReader::Reading::UntilRefused);
     if (!item) {
       result.outcome = LoadOutcome::Short;
       result.channel = i;
       return result;
     }
     if (item->head.empty()) continue;  // an empty item loads as "0"
-    const std::optional<std::string> entry =
-        item->allDigits ? EntryFor(*item) : std::nullopt;
+    const std::optional<std::string> entry = item->Loadable() ? EntryFor(*item) : std::nullopt;
     if (!entry) {
       result.outcome = LoadOutcome::Rejected;
       result.channel = i;

@@ -36,6 +36,11 @@ struct ParameterItem {
   // The digits after the leading zeros, up to one more than a box holds: enough to tell a
   // long value that still fits once its zeros are gone from one that does not.
   std::string significant;
+  // False when reading stopped inside the item because no box could take it any more.
+  bool whole = true;
+
+  // Whether a box can take the item: all digits, and at most five once the leading zeros are gone.
+  bool Loadable() const { return allDigits && significant.size() <= kMaxEntryLength; }
 };
 
 class ItemReader {
@@ -47,8 +52,14 @@ class ItemReader {
   explicit ItemReader(ReadChunk read, std::size_t chunkSize = 64 * 1024);
   static ItemReader FromStream(std::istream& in);
 
+  // How far an item is read.
+  enum class Reading {
+    WholeItem,      // to its separator
+    UntilRefused,   // to its separator, or only until it is no longer Loadable(): the rest stays unread
+  };
+
   // The next item, or nothing when the end of the file had been reached (a read failure).
-  std::optional<ParameterItem> Next();
+  std::optional<ParameterItem> Next(Reading reading = Reading::WholeItem);
 
   bool ReadErrorSeen() const { return readError_; }
 
@@ -58,7 +69,7 @@ class ItemReader {
   int Peek();
   int Get();
   void Take(ParameterItem& item, const char* begin, const char* end);
-  int TakeUntil(ParameterItem* item, bool (*isStop)(char));
+  int TakeUntil(ParameterItem* item, bool (*isStop)(char), Reading reading = Reading::WholeItem);
   void SkipLineFeedAfter(int separator);
 
   ReadChunk read_;
@@ -84,7 +95,9 @@ struct LoadResult {
 
 // Reads up to 16 items into entries: spaces removed, an empty item reads "0", a value of up to
 // five characters keeps its leading zeros, a longer one loses them and is refused when more than
-// five digits remain. A byte-order mark at the start of the file is skipped.
+// five digits remain. A byte-order mark at the start of the file is skipped. Reading ends at the
+// first refused item, as soon as it is known to be refused: the whole file is refused then, so a
+// huge line of junk costs one chunk, not the time to read it through.
 LoadResult LoadParameterItems(ItemReader& reader);
 
 // What the technician is told after a file that held fewer than 16 items has loaded.

@@ -1,5 +1,7 @@
 #include "core/traffic_entry.h"
 
+#include "core/escaped_text.h"
+
 namespace hopper {
 
 std::string HexText(const std::vector<std::uint8_t>& bytes) {
@@ -30,7 +32,8 @@ std::string FormatTrafficLine(const TrafficEntry& entry) {
   direction.resize(14, ' ');
   std::string line = time + " ms  " + direction + "  ";
   if (!entry.bytes.empty()) line += HexText(entry.bytes) + "  ";
-  return line + entry.meaning;
+  // A port event carries the device path as it was given: a line of the log is one line.
+  return line + EscapeControls(entry.meaning);
 }
 
 bool TrafficRing::Add(TrafficEntry entry) {

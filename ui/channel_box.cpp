@@ -45,12 +45,14 @@ void ChannelBox::SetMark(const ChannelMarkText& mark) {
   if (mark.mark == mark_) return;
   mark_ = mark.mark;
   QPalette shades = QApplication::palette(this);
-  // Pale tints that keep the digits readable: changed, from a failed block, not as sent.
+  // Pale tints that keep the digits readable: changed, from a failed block, not as sent, from
+  // another hopper.
   switch (mark_) {
     case ChannelMark::None: break;
     case ChannelMark::Changed: shades.setColor(QPalette::Base, QColor(255, 244, 184)); break;
     case ChannelMark::Unconfirmed: shades.setColor(QPalette::Base, QColor(255, 214, 160)); break;
     case ChannelMark::Differs: shades.setColor(QPalette::Base, QColor(255, 190, 190)); break;
+    case ChannelMark::OtherHopper: shades.setColor(QPalette::Base, QColor(214, 224, 255)); break;
   }
   setPalette(shades);
 }

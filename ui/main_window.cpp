@@ -151,7 +151,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (link_->HandedOver()) {
+  if (link_->HandedOver() && !ending_) {
     // The simulation window holds the port; the close box of a disabled window must not end
     // this one before the port comes back.
     event->ignore();
@@ -162,6 +162,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   link_->Close();
   event->accept();
   emit Closing();
+}
+
+void MainWindow::CloseAtEnd() {
+  ending_ = true;
+  close();
 }
 
 QString MainWindow::EntryText(int index) const { return frame_->Box(index)->text(); }

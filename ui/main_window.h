@@ -56,6 +56,9 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   // block taken as a read-back, the window is enabled and its port reopened on its own number.
   // A failure is reported as at start-up, but the window stays: port closed, red status line.
   void ReturnPort();
+  // The close of a program that ends: as Exit, even while the simulation window has the port,
+  // which then gives back nothing to reopen.
+  void CloseAtEnd();
 
   // ChannelTableView
   QString EntryText(int index) const override;
@@ -141,6 +144,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   SettingLink* link_;
   ChannelFrame* frame_ = nullptr;
   QWidget* parkedFocus_ = nullptr;  // the button that had the focus while inputs are locked
+  bool ending_ = false;             // the program ends with this close
   QWidget* focusBeforeHandOver_ = nullptr;
   bool writingReceived_ = false;  // the link, not the technician, is changing a box
   std::unique_ptr<PortChooser> chooser_;

@@ -54,6 +54,7 @@ bool MainWindow::StartUp() {
 }
 
 void MainWindow::ReturnPort() {
+  if (ending_) return;  // closed already, its port number stored
   link_->HandBack();
   setEnabled(true);
   // Disabling the window took the focus away; the control that had it gets it back.
@@ -80,6 +81,7 @@ void MainWindow::StartOverAfterTrouble() {
 
 void MainWindow::OnPortChosen(int index) {
   UsePortNumber(index + 1);
+  link_->MarkTrouble();  // another line, maybe another hopper: the link starts over on it
   OpenAndReport();
 }
 

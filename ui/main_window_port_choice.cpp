@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "platform/widgets/message_box.h"
+#include "ui/channel_frame.h"
 #include "ui/main_window.h"
 #include "ui/port_chooser.h"
 #include "ui/port_report.h"
@@ -39,7 +40,11 @@ void MainWindow::OpenAndReport() {
 }
 
 void MainWindow::UsePortNumber(int portNumber) {
-  link_->UsePortNumber(portNumber);
+  if (link_->UsePortNumber(portNumber)) {
+    // Another port, maybe another hopper: nothing it holds is known.
+    frame_->ShowMarks(Held());
+    ShowVerification();
+  }
   portSelector_->ShowPort(portNumber);
 }
 

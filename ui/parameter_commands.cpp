@@ -19,10 +19,20 @@ QString DriveWorkingFolder(const QString& /*storedPath*/) {
   return current.isEmpty() ? QString() : QDir::toNativeSeparators(current);
 }
 
-// Choosing a file in either dialog makes its folder the current one, so the next dialog opens there.
-void MakeChosenFolderCurrent(const QString& chosen) {
+// The folder a stored value names, when it still exists: "Load_path" holds a file's full path,
+// "Save_path" a folder followed by "*.txt", and a hand-edited value may name the folder itself.
+QString StoredFolder(const QString& stored) {
+  const QFileInfo info(QDir::cleanPath(QDir::fromNativeSeparators(stored)));
+  if (stored.isEmpty() || !info.isAbsolute()) return QString();
+  const QString folder = info.isDir() ? info.absoluteFilePath() : info.absolutePath();
+  return QFileInfo(folder).isDir() ? QDir::toNativeSeparators(folder) : QString();
+}
+
+// Choosing a file in either dialog makes its folder the current one, so the next dialog opens
+// there. False when the folder does not exist.
+bool MakeChosenFolderCurrent(const QString& chosen) {
   const QString folder = QFileInfo(chosen).absolutePath();
-  if (QFileInfo(folder).isDir()) QDir::setCurrent(folder);
+  return QFileInfo(folder).isDir() && QDir::setCurrent(folder);
 }
 
 }  // namespace
@@ -42,9 +52,15 @@ bool ParameterCommands::CreateAfile(const QString& path, QString* why) {
   return failure.isEmpty();
 }
 
+QString ParameterCommands::DialogFolder(const QString& storedPath) const {
+  if (chosenThisRun_) return DriveWorkingFolder(storedPath);
+  const QString stored = StoredFolder(storedPath);
+  return stored.isEmpty() ? QDir::toNativeSeparators(programFolder_) : stored;
+}
+
 bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString& title,
                                        const QString& storedPath) const {
-  const QString folder = DriveWorkingFolder(storedPath);
+  const QString folder = DialogFolder(storedPath);
   if (folder.isEmpty()) return false;
   request.title = title;
   request.filter = kParameterFileFilter;
@@ -67,10 +83,10 @@ void ParameterCommands::Warn(const QString& text, const QString& path, const QSt
 
 void ParameterCommands::LoadFile() {
   FileDialogRequest request;
-  if (!PrepareRequest(request, kLoadFileTitle, settings_.LoadPath(programFolder_))) return;
+  if (!PrepareRequest(request, kLoadFileTitle, settings_.LoadPath(QString()))) return;
   const QString chosen = dialog_.AskOpen(table_.DialogParent(), request);
   if (chosen.isEmpty()) return;
-  MakeChosenFolderCurrent(chosen);
+  if (MakeChosenFolderCurrent(chosen)) chosenThisRun_ = true;
 
   if (!IsOrdinaryFile(chosen)) {
     if (QFileInfo::exists(chosen)) {
@@ -116,10 +132,10 @@ void ParameterCommands::LoadFile() {
 void ParameterCommands::SaveFile() {
   dialogHasSaveFlags_ = true;
   FileDialogRequest request;
-  if (!PrepareRequest(request, kSaveFileTitle, settings_.SavePath(programFolder_))) return;
+  if (!PrepareRequest(request, kSaveFileTitle, settings_.SavePath(QString()))) return;
   const QString chosen = dialog_.AskSave(table_.DialogParent(), request);
   if (chosen.isEmpty()) return;
-  MakeChosenFolderCurrent(chosen);
+  if (MakeChosenFolderCurrent(chosen)) chosenThisRun_ = true;
 
   // Only a missing name is created first: a file already there, hidden ones included, is left
   // whole until its replacement is complete.

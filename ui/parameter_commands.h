@@ -24,7 +24,7 @@ inline const QString kFileDoesNotExistMessage =
 class ParameterCommands : public QObject {
   Q_OBJECT
  public:
-  // `programFolder` is where the dialogs start before anything has been stored.
+  // `programFolder` is where the dialogs start when no stored folder exists yet.
   ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes,
                     QString programFolder, SettingsStore settings = SettingsStore(),
                     QObject* parent = nullptr);
@@ -38,6 +38,10 @@ class ParameterCommands : public QObject {
   void SaveFile();  // "Save"
 
  private:
+  // Until a file is chosen in this run, a dialog starts in the folder its stored path names
+  // (so a restart opens where the technician last was), else in `programFolder_`; afterwards
+  // both start in the working folder, where the last file was chosen.
+  QString DialogFolder(const QString& storedPath) const;
   // The dialog question for a command, opening in the working folder of the stored path;
   // false when no working folder can be found.
   bool PrepareRequest(FileDialogRequest& request, const QString& title, const QString& storedPath) const;
@@ -51,6 +55,7 @@ class ParameterCommands : public QObject {
   // The one dialog keeps its flags between uses: once a save has set them, later loads refuse
   // a folder that does not exist as well.
   bool dialogHasSaveFlags_ = false;
+  bool chosenThisRun_ = false;
 };
 
 // Runs the window's "Open" and "Save" items with these commands, which live as long as the window.

@@ -1,24 +1,24 @@
 #include "platform/files/parameter_file_io.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_UNIX
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+#include "platform/files/file_checks.h"
+
 namespace hopper {
-
-namespace {
-QString Tr(const char* text) { return QCoreApplication::translate("ParameterFiles", text); }
-
-// Only a regular file or nothing at all may be written: replacing a device or a pipe by a
-// regular file, or blocking on a pipe with no reader, is never what the user meant.
-QString RefusalToWrite(const QFileInfo& info) {
-  if (info.isDir()) return Tr("It is a folder.");
-  if (info.exists() && !info.isFile()) return Tr("It is not an ordinary file.");
-  return QString();
-}
-}  // namespace
 
 ItemReader::ReadChunk ChunksOf(QIODevice& device) {
   return [&device](char* buffer, std::size_t capacity) -> std::int64_t {
@@ -30,29 +30,89 @@ bool IsOrdinaryFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 QString CreateEmptyFile(const QString& path) {
   const QFileInfo info(path);
-  if (QString why = RefusalToWrite(info); !why.isEmpty()) return why;
+  // Replacing a device or a pipe by a regular file is never what the user meant.
+  if (QString why = WhyNotPlainFile(info); !why.isEmpty()) return why;
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
   file.close();
   return file.error() == QFileDevice::NoError ? QString() : file.errorString();
 }
 
-QString WriteWholeFile(const QString& path, const QByteArray& bytes) {
-  if (QString why = RefusalToWrite(QFileInfo(path)); !why.isEmpty()) return why;
-  QSaveFile file(path);
-  // Writing straight into the file when its folder forbids the temporary file would risk
-  // exactly the half-written file this is meant to prevent.
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
-  // commit() does not notice a failure while it writes out the last buffered bytes, and would
-  // then put the short temporary file in the target's place: flush first and check.
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
-    const QString why = file.errorString();
-    file.cancelWriting();  // the temporary file goes away with `file`
-    return why;
+namespace {
+QString Tr(const char* text) { return QCoreApplication::translate("ParameterFiles", text); }
+
+// A save writes "<name>.<six letters or digits>.hopper-save" beside the file first. The ending is
+// the program's own, so what a save that was killed half-way left can be told from the user's files.
+constexpr char kTemporaryEnding[] = ".hopper-save";
+
+QString TemporaryNameFor(const QString& target) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  QString name = target + QLatin1Char('.');
+  for (int i = 0; i < 6; ++i) name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
+  return name + QLatin1String(kTemporaryEnding);
+}
+
+// A save in progress holds a lock on its temporary file (the system drops it with the process),
+// so another save into the same folder, of this program or of hopper-cli, leaves it alone. On
+// Windows an open file cannot be removed in the first place.
+bool Lock(QFile& file) {
+#ifdef Q_OS_UNIX
+  return ::flock(file.handle(), LOCK_EX | LOCK_NB) == 0;
+#else
+  Q_UNUSED(file);
+  return true;
+#endif
+}
+
+void RemoveLeftoversIn(const QDir& folder) {
+  static const QRegularExpression own(QStringLiteral("^.+\\.[A-Za-z0-9]{6}\\.hopper-save$"));
+  const QStringList pattern{QStringLiteral("*") + QLatin1String(kTemporaryEnding)};
+  for (const QFileInfo& entry : folder.entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
+    if (entry.isSymLink() || !own.match(entry.fileName()).hasMatch()) continue;
+    QFile leftover(entry.filePath());
+    if (leftover.open(QIODevice::ReadOnly) && Lock(leftover)) leftover.remove();
   }
-  if (!file.commit()) return file.errorString();
-  return QString();
+}
+
+bool WriteOut(QFile& file, const QByteArray& bytes) {
+  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
+#ifdef Q_OS_UNIX
+  // The new content is on the disk before it takes the old one's place.
+  if (::fsync(file.handle()) != 0) return false;
+#endif
+  return true;
+}
+}  // namespace
+
+QString WriteWholeFile(const QString& path, const QByteArray& bytes) {
+  const QFileInfo info(path);
+  if (QString why = WhyNotPlainFile(info); !why.isEmpty()) return why;
+  // Through a link, the file it names is replaced and the link stays.
+  const QFileInfo target(info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());
+  if (target.exists() && !target.isWritable()) return Tr("This user may not write the file.");
+  RemoveLeftoversIn(target.absoluteDir());
+
+  QFile temporary;
+  for (int attempt = 0; attempt < 8 && !temporary.isOpen(); ++attempt) {
+    temporary.setFileName(TemporaryNameFor(target.absoluteFilePath()));
+    // Made new, never an existing file: a folder that forbids it fails here, before any harm.
+    if (!temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !QFileInfo::exists(temporary.fileName())) break;
+  }
+  if (!temporary.isOpen()) return temporary.errorString();
+  Lock(temporary);
+  if (target.exists()) temporary.setPermissions(target.permissions());  // who may read it stays the same
+  QString why;
+  if (!WriteOut(temporary, bytes)) why = temporary.errorString();
+  temporary.close();
+  if (why.isEmpty()) {
+    std::error_code error;
+    std::filesystem::rename(temporary.filesystemFileName(), QFile(target.absoluteFilePath()).filesystemFileName(),
+                            error);
+    if (!error) return QString();
+    why = QString::fromLocal8Bit(error.message());
+  }
+  temporary.remove();
+  return why;
 }
 
 QString DefaultParameterFolder(const QString& programFolder) {

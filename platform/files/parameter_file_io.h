@@ -21,8 +21,9 @@ bool IsOrdinaryFile(const QString& path);
 // and pipes (opening a pipe would wait for a reader forever). Returns why it failed, or nothing.
 QString CreateEmptyFile(const QString& path);
 
-// Replaces the content of `path` with `bytes` through a temporary file that takes the file's
-// place only once everything is written. Returns why it failed, or nothing.
+// Replaces the content of `path` with `bytes` through a temporary file beside it that takes the
+// file's place only once everything is written; what an earlier save killed half-way left in that
+// folder is removed first. Returns why it failed, or nothing.
 QString WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 // Where the parameter-file dialogs start when no path is stored yet: the program folder, unless

@@ -7,6 +7,8 @@
 #include <QStandardPaths>
 #include <utility>
 
+#include "platform/files/file_checks.h"
+
 namespace hopper {
 
 namespace {
@@ -44,6 +46,20 @@ void NoteTrouble(const QString& what, const QString& why) {
   if (PendingTrouble()) return;
   PendingTrouble() = SettingsTrouble{what, QDir::toNativeSeparators(SettingsStore::FilePath()), why};
 }
+
+const QString kNotRead = QStringLiteral("The settings file could not be read; the tool uses its defaults.");
+const QString kNotWritten =
+    QStringLiteral("The settings file could not be written; the port and folders chosen will not be remembered.");
+
+// QSettings would wait for good opening a pipe, or read a device without end: only a regular
+// file, or none yet, is handed to it. True when the file may be used.
+// A folder in its place fails at once and is told as before.
+bool MayOpen(const QString& whatFails) {
+  const QFileInfo info(SettingsStore::FilePath());
+  if (!info.exists() || info.isFile() || info.isDir()) return true;
+  NoteTrouble(whatFails, WhyNotPlainFile(info));
+  return false;
+}
 }  // namespace
 
 std::optional<SettingsTrouble> SettingsStore::TakeTrouble() { return std::exchange(PendingTrouble(), std::nullopt); }
@@ -56,22 +72,19 @@ QString SettingsStore::Folder() {
 QString SettingsStore::FilePath() { return QDir(Folder()).filePath(QStringLiteral("Hopper kit.ini")); }
 
 QString SettingsStore::Read(const QString& key, const QString& fallback) const {
+  if (!MayOpen(kNotRead)) return fallback;
   QSettings settings(FilePath(), QSettings::IniFormat);
   const QString value = settings.value(key, fallback).toString();
-  if (settings.status() == QSettings::AccessError)
-    NoteTrouble(QStringLiteral("The settings file could not be read; the tool uses its defaults."),
-                WhyNotRead(FilePath()));
+  if (settings.status() == QSettings::AccessError) NoteTrouble(kNotRead, WhyNotRead(FilePath()));
   return value;
 }
 
 void SettingsStore::Write(const QString& key, const QString& value) {
+  if (!MayOpen(kNotWritten)) return;
   QSettings settings(FilePath(), QSettings::IniFormat);
   settings.setValue(key, value);
   settings.sync();
-  if (settings.status() == QSettings::AccessError)
-    NoteTrouble(QStringLiteral("The settings file could not be written; the port and folders chosen will not be "
-                               "remembered."),
-                WhyNotWritten(FilePath()));
+  if (settings.status() == QSettings::AccessError) NoteTrouble(kNotWritten, WhyNotWritten(FilePath()));
 }
 
 QString SettingsStore::ComPortText() const { return Read(kComPort, QStringLiteral("1")); }
@@ -86,12 +99,14 @@ QString SettingsStore::MappedDevice(int portNumber) const { return Read(PortKey(
 void SettingsStore::SetMappedDevice(int portNumber, const QString& device) { Write(PortKey(portNumber), device); }
 
 void SettingsStore::RemoveMappedDevice(int portNumber) {
+  if (!MayOpen(kNotWritten)) return;
   QSettings settings(FilePath(), QSettings::IniFormat);
   settings.remove(PortKey(portNumber));
   settings.sync();
 }
 
 PortEntries SettingsStore::MappedDevices() const {
+  if (!MayOpen(kNotRead)) return {};
   QSettings settings(FilePath(), QSettings::IniFormat);
   settings.beginGroup(QStringLiteral("Ports"));
   PortEntries entries;

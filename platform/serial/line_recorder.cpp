@@ -1,5 +1,7 @@
 #include "platform/serial/line_recorder.h"
 
+#include "platform/files/file_checks.h"
+
 namespace hopper {
 
 LineRecorder::LineRecorder(std::size_t capacity, QObject* parent)
@@ -7,11 +9,18 @@ LineRecorder::LineRecorder(std::size_t capacity, QObject* parent)
   clock_.start();
 }
 
-LineRecorder::~LineRecorder() {
+LineRecorder::~LineRecorder() { FinishLog(); }
+
+void LineRecorder::FinishLog() {
   if (log_.isOpen() && logTail_.Size() > 0) WriteLine(logTail_.At(logTail_.Size() - 1));
+  logTail_.Clear();
 }
 
 bool LineRecorder::LogTo(const QString& path, QString* why) {
+  if (const QString refusal = WhyNotPlainFile(QFileInfo(path)); !refusal.isEmpty()) {
+    if (why) *why = refusal;
+    return false;
+  }
   log_.setFileName(path);
   if (log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return true;
   if (why) *why = log_.errorString();
@@ -34,8 +43,11 @@ void LineRecorder::Add(TrafficEntry entry) {
 
 void LineRecorder::WriteLine(const TrafficEntry& entry) {
   const std::string line = FormatTrafficLine(entry) + '\n';
-  // A full disk ends the log, not the program.
-  if (log_.write(line.data(), qint64(line.size())) < 0 || !log_.flush()) log_.close();
+  // A full disk ends the log, not the program; whoever asked for the log is told, once.
+  if (log_.write(line.data(), qint64(line.size())) == qint64(line.size()) && log_.flush()) return;
+  const QString why = log_.errorString();
+  log_.close();
+  emit LogFailed(why);
 }
 
 QByteArray LineRecorder::Text() const {

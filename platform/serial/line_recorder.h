@@ -20,8 +20,11 @@ class LineRecorder final : public QObject {
   explicit LineRecorder(std::size_t capacity = TrafficRing::kDefaultCapacity, QObject* parent = nullptr);
   ~LineRecorder() override;
 
-  // Appends every entry to `path` from now on; false (with the reason) when it cannot be opened.
+  // Appends every entry to `path` from now on; false (with the reason) when it cannot be opened
+  // or is not a regular file (a pipe would keep the open waiting for a reader for good).
   bool LogTo(const QString& path, QString* why = nullptr);
+  // Writes out the entry still held back for the log, as the end of the recording does.
+  void FinishLog();
 
   void Received(LineRole role, std::uint8_t byte) { decoder_.Received(Now(), role, byte); }
   void Sent(LineRole role, std::uint8_t byte) { decoder_.Sent(Now(), role, byte); }
@@ -38,6 +41,8 @@ class LineRecorder final : public QObject {
  signals:
   // An entry was added or the newest one grew.
   void Recorded();
+  // The log file took no more: it is closed, and this comes once, at the first failed write.
+  void LogFailed(const QString& why);
 
  private:
   std::int64_t Now() const { return clock_.elapsed(); }

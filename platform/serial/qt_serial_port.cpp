@@ -4,6 +4,7 @@
 #include <QMetaObject>
 
 #include "core/line_settings.h"
+#include "platform/serial/device_access.h"
 #include "platform/serial/port_resolver.h"
 #include "platform/serial/serial_device_check.h"
 
@@ -22,6 +23,12 @@ bool AccessAllowed([[maybe_unused]] const QString& device) {
 #else
   return true;
 #endif
+}
+
+// `why`, followed by the program that holds `device` where the system names it.
+QString WithHolder(const QString& why, const QString& device) {
+  const QString holder = DeviceHolderText(device);
+  return holder.isEmpty() ? why : QStringLiteral("%1\nHeld by %2.").arg(why, holder);
 }
 
 QSerialPort::Parity QtParity(LineParity parity) {
@@ -112,11 +119,21 @@ OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
   port_.setFlowControl(QSerialPort::NoFlowControl);
   lossPending_ = false;
   if (port_.open(QIODevice::ReadWrite)) {
+#ifdef Q_OS_UNIX
+    // Qt keeps out programs that honour its lock file; terminal programs such as picocom lock
+    // the device itself instead, and a line shared with one splits the hopper's report.
+    if (!LockOpenDevice(port_.handle())) {
+      port_.close();
+      outcome.result = OpenResult::PortInUse;
+      outcome.detail = WithHolder(QStringLiteral("Another program has locked the device."), device);
+      return outcome;
+    }
+#endif
     outcome.result = OpenResult::Opened;
     return outcome;
   }
-  outcome.detail = port_.errorString();
   outcome.result = ClassifyOpenFailure(port_.error(), AccessAllowed(device));
+  outcome.detail = outcome.result == OpenResult::PortInUse ? WithHolder(port_.errorString(), device) : port_.errorString();
   if (outcome.result == OpenResult::Opened) outcome.result = OpenResult::OtherFailure;  // failed all the same
   if (outcome.result == OpenResult::AccessDenied) outcome.owningGroup = QFileInfo(device).group();
   port_.clearError();

@@ -67,7 +67,9 @@ class SettingLink final : public QObject, private LinkHost {
   void Close();
 
   // The port (setting_link_port.cpp)
-  void UsePortNumber(int portNumber);
+  // Closes the port and gives it `portNumber`. Returns whether that is another port: then what
+  // the hopper on the old one held is no longer known.
+  bool UsePortNumber(int portNumber);
   OpenOutcome Open();
   // The port is not working, or was given another device: the next opening starts over.
   void MarkTrouble() { trouble_ = true; }

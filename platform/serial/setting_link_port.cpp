@@ -5,9 +5,14 @@
 
 namespace hopper {
 
-void SettingLink::UsePortNumber(int portNumber) {
+bool SettingLink::UsePortNumber(int portNumber) {
   port_->Close();
+  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
+  receiveWatch_->stop();
+  const bool changed = portNumber != port_->PortNumber();
+  if (changed) held_.HopperChanged(PortLabel().toStdString());
   port_->SetPortNumber(portNumber);
+  return changed;
 }
 
 OpenOutcome SettingLink::Open() { return port_->Open(); }

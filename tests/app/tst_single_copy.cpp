@@ -1,13 +1,21 @@
 // The program itself, started as a separate process on a pseudo-terminal hopper: a second copy
-// ends at once without a word, and a copy that crashed does not keep the next one out.
+// ends at once without a word, a copy that crashed does not keep the next one out, and a
+// termination request closes the program as Exit does.
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 #include "core/setting_frames.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/device_access.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 
@@ -43,6 +51,23 @@ bool Answers(PtyPeer& peer) {
     if (peer.waitForBytes(1, 3000).endsWith(char(0x82))) return true;
   }
   return false;
+}
+
+// How the line stands for the next program to open it: its exclusive mode (TIOCEXCL), and
+// whether it can be locked the way terminal programs lock it.
+struct LineState {
+  bool exclusive = false;
+  bool lockable = false;
+};
+LineState LineStateOf(const QString& device) {
+  LineState state;
+  const int fd = ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return state;
+  int exclusive = 0;
+  state.exclusive = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  state.lockable = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+  ::close(fd);
+  return state;
 }
 
 }  // namespace
@@ -91,6 +116,34 @@ class SingleCopyTest : public QObject {
     QCOMPARE(next->state(), QProcess::Running);
     next->kill();
     QVERIFY(next->waitForFinished(10000));
+  }
+
+  void terminationRequestClosesAsExitDoes_data() {
+    QTest::addColumn<int>("request");
+    QTest::newRow("SIGTERM (kill, a service manager)") << int(SIGTERM);
+    QTest::newRow("SIGHUP (logout)") << int(SIGHUP);
+  }
+  void terminationRequestClosesAsExitDoes() {
+    QFETCH(int, request);
+    peer_ = std::make_unique<PtyPeer>();
+    SettingsStore().SetMappedDevice(1, peer_->path());
+    QSettings(SettingsStore::FilePath(), QSettings::IniFormat).remove(QStringLiteral("Setting/COMPORT"));
+    QProcess* copy = StartCopy(this);
+    QVERIFY(copy->waitForStarted(10000));
+    QVERIFY(Answers(*peer_));
+    const LineState held = LineStateOf(peer_->path());
+    QVERIFY(held.exclusive && !held.lockable);
+
+    QCOMPARE(::kill(static_cast<pid_t>(copy->processId()), request), 0);
+    QVERIFY(copy->waitForFinished(30000));
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), 0);
+    QCOMPARE(QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
+             QStringLiteral("1"));
+    const LineState after = LineStateOf(peer_->path());
+    QVERIFY(!after.exclusive && after.lockable);
+    QCOMPARE(AccessOf(peer_->path()).holder, 0);  // no lock file left behind
+    QVERIFY(!QFile::exists(QDir(sandbox_->path()).filePath(QStringLiteral("runtime/hopper-kit/running.lock"))));
   }
 };
 

@@ -1,12 +1,18 @@
 // hopper-cli as a script sees it: the real program against the emulated hopper on a
 // pseudo-terminal, judged by its exit code, its output and what the hopper holds afterwards.
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 
 #include "core/setting_frames.h"
 #include "platform/files/settings_store.h"
@@ -91,6 +97,9 @@ class HopperCliTest : public QObject {
   void faults();
   void refusals_data();
   void refusals();
+  void namesThatCannotBeKeptAreRefused();
+  void settingsPipeIsNotOpened();
+  void logThatFillsUpIsToldOnce();
   void twoPortsSideBySide();
   void samePortIsBusyAndInterruptCloses();
 
@@ -170,29 +179,33 @@ void HopperCliTest::faults_data() {
   QTest::addColumn<bool>("powerOn");
   QTest::addColumn<int>("code");
   QTest::addColumn<QString>("said");
+  QTest::addColumn<QString>("timeout");
 
   Faults f;
-  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper");
+  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString();
+  // Rounded to the millisecond this would be 0, which waits for ever.
+  QTest::newRow("hopper stays off, sub-millisecond timeout") << f << false << 4 << QString("No report from the hopper")
+                                                             << QString("0.0004");
   f = {}; f.badReportChecksum = true;
-  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper");
+  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
   f = {}; f.wrongReady = 0x85;
-  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper");
+  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString();
   f = {}; f.cutReportAfter = 20;
-  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface");
+  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface") << QString();
   f = {}; f.cutReportAfter = 2;
-  QTest::newRow("report cut in its header") << f << true << 4 << QString("No report from the hopper");
+  QTest::newRow("report cut in its header") << f << true << 4 << QString("No report from the hopper") << QString();
   f = {}; f.noAck = true;
-  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response");
+  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString();
   f = {}; f.wrongAck = 0x85;
-  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper");
+  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString();
   f = {}; f.badReadBackChecksum = true;
-  QTest::newRow("bad read-back checksum") << f << true << 5 << QString("Checksum Error,Reset hopper");
+  QTest::newRow("bad read-back checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
   f = {}; f.pullCableAfter = 2;
-  QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away");
+  QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away") << QString();
   f = {}; f.noEchoWait = true;
-  QTest::newRow("no echo wait") << f << true << 0 << QString("");
+  QTest::newRow("no echo wait") << f << true << 0 << QString("") << QString();
   f = {}; f.infoLengthZero = true;
-  QTest::newRow("info length zero") << f << true << 0 << QString("");
+  QTest::newRow("info length zero") << f << true << 0 << QString("") << QString();
 }
 
 void HopperCliTest::faults() {
@@ -200,11 +213,12 @@ void HopperCliTest::faults() {
   QFETCH(bool, powerOn);
   QFETCH(int, code);
   QFETCH(QString, said);
+  QFETCH(QString, timeout);
   HopperConfig config;
   config.faults = faults;
   HopperLine hopper(config, powerOn);
   const QString file = WriteFile(dir_, QStringLiteral("fault.TXT"), SetText(kFileSet));
-  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath(), "--timeout", "2"});
+  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath(), "--timeout", timeout.isEmpty() ? "2" : timeout});
   QCOMPARE(run.code, code);
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
 }
@@ -230,15 +244,114 @@ void HopperCliTest::refusals_data() {
                                << QString("Channel2 is above 65535");
   QTest::newRow("all zero") << QStringList{"write", file("zero.TXT", " 0\r\n"), "--port", gone} << 8
                             << QString("Unavailable setting");
+  // With --json a script always gets its object, also for a line that is wrong.
+  QTest::newRow("json, bad timeout") << QStringList{"read", "--json", "--timeout", "soon"} << 2 << QString("--timeout");
+  QTest::newRow("json, unknown option") << QStringList{"--json", "--fast"} << 2 << QString("fast");
+  QTest::newRow("json, no command") << QStringList{"--json"} << 2 << QString("say read or write");
+  QTest::newRow("json, refused file") << QStringList{"write", dir_.filePath("none.TXT"), "--json"} << 8
+                                      << QString("File Does Not Exist");
+  // Escape codes and line breaks from outside are shown, not obeyed.
+  QTest::newRow("forged line in --port") << QStringList{"read", "--port", "x\x1b[31mFAKE\nhopper-cli: verified"} << 3
+                                         << QString("x\\x1b[31mFAKE\\nhopper-cli: verified");
+  QTest::newRow("forged line in a file name") << QStringList{"write", dir_.filePath("a\nhopper-cli: verified")} << 8
+                                              << QString("a\\nhopper-cli: verified");
+  // A log is a regular file or a new one: a pipe would keep the open waiting for a reader for good.
+  const QString pipe = dir_.filePath(QStringLiteral("log.pipe"));
+  QTest::newRow("log is a pipe") << QStringList{"read", "--log", pipe, "--port", gone} << 9
+                                 << QString("It is not an ordinary file.");
+  QTest::newRow("log is a device") << QStringList{"read", "--log", "/dev/full", "--port", gone} << 9
+                                   << QString("It is not an ordinary file.");
+  QTest::newRow("log is a folder") << QStringList{"read", "--log", dir_.path(), "--port", gone} << 9
+                                   << QString("It is a folder.");
 }
 
 void HopperCliTest::refusals() {
   QFETCH(QStringList, arguments);
   QFETCH(int, code);
   QFETCH(QString, said);
+  const QString pipe = dir_.filePath(QStringLiteral("log.pipe"));
+  if (!QFileInfo::exists(pipe)) QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
   const Run run = Cli(arguments);
   QCOMPARE(run.code, code);
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
+  QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QStringLiteral("\nhopper-cli: verified")),
+           qPrintable(run.err));
+  if (arguments.contains(QStringLiteral("--json"))) {
+    QJsonParseError error{};
+    const QJsonDocument object = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    QVERIFY2(error.error == QJsonParseError::NoError && object.isObject(), qPrintable(run.out));
+    QCOMPARE(object.object().value("exitCode").toInt(), code);
+    QVERIFY(!object.object().value("result").toString().isEmpty());
+    QVERIFY(object.object().value("error").toString().contains(said));
+  }
+}
+
+// A name is used as the bytes given: one that the conversion to text would change (not valid in
+// the system's encoding) is refused, rather than a file of another name written or "not found".
+void HopperCliTest::namesThatCannotBeKeptAreRefused() {
+  QTemporaryDir work;
+  // QProcess would convert the arguments to text; the shell passes them as bytes.
+  const auto viaShell = [&](const QByteArray& script) {
+    QProcess process;
+    process.setWorkingDirectory(work.path());
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromLatin1(script), QStringLiteral(HOPPER_CLI)});
+    return Finish(process);
+  };
+  // Qt cannot name such files either: the shell counts and removes them.
+  const auto entries = [&] { return viaShell("ls -A | wc -l").out.trimmed(); };
+  const Run out = viaShell("exec \"$0\" read --json --port /dev/no-such-adapter --out \"$(printf 'x\\377\\376.txt')\"");
+  QCOMPARE(out.code, 2);
+  QVERIFY2(out.err.contains(QStringLiteral("x\\xff\\xfe.txt")), qPrintable(out.err));
+  QVERIFY2(QJsonDocument::fromJson(out.out.toUtf8()).isObject(), qPrintable(out.out));
+  QCOMPARE(entries(), QStringLiteral("0"));
+
+  const Run log = viaShell("exec \"$0\" read --port /dev/no-such-adapter --log \"$(printf 'l\\377.log')\"");
+  QCOMPARE(log.code, 2);
+  QCOMPARE(entries(), QStringLiteral("0"));
+
+  const Run write = viaShell("printf ' 1\\r\\n' > \"$(printf 'x\\377\\376.txt')\" && "
+                             "exec \"$0\" write \"$(printf 'x\\377\\376.txt')\" --port /dev/no-such-adapter");
+  QCOMPARE(viaShell("rm -f ./*").code, 0);
+  QCOMPARE(write.code, 2);
+  QVERIFY2(!write.err.contains(QStringLiteral("File Does Not Exist")), qPrintable(write.err));
+}
+
+// A settings file that is a pipe is not opened (that would wait for a writer for good): the
+// defaults are used, and it is said.
+void HopperCliTest::settingsPipeIsNotOpened() {
+  const QString path = SettingsStore::FilePath();
+  const QString kept = path + QStringLiteral(".kept");
+  QFile::remove(kept);
+  QVERIFY(!QFileInfo::exists(path) || QFile::rename(path, kept));
+  QVERIFY(QDir().mkpath(SettingsStore::Folder()));
+  QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  const Run run = Cli({"read", "--port", "COM200", "--json"});
+  QFile::remove(path);
+  if (QFileInfo::exists(kept)) QVERIFY(QFile::rename(kept, path));
+  QCOMPARE(run.code, 3);
+  QCOMPARE(run.err.count(QStringLiteral("It is not an ordinary file.")), 1);
+  QVERIFY2(run.out.contains(QStringLiteral("It is not an ordinary file.")), qPrintable(run.out));
+}
+
+// A log that fills the disk is told once, at the first line that could not be written; the
+// run itself goes on.
+void HopperCliTest::logThatFillsUpIsToldOnce() {
+  HopperLine hopper;
+  const QString log = dir_.filePath(QStringLiteral("full.log"));
+  QProcess process;
+  process.setChildProcessModifier([] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit cap{};
+    getrlimit(RLIMIT_FSIZE, &cap);
+    cap.rlim_cur = 150;  // the disk is full after a few lines
+    setrlimit(RLIMIT_FSIZE, &cap);
+  });
+  Start(process, {"read", "--port", hopper.line.SlavePath(), "--log", log, "--json"});
+  const Run run = Finish(process);
+  QCOMPARE(run.code, 0);
+  QCOMPARE(run.err.count(QStringLiteral("the log file could not be written")), 1);
+  const QJsonObject result = QJsonDocument::fromJson(run.out.toUtf8()).object();
+  QVERIFY2(result.value("warnings").toArray().at(0).toString().contains("could not be written"), qPrintable(run.out));
 }
 
 void HopperCliTest::twoPortsSideBySide() {

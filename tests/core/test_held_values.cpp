@@ -10,7 +10,8 @@ class HeldValuesTest : public QObject {
   Q_OBJECT
  private slots:
   void marks_data() {
-    QTest::addColumn<QStringList>("steps");  // "block v1 v2 ...", "ok", "bad", "edit i", "sent v1 v2", "watch"
+    // "block v1 v2 ...", "ok", "bad", "edit i", "sent v1 v2", "watch", "port COMn" (the port left)
+    QTest::addColumn<QStringList>("steps");
     QTest::addColumn<QStringList>("boxes");  // the texts of Channel1..Channel3 afterwards
     QTest::addColumn<QString>("verification");
     QTest::addColumn<QString>("unconfirmed");
@@ -47,6 +48,17 @@ class HeldValuesTest : public QObject {
     QTest::newRow("no read-back at all") << QStringList{"sent 5", "watch"} << QStringList{"5", "0", "0"}
                                          << "Not verified: no read-back with a matching checksum came." << ""
                                          << QStringList{"", "", ""};
+    QTest::newRow("port change: received values are the other hopper's, typed ones nobody's")
+        << QStringList{"block 1000 500 7", "ok", "edit 1", "port COM1"} << QStringList{"1000", "600", "7"} << "" << ""
+        << QStringList{"from the hopper on COM1, not this one", "", "from the hopper on COM1, not this one"};
+    QTest::newRow("second port change keeps the first hopper's name until the new one reports")
+        << QStringList{"block 1 2 3", "ok", "port COM1", "port COM2", "block 4"} << QStringList{"4", "2", "3"} << ""
+        << "Channel1"
+        << QStringList{"not confirmed: the block it came in did not complete", "from the hopper on COM1, not this one",
+                       "from the hopper on COM1, not this one"};
+    QTest::newRow("port change ends the last save's verification")
+        << QStringList{"sent 5 6 7", "block 5 6 8", "ok", "port COM2"} << QStringList{"5", "6", "8"} << ""
+        << "" << QStringList(3, "from the hopper on COM2, not this one");
   }
 
   void marks() {
@@ -66,6 +78,7 @@ class HeldValuesTest : public QObject {
       if (words[0] == "edit") held.Edited(words[1].toInt());
       if (words[0] == "sent") held.SaveSent(values);
       if (words[0] == "watch") held.ResponseWatchEnded();
+      if (words[0] == "port") held.HopperChanged(words[1].toStdString());
     }
     QCOMPARE(QString::fromStdString(VerificationText(held.State(), held.Differing().size())), verification);
     QCOMPARE(QString::fromStdString(ChannelListText(held.Unconfirmed())), unconfirmed);

@@ -148,15 +148,25 @@ class ParameterFileTest : public QObject {
     QCOMPARE(Entries(result.entries), Entries(entries));
   }
 
-  // A huge one-line item is decided with bounded memory: it is fed in small chunks and the
-  // reader keeps only the first characters. Far too long for a box, it is refused.
+  // A huge one-line item is decided with bounded memory and without reading it through: it is
+  // fed in small chunks, and reading ends with the first chunk that shows no box can take it.
+  void hugeItem_data() {
+    QTest::addColumn<char>("fill");
+    QTest::addColumn<bool>("quoted");
+    QTest::newRow("digits") << '7' << false;
+    QTest::newRow("NUL bytes") << '\0' << false;
+    QTest::newRow("quoted NUL bytes") << '\0' << true;
+  }
   void hugeItem() {
-    const std::uint64_t total = 64ull << 20;
+    QFETCH(char, fill);
+    QFETCH(bool, quoted);
+    const std::uint64_t total = 1ull << 30;
     std::uint64_t served = 0;
     ItemReader reader(
-        [&served, total](char* buffer, std::size_t capacity) -> std::int64_t {
+        [&served, total, fill, quoted](char* buffer, std::size_t capacity) -> std::int64_t {
           const std::uint64_t n = std::min<std::uint64_t>(capacity, total - served);
-          std::memset(buffer, '7', n);
+          std::memset(buffer, fill, n);
+          if (quoted && served == 0) buffer[0] = '"';
           served += n;
           return std::int64_t(n);
         },
@@ -164,7 +174,7 @@ class ParameterFileTest : public QObject {
     const LoadResult result = LoadParameterItems(reader);
     QCOMPARE(result.outcome, LoadOutcome::Rejected);
     QCOMPARE(result.channel, 0);
-    QCOMPARE(served, total);
+    QCOMPARE(served, std::uint64_t{4096});
   }
 
   void readErrorEndsTheFile() {

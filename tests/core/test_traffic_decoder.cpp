@@ -159,9 +159,24 @@ class TrafficDecoderTest : public QObject {
     QCOMPARE(all, lines);
   }
 
+  void format_data() {
+    QTest::addColumn<QByteArray>("meaning");
+    QTest::addColumn<QString>("line");
+    const QString head = QStringLiteral("    1234 ms  hopper -> tool  3A  ");
+    QTest::newRow("plain") << QByteArray("report start 0x3A") << head + "report start 0x3A";
+    // A device path with escape codes and a line break stays on its own line, uncoloured.
+    QTest::newRow("escape and line break") << QByteArray("opened x\x1b[31mFAKE\nhopper-cli: verified")
+                                           << head + "opened x\\x1b[31mFAKE\\nhopper-cli: verified";
+    QTest::newRow("CR, tab, DEL, NUL") << QByteArray("a\rb\tc\x7f") + QByteArray(1, '\0')
+                                       << head + "a\\rb\\tc\\x7f\\x00";
+    QTest::newRow("C1 control") << QByteArray("x\xc2\x9b" "31m") << head + "x\\u009b31m";
+    QTest::newRow("backslash and UTF-8 kept") << QByteArray("C:\\COM3 \xc3\xa9") << head + "C:\\COM3 \u00e9";
+  }
   void format() {
-    const TrafficEntry entry{1234, TrafficDirection::FromHopper, {0x3A}, "report start 0x3A"};
-    QCOMPARE(QString::fromStdString(FormatTrafficLine(entry)), "    1234 ms  hopper -> tool  3A  report start 0x3A");
+    QFETCH(QByteArray, meaning);
+    QFETCH(QString, line);
+    const TrafficEntry entry{1234, TrafficDirection::FromHopper, {0x3A}, meaning.toStdString()};
+    QCOMPARE(QString::fromStdString(FormatTrafficLine(entry)), line);
   }
 };
 

@@ -26,6 +26,14 @@ for size in 16 32 48 64 128 256; do
 done
 desktop-file-validate "$prefix"/share/applications/*.desktop
 [ -f "$prefix"/share/metainfo/*.metainfo.xml ] || fail "no AppStream metadata"
+# Every program's man page, written from its --help: its name line and its options.
+for p in hopper-setting-tool hopper-cli hopper-emulator; do
+  page=$prefix/share/man/man1/$p.1.gz
+  gzip -t "$page" 2>/dev/null || fail "no man page $page"
+  gzip -dc "$page" | grep -qxF ".SH NAME" || fail "$page has no name line"
+  gzip -dc "$page" | grep -qF -e "${p//-/\\-} \\- " || fail "$page names another program"
+  gzip -dc "$page" | grep -qF -e '\-\-help' || fail "$page lists no options"
+done
 
 # A technician's fresh account: a settings folder of its own, COM1 on the emulator's line.
 mkdir -p "$tmp/config/Hopper kit"

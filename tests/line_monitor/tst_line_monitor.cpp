@@ -1,7 +1,14 @@
 // The line monitor window: a flood stays bounded, "Save log..." writes what is shown, "Clear"
-// empties it, Escape closes it.
+// empties it, Escape closes it; the recorder's log file refused or failing is told.
 #include <QTableView>
 #include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#endif
 
 #include "platform/serial/line_recorder.h"
 #include "recording_message_boxes.h"
@@ -50,6 +57,38 @@ class LineMonitorTest : public QObject {
     QTest::keyClick(monitor.findChild<QTableView*>(), Qt::Key_Escape);
     QCOMPARE(closed.size(), 1);
     QVERIFY(!monitor.isVisible());
+  }
+
+  // The log file: only a regular file (or none yet) is opened, and one that takes no more is
+  // told once, at the first line that could not be written.
+  void logRefusedOrFailedIsTold() {
+    QTemporaryDir dir;
+    LineRecorder recorder;
+    QString why;
+    QVERIFY(!recorder.LogTo(dir.path(), &why));
+    QCOMPARE(why, QStringLiteral("It is a folder."));
+#ifdef Q_OS_UNIX
+    const QString pipe = dir.filePath("pipe");
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QVERIFY(!recorder.LogTo(pipe, &why));  // returns at once: a pipe without a reader is not opened
+    QCOMPARE(why, QStringLiteral("It is not an ordinary file."));
+    QVERIFY(!recorder.LogTo(QStringLiteral("/dev/full"), &why));
+
+    QVERIFY(recorder.LogTo(dir.filePath("line.log"), &why));
+    QSignalSpy failed(&recorder, &LineRecorder::LogFailed);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit cap = old;
+    cap.rlim_cur = 100;  // the disk is full after a line or two
+    setrlimit(RLIMIT_FSIZE, &cap);
+    for (int i = 0; i < 50; ++i) recorder.Sent(LineRole::SettingLink, i % 2 ? 0x82 : 0x80);
+    recorder.FinishLog();
+    setrlimit(RLIMIT_FSIZE, &old);
+    QCOMPARE(failed.size(), 1);
+    QVERIFY(!failed[0][0].toString().isEmpty());
+    QVERIFY(QFileInfo(dir.filePath("line.log")).size() <= 100);
+#endif
   }
 };
 

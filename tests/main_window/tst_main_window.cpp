@@ -355,6 +355,43 @@ class MainWindowTest : public QObject {
     QCOMPARE(StoredComPort(), QStringLiteral("2"));
   }
 
+  // Two hoppers, one on each port: after the first one's report the second one is chosen.
+  void choosingAnotherPortStartsTheLinkOverForTheNextHopper() {
+    PtyPeer second;
+    SettingsStore().SetMappedDevice(2, second.path());
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    MainWindow& w = *rig.window;
+    const std::uint8_t info[] = {0};
+    CoinNumbers first{};
+    first[0] = 111;
+    first[1] = 222;
+    QVERIFY(rig.peer.write(test::Bytes(BuildReportFrame(1, 2, info, first)) + char(0x82)));
+    QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
+    QVERIFY(rig.peer.write(QByteArray(1, char(0x83))));
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(w)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    w.SetEntryText(1, QStringLiteral("5"));  // typed: the technician's own, on any hopper
+
+    ChooseNextPort(w);
+    QCOMPARE(w.Link().State(), LinkState::WaitStart);
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Switch on Kavoo"));
+    QCOMPARE(test::StatusColourOf(w), kBlue);
+    QCOMPARE(ChannelBoxAt(w, 0)->Mark(), ChannelMark::OtherHopper);
+    QVERIFY(ChannelBoxAt(w, 0)->toolTip().contains(QStringLiteral("COM1")));
+    QCOMPARE(ChannelBoxAt(w, 1)->Mark(), ChannelMark::None);
+    QVERIFY(!w.Held().Confirmed());  // the backup before a save holds nothing of the other hopper
+
+    CoinNumbers next{};
+    next[0] = 333;
+    QVERIFY(second.write(test::Bytes(BuildReportFrame(1, 2, info, next)) + char(0x82)));
+    QCOMPARE(second.waitForBytes(1), QByteArray(1, char(0x82)));
+    QVERIFY(second.write(QByteArray(1, char(0x83))));
+    QTRY_COMPARE_WITH_TIMEOUT(StatusLine(w)->text(), QStringLiteral("Enter Data (Do not Reset hopper)"), 5000);
+    QCOMPARE(rig.Entry(0), QStringLiteral("333"));
+    QCOMPARE(ChannelBoxAt(w, 0)->Mark(), ChannelMark::None);
+    QVERIFY(rig.messages.Texts().isEmpty());
+  }
+
   void failedChoiceIsReportedAndItsNumberStored() {
     SettingsStore().SetMappedDevice(2, QStringLiteral("/dev/no-such-hopper-port"));
     MainWindowRig rig;

@@ -29,7 +29,10 @@ class TestManualText : public QObject {
           "Hey man~~!Just number only", "File Does Not Exist", "Unable to load , Please check file",
           "File Not Exist Or Be Opened", "File Does Not Exist Or In Using", "LOAD FILE", "SAVE FIEL",
           "After Save Setting Please Reset Hopper!While Hopper Ready Press [Startup]",
-          "Select a Channel Then Press Dispense", "Hopper kit.ini", "dialout"}) {
+          "Select a Channel Then Press Dispense", "Hopper kit.ini", "dialout",
+          "The file could not be opened; no channel was changed.",
+          "The file could not be read to its end; no channel was changed.",
+          "This is not a regular file; choose a parameter file.", "The file held only"}) {
       QTest::newRow(text) << QString::fromUtf8(text);
     }
   }

@@ -1,6 +1,8 @@
 // The manual command as the program wires it: F1 and the menu of the main window open the
 // manual window, closing it brings the main window back, and the program keeps a window open
-// throughout, creating a fresh main window if the first one was closed meanwhile.
+// throughout, creating a fresh main window if the first one was closed meanwhile. Only the
+// manual window keeps the program after the main window: the line monitor goes with it, and a
+// termination request ends everything.
 //
 // The main window talks to a pseudo-terminal mapped as COM1 in a settings folder of the test's
 // own; the manual is the one the build puts beside the executables.
@@ -13,6 +15,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
+#include <QPushButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -20,7 +24,9 @@
 
 #include "app/tool_app.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/qt_serial_port.h"
 #include "tests/support/windows_controls.h"
+#include "ui/line_monitor.h"
 #include "ui/main_window.h"
 #include "ui/manual_command.h"
 
@@ -34,6 +40,14 @@ QList<MainWindow*> VisibleMainWindows() {
   for (QWidget* w : QApplication::topLevelWidgets()) {
     if (auto* form = qobject_cast<MainWindow*>(w); form && form->isVisible()) windows << form;
   }
+  return windows;
+}
+
+// The shown windows whose close may end the program; while there is one, the program goes on.
+QWidgetList WindowsKeepingTheProgram() {
+  QWidgetList windows;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->testAttribute(Qt::WA_QuitOnClose)) windows << w;
   return windows;
 }
 
@@ -138,6 +152,41 @@ class TestManualWithMainWindow : public QObject {
     QCOMPARE(windows.size(), 1);
     QCOMPARE(StatusLine(*windows.first())->text(), QString("Switch on Kavoo"));  // a whole start-up
     QVERIFY(windows.first()->Port().IsOpen());
+  }
+
+  void lineMonitorClosesWithTheMainWindow_data() {
+    QTest::addColumn<bool>("manualOpen");
+    QTest::newRow("alone: the program ends") << false;
+    QTest::newRow("beside the manual: that one keeps the program") << true;
+  }
+  void lineMonitorClosesWithTheMainWindow() {
+    QFETCH(bool, manualOpen);
+    if (manualOpen) ManualAction(*main_)->trigger();
+    LineMonitor& monitor = tool_->ShowLineMonitor();
+    QVERIFY(monitor.isVisible());
+    ExitButton(*main_)->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!main_, 5000);
+    QVERIFY(!monitor.isVisible());
+    QCOMPARE(WindowsKeepingTheProgram(),
+             manualOpen ? QWidgetList{tool_->Manual().Window()} : QWidgetList{});
+  }
+
+  // A termination request while the simulation window has the port, the manual and the line
+  // monitor open: the port number is stored and every window and port closed.
+  void endRequestClosesEverythingEvenWhileSimulating() {
+    QSettings(SettingsStore::FilePath(), QSettings::IniFormat).remove(QStringLiteral("Setting/COMPORT"));
+    ManualAction(*main_)->trigger();
+    tool_->ShowLineMonitor();
+    SimulationAction(*main_)->trigger();
+    QVERIFY(!main_->isEnabled());
+    tool_->End();
+    QTRY_VERIFY_WITH_TIMEOUT(!main_, 5000);
+    QVERIFY(WindowsKeepingTheProgram().isEmpty());
+    QCOMPARE(QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
+             QStringLiteral("1"));
+    QtSerialPort next;  // the line is free for the next program
+    next.SetPortNumber(1);
+    QCOMPARE(next.Open().result, OpenResult::Opened);
   }
 
  private:

@@ -29,8 +29,8 @@ class BigFileTest : public testing::CommandsTest {
   void cleanup() { sandbox_.Reset(); }
 
   // 64 MiB on one line after the first value, made sparse so it costs no disk: NUL bytes, which
-  // refuse the file once the whole line has been read through. bench_parameter_load
-  // does the same with 1 GiB; here the size is kept to what the sanitizer build reads quickly.
+  // refuse the file at the first chunk of the line. bench_parameter_load does the same with 1 GiB
+  // and shows the time.
   void longLineOfNulBytes() {
     const QString path = Path("huge.txt");
     QFile file(path);

@@ -112,6 +112,29 @@ class ParameterMenuTest : public testing::FileTest {
     QCOMPARE(dialog_.asked[1].parent, window_.get());
   }
 
+  // After a restart the dialogs open where the last run loaded and saved; once a file is
+  // chosen, both follow it.
+  void restartOpensStoredFolders() {
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("in")) && QDir(work_.path()).mkpath(QStringLiteral("out")));
+    QVERIFY(testing::WriteFile(Path("in/a.txt"), "3\r\n"));
+    Open(Path("in/a.txt"));
+    Save(Path("out/b.txt"));
+    window_.reset();
+    QVERIFY(QDir::setCurrent(sandbox_.StartFolder()));  // the next run starts elsewhere, settings kept
+    window_ = std::make_unique<MainWindow>(boxes_);
+    AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
+    dialog_.asked.clear();
+    window_->findChild<QAction*>(QStringLiteral("Savefile"))->trigger();  // cancelled
+    Open(Path("in/a.txt"));
+    window_->findChild<QAction*>(QStringLiteral("Savefile"))->trigger();
+    QCOMPARE(dialog_.asked.size(), 3);
+    QCOMPARE(dialog_.asked[0].request.initialFileName, Path("out/*.TXT"));
+    QCOMPARE(dialog_.asked[1].request.initialFileName, Path("in/*.TXT"));
+    QCOMPARE(dialog_.asked[2].request.initialFileName, Path("in/*.TXT"));
+    QCOMPARE(Shown(), Boxes("3"));
+    for (const QString& name : {QStringLiteral("in"), QStringLiteral("out")}) QDir(Path(name)).removeRecursively();
+  }
+
   void missingFile() {
     const QStringList before = Shown();
     Open(Path("nothing.txt"));

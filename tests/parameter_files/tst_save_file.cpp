@@ -70,7 +70,7 @@ class SaveFileTest : public testing::CommandsTest {
     QCOMPARE(dialog_.asked[0].kind, ScriptedFileDialog::Kind::Open);
     QCOMPARE(firstLoad.title, QStringLiteral("LOAD FILE"));
     QCOMPARE(firstLoad.filter, QStringLiteral("TXT File(*.TXT)|*.TXT|"));
-    QCOMPARE(firstLoad.initialFileName, sandbox_.StartFolder() + QStringLiteral("/*.TXT"));
+    QCOMPARE(firstLoad.initialFileName, QStringLiteral("/opt/hopper/*.TXT"));  // nothing stored yet
     QVERIFY(!firstLoad.confirmOverwrite && !firstLoad.folderMustExist);
     const FileDialogRequest& save = dialog_.asked[1].request;
     QCOMPARE(dialog_.asked[1].kind, ScriptedFileDialog::Kind::Save);
@@ -117,6 +117,40 @@ class SaveFileTest : public testing::CommandsTest {
     QCOMPARE(settings_.SavePath(QString()), work_.path() + QStringLiteral("/*.txt"));
   }
 
+  // A save killed half-way leaves its temporary file; the next save into the folder removes it,
+  // and nothing else: names that only look alike are the user's.
+  void leftoverOfAKilledSaveIsRemoved() {
+    const QStringList users{"old.txt.backup", "old.txt.Ab3dE9", "notes.hopper-save", "old.txt.Ab3d.hopper-save",
+                            "old.txt.Ab3dE9.hopper-save.txt"};
+    for (const QString& name : users) QVERIFY(testing::WriteFile(Path(name), "mine"));
+    QVERIFY(testing::WriteFile(Path("old.txt.Ab3dE9.hopper-save"), " 1\r\n 2"));
+    QVERIFY(testing::WriteFile(Path(".hidden.txt.zz99ZZ.hopper-save"), ""));
+    Save(Path("other.txt"));
+    QStringList expected = users;
+    expected << QStringLiteral("other.txt");
+    expected.sort();
+    QCOMPARE(FolderEntries(), expected);
+    QCOMPARE(testing::ReadFile(Path("other.txt")), SixteenZeros());
+    QVERIFY(boxes_.shown.isEmpty());
+  }
+
+  // A link keeps naming the file it named, and that file gets the new content; a file this user
+  // may not write is not replaced.
+  void linkAndReadOnlyFile() {
+    QVERIFY(testing::WriteFile(Path("real.txt"), "old"));
+    QVERIFY(QFile::link(Path("real.txt"), Path("link.txt")));
+    Save(Path("link.txt"));
+    QVERIFY(QFileInfo(Path("link.txt")).isSymLink());
+    QCOMPARE(testing::ReadFile(Path("real.txt")), SixteenZeros());
+
+    QVERIFY(testing::WriteFile(Path("locked.txt"), "keep"));
+    QVERIFY(QFile::setPermissions(Path("locked.txt"), QFileDevice::ReadOwner));
+    if (QFileInfo(Path("locked.txt")).isWritable()) QSKIP("running as a user who may write any file");
+    Save(Path("locked.txt"));
+    QCOMPARE(testing::ReadFile(Path("locked.txt")), QByteArray("keep"));
+    QCOMPARE(boxes_.shown.size(), 1);
+  }
+
   void failedNewFileLeavesNothing() {
     table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
     table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));
@@ -156,6 +190,46 @@ class SaveFileTest : public testing::CommandsTest {
     QString why;
     QVERIFY(!commands_->CreateAfile(Path("nowhere/x.txt"), &why));
     QVERIFY(!why.isEmpty());
+  }
+
+  // A new run starts each dialog in the folder its stored value names, while that folder exists;
+  // otherwise in the default folder, never in whatever folder the program was started from.
+  void startsInStoredFolder_data() {
+    QTest::addColumn<QString>("loadPath");
+    QTest::addColumn<QString>("savePath");
+    QTest::addColumn<QString>("loadStart");
+    QTest::addColumn<QString>("saveStart");
+    const QString fallback = QStringLiteral("/opt/hopper");
+    QTest::newRow("nothing stored") << QString() << QString() << fallback << fallback;
+    QTest::newRow("as the commands store them") << QStringLiteral("sets/a.txt") << QStringLiteral("out/*.txt")
+                                                << QStringLiteral("sets") << QStringLiteral("out");
+    QTest::newRow("stored file gone, folder kept") << QStringLiteral("sets/gone.txt") << QStringLiteral("sets/*.txt")
+                                                   << QStringLiteral("sets") << QStringLiteral("sets");
+    QTest::newRow("a folder written by hand") << QStringLiteral("sets") << QStringLiteral("out/")
+                                              << QStringLiteral("sets") << QStringLiteral("out");
+    QTest::newRow("folder removed since") << QStringLiteral("removed/a.txt") << QStringLiteral("removed/*.txt")
+                                          << fallback << fallback;
+    QTest::newRow("relative or foreign values") << QStringLiteral("=a.txt") << QStringLiteral("=C:\\sets\\*.txt")
+                                                << fallback << fallback;
+  }
+  void startsInStoredFolder() {
+    QFETCH(QString, loadPath);
+    QFETCH(QString, savePath);
+    QFETCH(QString, loadStart);
+    QFETCH(QString, saveStart);
+    QVERIFY(QDir(work_.path()).mkpath(QStringLiteral("sets")) && QDir(work_.path()).mkpath(QStringLiteral("out")));
+    QVERIFY(testing::WriteFile(Path("sets/a.txt"), "1\r\n"));
+    // "=" marks a value stored as written; any other is a name in the scratch folder.
+    const auto stored = [this](const QString& value) { return value.startsWith('=') ? value.mid(1) : Path(value); };
+    if (!loadPath.isEmpty()) settings_.SetLoadPath(stored(loadPath));
+    if (!savePath.isEmpty()) settings_.SetSavePath(stored(savePath));
+    const auto folder = [this](const QString& name) { return name.startsWith('/') ? name : Path(name); };
+    MakeCommands();  // a restart
+    commands_->LoadFile();
+    commands_->SaveFile();
+    QCOMPARE(dialog_.asked.size(), 2);
+    QCOMPARE(dialog_.asked[0].request.initialFileName, folder(loadStart) + QStringLiteral("/*.TXT"));
+    QCOMPARE(dialog_.asked[1].request.initialFileName, folder(saveStart) + QStringLiteral("/*.TXT"));
   }
 
   // With nothing stored, the dialogs start in a folder the technician can save into.

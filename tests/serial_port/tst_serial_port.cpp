@@ -3,16 +3,21 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
 #include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
+#include "platform/serial/serial_device_check.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 
@@ -154,6 +159,57 @@ class SerialPortTest : public QObject {
     QCOMPARE(OpenMapped(second, 2, link), OpenResult::PortInUse);
   }
 
+  // A terminal program that locks the device the way picocom does (flock), played by flock(1).
+  void deviceLockedByAnotherProgramIsInUseAndNamesIt() {
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty()) QSKIP("flock(1) is not installed");
+    PtyPeer peer;
+    QProcess holder;
+    holder.start(flock, {QStringLiteral("--exclusive"), peer.path(), QStringLiteral("-c"),
+                         QStringLiteral("echo locked; read line")});
+    QVERIFY(holder.waitForReadyRead(30000));
+    QtSerialPort port;
+    port.SetDevice(peer.path());
+    const OpenOutcome outcome = port.Open();
+    QCOMPARE(outcome.result, OpenResult::PortInUse);
+    QVERIFY(!port.IsOpen());
+    QVERIFY2(outcome.detail.contains(QStringLiteral("flock (process %1)").arg(holder.processId())), qPrintable(outcome.detail));
+    holder.closeWriteChannel();  // the program ends, and its lock with it
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(port.Open().result, OpenResult::Opened);
+  }
+
+  void openPortKeepsLockingProgramsOutUntilClosed() {
+    const QString flock = QStandardPaths::findExecutable(QStringLiteral("flock"));
+    if (flock.isEmpty()) QSKIP("flock(1) is not installed");
+    PtyPeer peer;
+    QtSerialPort port;
+    port.SetDevice(peer.path());
+    QCOMPARE(port.Open().result, OpenResult::Opened);
+    const QStringList tryLock{QStringLiteral("--nonblock"), peer.path(), QStringLiteral("true")};
+    QCOMPARE(QProcess::execute(flock, tryLock), 1);
+    port.Close();
+    QCOMPARE(QProcess::execute(flock, tryLock), 0);
+  }
+
+  // The test runs as a session of its own whose terminal is the pseudo-terminal, as the tool
+  // started in a terminal window runs in that one.
+  void ownTerminalIsRefusedWithWhy() {
+    PtyPeer peer;
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+      const bool own = ::setsid() >= 0 && ::open(QFile::encodeName(peer.path()).constData(), O_RDWR) >= 0;
+      const QString why = SerialDeviceProblem(peer.path(), false);
+      ::_exit(!own ? 2 : why.contains(QStringLiteral("is the terminal this program runs in")) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QVERIFY(SerialDeviceProblem(peer.path(), false).isEmpty());  // another program's terminal is a line
+  }
+
   void notASerialDeviceIsRefusedWithWhy_data() {
     QTest::addColumn<QString>("name");  // in a temporary folder, or an absolute path
     QTest::addColumn<QString>("why");
@@ -162,6 +218,7 @@ class SerialPortTest : public QObject {
     QTest::newRow("missing") << "missing" << "does not exist";
     QTest::newRow("dangling link") << "dangling" << "which does not exist";
     QTest::newRow("not a terminal") << "/dev/null" << "not a serial port (not a terminal)";
+    QTest::newRow("whichever terminal opens it") << "/dev/tty" << "the terminal of whichever program opens it";
   }
   void notASerialDeviceIsRefusedWithWhy() {
     QFETCH(QString, name);

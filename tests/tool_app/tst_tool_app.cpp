@@ -6,6 +6,10 @@
 #include <QTemporaryFile>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 #include "app/command_line.h"
 #include "app/tool_app.h"
 #include "platform/files/settings_store.h"
@@ -98,20 +102,43 @@ class ToolAppTest : public QObject {
     QVERIFY(messages.shown[0].informative.contains(settingsFile));
   }
 
-  // A folder where the settings file should be: reported once, named, and the tool starts.
+  // Something other than a regular file where the settings file should be: reported once,
+  // named, and the tool starts with its defaults. A pipe is never opened (that would wait for a
+  // writer for good), nor replaced.
+  void unreadableSettingsFileIsReportedOnce_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("folder") << "folder" << "A folder stands where the file should be.";
+#ifdef Q_OS_UNIX
+    QTest::newRow("pipe") << "pipe" << "It is not an ordinary file.";
+#endif
+  }
   void unreadableSettingsFileIsReportedOnce() {
-    QFile::remove(SettingsStore::FilePath());
-    QVERIFY(QDir().mkpath(SettingsStore::FilePath()));
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    const QString path = SettingsStore::FilePath();
+    QFile::remove(path);
+    if (kind == QLatin1String("folder")) QVERIFY(QDir().mkpath(path));
+#ifdef Q_OS_UNIX
+    if (kind == QLatin1String("pipe")) QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
     RecordingMessageBoxes messages;
+    int port = 0;
     {
       ToolApp tool(&messages);
       QVERIFY(tool.Start());
+      port = tool.EnsureMainWindow()->Port().PortNumber();
       tool.EnsureMainWindow()->close();
     }
-    QVERIFY(QDir(SettingsStore::FilePath()).removeRecursively());
+    const bool stillThere = QFileInfo(path).exists() && !QFileInfo(path).isFile();
+    QVERIFY(QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path));
+    QVERIFY(stillThere);
+    QCOMPARE(port, 1);
     QCOMPARE(messages.shown.size(), 1);
     QVERIFY(messages.shown[0].text.contains(QStringLiteral("could not be read")));
-    QVERIFY(messages.shown[0].informative.contains(SettingsStore::FilePath()));
+    QVERIFY(messages.shown[0].informative.contains(path));
+    QVERIFY2(messages.shown[0].informative.contains(why), qPrintable(messages.shown[0].informative));
+    SettingsStore().SetMappedDevice(1, peer_->path());
   }
 
   void mainWindowIsMadeAnewAfterItClosed() {

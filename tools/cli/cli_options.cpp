@@ -1,8 +1,12 @@
 #include "tools/cli/cli_options.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <algorithm>
 #include <cmath>
 
+#include "platform/files/file_checks.h"
 #include "tools/cli/exit_codes.h"
 
 namespace hopper::cli {
@@ -37,7 +41,9 @@ std::optional<int> TimeoutMs(const QString& text) {
   bool ok = false;
   const double seconds = text.toDouble(&ok);
   if (!ok || !std::isfinite(seconds) || seconds < 0 || seconds > 86400) return std::nullopt;
-  return static_cast<int>(std::lround(seconds * 1000));
+  // 0 ms means no limit: a positive time, however short, waits at least 1 ms.
+  if (seconds > 0) return static_cast<int>(std::max(1L, std::lround(seconds * 1000)));
+  return 0;
 }
 
 }  // namespace
@@ -56,7 +62,10 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   QCommandLineParser p;
   AddOptions(p);
   ParsedArguments out;
-  if (!p.parse(arguments)) {
+  const bool parsed = p.parse(arguments);
+  // Asked for JSON, a script gets its one object whatever else is wrong with the line.
+  out.json = p.isSet(QStringLiteral("json"));
+  if (!parsed) {
     out.error = p.errorText();
     return out;
   }
@@ -109,9 +118,28 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
     }
     o.timeoutMs = *ms;
   }
-  o.json = p.isSet(QStringLiteral("json"));
+  o.json = out.json;
   o.logPath = p.value(QStringLiteral("log"));
   out.options = o;
+  return out;
+}
+
+ParsedArguments ParseArguments(int argc, const char* const* argv) {
+#ifdef Q_OS_WIN
+  // Windows hands the command line over as UTF-16, whole; argv holds a lossy copy of it.
+  ParsedArguments out = ParseArguments(QCoreApplication::arguments());
+#else
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QFile::decodeName(argv[i]);
+  ParsedArguments out = ParseArguments(arguments);
+#endif
+  if (!out.error.isEmpty()) return out;
+  if (const std::optional<QString> unkept = UnkeptArgument(argc, argv)) {
+    out.options.reset();
+    out.text.clear();
+    out.error = QStringLiteral("\"%1\" is not valid text in this system's encoding; no file of that name can be used")
+                    .arg(*unkept);
+  }
   return out;
 }
 

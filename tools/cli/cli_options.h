@@ -25,10 +25,14 @@ struct ParsedArguments {
   std::optional<CliOptions> options;  // empty when only text is to be printed, or on an error
   QString error;                      // what was wrong, for stderr
   QString text;                       // --help or --version: print it and end with 0
+  bool json = false;                  // --json was given, also on a line that is wrong otherwise
 };
 
 // `arguments` includes the program name first.
 ParsedArguments ParseArguments(const QStringList& arguments);
+// The same from the program's own argv, refusing an argument whose bytes a file name could not
+// keep (not valid in the system's encoding): it would name another file than the one given.
+ParsedArguments ParseArguments(int argc, const char* const* argv);
 
 // The --help text, exit codes included.
 QString HelpText();

@@ -6,6 +6,8 @@
 #include <QList>
 #include <cstdio>
 
+#include "core/escaped_text.h"
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
@@ -16,10 +18,19 @@ namespace hopper::cli {
 
 namespace {
 
+// Every line goes out with its control characters escaped: a file name or a --port value from
+// outside can then neither colour the console nor start a line that looks like one of ours.
 void Print(FILE* to, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), to);
+  std::fputs(EscapeControls(text.toLocal8Bit().toStdString()).c_str(), to);
   std::fputc('\n', to);
   std::fflush(to);
+}
+
+// JSON escapes the control characters in its strings itself, in its own way.
+void PrintJson(const QJsonObject& object) {
+  std::fputs(QJsonDocument(object).toJson(QJsonDocument::Compact).constData(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
 }
 
 const char* ResultName(ExitCode code) {
@@ -47,6 +58,18 @@ QJsonValue CoinArray(const std::optional<CoinNumbers>& coins) {
 
 
 }  // namespace
+
+int ReportBadArguments(bool json, const QString& error) {
+  Print(stderr, QStringLiteral("hopper-cli: %1 (see --help)").arg(error));
+  if (json) {
+    QJsonObject o;
+    o[QStringLiteral("result")] = QString::fromLatin1(ResultName(ExitCode::BadArguments));
+    o[QStringLiteral("exitCode")] = ToInt(ExitCode::BadArguments);
+    o[QStringLiteral("error")] = error;
+    PrintJson(o);
+  }
+  return ToInt(ExitCode::BadArguments);
+}
 
 QList<int> DifferingChannels(const CoinNumbers& written, const CoinNumbers& readBack) {
   QList<int> channels;
@@ -118,7 +141,7 @@ int Reporter::Finish(const RunSummary& s) {
       o[QStringLiteral("differing")] = channels;
     }
     if (!s.warnings.isEmpty()) o[QStringLiteral("warnings")] = QJsonArray::fromStringList(s.warnings);
-    Print(stdout, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+    PrintJson(o);
     return ToInt(r.code);
   }
   if (s.command == Command::Read && r.code == ExitCode::Done && s.file.isEmpty() && r.reported) {

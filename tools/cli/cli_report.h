@@ -43,6 +43,10 @@ class Reporter {
   bool promptShown_ = false;
 };
 
+// Tells what is wrong with the command line (as one JSON object too with `json`); returns the
+// exit code for bad arguments.
+int ReportBadArguments(bool json, const QString& error);
+
 // The channels whose read-back differs from what was written, Channel1 first (1-based numbers).
 QList<int> DifferingChannels(const CoinNumbers& written, const CoinNumbers& readBack);
 

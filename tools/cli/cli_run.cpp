@@ -6,13 +6,14 @@
 
 #include "core/parameter_file.h"
 #include "platform/files/parameter_file_io.h"
+#include "platform/files/settings_store.h"
+#include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
-#include "tools/cli/interrupt_notifier.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/set_file.h"
 
@@ -51,17 +52,28 @@ int RunCommand(const CliOptions& options) {
     toWrite = set.entries;
   }
 
+  const auto warn = [&reporter, &summary](const QString& warning) {
+    summary.warnings << warning;
+    reporter.Warn(warning);
+  };
   std::unique_ptr<LineRecorder> recorder;
   if (!options.logPath.isEmpty()) {
     recorder = std::make_unique<LineRecorder>();
     if (QString why; !recorder->LogTo(options.logPath, &why))
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The log file could not be opened"),
                   QDir::toNativeSeparators(options.logPath) + QStringLiteral(": ") + why);
+    QObject::connect(recorder.get(), &LineRecorder::LogFailed, [&warn, &options](const QString& why) {
+      warn(QStringLiteral("the log file could not be written; it ends here: %1: %2")
+               .arg(QDir::toNativeSeparators(options.logPath), why));
+    });
   }
 
   const PortChoice choice = ChoosePort(options.port);
   summary.port = choice.name;
   summary.device = choice.device;
+  // The tool's settings name the port; a settings file that cannot be read leaves the defaults.
+  if (const std::optional<SettingsTrouble> trouble = SettingsStore::TakeTrouble())
+    warn(QStringLiteral("%1 %2: %3").arg(trouble->what, trouble->path, trouble->why));
   if (!choice.refusal.isEmpty()) return Stop(reporter, summary, ExitCode::PortError, choice.refusal, {});
 
   auto qtPort = std::make_unique<QtSerialPort>();
@@ -96,6 +108,7 @@ int RunCommand(const CliOptions& options) {
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The parameter file could not be written"),
                   QDir::toNativeSeparators(options.out) + QStringLiteral(": ") + why);
   }
+  if (recorder) recorder->FinishLog();  // a failure of its last line still goes into the summary
   return reporter.Finish(summary);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tools/cli/cli_options.h"
+#include "tools/cli/cli_report.h"
 #include "tools/cli/cli_run.h"
 #include "tools/cli/exit_codes.h"
 
@@ -14,15 +15,14 @@ int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("hopper-cli"));
   QCoreApplication::setApplicationVersion(QStringLiteral(HOPPER_VERSION));
-  const ParsedArguments parsed = ParseArguments(QCoreApplication::arguments());
+  const ParsedArguments parsed = ParseArguments(argc, argv);
   if (!parsed.options) {
     if (parsed.error.isEmpty()) {
       std::fputs(parsed.text.toLocal8Bit().constData(), stdout);
       std::fputc('\n', stdout);
       return ToInt(ExitCode::Done);
     }
-    std::fprintf(stderr, "hopper-cli: %s (see --help)\n", parsed.error.toLocal8Bit().constData());
-    return ToInt(ExitCode::BadArguments);
+    return ReportBadArguments(parsed.json, parsed.error);
   }
   return RunCommand(*parsed.options);
 }

@@ -1,12 +1,13 @@
 #pragma once
-// Turns Ctrl+C (and a termination request) into a Qt signal on the main thread, so the run
-// can close its port and say what reached the hopper before it ends.
+// Turns Ctrl+C, a termination request and a hang-up (logout) into a Qt signal on the main
+// thread, so the program can close its port, store its settings and say what reached the
+// hopper before it ends. One at a time per process.
 
 #include <QObject>
 
 class QSocketNotifier;
 
-namespace hopper::cli {
+namespace hopper {
 
 class InterruptNotifier final : public QObject {
   Q_OBJECT
@@ -21,4 +22,4 @@ class InterruptNotifier final : public QObject {
   QSocketNotifier* notifier_ = nullptr;
 };
 
-}  // namespace hopper::cli
+}  // namespace hopper

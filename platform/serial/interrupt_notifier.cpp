@@ -1,4 +1,4 @@
-#include "tools/cli/interrupt_notifier.h"
+#include "platform/serial/interrupt_notifier.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -13,7 +13,7 @@
 #include <windows.h>
 #endif
 
-namespace hopper::cli {
+namespace hopper {
 
 #ifdef Q_OS_UNIX
 namespace {
@@ -75,4 +75,4 @@ InterruptNotifier::InterruptNotifier(QObject* parent) : QObject(parent) {}
 InterruptNotifier::~InterruptNotifier() = default;
 #endif
 
-}  // namespace hopper::cli
+}  // namespace hopper
