@@ -5,13 +5,21 @@
 
 namespace hopper {
 
-void ReceiveMachine::Tell(LinkEventKind kind, std::uint8_t byte, int value) {
+namespace {
+
+LinkEvent EventOf(LinkEventKind kind, std::uint8_t byte, int value, bool readBack) {
   LinkEvent event;
   event.kind = kind;
   event.byte = byte;
   event.value = value;
-  event.readBack = afterSave_;
-  host_.Happened(event);
+  event.readBack = readBack;
+  return event;
+}
+
+}  // namespace
+
+void ReceiveMachine::Tell(LinkEventKind kind, std::uint8_t byte, int value) {
+  host_.Happened(EventOf(kind, byte, value, afterSave_));
 }
 
 void ReceiveMachine::Consume(std::uint8_t b) {
@@ -78,12 +86,8 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       const int sum = vars_.checksumSum & 0xFF;
       const bool match = b == sum;
       vars_.checksumSum = 0;
-      LinkEvent event;
-      event.kind = LinkEventKind::BlockChecked;
-      event.byte = b;
-      event.value = sum;
+      LinkEvent event = EventOf(LinkEventKind::BlockChecked, b, sum, afterSave_);
       event.ok = match;
-      event.readBack = afterSave_;
       if (match) {
         state_ = afterSave_ ? LinkState::WaitStart : LinkState::AwaitSync;
         vars_.reportReceived = true;
@@ -148,12 +152,8 @@ void ReceiveMachine::HeaderComplete(std::uint8_t b) {
 }
 
 void ReceiveMachine::LinkError(LinkFault fault, std::uint8_t b, int expected) {
-  LinkEvent event;
-  event.kind = LinkEventKind::LinkError;
-  event.byte = b;
+  LinkEvent event = EventOf(LinkEventKind::LinkError, b, expected, afterSave_);
   event.fault = fault;
-  event.value = expected;
-  event.readBack = afterSave_;
   host_.Happened(event);
   state_ = LinkState::WaitStart;
   host_.DrainInput();
