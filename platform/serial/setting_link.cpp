@@ -37,10 +37,7 @@ SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
       receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {
   port_->setParent(nullptr);
   connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::TakeWaitingBytes);
-  connect(port_.get(), &SerialPort::DeviceLost, this, [this](const QString& why) {
-    trouble_ = true;
-    emit DeviceLost(why);
-  });
+  connect(port_.get(), &SerialPort::DeviceLost, this, &SettingLink::OnDeviceLost);
   connect(port_.get(), &SerialPort::DeviceReturned, this, &SettingLink::OnDeviceReturned);
   connect(responseWatch_, &QTimer::timeout, this, &SettingLink::OnResponseWatch);
   connect(receiveWatch_, &QTimer::timeout, this, [this] { machine_.ReceiveWatchExpired(); });

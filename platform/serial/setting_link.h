@@ -103,6 +103,7 @@ class SettingLink final : public QObject, private LinkHost {
   void DrainInput() override { port_->ReadAll(); }
 
   void OnResponseWatch();
+  void OnDeviceLost(const QString& why);
   void OnDeviceReturned();
   void Reconnect();
   QString PortLabel() const;

@@ -38,6 +38,12 @@ void SettingLink::HandBack() {
   machine_.PortReturned();
 }
 
+void SettingLink::OnDeviceLost(const QString& why) {
+  // The port is closed by now and watches for the device; the next opening starts over.
+  trouble_ = true;
+  emit DeviceLost(why);
+}
+
 void SettingLink::OnDeviceReturned() {
   if (handedOver_ || port_->IsOpen()) return;
   if (responseWatch_->isActive()) {
