@@ -4,7 +4,7 @@
 #include "app/command_line.h"
 #include "app/tool_app.h"
 #include "core/escaped_text.h"
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 
 namespace {
 

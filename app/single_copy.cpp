@@ -5,7 +5,7 @@
 #include <QLocalSocket>
 #include <QSysInfo>
 
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 
 namespace hopper {
 

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <utility>
 
+#include "platform/files/parameter_file_io.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
-#include "platform/serial/parameter_file_io.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
-#include "platform/serial/settings_store.h"
-#include "ui/form1.h"
 #include "ui/line_monitor.h"
+#include "ui/main_window.h"
 #include "ui/manual_command.h"
 #include "ui/parameter_commands.h"
 #include "ui/simulation_handover.h"
@@ -63,7 +63,7 @@ void ToolApp::End() {
 void ToolApp::BringToFront() {
   // A copy whose main window was closed beside an open manual window shows that one instead.
   if (!mainWindow_) {
-    if (Form2* manual = manual_->Window()) {
+    if (ManualWindow* manual = manual_->Window()) {
       manual->raise();
       manual->activateWindow();
     }
@@ -75,29 +75,29 @@ void ToolApp::BringToFront() {
   mainWindow_->activateWindow();
 }
 
-Form1* ToolApp::EnsureMainWindow() {
+MainWindow* ToolApp::EnsureMainWindow() {
   if (mainWindow_) {
     mainWindow_->show();
     mainWindow_->raise();
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new Form1(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
+  auto* window = new MainWindow(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
                                                                            recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_, DefaultParameterFolder(QCoreApplication::applicationDirPath()));
   mainWindow_ = window;
-  connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
+  connect(window, &MainWindow::SimulationRequested, this, [this, window](int portNumber) {
     OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
                          std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
                                                                LineRole::Simulation));
   });
-  connect(window, &Form1::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
-  connect(window, &Form1::ManualRequested, this, [this, window] { manual_->Run(window); });
+  connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
+  connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.
-  connect(window, &Form1::Closing, this, [this] {
+  connect(window, &MainWindow::Closing, this, [this] {
     ReportSettingsTrouble(nullptr);
     // The monitor shows the main window's line and goes with it: only the manual window keeps
     // the program running. Hidden, not closed, so it hands no focus back to the closing window.

@@ -14,8 +14,8 @@
 
 namespace hopper {
 
-class Form1;
 class InterruptNotifier;
+class MainWindow;
 class LineMonitor;
 class ManualCommand;
 
@@ -35,9 +35,8 @@ class ToolApp final : public QObject {
 
   // The open main window, or a new one after its start-up; nullptr when that start-up ended
   // the program.
-  Form1* EnsureMainWindow();
+  MainWindow* EnsureMainWindow();
 
-  MessageBoxes& Messages() { return messages_; }
   // F1 and "[F1]Manual": the manual window beside the main window, from the program folder.
   ManualCommand& Manual() { return *manual_; }
 
@@ -63,7 +62,7 @@ class ToolApp final : public QObject {
   MessageBoxes& messages_;
   QtFileDialog fileDialog_;
   SingleCopy singleCopy_;
-  QPointer<Form1> mainWindow_;
+  QPointer<MainWindow> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
   std::unique_ptr<InterruptNotifier> endRequests_;

@@ -16,16 +16,16 @@
 #include <vector>
 
 #include "core/setting_frames.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
-#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "scripted_file_dialog.h"
 #include "settings_sandbox.h"
-#include "ui/form1.h"
 #include "ui/line_monitor.h"
+#include "ui/main_window.h"
 
 using namespace hopper;
 using Clock = std::chrono::steady_clock;
@@ -83,7 +83,7 @@ int main(int argc, char* argv[]) {
     LineRecorder recorder;
     std::unique_ptr<SerialPort> port = std::make_unique<QtSerialPort>();
     if (recorded) port = std::make_unique<RecordingSerialPort>(std::move(port), recorder, LineRole::SettingLink);
-    Form1 window(messages, std::move(port));
+    MainWindow window(messages, std::move(port));
     if (recorded) window.SetLineRecorder(&recorder);
     LineMonitor monitor(recorder, dialog, messages);
     if (mode[sizeof "recorded, monitor " - 1] == 'o') monitor.Open();

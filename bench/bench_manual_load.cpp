@@ -18,7 +18,7 @@
 #include <sys/resource.h>
 
 #include "tests/support/windows_controls.h"
-#include "ui/form2.h"
+#include "ui/manual_window.h"
 
 using namespace hopper;
 using namespace hopper::test;
@@ -65,7 +65,7 @@ int RunCase(const QString& which) {
   QElapsedTimer timer;
   timer.start();
   const qint64 cpuBefore = CpuMs();
-  QPointer<Form2> form = new Form2;
+  QPointer<ManualWindow> form = new ManualWindow;
   form->LoadManual(path);
   form->show();
   // Shown means laid out and painted, as the technician sees it.

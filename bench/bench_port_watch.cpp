@@ -15,8 +15,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/settings_store.h"
 
 using namespace hopper;
 

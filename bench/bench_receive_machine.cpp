@@ -9,14 +9,12 @@
 namespace {
 class CountingHost : public hopper::LinkHost {
  public:
-  void ShowStatus(hopper::StatusColour, std::string_view) override { ++ops; }
-  void SetChannelEntry(int, const std::string& text) override { ops += text.size(); }
+  void Happened(const hopper::LinkEvent& event) override { ops += 1 + static_cast<std::size_t>(event.value & 1); }
   void SendByte(std::uint8_t) override { ++ops; }
   bool LineOpen() const override { return true; }
   bool SendFrame(std::span<const std::uint8_t> bytes) override { ops += bytes.size(); return true; }
   void ArmReceiveWatch() override { ++ops; }
   void ArmResponseWatch() override { ++ops; }
-  void ReportWriteFailure() override { ++ops; }
   void DrainInput() override { ++ops; }
   std::size_t ops = 0;
 };

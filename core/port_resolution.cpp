@@ -63,15 +63,36 @@ const SerialDevice* ClassicPort(int number, const PortEntries& entries, const st
 
 }  // namespace
 
-std::optional<int> ParsePortName(std::string_view text) {
-  if (text.size() > 3 && (text.substr(0, 3) == "COM" || text.substr(0, 3) == "com" || text.substr(0, 3) == "Com"))
-    text.remove_prefix(3);
+namespace {
+
+std::string_view TrimmedView(std::string_view text) {
+  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Decimal digits only, 0..kHighestPortNumber.
+std::optional<int> PortDigits(std::string_view text) {
+  if (text.empty() || text.size() > 3 || text.front() < '0' || text.front() > '9') return std::nullopt;
   int number = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  if (number < 1 || number > kHighestPortNumber) return std::nullopt;
+  if (error != std::errc() || end != text.data() + text.size() || number > kHighestPortNumber) return std::nullopt;
   return number;
 }
+
+}  // namespace
+
+std::optional<int> ParsePortName(std::string_view text) {
+  text = TrimmedView(text);
+  const auto upper = [](char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c); };
+  if (text.size() > 3 && upper(text[0]) == 'C' && upper(text[1]) == 'O' && upper(text[2]) == 'M') text.remove_prefix(3);
+  const std::optional<int> number = PortDigits(text);
+  if (!number || *number < 1) return std::nullopt;
+  return number;
+}
+
+std::optional<int> ParseStoredPortNumber(std::string_view text) { return PortDigits(TrimmedView(text)); }
 
 std::optional<std::string> EntryProblem(int number, const std::string& value) {
   const std::string where = "The settings entry [Ports] " + ComName(number);

@@ -41,8 +41,11 @@ PortResolution ResolvePort(int number, const PortEntries& entries, const std::ve
 // Why a stored assignment cannot be used (empty, not a device path), or nothing when it can.
 std::optional<std::string> EntryProblem(int number, const std::string& value);
 
-// "COM3", "com3" or "3" as a port number 1..kHighestPortNumber.
+// "COM3", "com3" or "3" as a port number 1..kHighestPortNumber; spaces around are ignored.
 std::optional<int> ParsePortName(std::string_view text);
+// The stored "COMPORT": a bare whole number 0..kHighestPortNumber (0 names no port, but is a
+// number); spaces around are ignored.
+std::optional<int> ParseStoredPortNumber(std::string_view text);
 
 // The devices nobody assigned, in the order they take the free numbers.
 std::vector<SerialDevice> UnassignedAdapters(const PortEntries& entries, const std::vector<SerialDevice>& devices);

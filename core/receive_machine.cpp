@@ -5,13 +5,32 @@
 
 namespace hopper {
 
+namespace {
+
+LinkEvent EventOf(LinkEventKind kind, std::uint8_t byte, int value, bool readBack) {
+  LinkEvent event;
+  event.kind = kind;
+  event.byte = byte;
+  event.value = value;
+  event.readBack = readBack;
+  return event;
+}
+
+}  // namespace
+
+void ReceiveMachine::Tell(LinkEventKind kind, std::uint8_t byte, int value) {
+  host_.Happened(EventOf(kind, byte, value, afterSave_));
+}
+
 void ReceiveMachine::Consume(std::uint8_t b) {
   switch (state_) {
     case LinkState::WaitStart:
       if (b == kStartByte) {
-        host_.ShowStatus(StatusColour::Blue, "");
+        Tell(LinkEventKind::ReportStarted, b);
         state_ = LinkState::Header;
         vars_.headerCount = 1;
+      } else {
+        Tell(LinkEventKind::IgnoredWaitingForStart, b);
       }
       break;
 
@@ -22,77 +41,97 @@ void ReceiveMachine::Consume(std::uint8_t b) {
         vars_.headerCount = 0;
         state_ = LinkState::SkipInfo;
         // A report without info bytes: its length byte is the last byte of the header.
-        if (vars_.infoLength == 0) HeaderComplete();
+        if (vars_.infoLength == 0) {
+          HeaderComplete(b);
+        } else {
+          Tell(LinkEventKind::InfoLength, b, b);
+        }
+      } else {
+        Tell(LinkEventKind::HeaderByte, b);
       }
       break;
 
     case LinkState::SkipInfo:
       vars_.headerCount += 1;
-      if (vars_.headerCount == vars_.infoLength) HeaderComplete();
+      if (vars_.headerCount == vars_.infoLength) HeaderComplete(b);
+      else Tell(LinkEventKind::InfoByte, b);
       break;
 
-    case LinkState::Data:
+    case LinkState::Data: {
       vars_.checksumSum = static_cast<std::int16_t>(vars_.checksumSum + b);
       vars_.dataCount += 1;
+      LinkEvent event;
+      event.byte = b;
+      event.channel = (vars_.dataCount - 1) / 2;
+      event.readBack = afterSave_;
       if (vars_.pairHalf == 0) {
         vars_.channelValue = b * 256;
         vars_.pairHalf = 1;
+        event.kind = LinkEventKind::HighByte;
       } else {
         vars_.channelValue += b;
         vars_.pairHalf = 0;
-        host_.SetChannelEntry(vars_.dataCount / 2 - 1, std::to_string(vars_.channelValue));
+        event.kind = LinkEventKind::ChannelValue;
+        event.value = vars_.channelValue;
       }
       if (vars_.dataCount == static_cast<std::int16_t>(kDataBlockSize)) {
         vars_.dataCount = 0;
         state_ = LinkState::Checksum;
       }
+      host_.Happened(event);
       break;
+    }
 
     case LinkState::Checksum: {
-      const bool match = b == (vars_.checksumSum & 0xFF);
+      const int sum = vars_.checksumSum & 0xFF;
+      const bool match = b == sum;
       vars_.checksumSum = 0;
-      host_.BlockChecked(match);
+      LinkEvent event = EventOf(LinkEventKind::BlockChecked, b, sum, afterSave_);
+      event.ok = match;
       if (match) {
         state_ = afterSave_ ? LinkState::WaitStart : LinkState::AwaitSync;
         vars_.reportReceived = true;
+        host_.Happened(event);
       } else {
-        LinkError(kCaptionChecksumError);
+        host_.Happened(event);
+        LinkError(LinkFault::Checksum, b, sum);
       }
       break;
     }
 
     case LinkState::AwaitSync:
       if (b == kSyncByte) {
+        Tell(LinkEventKind::SyncEchoed, b);
         host_.SendByte(kSyncByte);
         state_ = LinkState::EnterData;
       } else {
-        LinkError(kCaptionCommunicationError);
+        LinkError(LinkFault::Communication, b, kSyncByte);
       }
       break;
 
     case LinkState::EnterData:
-      if (b == kReadyByte) {
-        host_.ShowStatus(StatusColour::Blue, kCaptionEnterData);
-      } else {
-        LinkError(kCaptionCommunicationError);
-      }
+      // A repeated ready byte prompts again.
+      if (b == kReadyByte) Tell(LinkEventKind::Ready, b);
+      else LinkError(LinkFault::Communication, b, kReadyByte);
       break;
 
     case LinkState::AwaitSaveAck:
       if (b == kSaveAckByte) {
-        host_.ShowStatus(StatusColour::Blue, kCaptionSaveComplete);
         vars_.saveAcknowledged = true;
         // The read-back block follows without a header. It is a block of its own: a report
         // abandoned part-way must not shift its values into the wrong boxes.
         ClearBlock();
         state_ = LinkState::Data;
+        Tell(LinkEventKind::Acknowledged, b);
       } else {
-        LinkError(kCaptionSaveFailed);
+        LinkError(LinkFault::SaveFailed, b, kSaveAckByte);
       }
       break;
 
     case LinkState::None:
-      break;  // start-up never completed: the link listens to nothing
+      // Start-up never completed: the link listens to nothing.
+      Tell(LinkEventKind::IgnoredBeforeStart, b);
+      break;
   }
 }
 
@@ -103,50 +142,56 @@ void ReceiveMachine::ClearBlock() {
   vars_.checksumSum = 0;
 }
 
-void ReceiveMachine::HeaderComplete() {
+void ReceiveMachine::HeaderComplete(std::uint8_t b) {
   ClearBlock();
   afterSave_ = false;
   vars_.reportReceived = false;
   state_ = LinkState::Data;
+  Tell(LinkEventKind::HeaderComplete, b, vars_.infoLength);
   host_.ArmReceiveWatch();
 }
 
-void ReceiveMachine::LinkError(std::string_view caption) {
-  host_.ShowStatus(StatusColour::Red, caption);
+void ReceiveMachine::LinkError(LinkFault fault, std::uint8_t b, int expected) {
+  LinkEvent event = EventOf(LinkEventKind::LinkError, b, expected, afterSave_);
+  event.fault = fault;
+  host_.Happened(event);
   state_ = LinkState::WaitStart;
   host_.DrainInput();
   vars_.headerCount = 0;
 }
 
 void ReceiveMachine::StartUp() {
-  host_.ShowStatus(StatusColour::Blue, kCaptionSwitchOn);
   vars_.headerCount = 0;
   state_ = LinkState::WaitStart;
+  Tell(LinkEventKind::Started, 0);
 }
 
 SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
   const SaveCheck check = CheckSave(texts);
   if (check.verdict != SaveVerdict::Valid) {
-    host_.ShowStatus(StatusColour::Red, kCaptionDataError);
+    LinkEvent event;
+    event.kind = LinkEventKind::SaveRefused;
+    event.channel = check.channel;
+    event.ok = check.verdict == SaveVerdict::RangeError;
+    host_.Happened(event);
     if (check.verdict == SaveVerdict::RangeError) return {SaveResult::RangeError, check.channel, kRangeErrorMessage};
     return {SaveResult::AllZero, check.channel, kAllZeroMessage};
   }
   if (!host_.LineOpen()) return {SaveResult::PortClosed, 0, {}};
+  if (!host_.MaySend()) return {SaveResult::Withheld, 0, {}};
   vars_.saveAcknowledged = false;
   const SaveFrame frame = BuildSaveFrame(CoinNumbersOf(texts));
   if (!host_.SendFrame(frame)) {
-    // Part of the frame may have reached the hopper: it needs a reset, and the link listens
-    // for its next report.
-    host_.ShowStatus(StatusColour::Red, kCaptionSaveFailed);
-    host_.ReportWriteFailure();
+    // Part of the frame may have reached the hopper: the link listens for its next report.
+    Tell(LinkEventKind::SaveWriteFailed, 0);
     state_ = LinkState::WaitStart;
     afterSave_ = false;
     vars_.headerCount = 0;
     return {SaveResult::WriteFailed, 0, {}};
   }
-  host_.ShowStatus(StatusColour::Blue, kCaptionSaving);
   state_ = LinkState::AwaitSaveAck;
   afterSave_ = true;
+  Tell(LinkEventKind::SaveSent, 0);
   host_.ArmResponseWatch();
   return {};
 }
@@ -154,16 +199,24 @@ SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
 void ReceiveMachine::PortReturned() {
   afterSave_ = true;
   state_ = LinkState::WaitStart;
+  Tell(LinkEventKind::PortReturned, 0);
 }
 
 bool ReceiveMachine::ReceiveWatchExpired() {
-  if (vars_.reportReceived) return false;
-  state_ = LinkState::WaitStart;
-  return true;
+  const bool expired = !vars_.reportReceived;
+  if (expired) state_ = LinkState::WaitStart;
+  LinkEvent event;
+  event.kind = LinkEventKind::ReceiveWatchEnded;
+  event.ok = !expired;
+  host_.Happened(event);
+  return expired;
 }
 
 bool ReceiveMachine::ResponseWatchExpired() {
-  if (!vars_.saveAcknowledged) host_.ShowStatus(StatusColour::Red, kCaptionNoResponse);
+  LinkEvent event;
+  event.kind = LinkEventKind::ResponseWatchEnded;
+  event.ok = vars_.saveAcknowledged;
+  host_.Happened(event);
   return vars_.saveAcknowledged;
 }
 

@@ -8,48 +8,30 @@
 #include <string_view>
 
 #include "core/channel_table.h"
+#include "core/link_event.h"
 #include "core/link_state.h"
 
 namespace hopper {
 
-enum class StatusColour { Blue, Red };
-
-inline constexpr std::string_view kCaptionSwitchOn = "Switch on Kavoo";
-inline constexpr std::string_view kCaptionEnterData = "Enter Data (Do not Reset hopper)";
-inline constexpr std::string_view kCaptionSaveComplete = "Save complete";
-inline constexpr std::string_view kCaptionChecksumError = "Checksum Error,Reset hopper";
-inline constexpr std::string_view kCaptionCommunicationError = "Comunication Error,Reset hopper";
-inline constexpr std::string_view kCaptionSaveFailed = "Save faild,Reset hopper";
-inline constexpr std::string_view kCaptionSaving = "Saving";
-inline constexpr std::string_view kCaptionDataError = "Data Error";
-inline constexpr std::string_view kCaptionNoResponse = "No Response";
-
-// The receive watch's message: two lines joined by a carriage return.
-inline constexpr std::string_view kReceiveWatchMessage =
-    "Receive Error perhaps incorrect interface\rswitch to Vorn interface then Restart Hopper";
-
 inline constexpr int kReceiveWatchMs = 500;
 inline constexpr int kResponseWatchMs = 1000;
 
-// What the state machine needs from the window that owns the port.
+// What the state machine needs from whoever owns the port. Every fact goes to Happened(); the
+// other operations are the link's own actions on the line and its watches.
 class LinkHost {
  public:
   virtual ~LinkHost() = default;
-  virtual void ShowStatus(StatusColour colour, std::string_view caption) = 0;
-  virtual void SetChannelEntry(int index, const std::string& text) = 0;
+  virtual void Happened(const LinkEvent& event) = 0;
   virtual void SendByte(std::uint8_t byte) = 0;
   // Whether the port is open: a save on a closed one sends nothing.
   virtual bool LineOpen() const = 0;
+  // The last word before a valid save goes out on an open line; false sends nothing.
+  virtual bool MaySend() { return true; }
   // The bytes in one write; false when the line did not take them all.
   virtual bool SendFrame(std::span<const std::uint8_t> bytes) = 0;
   virtual void ArmReceiveWatch() = 0;
   virtual void ArmResponseWatch() = 0;
-  // A save frame could not be written: tell the technician, once.
-  virtual void ReportWriteFailure() = 0;
   virtual void DrainInput() = 0;
-  // A data block's checksum byte arrived: whether it matched. The host may keep the block's
-  // values as what the hopper holds; the link itself needs nothing done.
-  virtual void BlockChecked(bool /*match*/) {}
 };
 
 enum class SaveResult {
@@ -57,7 +39,8 @@ enum class SaveResult {
   RangeError,   // refused: a box above 65535
   AllZero,      // refused: no box above 0
   PortClosed,   // valid, but there is no open port: nothing was sent
-  WriteFailed,  // the line did not take the frame; the host has reported it
+  Withheld,     // valid, but the host did not let it go out: nothing was sent
+  WriteFailed,  // the line did not take the frame
 };
 
 struct SaveOutcome {
@@ -85,23 +68,22 @@ class ReceiveMachine {
   // One received byte.
   void Consume(std::uint8_t byte);
 
-  // The port opened at start-up: blue "Switch on Kavoo", then wait for a report.
+  // The port opened at start-up: the link waits for a report.
   void StartUp();
 
-  // The Save command: checks the boxes, sends the save frame in one piece, shows "Saving" and
-  // arms the response watch. A refusal shows red "Data Error" and sends nothing; a failed write
-  // is reported through the host and the link waits for a report again.
+  // The Save command: checks the boxes, sends the save frame in one piece and arms the response
+  // watch. A refusal sends nothing; after a failed write the link waits for a report again.
   SaveOutcome Save(const ChannelTexts& texts);
 
   // The simulation window gave the port back: the next block is taken as a read-back.
   void PortReturned();
 
   // The receive watch fired. Returns true when the report did not complete in time,
-  // in which case the link went back to WaitStart and the caller shows kReceiveWatchMessage.
+  // in which case the link went back to WaitStart.
   bool ReceiveWatchExpired();
 
-  // The response watch fired, after the caller gave the inputs back.
-  // Shows red "No Response" when no acknowledgement came; returns whether it did.
+  // The response watch fired, after the caller gave the inputs back. Returns whether the save
+  // was acknowledged.
   bool ResponseWatchExpired();
 
   LinkState State() const { return state_; }
@@ -111,8 +93,9 @@ class ReceiveMachine {
   const LinkVariables& Variables() const { return vars_; }
 
  private:
-  void LinkError(std::string_view caption);
-  void HeaderComplete();
+  void Tell(LinkEventKind kind, std::uint8_t byte, int value = 0);
+  void LinkError(LinkFault fault, std::uint8_t byte, int expected);
+  void HeaderComplete(std::uint8_t byte);
   void ClearBlock();
 
   LinkHost& host_;

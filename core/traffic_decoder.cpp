@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/dispense.h"
-#include "core/receive_machine.h"
+#include "core/link_captions.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
@@ -14,45 +14,7 @@ std::string Byte(std::uint8_t b) { return "0x" + HexText({b}); }
 
 std::string ChannelName(int index) { return "Channel" + std::to_string(index + 1); }
 
-// What the link did with one byte: only what tells its meaning apart is kept.
-class Effects final : public LinkHost {
- public:
-  void Clear() {
-    entry = -1;
-    value.clear();
-    error.clear();
-  }
-  void ShowStatus(StatusColour colour, std::string_view caption) override {
-    if (colour == StatusColour::Red) error = caption;
-  }
-  void SetChannelEntry(int index, const std::string& text) override {
-    entry = index;
-    value = text;
-  }
-  void SendByte(std::uint8_t) override {}  // the real echo and frame are seen as sent bytes
-  bool LineOpen() const override { return true; }
-  bool SendFrame(std::span<const std::uint8_t>) override { return true; }
-  void ArmReceiveWatch() override {}
-  void ArmResponseWatch() override {}
-  void ReportWriteFailure() override {}
-  void DrainInput() override {}  // what the real link discards is reported as discarded
-
-  int entry = -1;
-  std::string value;
-  std::string error;
-};
-
 }  // namespace
-
-// The link as this decoder follows it: the same state machine, fed the same bytes.
-struct TrafficDecoder::Follower {
-  Effects effects;
-  ReceiveMachine machine{effects};
-};
-
-TrafficDecoder::TrafficDecoder(Sink sink) : sink_(std::move(sink)), follower_(std::make_unique<Follower>()) {}
-
-TrafficDecoder::~TrafficDecoder() = default;
 
 void TrafficDecoder::Emit(std::int64_t ms, TrafficDirection direction, std::vector<std::uint8_t> bytes,
                           std::string meaning, bool joins) {
@@ -67,80 +29,75 @@ void TrafficDecoder::FlushHalfPair(std::int64_t ms) {
 }
 
 void TrafficDecoder::Received(std::int64_t ms, LineRole role, std::uint8_t b) {
-  if (role == LineRole::Simulation) {
+  if (role == LineRole::Simulation)
     Emit(ms, TrafficDirection::FromHopper, {b}, "read and discarded by the simulation window", true);
-    return;
-  }
-  Follower& f = *follower_;
-  const LinkState before = f.machine.State();
-  const int expectedSum = f.machine.Variables().checksumSum & 0xFF;
-  const int channel = f.machine.Variables().dataCount / 2;
-  const bool readBack = f.machine.AfterSave();
-  f.effects.Clear();
-  f.machine.Consume(b);
-  const LinkState after = f.machine.State();
-  const std::string& error = f.effects.error;
+}
 
+void TrafficDecoder::ByteOfLink(std::int64_t ms, const LinkEvent& e) {
+  using K = LinkEventKind;
+  const std::uint8_t b = e.byte;
+  const std::string readBack = e.readBack ? "read-back " : "";
   std::string meaning;
   bool joins = false;
-  switch (before) {
-    case LinkState::None:
+  switch (e.kind) {
+    case K::IgnoredBeforeStart:
       meaning = "ignored: the link has not started";
       joins = true;
       break;
-    case LinkState::WaitStart:
-      if (b == kStartByte) {
-        meaning = "report start " + Byte(b);
-      } else {
-        meaning = "ignored while waiting for a start byte";
-        joins = true;
-      }
+    case K::IgnoredWaitingForStart:
+      meaning = "ignored while waiting for a start byte";
+      joins = true;
       break;
-    case LinkState::Header:
-      if (after == LinkState::Header) meaning = "header byte";
-      else if (after == LinkState::SkipInfo) meaning = "info length " + std::to_string(b);
-      else meaning = "info length 0: the data block follows, receive watch armed";
+    case K::ReportStarted: meaning = "report start " + Byte(b); break;
+    case K::HeaderByte: meaning = "header byte"; break;
+    case K::InfoLength: meaning = "info length " + std::to_string(b); break;
+    case K::InfoByte:
+      meaning = "info bytes";
+      joins = true;
       break;
-    case LinkState::SkipInfo:
-      if (after == LinkState::Data) {
-        meaning = "last info byte: the data block follows, receive watch armed";
-      } else {
-        meaning = "info bytes";
-        joins = true;
-      }
+    case K::HeaderComplete:
+      meaning = e.value == 0 ? "info length 0: the data block follows, receive watch armed"
+                             : "last info byte: the data block follows, receive watch armed";
       break;
-    case LinkState::Data:
-      if (f.effects.entry < 0) {
-        heldReceived_ = {b};
-        heldMeaning_ = ChannelName(channel) + " high byte (no low byte came)";
-        return;
-      }
+    case K::HighByte:
+      FlushHalfPair(ms);
+      heldReceived_ = {b};
+      heldMeaning_ = ChannelName(e.channel) + " high byte (no low byte came)";
+      return;
+    case K::ChannelValue:
       heldReceived_.push_back(b);
-      meaning = (readBack ? "read-back " : "") + ChannelName(f.effects.entry) + " = " + f.effects.value;
-      Emit(ms, TrafficDirection::FromHopper, std::move(heldReceived_), std::move(meaning));
+      Emit(ms, TrafficDirection::FromHopper, std::move(heldReceived_),
+           readBack + ChannelName(e.channel) + " = " + std::to_string(e.value));
       heldReceived_.clear();
       heldMeaning_.clear();
       return;
-    case LinkState::Checksum:
-      if (!error.empty()) {
-        meaning = "checksum " + Byte(b) + " bad, the data add up to " + Byte(static_cast<std::uint8_t>(expectedSum)) +
-                  ": " + error;
-      } else {
+    case K::BlockChecked:
+      if (e.ok) {
         meaning = "checksum " + Byte(b) + " good: " +
-                  (after == LinkState::WaitStart ? "read-back complete" : "report complete, waiting for sync 0x82");
+                  (e.readBack ? "read-back complete" : "report complete, waiting for sync 0x82");
+      } else {
+        const LinkEvent fault{K::LinkError, b, 0, 0, false, e.readBack, LinkFault::Checksum};
+        meaning = "checksum " + Byte(b) + " bad, the data add up to " + Byte(static_cast<std::uint8_t>(e.value)) +
+                  ": " + std::string(StatusCaptionFor(fault)->text);
       }
       break;
-    case LinkState::AwaitSync:
-      meaning = error.empty() ? "sync 0x82: the tool echoes it" : "expected sync 0x82: " + error;
+    case K::SyncEchoed: meaning = "sync 0x82: the tool echoes it"; break;
+    case K::Ready: meaning = "ready 0x83: " + std::string(StatusCaptionFor(e)->text); break;
+    case K::Acknowledged: meaning = "acknowledgement 0x84: Save complete, the read-back follows"; break;
+    case K::LinkError: {
+      const std::string caption(StatusCaptionFor(e)->text);
+      switch (e.fault) {
+        case LinkFault::Checksum: return;  // its BlockChecked said it
+        case LinkFault::Communication:
+          meaning = std::string(e.value == kSyncByte ? "expected sync 0x82: " : "expected ready 0x83: ") + caption;
+          break;
+        case LinkFault::SaveFailed: meaning = "expected acknowledgement 0x84: " + caption; break;
+      }
       break;
-    case LinkState::EnterData:
-      meaning = error.empty() ? "ready 0x83: " + std::string(kCaptionEnterData) : "expected ready 0x83: " + error;
-      break;
-    case LinkState::AwaitSaveAck:
-      meaning = error.empty() ? "acknowledgement 0x84: Save complete, the read-back follows"
-                              : "expected acknowledgement 0x84: " + error;
-      break;
+    }
+    default: return;
   }
+  FlushHalfPair(ms);
   Emit(ms, TrafficDirection::FromHopper, {b}, std::move(meaning), joins);
 }
 
@@ -169,15 +126,7 @@ void TrafficDecoder::SentOnSettingLink(std::int64_t ms, std::uint8_t b) {
   Emit(ms, TrafficDirection::ToHopper, {high, b},
        "save " + ChannelName(static_cast<int>(dataBytes / 2 - 1)) + " = " +
            std::to_string(DecodeCoinNumber(high, b)));
-  if (dataBytes == kDataBlockSize) {
-    // The link takes the frame as the save it is: waiting for 0x84, the next block a read-back.
-    ChannelTexts texts;
-    for (std::size_t i = 0; i < kCoinCount; ++i)
-      texts[i] = std::to_string(DecodeCoinNumber(heldSent_[1 + 2 * i], heldSent_[2 + 2 * i]));
-    heldSent_.clear();
-    follower_->machine.Save(texts);
-    Emit(ms, TrafficDirection::Event, {}, "save frame sent: waiting for acknowledgement 0x84, response watch armed");
-  }
+  if (dataBytes == kDataBlockSize) heldSent_.clear();
 }
 
 void TrafficDecoder::SentBySimulation(std::int64_t ms, std::uint8_t b) {
@@ -218,12 +167,8 @@ void TrafficDecoder::Port(std::int64_t ms, LineRole role, PortEvent event, std::
       meaning = simulation ? "the simulation window could not open its port: " : "port could not be opened: ";
       break;
     case PortEvent::Closed:
-      if (simulation) {
-        follower_->machine.PortReturned();
-        meaning = "hand-back: the simulation window closed its port; the link waits for a start byte";
-      } else {
-        meaning = "port closed";
-      }
+      meaning = simulation ? "hand-back: the simulation window closed its port; the link waits for a start byte"
+                           : "port closed";
       break;
     case PortEvent::Lost: meaning = "port lost: "; break;
   }
@@ -231,25 +176,30 @@ void TrafficDecoder::Port(std::int64_t ms, LineRole role, PortEvent event, std::
   Emit(ms, TrafficDirection::Event, {}, std::move(meaning));
 }
 
-void TrafficDecoder::Link(std::int64_t ms, LinkEvent event) {
-  FlushHalfPair(ms);
-  Follower& f = *follower_;
+void TrafficDecoder::Link(std::int64_t ms, const LinkEvent& event) {
+  using K = LinkEventKind;
   std::string meaning;
-  switch (event) {
-    case LinkEvent::Started:
-      f.machine.StartUp();
+  switch (event.kind) {
+    case K::Started:
       meaning = "link started: waiting for the hopper's report (" + std::string(kCaptionSwitchOn) + ")";
       break;
-    case LinkEvent::ReceiveWatchExpired:
-      meaning = f.machine.ReceiveWatchExpired()
-                    ? "receive watch expired: no complete report, back to waiting for a start byte"
-                    : "receive watch ended: the report was complete";
+    case K::SaveSent: meaning = "save frame sent: waiting for acknowledgement 0x84, response watch armed"; break;
+    case K::ReceiveWatchEnded:
+      meaning = event.ok ? "receive watch ended: the report was complete"
+                         : "receive watch expired: no complete report, back to waiting for a start byte";
       break;
-    case LinkEvent::ResponseWatchExpired:
-      meaning = f.machine.ResponseWatchExpired() ? "response watch ended: the save was acknowledged"
-                                                 : "response watch expired: no acknowledgement (No Response)";
+    case K::ResponseWatchEnded:
+      meaning = event.ok ? "response watch ended: the save was acknowledged"
+                         : "response watch expired: no acknowledgement (No Response)";
       break;
+    case K::SaveRefused:
+    case K::SaveWriteFailed:
+    case K::PortReturned: return;  // nothing on the line; a failed write is seen as no bytes sent
+    default:
+      ByteOfLink(ms, event);
+      return;
   }
+  FlushHalfPair(ms);
   Emit(ms, TrafficDirection::Event, {}, std::move(meaning));
 }
 

@@ -1,16 +1,18 @@
 #pragma once
 // Turns the traffic on the hopper's serial line into entries that say what each byte meant
-// to the tool. It follows the setting link with a receive state machine of its own, fed the
-// same bytes in the same order, so its reading always agrees with the link's decisions; what
-// the link cannot see in the bytes (its watches firing, its start) is told to it as events.
+// to the tool. What a received byte meant to the setting link is the link's own event for it,
+// so the reading always agrees with the link's decisions; the bytes written, the bytes thrown
+// away and the simulation window's traffic are read here.
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "core/link_event.h"
 #include "core/traffic_entry.h"
 
 namespace hopper {
@@ -18,17 +20,13 @@ namespace hopper {
 // Whose port the traffic went through: the main window's setting link or the simulation window.
 enum class LineRole { SettingLink, Simulation };
 enum class PortEvent { Opened, OpenFailed, Closed, Lost };
-enum class LinkEvent { Started, ReceiveWatchExpired, ResponseWatchExpired };
 
 class TrafficDecoder {
  public:
   using Sink = std::function<void(TrafficEntry entry)>;
-  explicit TrafficDecoder(Sink sink);
-  ~TrafficDecoder();
-  TrafficDecoder(const TrafficDecoder&) = delete;
-  TrafficDecoder& operator=(const TrafficDecoder&) = delete;
+  explicit TrafficDecoder(Sink sink) : sink_(std::move(sink)) {}
 
-  // A byte read from the line and handed to the link (or to the simulation window).
+  // A byte read from the line. The setting link says what its bytes meant with its events.
   void Received(std::int64_t ms, LineRole role, std::uint8_t byte);
   // A byte written to the line.
   void Sent(std::int64_t ms, LineRole role, std::uint8_t byte);
@@ -37,18 +35,18 @@ class TrafficDecoder {
   void Discarded(std::int64_t ms, LineRole role, std::span<const std::uint8_t> bytes);
   // `detail` names the port ("COM1 (/dev/ttyUSB0)") or says why it failed.
   void Port(std::int64_t ms, LineRole role, PortEvent event, std::string_view detail);
-  void Link(std::int64_t ms, LinkEvent event);
+  // An event of the setting link: what a byte it took meant, or what it did on its own.
+  void Link(std::int64_t ms, const LinkEvent& event);
 
  private:
-  struct Follower;
   void Emit(std::int64_t ms, TrafficDirection direction, std::vector<std::uint8_t> bytes, std::string meaning,
             bool joins = false);
   void FlushHalfPair(std::int64_t ms);
   void SentOnSettingLink(std::int64_t ms, std::uint8_t byte);
   void SentBySimulation(std::int64_t ms, std::uint8_t byte);
+  void ByteOfLink(std::int64_t ms, const LinkEvent& event);
 
   Sink sink_;
-  std::unique_ptr<Follower> follower_;
   std::vector<std::uint8_t> heldReceived_;  // the high byte of a coin number, until its low byte
   std::string heldMeaning_;                 // what that byte is, should no low byte follow
   std::vector<std::uint8_t> heldSent_;      // a save frame or dispense command being written

@@ -8,10 +8,9 @@
 namespace {
 class CheckingHost : public hopper::LinkHost {
  public:
-  void ShowStatus(hopper::StatusColour, std::string_view) override {}
-  void SetChannelEntry(int index, const std::string& text) override {
-    if (index < 0 || index > 15 || text.empty() || text.size() > 5) std::abort();
-    if (std::stoul(text) > 65535) std::abort();
+  void Happened(const hopper::LinkEvent& event) override {
+    if (event.channel < 0 || event.channel > 15) std::abort();
+    if (event.kind == hopper::LinkEventKind::ChannelValue && (event.value < 0 || event.value > 65535)) std::abort();
   }
   void SendByte(std::uint8_t byte) override {
     if (byte != 0x82) std::abort();
@@ -23,7 +22,6 @@ class CheckingHost : public hopper::LinkHost {
   }
   void ArmReceiveWatch() override {}
   void ArmResponseWatch() override {}
-  void ReportWriteFailure() override {}
   void DrainInput() override {}
 };
 

@@ -10,8 +10,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "platform/files/parameter_file_io.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/parameter_file_io.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
 #include "ui/traffic_model.h"

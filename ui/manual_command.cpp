@@ -57,8 +57,8 @@ void ManualCommand::Run(QWidget* dialogParent) {
   }
 
   // No owner: the manual window is a window of its own beside the main window.
-  auto* window = new Form2(nullptr);
-  connect(window, &Form2::Unloaded, this, &ManualCommand::ManualWindowClosed);
+  auto* window = new ManualWindow(nullptr);
+  connect(window, &ManualWindow::Unloaded, this, &ManualCommand::ManualWindowClosed);
   if (window->LoadManual(path) == RtfFileStatus::CannotOpen) {
     ShowError(dialogParent, QStringLiteral("File Does Not Exist Or In Using"), path);
     window->close();  // never shown; its unload still brings the main window forward

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "ui/form2.h"
+#include "ui/manual_window.h"
 
 class QWidget;
 
@@ -30,7 +30,7 @@ class ManualCommand : public QObject {
   void Run(QWidget* dialogParent);
 
   // The open manual window, or null.
-  Form2* Window() const { return window_; }
+  ManualWindow* Window() const { return window_; }
 
  signals:
   // The manual window has closed, or its load failed: the main window is to be shown again.
@@ -41,7 +41,7 @@ class ManualCommand : public QObject {
 
   QString programFolder_;
   MessageBoxes& messages_;
-  QPointer<Form2> window_;
+  QPointer<ManualWindow> window_;
 };
 
 }  // namespace hopper

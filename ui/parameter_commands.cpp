@@ -5,8 +5,8 @@
 #include <QFileInfo>
 
 #include "core/parameter_file.h"
-#include "platform/serial/parameter_file_io.h"
-#include "ui/form1.h"
+#include "platform/files/parameter_file_io.h"
+#include "ui/main_window.h"
 
 namespace hopper {
 
@@ -162,11 +162,11 @@ void ParameterCommands::SaveFile() {
        chosen, why);
 }
 
-ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+ParameterCommands* AttachParameterCommands(MainWindow& window, FileDialog& dialog, MessageBoxes& boxes,
                                            const QString& programFolder) {
   auto* commands = new ParameterCommands(window, dialog, boxes, programFolder, SettingsStore(), &window);
-  QObject::connect(&window, &Form1::OpenParameterFileRequested, commands, &ParameterCommands::LoadFile);
-  QObject::connect(&window, &Form1::SaveParameterFileRequested, commands, &ParameterCommands::SaveFile);
+  QObject::connect(&window, &MainWindow::OpenParameterFileRequested, commands, &ParameterCommands::LoadFile);
+  QObject::connect(&window, &MainWindow::SaveParameterFileRequested, commands, &ParameterCommands::SaveFile);
   return commands;
 }
 

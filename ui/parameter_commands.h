@@ -6,14 +6,14 @@
 #include <QString>
 
 #include "core/parameter_file.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_table_view.h"
 
 namespace hopper {
 
-class Form1;
+class MainWindow;
 
 inline const QString kLoadFileTitle = QStringLiteral("LOAD FILE");
 inline const QString kSaveFileTitle = QStringLiteral("SAVE FIEL");
@@ -59,7 +59,7 @@ class ParameterCommands : public QObject {
 };
 
 // Runs the window's "Open" and "Save" items with these commands, which live as long as the window.
-ParameterCommands* AttachParameterCommands(Form1& window, FileDialog& dialog, MessageBoxes& boxes,
+ParameterCommands* AttachParameterCommands(MainWindow& window, FileDialog& dialog, MessageBoxes& boxes,
                                            const QString& programFolder);
 
 }  // namespace hopper

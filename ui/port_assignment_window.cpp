@@ -11,10 +11,10 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "platform/files/settings_store.h"
 #include "platform/serial/port_resolver.h"
 #include "platform/serial/serial_device_check.h"
 #include "platform/serial/serial_device_list.h"
-#include "platform/serial/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "ui/port_assignment_rows.h"
 

@@ -1,16 +1,16 @@
 #include "ui/simulation_handover.h"
 
 #include "platform/serial/serial_port.h"
-#include "ui/form1.h"
-#include "ui/form3.h"
+#include "ui/main_window.h"
+#include "ui/simulation_window.h"
 
 namespace hopper {
 
-Form3* OpenSimulationWindow(Form1& owner, int portNumber, MessageBoxes& messages,
+SimulationWindow* OpenSimulationWindow(MainWindow& owner, int portNumber, MessageBoxes& messages,
                             const QString& programFolder, std::unique_ptr<SerialPort> port) {
-  auto* simulation = new Form3(portNumber, messages, programFolder, std::move(port));
+  auto* simulation = new SimulationWindow(portNumber, messages, programFolder, std::move(port));
   simulation->setAttribute(Qt::WA_DeleteOnClose);
-  QObject::connect(simulation, &Form3::PortHandedBack, &owner, &Form1::ReturnPort);
+  QObject::connect(simulation, &SimulationWindow::PortHandedBack, &owner, &MainWindow::ReturnPort);
   simulation->Start();
   return simulation;
 }

@@ -6,8 +6,8 @@
 
 namespace hopper {
 
-class Form1;
-class Form3;
+class MainWindow;
+class SimulationWindow;
 class MessageBoxes;
 class SerialPort;
 
@@ -15,7 +15,7 @@ class SerialPort;
 // window on `portNumber`, which gives the port back to `owner` as it goes away (at once, after
 // its message, when it cannot open the port). The window deletes itself when closed; it has
 // no parent, since a disabled main window would disable it too.
-Form3* OpenSimulationWindow(Form1& owner, int portNumber, MessageBoxes& messages,
+SimulationWindow* OpenSimulationWindow(MainWindow& owner, int portNumber, MessageBoxes& messages,
                             const QString& programFolder, std::unique_ptr<SerialPort> port = nullptr);
 
 }  // namespace hopper

@@ -1,6 +1,6 @@
 #include "platform/serial/line_recorder.h"
 
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 
 namespace hopper {
 

@@ -30,7 +30,7 @@ class LineRecorder final : public QObject {
   void Sent(LineRole role, std::uint8_t byte) { decoder_.Sent(Now(), role, byte); }
   void Discarded(LineRole role, std::span<const std::uint8_t> bytes) { decoder_.Discarded(Now(), role, bytes); }
   void Port(LineRole role, PortEvent event, const QString& detail);
-  void Link(LinkEvent event) { decoder_.Link(Now(), event); }
+  void Link(const LinkEvent& event) { decoder_.Link(Now(), event); }
 
   const TrafficRing& Entries() const { return ring_; }
   void Clear() { ring_.Clear(); }

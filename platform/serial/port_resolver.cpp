@@ -1,7 +1,7 @@
 #include "platform/serial/port_resolver.h"
 
+#include "platform/files/settings_store.h"
 #include "platform/serial/serial_device_list.h"
-#include "platform/serial/settings_store.h"
 
 namespace hopper {
 

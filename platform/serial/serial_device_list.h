@@ -28,7 +28,6 @@ class QtDeviceListing final : public DeviceListing {
 
   // "/dev/serial/by-id" on Linux; empty where there is no such folder.
   static QString DefaultStableFolder();
-  const QString& StableFolder() const { return stableFolder_; }
 
  private:
   std::vector<SerialDevice> Look() const;

@@ -14,8 +14,8 @@
 #include <unistd.h>
 
 #include "core/setting_frames.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/device_access.h"
-#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "core/parameter_file.h"
-#include "platform/serial/backup_store.h"
+#include "platform/files/backup_store.h"
 #include "settings_sandbox.h"
 
 using namespace hopper;

@@ -15,7 +15,7 @@
 #include <csignal>
 
 #include "core/setting_frames.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"

@@ -80,11 +80,33 @@ class PortResolutionTest : public QObject {
     QTest::newRow("trailing junk") << "3x" << 0;
     QTest::newRow("COM alone") << "COM" << 0;
     QTest::newRow("empty") << "" << 0;
+    QTest::newRow("any case, spaces around") << " cOm4 " << 4;
+    QTest::newRow("four digits") << "1000" << 0;
   }
   void parsePortName() {
     QFETCH(QString, text);
     QFETCH(int, number);
     QCOMPARE(ParsePortName(text.toStdString()).value_or(0), number);
+  }
+
+  // The stored "COMPORT" is a bare number, and 0 is one (it names no port).
+  void parseStoredPortNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");  // -1: refused
+    QTest::newRow("plain") << "3" << 3;
+    QTest::newRow("spaces") << " 7\n" << 7;
+    QTest::newRow("zero") << "0" << 0;
+    QTest::newRow("too high") << "256" << -1;
+    QTest::newRow("named") << "COM3" << -1;
+    QTest::newRow("negative") << "-1" << -1;
+    QTest::newRow("signed") << "+3" << -1;
+  }
+  void parseStoredPortNumber() {
+    QFETCH(QString, text);
+    QFETCH(int, number);
+    const std::optional<int> parsed = ParseStoredPortNumber(text.toStdString());
+    QCOMPARE(parsed.has_value(), number >= 0);
+    if (parsed) QCOMPARE(*parsed, number);
   }
 };
 

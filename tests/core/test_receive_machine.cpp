@@ -5,6 +5,7 @@
 
 #include <deque>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "core/setting_frames.h"
 
@@ -16,12 +17,13 @@ namespace {
 
 class RecordingHost : public LinkHost {
  public:
-  void ShowStatus(StatusColour colour, std::string_view caption) override {
-    ops << QStringLiteral("status %1 %2").arg(colour == StatusColour::Blue ? "blue" : "red",
-                                              QString::fromUtf8(caption.data(), qsizetype(caption.size())));
-  }
-  void SetChannelEntry(int index, const std::string& text) override {
-    ops << QStringLiteral("entry %1 %2").arg(index).arg(QString::fromStdString(text));
+  // The window's reading of the events: its status line, its boxes, its write-failure box.
+  void Happened(const LinkEvent& event) override {
+    if (const auto status = StatusCaptionFor(event))
+      ops << QStringLiteral("status %1 %2").arg(status->colour == StatusColour::Blue ? "blue" : "red",
+                                                QString::fromUtf8(status->text.data(), qsizetype(status->text.size())));
+    if (event.kind == LinkEventKind::ChannelValue) ops << QStringLiteral("entry %1 %2").arg(event.channel).arg(event.value);
+    if (event.kind == LinkEventKind::SaveWriteFailed) ops << QStringLiteral("write failure");
   }
   void SendByte(std::uint8_t byte) override { ops << QStringLiteral("send %1").arg(byte, 2, 16, QLatin1Char('0')); }
   bool LineOpen() const override { return lineOpen; }
@@ -31,7 +33,6 @@ class RecordingHost : public LinkHost {
   }
   void ArmReceiveWatch() override { ops << QStringLiteral("arm"); }
   void ArmResponseWatch() override { ops << QStringLiteral("arm response"); }
-  void ReportWriteFailure() override { ops << QStringLiteral("write failure"); }
   void DrainInput() override {
     ops << QStringLiteral("drain");
     waiting.clear();

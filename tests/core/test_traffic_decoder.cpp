@@ -2,6 +2,7 @@
 // entry out ("<direction> <hex> <meaning>", the time left off), as the monitor's ring keeps them.
 #include <QtTest>
 
+#include "core/receive_machine.h"
 #include "core/setting_frames.h"
 #include "core/traffic_decoder.h"
 
@@ -37,6 +38,34 @@ const QStringList kReportStart{"-- link started: waiting for the hopper's report
                                "hopper -> tool 3A info bytes",
                                "hopper -> tool 3A last info byte: the data block follows, receive watch armed"};
 const QString kGoodReport = "hopper -> tool E0 checksum 0xE0 good: report complete, waiting for sync 0x82";
+
+// The setting link as the program runs it: its machine takes the received bytes and tells the
+// decoder what they meant; the frame it sends is recorded as sent bytes, as the port would.
+class DecodedLink final : public LinkHost {
+ public:
+  explicit DecodedLink(TrafficDecoder& decoder, std::int64_t& ms) : decoder_(decoder), ms_(ms) {}
+  void Happened(const LinkEvent& event) override { decoder_.Link(++ms_, event); }
+  void SendByte(std::uint8_t) override {}  // the transcripts give the echo as a step of its own
+  bool LineOpen() const override { return true; }
+  bool SendFrame(std::span<const std::uint8_t> bytes) override {
+    for (std::uint8_t b : bytes) decoder_.Sent(++ms_, LineRole::SettingLink, b);
+    return true;
+  }
+  void ArmReceiveWatch() override {}
+  void ArmResponseWatch() override {}
+  void DrainInput() override {}  // the transcripts give what is discarded as a step of its own
+  ReceiveMachine machine{*this};
+
+ private:
+  TrafficDecoder& decoder_;
+  std::int64_t& ms_;
+};
+
+ChannelTexts TextsOfFrame(const std::vector<std::uint8_t>& frame) {
+  ChannelTexts texts;
+  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(DecodeCoinNumber(frame[1 + 2 * i], frame[2 + 2 * i]));
+  return texts;
+}
 
 }  // namespace
 
@@ -104,22 +133,26 @@ class TrafficDecoderTest : public QObject {
                                           (last.bytes.empty() ? "" : HexText(last.bytes) + " ") + last.meaning);
     });
     std::int64_t ms = 0;
+    DecodedLink link(decoder, ms);
     for (const QString& step : steps) {
       const QString verb = step.section(' ', 0, 0);
       const QByteArray bytes = QByteArray::fromHex(step.section(' ', 1).toLatin1());
       const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
       const LineRole role = verb.startsWith("sim") ? LineRole::Simulation : LineRole::SettingLink;
-      if (verb == "in") for (std::uint8_t b : data) decoder.Received(++ms, role, b);
-      if (verb.endsWith("ut")) for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
+      if (verb == "in") for (std::uint8_t b : data) link.machine.Consume(b);
+      const bool saveFrame = verb == "out" && data.size() == 1 + kDataBlockSize && data[0] == kSaveLeadByte;
+      if (saveFrame) link.machine.Save(TextsOfFrame(data));
+      else if (verb.endsWith("ut")) for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
       if (verb.endsWith("iscard")) decoder.Discarded(++ms, role, data);
-      if (verb == "started") decoder.Link(++ms, LinkEvent::Started);
-      if (verb == "receive") decoder.Link(++ms, LinkEvent::ReceiveWatchExpired);
-      if (verb == "response") decoder.Link(++ms, LinkEvent::ResponseWatchExpired);
+      if (verb == "started") link.machine.StartUp();
+      if (verb == "receive") link.machine.ReceiveWatchExpired();
+      if (verb == "response") link.machine.ResponseWatchExpired();
+      if (verb == "simClosed") link.machine.PortReturned();
       if (verb.endsWith("pened")) decoder.Port(++ms, role, PortEvent::Opened, "COM1");
       if (verb.endsWith("losed")) decoder.Port(++ms, role, PortEvent::Closed, "");
       if (verb == "lost") decoder.Port(++ms, role, PortEvent::Lost, "cable pulled");
       if (verb == "noise")
-        for (int i = 0; i < 1 << 20; ++i) decoder.Received(++ms, role, static_cast<std::uint8_t>(i == 0x3A ? 0 : i));
+        for (int i = 0; i < 1 << 20; ++i) link.machine.Consume(static_cast<std::uint8_t>(i == 0x3A ? 0 : i));
     }
     QCOMPARE(ring.Size(), std::min<std::size_t>(3, all.size()));
     if (steps.contains("noise")) all = QStringList{all.first(), all.at(1), all.at(2), all.last()};

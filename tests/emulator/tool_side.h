@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/channel_table.h"
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "core/setting_frames.h"
 
@@ -18,13 +19,14 @@ class ToolSide final : public LinkHost {
  public:
   ToolSide() { machine.StartUp(); }
 
-  void ShowStatus(StatusColour colour, std::string_view caption) override {
-    red = colour == StatusColour::Red;
-    caption_ = std::string(caption);
-    captions << QString::fromStdString(caption_);
-  }
-  void SetChannelEntry(int index, const std::string& text) override {
-    entries[static_cast<std::size_t>(index)] = text;
+  void Happened(const LinkEvent& event) override {
+    if (const auto status = StatusCaptionFor(event)) {
+      red = status->colour == StatusColour::Red;
+      caption_ = std::string(status->text);
+      captions << QString::fromStdString(caption_);
+    }
+    if (event.kind == LinkEventKind::ChannelValue)
+      entries[static_cast<std::size_t>(event.channel)] = std::to_string(event.value);
   }
   void SendByte(std::uint8_t byte) override { sent.append(static_cast<char>(byte)); }
   bool LineOpen() const override { return true; }
@@ -34,7 +36,6 @@ class ToolSide final : public LinkHost {
   }
   void ArmReceiveWatch() override { ++watchesArmed; }
   void ArmResponseWatch() override {}
-  void ReportWriteFailure() override {}
   void DrainInput() override { ++drains; }
 
   // Takes everything in `bytes` from `from` on; returns how many were taken.

@@ -8,16 +8,16 @@
 #include <memory>
 
 #include "core/link_state.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
-#include "platform/serial/settings_store.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "windows_controls.h"
 
 namespace hopper::test {
@@ -29,7 +29,7 @@ class HopperBench {
       : config_(config), linkPath_(linkPath) {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
-    window = std::make_unique<Form1>(
+    window = std::make_unique<MainWindow>(
         messages, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
     window->SetLineRecorder(&recorder);
   }
@@ -67,7 +67,7 @@ class HopperBench {
   std::unique_ptr<emulator::HopperEmulator> hopper;
   RecordingMessageBoxes messages;
   LineRecorder recorder;
-  std::unique_ptr<Form1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace hopper::test

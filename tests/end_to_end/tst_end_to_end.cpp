@@ -4,9 +4,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "hopper_bench.h"
-#include "platform/serial/backup_store.h"
+#include "platform/files/backup_store.h"
 #include "scripted_file_dialog.h"
 #include "tools/emulator/power_on_frames.h"
 #include "ui/channel_box.h"

@@ -28,9 +28,12 @@ class LineMonitorTest : public QObject {
     LineMonitor monitor(recorder, dialog, messages);
     monitor.Open();
 
-    recorder.Link(LinkEvent::Started);
+    recorder.Link(LinkEvent{LinkEventKind::Started});
     const std::vector<std::uint8_t> noise(1 << 20, 0x55);  // a megabyte that never holds a start byte
-    for (std::uint8_t b : noise) recorder.Received(LineRole::SettingLink, b);
+    for (std::uint8_t b : noise) {
+      recorder.Received(LineRole::SettingLink, b);
+      recorder.Link(LinkEvent{LinkEventKind::IgnoredWaitingForStart, b});
+    }
     recorder.Discarded(LineRole::SettingLink, noise);
     QTRY_COMPARE_WITH_TIMEOUT(monitor.Model().rowCount(), 1000, 10000);
 

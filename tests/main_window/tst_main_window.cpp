@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "fake_serial_port.h"
 #include "main_window_rig.h"
@@ -36,13 +37,13 @@ void StoreComPort(const QString& text) {
 }
 
 // Choosing from the selector's list with the keyboard, as the technician does.
-void ChooseNextPort(Form1& window) {
+void ChooseNextPort(MainWindow& window) {
   PortSelectorOf(window)->setFocus();
   QTest::keyClick(PortSelectorOf(window), Qt::Key_Down);
 }
 
 // Choosing list position `index` with the mouse: the list reports it as activated.
-void Choose(Form1& window, int index) { emit PortSelectorOf(window)->activated(index); }
+void Choose(MainWindow& window, int index) { emit PortSelectorOf(window)->activated(index); }
 
 // The port assignment window as a test answers it: assigns `device` to `number`, or nothing.
 struct ScriptedChooser final : PortChooser {
@@ -69,7 +70,7 @@ class MainWindowTest : public QObject {
 
   void startUpOpensMappedPortAndAsksForHopper() {
     MainWindowRig rig;
-    Form1& w = *rig.window;
+    MainWindow& w = *rig.window;
     QCOMPARE(w.windowTitle(), QStringLiteral("Hopper Setting Tool"));
     QVERIFY(!w.windowIcon().isNull());
     QCOMPARE(test::StatusColourOf(w), QColor(0, 0, 192));
@@ -242,7 +243,7 @@ class MainWindowTest : public QObject {
     QFETCH(QString, stored);
     StoreComPort(stored);
     MainWindowRig rig;
-    Form1& w = *rig.window;
+    MainWindow& w = *rig.window;
     QVERIFY(rig.StartAndShow());
     QVERIFY(rig.messages.shown.isEmpty());
     QVERIFY(!w.Port().IsOpen());
@@ -269,7 +270,7 @@ class MainWindowTest : public QObject {
     QVERIFY(plain.open());
     SettingsStore().SetMappedDevice(1, plain.fileName());
     RecordingMessageBoxes messages;
-    Form1 w(messages);
+    MainWindow w(messages);
     QVERIFY(!w.StartUp());
     QCOMPARE(messages.Texts(), QStringList{QStringLiteral("Port Number Error")});
     QVERIFY(messages.shown.first().informative.contains(plain.fileName() + " is a regular file"));
@@ -292,7 +293,7 @@ class MainWindowTest : public QObject {
     port->nextOpen = {OpenResult::AccessDenied, QStringLiteral("/dev/ttyUSB0"), {}, group};
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
-    Form1 w(messages, std::move(port));
+    MainWindow w(messages, std::move(port));
     QVERIFY(w.StartUp());
     QCOMPARE(messages.shown.size(), 1);
     const Message& m = messages.shown.first();
@@ -316,7 +317,7 @@ class MainWindowTest : public QObject {
     auto port = std::make_unique<test::FakeSerialPort>();
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
-    Form1 w(messages, std::move(port));
+    MainWindow w(messages, std::move(port));
     QVERIFY(w.StartUp());
     w.SetEntryText(0, QStringLiteral("7"));
     fake.writesBeforeFailure = 5;  // the line stops part-way through the frame
@@ -360,7 +361,7 @@ class MainWindowTest : public QObject {
     SettingsStore().SetMappedDevice(2, second.path());
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    Form1& w = *rig.window;
+    MainWindow& w = *rig.window;
     const std::uint8_t info[] = {0};
     CoinNumbers first{};
     first[0] = 111;
@@ -439,7 +440,7 @@ class MainWindowTest : public QObject {
     auto port = std::make_unique<test::FakeSerialPort>();
     test::FakeSerialPort& fake = *port;
     RecordingMessageBoxes messages;
-    Form1 w(messages, std::move(port));
+    MainWindow w(messages, std::move(port));
     QVERIFY(w.StartUp());
     w.SetEntryText(0, QStringLiteral("5"));
     SaveButton(w)->click();
@@ -475,7 +476,7 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     rig.window->SetEntryText(3, QStringLiteral("42"));
     ChannelBoxAt(*rig.window, 3)->setFocus();
-    QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
+    QSignalSpy simulation(rig.window.get(), &MainWindow::SimulationRequested);
     SimulationAction(*rig.window)->trigger();
     QCOMPARE(simulation.count(), 1);
     QCOMPARE(simulation.first().first().toInt(), 1);
@@ -542,8 +543,8 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.StartAndShow());
     ChannelBoxAt(*rig.window, 4)->setFocus();
     rig.window->SetEntryText(4, QStringLiteral("123"));
-    QSignalSpy manual(rig.window.get(), &Form1::ManualRequested);
-    QSignalSpy simulation(rig.window.get(), &Form1::SimulationRequested);
+    QSignalSpy manual(rig.window.get(), &MainWindow::ManualRequested);
+    QSignalSpy simulation(rig.window.get(), &MainWindow::SimulationRequested);
     QTest::keyClick(ChannelBoxAt(*rig.window, 4), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(manual.count(), key == Qt::Key_F1 ? 1 : 0);
     QCOMPARE(simulation.count(), key == Qt::Key_F2 ? 1 : 0);
@@ -557,7 +558,7 @@ class MainWindowTest : public QObject {
   void closeDuringSaveStoresPortNumber() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QSignalSpy closing(rig.window.get(), &MainWindow::Closing);
     rig.window->SetEntryText(0, QStringLiteral("1"));
     QTest::mouseClick(SaveButton(*rig.window), Qt::LeftButton);
     QVERIFY(ResponseWatch(*rig.window)->isActive());
@@ -577,7 +578,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.peer.waitForBytes(33).left(3), QByteArray::fromHex("830003"));
     QCOMPARE(rig.Entry(2), QStringLiteral("0"));  // the letter never reached the box
     QTRY_VERIFY_WITH_TIMEOUT(ExitButton(*rig.window)->isEnabled(), 5000);
-    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QSignalSpy closing(rig.window.get(), &MainWindow::Closing);
     QTest::keyClick(ChannelBoxAt(*rig.window, 2), Qt::Key_E, Qt::AltModifier);
     QTRY_COMPARE_WITH_TIMEOUT(closing.count(), 1, 5000);  // an access key clicks after a short flash
   }
@@ -585,7 +586,7 @@ class MainWindowTest : public QObject {
   void exitButtonCloses() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QSignalSpy closing(rig.window.get(), &Form1::Closing);
+    QSignalSpy closing(rig.window.get(), &MainWindow::Closing);
     QTest::mouseClick(ExitButton(*rig.window), Qt::LeftButton);
     QCOMPARE(closing.count(), 1);
     QVERIFY(!rig.window->isVisible());

@@ -17,8 +17,8 @@
 #include "recording_message_boxes.h"
 #include "tests/support/unreadable_file.h"
 #include "tests/support/windows_controls.h"
-#include "ui/form2.h"
 #include "ui/manual_command.h"
+#include "ui/manual_window.h"
 #include "ui/window_icon.h"
 
 using namespace hopper;
@@ -67,7 +67,7 @@ class TestManualWindow : public QObject {
   void layout() {
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
-    Form2 window;
+    ManualWindow window;
     QCOMPARE(window.windowTitle(), QString("Manual"));
     QVERIFY(!window.windowIcon().isNull());  // the main window's icon
     QCOMPARE(window.windowIcon().pixmap(32).toImage(), ToolWindowIcon().pixmap(32).toImage());
@@ -89,7 +89,7 @@ class TestManualWindow : public QObject {
   void captions() {
     QFETCH(QString, name);
     QFETCH(QString, text);
-    Form2 window;
+    ManualWindow window;
     auto* label = window.findChild<QLabel*>(name);
     QVERIFY(label);
     QCOMPARE(label->text(), text);
@@ -98,7 +98,7 @@ class TestManualWindow : public QObject {
   }
 
   void frameTitlesButtonLogoAndViewer() {
-    Form2 window;
+    ManualWindow window;
     QCOMPARE(window.findChild<QGroupBox*>("Frame1")->title(), QString("Version"));
     QCOMPARE(window.findChild<QGroupBox*>("Frame2")->title(), QString("Instruction"));
     QCOMPARE(window.findChild<QPushButton*>("Command1")->text(), QString("&Close"));
@@ -153,7 +153,7 @@ class TestManualWindow : public QObject {
     QVERIFY(WriteManual(folder_->path(), R"({\rtf1 {\b Welcome}\par to the tool})"));
     command_->Run(nullptr);
     QVERIFY(boxes_.shown.isEmpty());
-    Form2* window = command_->Window();
+    ManualWindow* window = command_->Window();
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!window->parentWidget());
@@ -166,7 +166,7 @@ class TestManualWindow : public QObject {
     for (int i = 0; i < 200; ++i) rtf += "line\\par ";
     QVERIFY(WriteManual(folder_->path(), rtf + "}"));
     command_->Run(nullptr);
-    Form2* window = command_->Window();
+    ManualWindow* window = command_->Window();
     QVERIFY(window);
     QTRY_VERIFY(ManualViewer(*window)->verticalScrollBar()->maximum() > 0);
     QCOMPARE(ManualViewer(*window)->verticalScrollBar()->value(), 0);
@@ -176,7 +176,7 @@ class TestManualWindow : public QObject {
   void secondCommandOnlyRaises() {
     QVERIFY(WriteManual(folder_->path(), R"({\rtf1 first})"));
     command_->Run(nullptr);
-    Form2* first = command_->Window();
+    ManualWindow* first = command_->Window();
     QVERIFY(WriteManual(folder_->path(), R"({\rtf1 second})"));
     command_->Run(nullptr);
     QCOMPARE(command_->Window(), first);

@@ -23,11 +23,11 @@
 #include <memory>
 
 #include "app/tool_app.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/settings_store.h"
 #include "tests/support/windows_controls.h"
-#include "ui/form1.h"
 #include "ui/line_monitor.h"
+#include "ui/main_window.h"
 #include "ui/manual_command.h"
 
 using namespace hopper;
@@ -35,10 +35,10 @@ using namespace hopper::test;
 
 namespace {
 
-QList<Form1*> VisibleMainWindows() {
-  QList<Form1*> windows;
+QList<MainWindow*> VisibleMainWindows() {
+  QList<MainWindow*> windows;
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (auto* form = qobject_cast<Form1*>(w); form && form->isVisible()) windows << form;
+    if (auto* form = qobject_cast<MainWindow*>(w); form && form->isVisible()) windows << form;
   }
   return windows;
 }
@@ -107,7 +107,7 @@ class TestManualWithMainWindow : public QObject {
   void f1OpensTheManualAndASecondF1OnlyRaisesIt() {
     QVERIFY(QTest::qWaitForWindowActive(main_));
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : main_.data(), Qt::Key_F1);
-    QPointer<Form2> manual = tool_->Manual().Window();
+    QPointer<ManualWindow> manual = tool_->Manual().Window();
     QVERIFY(manual);
     QVERIFY(manual->isVisible());
     QVERIFY(!manual->parentWidget());
@@ -127,17 +127,17 @@ class TestManualWithMainWindow : public QObject {
 
   void closingTheManualBringsTheMainWindowForward() {
     ManualAction(*main_)->trigger();
-    Form2* manual = tool_->Manual().Window();
+    ManualWindow* manual = tool_->Manual().Window();
     QVERIFY(QTest::qWaitForWindowActive(manual));
     manual->close();
     QTRY_VERIFY_WITH_TIMEOUT(!tool_->Manual().Window(), 5000);
-    QCOMPARE(VisibleMainWindows(), QList<Form1*>{main_.data()});
+    QCOMPARE(VisibleMainWindows(), QList<MainWindow*>{main_.data()});
     QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), static_cast<QWidget*>(main_.data()), 5000);
   }
 
   void closingTheMainWindowFirstKeepsTheProgramAndStartsAFreshOne() {
     ManualAction(*main_)->trigger();
-    Form2* manual = tool_->Manual().Window();
+    ManualWindow* manual = tool_->Manual().Window();
     HideWatch watch;
     manual->installEventFilter(&watch);
 
@@ -148,7 +148,7 @@ class TestManualWithMainWindow : public QObject {
     manual->close();
     QVERIFY(watch.sawHide);
     QVERIFY(watch.mainWindowWasVisible);
-    const QList<Form1*> windows = VisibleMainWindows();
+    const QList<MainWindow*> windows = VisibleMainWindows();
     QCOMPARE(windows.size(), 1);
     QCOMPARE(StatusLine(*windows.first())->text(), QString("Switch on Kavoo"));  // a whole start-up
     QVERIFY(windows.first()->Port().IsOpen());
@@ -194,7 +194,7 @@ class TestManualWithMainWindow : public QObject {
   int master_ = -1;
   int slave_ = -1;
   std::unique_ptr<ToolApp> tool_;
-  QPointer<Form1> main_;
+  QPointer<MainWindow> main_;
 };
 
 QTEST_MAIN(TestManualWithMainWindow)

@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "fake_channel_table.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "recording_message_boxes.h"
 #include "scripted_file_dialog.h"
 #include "ui/parameter_commands.h"

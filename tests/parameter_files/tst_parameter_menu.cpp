@@ -7,7 +7,7 @@
 #include "test_support.h"
 #include "tests/support/windows_controls.h"
 #include "ui/channel_box.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 using namespace hopper;
 using namespace hopper::test;
@@ -17,7 +17,7 @@ using testing::SixteenZeros;
 
 class ParameterMenuTest : public testing::FileTest {
   Q_OBJECT
-  std::unique_ptr<Form1> window_;
+  std::unique_ptr<MainWindow> window_;
 
  public:
   ParameterMenuTest() : FileTest(QStringLiteral("/tmp/pm-XXXXXX")) {}  // short: the stored folder stays small
@@ -43,7 +43,7 @@ class ParameterMenuTest : public testing::FileTest {
  private slots:
   void init() {
     ResetAll();
-    window_ = std::make_unique<Form1>(boxes_);
+    window_ = std::make_unique<MainWindow>(boxes_);
     AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
     for (const QString& name : QDir(work_.path()).entryList(QDir::Files | QDir::Hidden)) QFile::remove(Path(name));
   }
@@ -121,7 +121,7 @@ class ParameterMenuTest : public testing::FileTest {
     Save(Path("out/b.txt"));
     window_.reset();
     QVERIFY(QDir::setCurrent(sandbox_.StartFolder()));  // the next run starts elsewhere, settings kept
-    window_ = std::make_unique<Form1>(boxes_);
+    window_ = std::make_unique<MainWindow>(boxes_);
     AttachParameterCommands(*window_, dialog_, boxes_, QStringLiteral("/opt/hopper"));
     dialog_.asked.clear();
     window_->findChild<QAction*>(QStringLiteral("Savefile"))->trigger();  // cancelled

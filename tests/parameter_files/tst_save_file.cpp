@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/serial/parameter_file_io.h"
+#include "platform/files/parameter_file_io.h"
 #include "test_support.h"
 
 using namespace hopper;

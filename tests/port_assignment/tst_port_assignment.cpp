@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "fake_device_listing.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"

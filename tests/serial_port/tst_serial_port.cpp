@@ -15,9 +15,9 @@
 
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_device_check.h"
-#include "platform/serial/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 

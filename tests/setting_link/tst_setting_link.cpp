@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "core/link_captions.h"
 #include "core/receive_machine.h"
 #include "core/save_check.h"
 #include "main_window_rig.h"
@@ -32,13 +33,13 @@ QByteArray Report(const CoinNumbers& coins) {
   return Bytes(BuildReportFrame(0x01, 0x02, info, coins));
 }
 
-bool InputsLocked(const Form1& w) {
+bool InputsLocked(const MainWindow& w) {
   if (SaveButton(w)->isEnabled() || ExitButton(w)->isEnabled()) return false;
   for (const ChannelBox* box : ChannelBoxes(w)) if (!box->isReadOnly()) return false;
   return true;
 }
 
-bool InputsFree(const Form1& w) {
+bool InputsFree(const MainWindow& w) {
   if (!SaveButton(w)->isEnabled() || !ExitButton(w)->isEnabled()) return false;
   for (const ChannelBox* box : ChannelBoxes(w)) if (box->isReadOnly()) return false;
   return true;

@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QTimer>
 
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 
 void UseTemporarySettings() { static const hopper::test::SettingsSandbox sandbox; }
 
@@ -14,12 +14,12 @@ Simulation::Simulation(const QString& programFolder) {
   hopper::SettingsStore().SetMappedDevice(kTestPort, peer.path());
   auto real = std::make_unique<hopper::QtSerialPort>();
   port = real.get();
-  form = std::make_unique<hopper::Form3>(kTestPort, messages, programFolder, std::move(real));
+  form = std::make_unique<hopper::SimulationWindow>(kTestPort, messages, programFolder, std::move(real));
 }
 
 Simulation::Simulation(std::unique_ptr<FakeSerialPort> fakePort, const QString& programFolder) {
   fake = fakePort.get();
-  form = std::make_unique<hopper::Form3>(kTestPort, messages, programFolder, std::move(fakePort));
+  form = std::make_unique<hopper::SimulationWindow>(kTestPort, messages, programFolder, std::move(fakePort));
 }
 
 void Simulation::StopTimers() const {

@@ -12,7 +12,7 @@
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
-#include "ui/form3.h"
+#include "ui/simulation_window.h"
 #include "windows_controls.h"
 
 using hopper::test::FakeSerialPort;
@@ -52,5 +52,5 @@ struct Simulation {
   hopper::RecordingMessageBoxes messages;
   hopper::QtSerialPort* port = nullptr;  // owned by the window; null with a fake port
   FakeSerialPort* fake = nullptr;        // owned by the window; null with a real port
-  std::unique_ptr<hopper::Form3> form;
+  std::unique_ptr<hopper::SimulationWindow> form;
 };

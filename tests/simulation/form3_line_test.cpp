@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "form3_fixture.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 
 namespace {
 QByteArray Bytes(std::initializer_list<unsigned char> values) {
@@ -118,7 +118,7 @@ class Form3LineTest : public QObject {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
     sim.form->show();
-    QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
+    QSignalSpy handedBack(sim.form.get(), &hopper::SimulationWindow::PortHandedBack);
     if (byButton) {
       CloseButton(*sim.form)->click();
     } else {
@@ -140,7 +140,7 @@ class Form3LineTest : public QObject {
     Simulation sim;
     QVERIFY(sim.form->OpenPort());
     bool handedBack = false;
-    QObject::connect(sim.form.get(), &hopper::Form3::PortHandedBack, [&] { handedBack = true; });
+    QObject::connect(sim.form.get(), &hopper::SimulationWindow::PortHandedBack, [&] { handedBack = true; });
     sim.form.reset();
     QVERIFY(handedBack);
   }
@@ -158,7 +158,7 @@ class Form3LineTest : public QObject {
   void aPortThatCannotBeOpenedIsHandedBackAtOnce() {
     Simulation sim;
     hopper::SettingsStore().SetMappedDevice(kTestPort, QStringLiteral("/dev/no-such-hopper-line"));
-    QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
+    QSignalSpy handedBack(sim.form.get(), &hopper::SimulationWindow::PortHandedBack);
     sim.form->Start();
     QCOMPARE(handedBack.count(), 1);
     QVERIFY(!sim.form->isVisible());
@@ -167,7 +167,7 @@ class Form3LineTest : public QObject {
 
   void startShowsTheWindowWhenThePortOpens() {
     Simulation sim;
-    QSignalSpy handedBack(sim.form.get(), &hopper::Form3::PortHandedBack);
+    QSignalSpy handedBack(sim.form.get(), &hopper::SimulationWindow::PortHandedBack);
     sim.form->Start();
     QVERIFY(sim.form->isVisible());
     QVERIFY(sim.port->IsOpen());

@@ -228,12 +228,12 @@ class Form3ScreenTest : public QObject {
   void reopeningStartsAgainAtChannel1AndTheOpeningPrompt() {
     hopper::RecordingMessageBoxes messages;
     {
-      hopper::Form3 first(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+      hopper::SimulationWindow first(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
       ChannelSelector(first)->setCurrentIndex(9);
       StartUpButton(first)->click();
       first.close();
     }
-    hopper::Form3 again(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
+    hopper::SimulationWindow again(kTestPort, messages, ProgramFolder(), std::make_unique<FakeSerialPort>());
     auto* combo = ChannelSelector(again);
     QCOMPARE(combo->currentText(), QStringLiteral("1"));
     QCOMPARE(combo->currentIndex(), -1);

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "form3_fixture.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "ui/channel_box.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/simulation_handover.h"
 #include "windows_controls.h"
 
@@ -42,7 +42,7 @@ struct MainWindowState {
   bool operator==(const MainWindowState&) const = default;
 };
 
-MainWindowState StateOf(hopper::Form1& main) {
+MainWindowState StateOf(hopper::MainWindow& main) {
   MainWindowState state;
   for (int i = 0; i < 16; ++i) state.boxes << main.EntryText(i);
   state.status = StatusLine(main)->text();
@@ -65,12 +65,12 @@ class HandOverTest : public QObject {
     hopper::SettingsStore().SetMappedDevice(kTestPort, peer->path());
     hopper::SettingsStore().SetComPort(kTestPort);
     messages = std::make_unique<HookedMessages>();
-    main = std::make_unique<hopper::Form1>(*messages);
+    main = std::make_unique<hopper::MainWindow>(*messages);
     QVERIFY(main->StartUp());
     QVERIFY(main->Port().IsOpen());
     main->show();
     // The same wiring as the program's own.
-    connect(main.get(), &hopper::Form1::SimulationRequested, this, [this](int portNumber) {
+    connect(main.get(), &hopper::MainWindow::SimulationRequested, this, [this](int portNumber) {
       simulation = hopper::OpenSimulationWindow(*main, portNumber, *messages, ProgramFolder());
     });
   }
@@ -163,8 +163,8 @@ class HandOverTest : public QObject {
  private:
   std::unique_ptr<PtyPeer> peer;
   std::unique_ptr<HookedMessages> messages;
-  std::unique_ptr<hopper::Form1> main;
-  QPointer<hopper::Form3> simulation;
+  std::unique_ptr<hopper::MainWindow> main;
+  QPointer<hopper::SimulationWindow> simulation;
 };
 
 int RunHandOverTests(int argc, char** argv) {

@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "core/setting_frames.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "windows_controls.h"
 
 namespace hopper::test {
@@ -22,7 +22,7 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-inline QColor StatusColourOf(const Form1& window) { return StatusLine(window)->palette().color(QPalette::WindowText); }
+inline QColor StatusColourOf(const MainWindow& window) { return StatusLine(window)->palette().color(QPalette::WindowText); }
 // The status line's two colours: blue while all is well, red on a fault.
 inline const QColor kBlue(0, 0, 255);
 inline const QColor kRed(255, 0, 0);
@@ -35,12 +35,12 @@ inline bool CaptionFits(const QLabel* label) {
 struct MainWindowRig {
   PtyPeer peer;
   RecordingMessageBoxes messages;
-  std::unique_ptr<Form1> window;
+  std::unique_ptr<MainWindow> window;
 
   // Maps COM1 to the peer and builds the window (not started yet).
   MainWindowRig() {
     SettingsStore().SetMappedDevice(1, peer.path());
-    window = std::make_unique<Form1>(messages);
+    window = std::make_unique<MainWindow>(messages);
   }
 
   // Start-up, then the window shows and becomes active, as the program does.

@@ -16,11 +16,11 @@
 #include <array>
 
 #include "ui/channel_box.h"
-#include "ui/form1.h"
-#include "ui/form2.h"
-#include "ui/form3.h"
+#include "ui/main_window.h"
+#include "ui/manual_window.h"
 #include "ui/port_assignment_window.h"
 #include "ui/port_selector.h"
+#include "ui/simulation_window.h"
 
 namespace hopper::test {
 
@@ -34,40 +34,40 @@ T* FindControl(const QObject& window, const QString& name) {
 }
 
 // The main window.
-inline ChannelBox* ChannelBoxAt(const Form1& w, int index) {
+inline ChannelBox* ChannelBoxAt(const MainWindow& w, int index) {
   return FindControl<ChannelBox>(w, QStringLiteral("Text1_%1").arg(index));
 }
-inline std::array<ChannelBox*, kChannelCount> ChannelBoxes(const Form1& w) {
+inline std::array<ChannelBox*, kChannelCount> ChannelBoxes(const MainWindow& w) {
   std::array<ChannelBox*, kChannelCount> boxes{};
   for (int i = 0; i < kChannelCount; ++i) boxes[static_cast<std::size_t>(i)] = ChannelBoxAt(w, i);
   return boxes;
 }
-inline QLabel* StatusLine(const Form1& w) { return FindControl<QLabel>(w, "Label2"); }
-inline QPushButton* SaveButton(const Form1& w) { return FindControl<QPushButton>(w, "Command1"); }
-inline QPushButton* ExitButton(const Form1& w) { return FindControl<QPushButton>(w, "Command2"); }
-inline PortSelector* PortSelectorOf(const Form1& w) { return FindControl<PortSelector>(w, "Combo1"); }
-inline QTimer* ResponseWatch(const Form1& w) { return FindControl<QTimer>(w, "Timer1"); }
-inline QTimer* ReceiveWatch(const Form1& w) { return FindControl<QTimer>(w, "Timer3"); }
-inline QAction* OpenParametersAction(const Form1& w) { return FindControl<QAction>(w, "Openfile"); }
-inline QAction* SaveParametersAction(const Form1& w) { return FindControl<QAction>(w, "Savefile"); }
-inline QAction* ManualAction(const Form1& w) { return FindControl<QAction>(w, "Manual"); }
-inline QAction* SimulationAction(const Form1& w) { return FindControl<QAction>(w, "Simulation"); }
-inline QAction* PortsAction(const Form1& w) { return FindControl<QAction>(w, "Ports"); }
-inline QLabel* VerifyMark(const Form1& w) { return FindControl<QLabel>(w, "verifyMark"); }
+inline QLabel* StatusLine(const MainWindow& w) { return FindControl<QLabel>(w, "Label2"); }
+inline QPushButton* SaveButton(const MainWindow& w) { return FindControl<QPushButton>(w, "Command1"); }
+inline QPushButton* ExitButton(const MainWindow& w) { return FindControl<QPushButton>(w, "Command2"); }
+inline PortSelector* PortSelectorOf(const MainWindow& w) { return FindControl<PortSelector>(w, "Combo1"); }
+inline QTimer* ResponseWatch(const MainWindow& w) { return FindControl<QTimer>(w, "Timer1"); }
+inline QTimer* ReceiveWatch(const MainWindow& w) { return FindControl<QTimer>(w, "Timer3"); }
+inline QAction* OpenParametersAction(const MainWindow& w) { return FindControl<QAction>(w, "Openfile"); }
+inline QAction* SaveParametersAction(const MainWindow& w) { return FindControl<QAction>(w, "Savefile"); }
+inline QAction* ManualAction(const MainWindow& w) { return FindControl<QAction>(w, "Manual"); }
+inline QAction* SimulationAction(const MainWindow& w) { return FindControl<QAction>(w, "Simulation"); }
+inline QAction* PortsAction(const MainWindow& w) { return FindControl<QAction>(w, "Ports"); }
+inline QLabel* VerifyMark(const MainWindow& w) { return FindControl<QLabel>(w, "verifyMark"); }
 
 // The manual window.
-inline QTextEdit* ManualViewer(const Form2& w) { return FindControl<QTextEdit>(w, "RichTextBox1"); }
-inline QPushButton* CloseButton(const Form2& w) { return FindControl<QPushButton>(w, "Command1"); }
+inline QTextEdit* ManualViewer(const ManualWindow& w) { return FindControl<QTextEdit>(w, "RichTextBox1"); }
+inline QPushButton* CloseButton(const ManualWindow& w) { return FindControl<QPushButton>(w, "Command1"); }
 
 // The simulation window.
-inline QLabel* PromptLine(const Form3& w) { return FindControl<QLabel>(w, "Label1"); }
-inline QComboBox* ChannelSelector(const Form3& w) { return FindControl<QComboBox>(w, "Combo2"); }
-inline QPushButton* StartUpButton(const Form3& w) { return FindControl<QPushButton>(w, "Command2"); }
-inline QPushButton* DispenseButton(const Form3& w) { return FindControl<QPushButton>(w, "Command1"); }
-inline QAbstractButton* CloseButton(const Form3& w) { return FindControl<QAbstractButton>(w, "Command5"); }
-inline QLabel* AnimationArea(const Form3& w) { return FindControl<QLabel>(w, "Image3"); }
-inline QTimer* AnimationTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer2"); }
-inline QTimer* PromptTimer(const Form3& w) { return FindControl<QTimer>(w, "Timer3"); }
+inline QLabel* PromptLine(const SimulationWindow& w) { return FindControl<QLabel>(w, "Label1"); }
+inline QComboBox* ChannelSelector(const SimulationWindow& w) { return FindControl<QComboBox>(w, "Combo2"); }
+inline QPushButton* StartUpButton(const SimulationWindow& w) { return FindControl<QPushButton>(w, "Command2"); }
+inline QPushButton* DispenseButton(const SimulationWindow& w) { return FindControl<QPushButton>(w, "Command1"); }
+inline QAbstractButton* CloseButton(const SimulationWindow& w) { return FindControl<QAbstractButton>(w, "Command5"); }
+inline QLabel* AnimationArea(const SimulationWindow& w) { return FindControl<QLabel>(w, "Image3"); }
+inline QTimer* AnimationTimer(const SimulationWindow& w) { return FindControl<QTimer>(w, "Timer2"); }
+inline QTimer* PromptTimer(const SimulationWindow& w) { return FindControl<QTimer>(w, "Timer3"); }
 
 // The port assignment window.
 inline QTableWidget* DeviceTable(const PortAssignmentWindow& w) { return FindControl<QTableWidget>(w, "deviceTable"); }

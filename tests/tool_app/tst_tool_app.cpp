@@ -12,11 +12,11 @@
 
 #include "app/command_line.h"
 #include "app/tool_app.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "windows_controls.h"
 
 using namespace hopper;
@@ -50,7 +50,7 @@ class ToolAppTest : public QObject {
   void secondCopyBringsTheFirstToTheFront() {
     ToolApp first;
     QVERIFY(first.Start());
-    Form1* window = first.EnsureMainWindow();
+    MainWindow* window = first.EnsureMainWindow();
     window->showMinimized();
     QVERIFY(!ToolApp().Start());
     QTRY_VERIFY_WITH_TIMEOUT(!window->isMinimized(), 10000);
@@ -91,7 +91,7 @@ class ToolAppTest : public QObject {
     {
       ToolApp tool(&messages);
       started = tool.Start();
-      if (Form1* window = tool.EnsureMainWindow()) window->close();
+      if (MainWindow* window = tool.EnsureMainWindow()) window->close();
     }
     const QString settingsFile = SettingsStore::FilePath();
     qputenv("XDG_CONFIG_HOME", saved);
@@ -144,7 +144,7 @@ class ToolAppTest : public QObject {
   void mainWindowIsMadeAnewAfterItClosed() {
     ToolApp tool;
     QVERIFY(tool.Start());
-    QPointer<Form1> window = tool.EnsureMainWindow();
+    QPointer<MainWindow> window = tool.EnsureMainWindow();
     QVERIFY(window);
     QCOMPARE(tool.EnsureMainWindow(), window.data());  // an open window is only brought forward
     window->SetEntryText(0, QStringLiteral("77"));
@@ -152,7 +152,7 @@ class ToolAppTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
     QCOMPARE(SettingsStore().ComPortText(), QStringLiteral("1"));
 
-    Form1* again = tool.EnsureMainWindow();
+    MainWindow* again = tool.EnsureMainWindow();
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QVERIFY(again->Port().IsOpen());
@@ -168,7 +168,7 @@ class ToolAppTest : public QObject {
     ToolApp tool;
     tool.StartOnPort(3);
     QVERIFY(tool.Start());
-    QPointer<Form1> window = tool.EnsureMainWindow();
+    QPointer<MainWindow> window = tool.EnsureMainWindow();
     QCOMPARE(window->Port().PortNumber(), 3);
     QVERIFY(window->Port().IsOpen());
     window->close();

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 #include "tools/cli/exit_codes.h"
 
 namespace hopper::cli {

@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "core/parameter_file.h"
-#include "platform/serial/backup_store.h"
+#include "platform/files/parameter_file_io.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/parameter_file_io.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
-#include "platform/serial/settings_store.h"
+#include "platform/serial/setting_link.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
@@ -81,19 +81,16 @@ int RunCommand(const CliOptions& options) {
   if (choice.number == 0) qtPort->SetDevice(choice.device);  // a number resolves as in the window
   std::unique_ptr<SerialPort> port = std::move(qtPort);
   if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
-  const OpenOutcome opened = port->Open();
+  // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
+  SettingLink link(std::move(port));
+  link.SetLineRecorder(recorder.get());
+  const OpenOutcome opened = link.Open();
   if (opened.result != OpenResult::Opened) {
     const PortProblem problem = DescribeOpenFailure(choice, opened);
     return Stop(reporter, summary, ExitCode::PortError, problem.error, problem.advice);
   }
 
-  HopperSession session(*port, recorder.get());
-  // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
-  session.beforeSave = [&summary, &choice](const CoinNumbers& reported) {
-    const BackupResult backup = BackupStore().Write(TextsOf(reported), choice.name);
-    summary.backup = backup.path;
-    return backup.error;
-  };
+  HopperSession session(link);
   const QString where = choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
   QObject::connect(&session, &HopperSession::Progress, [&reporter, &where](Step step) { reporter.Progress(step, where); });
   InterruptNotifier interrupts;
@@ -103,6 +100,7 @@ int RunCommand(const CliOptions& options) {
   session.Run(options.timeoutMs, toWrite);
   if (!session.IsFinished()) loop.exec();
   summary.session = session.Result();
+  summary.backup = link.LastBackup().path;
 
   if (options.command == Command::Read && summary.session.code == ExitCode::Done && !options.out.isEmpty()) {
     const std::string text = ParameterFileText(TextsOf(*summary.session.reported));

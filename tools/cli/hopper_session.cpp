@@ -3,9 +3,9 @@
 #include <QMetaObject>
 #include <QStringList>
 
+#include "core/link_captions.h"
 #include "core/save_check.h"
-#include "platform/serial/line_recorder.h"
-#include "platform/serial/serial_port.h"
+#include "core/traffic_entry.h"
 
 namespace hopper::cli {
 
@@ -17,31 +17,23 @@ const QString kUnverifiedAdvice =
     QStringLiteral("The hopper's set is not verified: check it with hopper-cli read before the hopper is used.");
 }  // namespace
 
-HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* parent)
-    : QObject(parent), port_(port), recorder_(recorder), machine_(*this) {
-  for (QTimer* timer : {&reportWait_, &receiveWatch_, &answerWatch_}) timer->setSingleShot(true);
+HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(parent), link_(link) {
+  for (QTimer* timer : {&reportWait_, &readBackWatch_}) {
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+  }
+  link_.SetQuestions(this);
   connect(&reportWait_, &QTimer::timeout, this, [this] {
     Fail(ExitCode::HopperTimeout,
          QStringLiteral("No report from the hopper within %1 s").arg(reportWait_.interval() / 1000.0),
          QStringLiteral("Switch the hopper on while hopper-cli waits; check the cable and the port."));
   });
-  connect(&receiveWatch_, &QTimer::timeout, this, [this] {
-    if (recorder_) recorder_->Link(LinkEvent::ReceiveWatchExpired);
-    if (!machine_.ReceiveWatchExpired()) return;
-    const QStringList lines = Text(kReceiveWatchMessage).split(QLatin1Char('\r'));
-    Fail(ExitCode::LinkError, lines.value(0), lines.value(1));
+  connect(&readBackWatch_, &QTimer::timeout, this, [this] {
+    Fail(ExitCode::LinkError, QStringLiteral("The hopper acknowledged the save, but its read-back stopped part-way"),
+         kUnverifiedAdvice);
   });
-  connect(&answerWatch_, &QTimer::timeout, this, [this] {
-    if (step_ == Step::Saving) {
-      if (recorder_) recorder_->Link(LinkEvent::ResponseWatchExpired);
-      machine_.ResponseWatchExpired();  // no acknowledgement: the machine says so
-    } else {
-      Fail(ExitCode::LinkError, QStringLiteral("The hopper acknowledged the save, but its read-back stopped part-way"),
-           kUnverifiedAdvice);
-    }
-  });
-  connect(&port_, &SerialPort::BytesArrived, this, &HopperSession::OnBytesArrived);
-  connect(&port_, &SerialPort::DeviceLost, this, [this](const QString& why) {
+  connect(&link_, &SettingLink::Reported, this, &HopperSession::OnEvent);
+  connect(&link_, &SettingLink::DeviceLost, this, [this](const QString& why) {
     Fail(ExitCode::PortError, QStringLiteral("The port went away: %1").arg(why),
          step_ >= Step::Saving ? kUnverifiedAdvice : QStringLiteral("Check the cable and the adapter."));
   });
@@ -49,12 +41,12 @@ HopperSession::HopperSession(SerialPort& port, LineRecorder* recorder, QObject* 
 
 void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
   toWrite_ = std::move(toWrite);
-  machine_.StartUp();
-  if (recorder_) recorder_->Link(LinkEvent::Started);
+  link_.Start();
   emit Progress(Step::WaitingForReport);
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
   // Bytes that came before anyone listened are taken as if they had just arrived.
-  QMetaObject::invokeMethod(this, &HopperSession::OnBytesArrived, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { if (!finished_) link_.TakeWaitingBytes(); }, Qt::QueuedConnection);
 }
 
 void HopperSession::Interrupt() {
@@ -65,65 +57,57 @@ void HopperSession::Interrupt() {
     Fail(ExitCode::Interrupted, QStringLiteral("Interrupted; nothing was written to the hopper"));
 }
 
-void HopperSession::OnBytesArrived() {
-  while (!finished_ && port_.BytesWaiting() > 0) {
-    const std::optional<std::uint8_t> byte = port_.ReadByte();
-    if (!byte) break;
-    lastByte_ = *byte;
-    machine_.Consume(*byte);
-    // A read-back with a matching checksum ends silently, back in WaitStart.
-    if (!finished_ && step_ == Step::Verifying && machine_.State() == LinkState::WaitStart) OnReadBackComplete();
-  }
-}
-
-void HopperSession::ShowStatus(StatusColour colour, std::string_view caption) {
+void HopperSession::OnEvent(const LinkEvent& event) {
   if (finished_) return;
-  if (colour == StatusColour::Red) {
-    if (caption == kCaptionDataError) return;  // a refused save: SendSave says why
-    if (caption == kCaptionSaveFailed) {
-      Fail(ExitCode::NoAcknowledgement, Text(caption),
-           QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
-                   .arg(int{lastByte_}, 2, 16, QLatin1Char('0')) + kUnverifiedAdvice);
-    } else if (caption == kCaptionNoResponse) {
-      Fail(ExitCode::NoAcknowledgement, Text(caption),
+  const QString caption = Text(StatusCaptionFor(event).value_or(StatusCaption{}).text);
+  switch (event.kind) {
+    case LinkEventKind::ReportStarted:
+      if (step_ != Step::WaitingForReport) break;
+      step_ = Step::Receiving;
+      emit Progress(step_);
+      break;
+    case LinkEventKind::ChannelValue:
+      entries_[static_cast<std::size_t>(event.channel)] = static_cast<std::uint16_t>(event.value);
+      break;
+    case LinkEventKind::Ready: OnReady(); break;
+    case LinkEventKind::SaveSent: emit Progress(Step::Saving); break;
+    case LinkEventKind::Acknowledged: OnAcknowledged(); break;
+    case LinkEventKind::BlockChecked:
+      // A read-back with a matching checksum ends the dialogue silently.
+      if (event.ok && event.readBack && step_ == Step::Verifying) OnReadBackComplete();
+      break;
+    case LinkEventKind::LinkError:
+      if (event.fault == LinkFault::SaveFailed) {
+        Fail(ExitCode::NoAcknowledgement, caption,
+             QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
+                     .arg(QString::fromStdString(HexText({event.byte}))) + kUnverifiedAdvice);
+      } else {
+        Fail(ExitCode::LinkError, caption, step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
+      }
+      break;
+    case LinkEventKind::ReceiveWatchEnded:
+      if (!event.ok) {
+        const QStringList lines = Text(kReceiveWatchMessage).split(QLatin1Char('\r'));
+        Fail(ExitCode::LinkError, lines.value(0), lines.value(1));
+      }
+      break;
+    case LinkEventKind::ResponseWatchEnded:
+      // Acknowledged in time: the read-back has a watch of its own.
+      if (event.ok || step_ != Step::Saving) break;
+      Fail(ExitCode::NoAcknowledgement, caption,
            QStringLiteral("The hopper did not acknowledge the save within %1 ms. ").arg(kResponseWatchMs) +
                kUnverifiedAdvice);
-    } else {
-      Fail(ExitCode::LinkError, Text(caption), step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
-    }
-    return;
-  }
-  if (caption == kCaptionEnterData) {
-    OnReady();
-  } else if (caption == kCaptionSaveComplete) {
-    OnAcknowledged();
-  } else if (caption.empty() && step_ == Step::WaitingForReport) {
-    step_ = Step::Receiving;
-    emit Progress(step_);
+      break;
+    case LinkEventKind::SaveWriteFailed:
+      Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
+      break;
+    default: break;  // a refused save: SendSave says why
   }
 }
 
-void HopperSession::SetChannelEntry(int index, const std::string& text) {
-  if (index < 0 || index >= static_cast<int>(kCoinCount)) return;
-  entries_[static_cast<std::size_t>(index)] = static_cast<std::uint16_t>(EntryValue(text));
-}
-
-void HopperSession::SendByte(std::uint8_t byte) { port_.WriteByte(byte); }
-
-bool HopperSession::LineOpen() const { return port_.IsOpen(); }
-
-bool HopperSession::SendFrame(std::span<const std::uint8_t> bytes) { return port_.Write(bytes); }
-
-void HopperSession::ArmReceiveWatch() { receiveWatch_.start(kReceiveWatchMs); }
-
-void HopperSession::ArmResponseWatch() { answerWatch_.start(kResponseWatchMs); }
-
-void HopperSession::ReportWriteFailure() {
-  Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
-}
-
-void HopperSession::DrainInput() {
-  port_.ReadAll();
+bool HopperSession::SaveWithoutBackup(const QString& why) {
+  backupRefusal_ = why;
+  return false;
 }
 
 void HopperSession::OnReady() {
@@ -142,26 +126,23 @@ void HopperSession::OnReady() {
 
 void HopperSession::SendSave() {
   if (finished_) return;
-  if (beforeSave) {
-    const QString refusal = beforeSave(*result_.reported);
-    if (!refusal.isEmpty()) {
-      Fail(ExitCode::OutputFailed, QStringLiteral("The reported set could not be kept as a backup: %1").arg(refusal),
-           QStringLiteral("Nothing was written to the hopper."));
-      return;
-    }
-  }
   result_.written = CoinNumbersOf(*toWrite_);
   step_ = Step::Saving;
-  emit Progress(step_);
-  // The same Save as the window's button: check, frame, "Saving", response watch.
-  const SaveOutcome outcome = machine_.Save(*toWrite_);
+  // The same Save as the window's button: check, backup, frame, response watch.
+  const SaveOutcome outcome = link_.Save(*toWrite_);
   switch (outcome.result) {
     case SaveResult::Sent:
-    case SaveResult::WriteFailed:  // ReportWriteFailure has ended the run
+    case SaveResult::WriteFailed:  // the event has ended the run
+      break;
+    case SaveResult::Withheld:
+      step_ = Step::Received;  // nothing went out
+      result_.written.reset();
+      Fail(ExitCode::OutputFailed, QStringLiteral("The reported set could not be kept as a backup: %1").arg(backupRefusal_),
+           QStringLiteral("Nothing was written to the hopper."));
       break;
     case SaveResult::RangeError:
     case SaveResult::AllZero:
-      step_ = Step::Received;  // nothing went out
+      step_ = Step::Received;
       Fail(ExitCode::FileRefused, Text(outcome.message), QStringLiteral("Channel%1").arg(outcome.focusChannel + 1));
       break;
     case SaveResult::PortClosed:
@@ -174,7 +155,7 @@ void HopperSession::SendSave() {
 void HopperSession::OnAcknowledged() {
   if (step_ != Step::Saving) return;
   step_ = Step::Verifying;
-  answerWatch_.start(kResponseWatchMs);  // now for the read-back
+  readBackWatch_.start(kResponseWatchMs);
 }
 
 void HopperSession::OnReadBackComplete() {
@@ -201,8 +182,8 @@ void HopperSession::Fail(ExitCode code, const QString& error, const QString& adv
 
 void HopperSession::Finish() {
   finished_ = true;
-  for (QTimer* timer : {&reportWait_, &receiveWatch_, &answerWatch_}) timer->stop();
-  port_.Close();
+  for (QTimer* timer : {&reportWait_, &readBackWatch_}) timer->stop();
+  link_.Close();
   emit Finished();
 }
 

@@ -1,25 +1,18 @@
 #pragma once
-// One hopper-cli dialogue on an open port: the tool's own receive state machine takes every
-// byte, exactly as in the main window; this class carries out its effects and turns them into
-// the steps and the end of a command line run. Reading ends at the hopper's ready byte; writing
-// then sends the save frame, waits for the acknowledgement and the read-back, and compares.
+// One hopper-cli dialogue on the setting link, the same link the main window shows: this class
+// turns the link's events into the steps and the end of a command line run. Reading ends at the
+// hopper's ready byte; writing then saves, waits for the acknowledgement and the read-back, and
+// compares.
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
 #include "core/channel_table.h"
-#include "core/link_state.h"
-#include "core/receive_machine.h"
 #include "core/setting_frames.h"
+#include "platform/serial/setting_link.h"
 #include "tools/cli/exit_codes.h"
-
-namespace hopper {
-class LineRecorder;
-class SerialPort;
-}
 
 namespace hopper::cli {
 
@@ -34,18 +27,15 @@ struct SessionResult {
   std::optional<CoinNumbers> readBack;  // the set the hopper reported after the save
 };
 
-class HopperSession final : public QObject, private LinkHost {
+class HopperSession final : public QObject, private SaveQuestions {
   Q_OBJECT
  public:
-  // `recorder`, when given, hears of the link's start and its watches; the port records the bytes.
-  HopperSession(SerialPort& port, LineRecorder* recorder, QObject* parent = nullptr);
+  // `link`'s port is open. Before a save the link keeps a backup of the reported set; when it
+  // cannot, nothing is written.
+  explicit HopperSession(SettingLink& link, QObject* parent = nullptr);
 
-  // Asked with the reported set just before the save; an answer other than empty refuses the
-  // save with that reason (the backup could not be kept).
-  std::function<QString(const CoinNumbers& reported)> beforeSave;
-
-  // The port is open: waits up to `timeoutMs` (0: for ever) for the report. With `toWrite`,
-  // saves that table once the hopper is ready; the table must have passed CheckSave.
+  // Waits up to `timeoutMs` (0: for ever) for the report. With `toWrite`, saves that table once
+  // the hopper is ready; the table must have passed CheckSave.
   void Run(int timeoutMs, std::optional<ChannelTexts> toWrite);
   // Ctrl+C: ends now, with the port closed and a word on what reached the hopper.
   void Interrupt();
@@ -58,18 +48,11 @@ class HopperSession final : public QObject, private LinkHost {
   void Finished();
 
  private:
-  // LinkHost
-  void ShowStatus(StatusColour colour, std::string_view caption) override;
-  void SetChannelEntry(int index, const std::string& text) override;
-  void SendByte(std::uint8_t byte) override;
-  bool LineOpen() const override;
-  bool SendFrame(std::span<const std::uint8_t> bytes) override;
-  void ArmReceiveWatch() override;
-  void ArmResponseWatch() override;
-  void ReportWriteFailure() override;
-  void DrainInput() override;
+  // SaveQuestions
+  bool SaveUnconfirmed(const std::vector<int>&) override { return true; }
+  bool SaveWithoutBackup(const QString& why) override;
 
-  void OnBytesArrived();
+  void OnEvent(const LinkEvent& event);
   void OnReady();
   void SendSave();
   void OnAcknowledged();
@@ -77,16 +60,13 @@ class HopperSession final : public QObject, private LinkHost {
   void Fail(ExitCode code, const QString& error, const QString& advice = {});
   void Finish();
 
-  SerialPort& port_;
-  LineRecorder* recorder_;
-  ReceiveMachine machine_;
+  SettingLink& link_;
   QTimer reportWait_;     // --timeout: the hopper must report within it
-  QTimer receiveWatch_;   // the data block must follow its header within 500 ms
-  QTimer answerWatch_;    // the acknowledgement, then the read-back, each within 1000 ms
+  QTimer readBackWatch_;  // the read-back must follow the acknowledgement within 1000 ms
   Step step_ = Step::WaitingForReport;
   CoinNumbers entries_{};
   std::optional<ChannelTexts> toWrite_;
-  std::uint8_t lastByte_ = 0;
+  QString backupRefusal_;
   bool finished_ = false;
   SessionResult result_;
 };

@@ -1,25 +1,16 @@
 #include "tools/cli/port_choice.h"
 
-#include <QRegularExpression>
-
+#include "core/port_resolution.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/settings_store.h"
 #include "ui/port_report.h"
 
 namespace hopper::cli {
 
 namespace {
 
-constexpr int kHighestPort = 255;
-
 // "COM3", "com3" or "3"; 0 when the text is no port number.
-int PortNumberOf(const QString& text) {
-  static const QRegularExpression pattern(QStringLiteral("^(?:[Cc][Oo][Mm])?(\\d{1,3})$"));
-  const QRegularExpressionMatch match = pattern.match(text.trimmed());
-  if (!match.hasMatch()) return 0;
-  const int number = match.captured(1).toInt();
-  return number >= 1 && number <= kHighestPort ? number : 0;
-}
+int PortNumberOf(const QString& text) { return ParsePortName(text.toStdString()).value_or(0); }
 
 bool LooksLikePath(const QString& text) {
   return text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'));
@@ -48,7 +39,7 @@ PortChoice ChoosePort(const QString& given) {
     choice.name = text;
     choice.refusal = QStringLiteral("\"%1\" is neither a port number (COM1 to COM%2) nor a device path")
                          .arg(text)
-                         .arg(kHighestPort);
+                         .arg(kHighestPortNumber);
     return choice;
   }
   choice.number = number;

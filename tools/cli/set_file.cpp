@@ -6,7 +6,7 @@
 
 #include "core/parameter_file.h"
 #include "core/save_check.h"
-#include "platform/serial/parameter_file_io.h"
+#include "platform/files/parameter_file_io.h"
 
 namespace hopper::cli {
 

@@ -25,7 +25,6 @@ class PtyChannel final : public FdChannel {
 
   QString FarEndName() const override { return slavePath_; }
   QString SlavePath() const { return slavePath_; }
-  QString LinkPath() const { return linkPath_; }
 
  protected:
   void ReadFailed(int error) override;

@@ -3,20 +3,12 @@
 #include <QTime>
 #include <cstdio>
 
+#include "core/traffic_entry.h"
+
 namespace hopper::emulator {
 
-QString HexBytes(const std::vector<std::uint8_t>& bytes) {
-  QString text;
-  text.reserve(static_cast<qsizetype>(bytes.size() * 3));
-  for (std::uint8_t b : bytes) {
-    if (!text.isEmpty()) text += QLatin1Char(' ');
-    text += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
-  }
-  return text;
-}
-
 void TrafficLog::Bytes(Direction direction, const std::vector<std::uint8_t>& bytes, const QString& meaning) {
-  Write(direction, HexBytes(bytes), meaning);
+  Write(direction, QString::fromStdString(HexText(bytes)), meaning);
 }
 
 void TrafficLog::Note(const QString& text) { Write(Direction::None, {}, text); }

@@ -31,7 +31,4 @@ class TrafficLog {
   Sink sink_;
 };
 
-// "3A 01 10": upper-case pairs separated by spaces.
-QString HexBytes(const std::vector<std::uint8_t>& bytes);
-
 }  // namespace hopper::emulator

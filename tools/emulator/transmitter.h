@@ -33,7 +33,6 @@ class Transmitter final : public QObject {
 
   // Roughly how long the queued bytes still take.
   int BacklogMs() const;
-  std::size_t SentCount() const { return sent_; }
   bool Pending() const { return !queue_.empty(); }
 
  signals:

@@ -13,7 +13,7 @@
 #include <functional>
 
 #include "app/tool_app.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
 

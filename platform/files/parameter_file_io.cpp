@@ -1,4 +1,4 @@
-#include "platform/serial/parameter_file_io.h"
+#include "platform/files/parameter_file_io.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,7 +16,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 
 namespace hopper {
 

@@ -1,5 +1,5 @@
 #pragma once
-// The simulation window: drives the hopper in its dispense protocol (start up, pick a
+// The simulation window (objectName Form3): drives the hopper in its dispense protocol (start up, pick a
 // channel, dispense) on its own serial port, while the main window has handed its port over.
 
 #include <QWidget>
@@ -20,15 +20,15 @@ class MessageBoxes;
 class SerialPort;
 class TypedLine;
 
-class Form3 : public QWidget {
+class SimulationWindow : public QWidget {
   Q_OBJECT
  public:
   // `portNumber` is the number of the port the main window has just closed. Without a
   // `port` the window makes its own serial port. Opening the port is OpenPort()'s job.
-  Form3(int portNumber, MessageBoxes& messages, QString programFolder,
+  SimulationWindow(int portNumber, MessageBoxes& messages, QString programFolder,
         std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
   // A window destroyed without being closed still hands the port back.
-  ~Form3() override;
+  ~SimulationWindow() override;
 
   // Opens the window's port on the main window's port number. When it cannot, says why in
   // a message box and returns false; the owner then closes the window, which hands back.

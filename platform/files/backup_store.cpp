@@ -1,4 +1,4 @@
-#include "platform/serial/backup_store.h"
+#include "platform/files/backup_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 
 #include "core/parameter_file.h"
-#include "platform/serial/parameter_file_io.h"
+#include "platform/files/parameter_file_io.h"
 
 namespace hopper {
 

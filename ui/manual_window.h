@@ -1,5 +1,5 @@
 #pragma once
-// The manual window: the maker's logo, the version information and the operating manual
+// The manual window (objectName Form2): the maker's logo, the version information and the operating manual
 // (Manual.rtf from the program folder) on a read-only viewer. It has no owner, so the main
 // window stays usable beside it, and it outlives the main window if that is closed first.
 
@@ -11,11 +11,11 @@ class QTextEdit;
 
 namespace hopper {
 
-class Form2 : public QWidget {
+class ManualWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit Form2(QWidget* parent = nullptr);
+  explicit ManualWindow(QWidget* parent = nullptr);
 
   // The window's load: reads the manual into the viewer. Bad content shows what could be
   // read; only a file that cannot be opened is reported back.

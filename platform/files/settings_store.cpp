@@ -1,4 +1,4 @@
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 #include <utility>
 
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 
 namespace hopper {
 

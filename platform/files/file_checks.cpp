@@ -1,4 +1,4 @@
-#include "platform/serial/file_checks.h"
+#include "platform/files/file_checks.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ui/form2.h"
+#include "ui/manual_window.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -32,7 +32,7 @@ QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, QRect g
 
 }  // namespace
 
-Form2::Form2(QWidget* parent) : QWidget(parent) {
+ManualWindow::ManualWindow(QWidget* parent) : QWidget(parent) {
   InitManualResources();
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Manual"));
@@ -62,7 +62,7 @@ Form2::Form2(QWidget* parent) : QWidget(parent) {
   connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void Form2::BuildVersionFrame() {
+void ManualWindow::BuildVersionFrame() {
   auto* frame = new QGroupBox(QStringLiteral("Version"), this);
   frame->setObjectName(QStringLiteral("Frame1"));
   frame->setGeometry(TwipsRect(2040, 0, 3975, 1815));
@@ -74,7 +74,7 @@ void Form2::BuildVersionFrame() {
   AddLabel(frame, "Label4", QStringLiteral("Vorn 2004.07.20"), TwipsRect(2280, 1560, 1140, 180));
 }
 
-void Form2::BuildInstructionFrame() {
+void ManualWindow::BuildInstructionFrame() {
   auto* frame = new QGroupBox(QStringLiteral("Instruction"), this);
   frame->setObjectName(QStringLiteral("Frame2"));
   frame->setGeometry(TwipsRect(120, 2280, 5895, 4095));
@@ -92,7 +92,7 @@ void Form2::BuildInstructionFrame() {
   viewer_->setPalette(palette);
 }
 
-RtfFileStatus Form2::LoadManual(const QString& path) {
+RtfFileStatus ManualWindow::LoadManual(const QString& path) {
   const RtfFileStatus status = RtfReader::ReadFile(path, viewer_->document());
   // The manual opens at its beginning, not where reading it left off.
   viewer_->moveCursor(QTextCursor::Start);
@@ -100,7 +100,7 @@ RtfFileStatus Form2::LoadManual(const QString& path) {
   return status;
 }
 
-void Form2::closeEvent(QCloseEvent* event) {
+void ManualWindow::closeEvent(QCloseEvent* event) {
   // The main window is brought back while this one is still visible, so the program never
   // passes through a moment without a window and does not end.
   emit Unloaded();

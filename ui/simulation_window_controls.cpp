@@ -7,17 +7,13 @@
 #include <QToolButton>
 
 #include "ui/fitted_caption.h"
-#include "ui/form3.h"
+#include "ui/simulation_window.h"
+#include "ui/twips.h"
 #include "ui/typed_line.h"
 
 namespace hopper {
 
 namespace {
-
-constexpr int Px(int twips) { return twips / 15; }
-QRect TwipRect(int left, int top, int width, int height) {
-  return QRect(Px(left), Px(top), Px(width), Px(height));
-}
 
 QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource, QRect area) {
   auto* label = new QLabel(parent);
@@ -29,26 +25,26 @@ QLabel* PictureLabel(QWidget* parent, const char* name, const QString& resource,
 
 }  // namespace
 
-void Form3::BuildControls() {
+void SimulationWindow::BuildControls() {
   promptLine_ = new TypedLine(this);
   promptLine_->setObjectName(QStringLiteral("Label1"));
-  promptLine_->setGeometry(TwipRect(0, 0, 3615, 495));
+  promptLine_->setGeometry(TwipsRect(0, 0, 3615, 495));
   promptLine_->setWordWrap(true);
   promptLine_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   auto* startUpButton = new QPushButton(QStringLiteral("Start up"), this);
   startUpButton->setObjectName(QStringLiteral("Command2"));
-  startUpButton->setGeometry(TwipRect(240, 480, 1095, 375));
-  connect(startUpButton, &QPushButton::clicked, this, &Form3::StartUpPressed);
+  startUpButton->setGeometry(TwipsRect(240, 480, 1095, 375));
+  connect(startUpButton, &QPushButton::clicked, this, &SimulationWindow::StartUpPressed);
 
   auto* dispenseButton = new QPushButton(QStringLiteral("Dispense"), this);
   dispenseButton->setObjectName(QStringLiteral("Command1"));
-  dispenseButton->setGeometry(TwipRect(2400, 480, 1095, 375));
-  connect(dispenseButton, &QPushButton::clicked, this, &Form3::DispensePressed);
+  dispenseButton->setGeometry(TwipsRect(2400, 480, 1095, 375));
+  connect(dispenseButton, &QPushButton::clicked, this, &SimulationWindow::DispensePressed);
 
   auto* channelCaption = new QLabel(QStringLiteral("Channel"), this);
   channelCaption->setObjectName(QStringLiteral("Label5"));
-  channelCaption->setGeometry(TwipRect(1080, 1440, 615, 255));
+  channelCaption->setGeometry(TwipsRect(1080, 1440, 615, 255));
   FitCaption(channelCaption, channelCaption->font().pointSizeF());
 
   channelSelector_ = new QComboBox(this);
@@ -68,11 +64,11 @@ void Form3::BuildControls() {
   // Keys reach the selector first and go on to its text part: both are watched.
   channelSelector_->installEventFilter(this);
   edit->installEventFilter(this);
-  connect(channelSelector_, &QComboBox::currentIndexChanged, this, &Form3::ChannelPicked);
+  connect(channelSelector_, &QComboBox::currentIndexChanged, this, &SimulationWindow::ChannelPicked);
 
-  PictureLabel(this, "Image1", QStringLiteral(":/simulation/unit.png"), TwipRect(120, 1080, 930, 1530));
-  PictureLabel(this, "Image2", QStringLiteral(":/simulation/hopper.png"), TwipRect(2400, 1200, 1170, 1230));
-  animationArea_ = PictureLabel(this, "Image3", QString(), TwipRect(1200, 1920, 1170, 495));
+  PictureLabel(this, "Image1", QStringLiteral(":/simulation/unit.png"), TwipsRect(120, 1080, 930, 1530));
+  PictureLabel(this, "Image2", QStringLiteral(":/simulation/hopper.png"), TwipsRect(2400, 1200, 1170, 1230));
+  animationArea_ = PictureLabel(this, "Image3", QString(), TwipsRect(1200, 1920, 1170, 495));
 
   auto* closeButton = new QToolButton(this);
   closeButton->setObjectName(QStringLiteral("Command5"));
@@ -81,7 +77,7 @@ void Form3::BuildControls() {
   closeButton->setIconSize(QSize(16, 16));
   closeButton->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   closeButton->setFocusPolicy(Qt::StrongFocus);
-  closeButton->setGeometry(TwipRect(2850, 2760, 735, 495));
+  closeButton->setGeometry(TwipsRect(2850, 2760, 735, 495));
   connect(closeButton, &QToolButton::clicked, this, &QWidget::close);
 
   setTabOrder(closeButton, channelSelector_);

@@ -1,4 +1,4 @@
-#include "ui/form3.h"
+#include "ui/simulation_window.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,6 +15,7 @@
 #include "platform/widgets/message_box.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
+#include "ui/twips.h"
 #include "ui/typed_line.h"
 
 // The window's pictures are compiled into a library; naming its resources here makes sure
@@ -39,7 +40,7 @@ QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
 
 }  // namespace
 
-Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
+SimulationWindow::SimulationWindow(int portNumber, MessageBoxes& messages, QString programFolder,
              std::unique_ptr<SerialPort> port, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint),
@@ -52,16 +53,16 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(QStringLiteral("Vorn Protocol Simulation"));
   setWindowIcon(QIcon(QStringLiteral(":/simulation/smiley.png")));
-  setFixedSize(241, 218);  // 3615 x 3270 twips
+  setFixedSize(Px(3615), Px(3270));
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   BuildControls();
 
   // The hopper's replies mean nothing here: whatever arrives is thrown away as it arrives.
-  connect(port_.get(), &SerialPort::BytesArrived, this, &Form3::RepliesArrived);
+  connect(port_.get(), &SerialPort::BytesArrived, this, &SimulationWindow::RepliesArrived);
   animationTimer_ = MakeTimer(this, "Timer2", 150);
-  connect(animationTimer_, &QTimer::timeout, this, &Form3::AnimationTick);
+  connect(animationTimer_, &QTimer::timeout, this, &SimulationWindow::AnimationTick);
   promptTimer_ = MakeTimer(this, "Timer3", 70);
-  connect(promptTimer_, &QTimer::timeout, this, &Form3::PromptTick);
+  connect(promptTimer_, &QTimer::timeout, this, &SimulationWindow::PromptTick);
 
   // An adapter plugged back in is taken up again without a word, as the main window does.
   connect(port_.get(), &SerialPort::DeviceReturned, this, [this] { port_->Open(); });
@@ -70,9 +71,9 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
   promptTimer_->start();
 }
 
-Form3::~Form3() { HandBack(); }
+SimulationWindow::~SimulationWindow() { HandBack(); }
 
-bool Form3::OpenPort() {
+bool SimulationWindow::OpenPort() {
   port_->SetPortNumber(portNumber_);
   const OpenOutcome outcome = port_->Open();
   if (outcome.result == OpenResult::Opened) return true;
@@ -80,7 +81,7 @@ bool Form3::OpenPort() {
   return false;
 }
 
-void Form3::Start() {
+void SimulationWindow::Start() {
   if (OpenPort()) {
     show();
   } else {
@@ -88,14 +89,14 @@ void Form3::Start() {
   }
 }
 
-void Form3::RestartPrompt(std::string_view text) {
+void SimulationWindow::RestartPrompt(std::string_view text) {
   prompt_.Restart(text);
   // The whole prompt, as it will stand at the end of its cycle, fits the line in any font.
   FitWrappedCaption(promptLine_, Text(text), font().pointSizeF());
   promptLine_->Prepare(Text(text));
 }
 
-void Form3::StartUpPressed() {
+void SimulationWindow::StartUpPressed() {
   const bool sent = SendStartUp(*port_);
   StartAnimation();
   promptLine_->clear();
@@ -103,31 +104,31 @@ void Form3::StartUpPressed() {
   if (!sent) ReportSendFailure();
 }
 
-void Form3::DispensePressed() {
+void SimulationWindow::DispensePressed() {
   StartAnimation();
   if (!SendDispense(*port_, channelCode_)) ReportSendFailure();
 }
 
-void Form3::ChannelPicked(int position) {
+void SimulationWindow::ChannelPicked(int position) {
   if (position < 0) return;
   channelCode_ = ChannelCodeForPosition(position);
 }
 
-void Form3::StartAnimation() {
+void SimulationWindow::StartAnimation() {
   animation_.Restart();
   if (!animationTimer_->isActive()) animationTimer_->start();
 }
 
-void Form3::ReportSendFailure() {
+void SimulationWindow::ReportSendFailure() {
   messages_.Show(this, Message{QStringLiteral("Send Error"), MessageIcon::Exclamation, QString(),
                                QStringLiteral("The command could not be written to COM%1. "
                                               "Close this window and check the port and the cable.")
                                    .arg(portNumber_)});
 }
 
-void Form3::RepliesArrived() { DrainReplies(*port_); }
+void SimulationWindow::RepliesArrived() { DrainReplies(*port_); }
 
-void Form3::AnimationTick() {
+void SimulationWindow::AnimationTick() {
   const AnimationStep step = animation_.Tick();
   switch (step.effect) {
     case AnimationEffect::Nothing: break;
@@ -145,14 +146,14 @@ void Form3::AnimationTick() {
   }
 }
 
-void Form3::PromptTick() { promptLine_->ShowTyped(QString::fromStdString(prompt_.Tick())); }
+void SimulationWindow::PromptTick() { promptLine_->ShowTyped(QString::fromStdString(prompt_.Tick())); }
 
-void Form3::closeEvent(QCloseEvent* event) {
+void SimulationWindow::closeEvent(QCloseEvent* event) {
   HandBack();
   event->accept();
 }
 
-bool Form3::eventFilter(QObject* watched, QEvent* event) {
+bool SimulationWindow::eventFilter(QObject* watched, QEvent* event) {
   if ((watched == channelSelector_ || watched == channelSelector_->lineEdit()) && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     // Every key that types a character (Backspace, Enter and Escape included) is swallowed;
@@ -163,7 +164,7 @@ bool Form3::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void Form3::HandBack() {
+void SimulationWindow::HandBack() {
   if (handedBack_) return;
   handedBack_ = true;
   animationTimer_->stop();

@@ -1,4 +1,4 @@
-#include "ui/form1.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,10 +7,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 
-#include "platform/serial/qt_serial_port.h"
-#include "platform/serial/settings_store.h"
+#include "platform/files/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
@@ -31,23 +29,12 @@ QFont CaptionFont(qreal pointSize) {
   return font;
 }
 
-QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
-  auto* timer = new QTimer(parent);
-  timer->setObjectName(QString::fromLatin1(name));
-  timer->setSingleShot(true);
-  // A coarse timer may fire 5% early; the watches must keep their intervals.
-  timer->setTimerType(Qt::PreciseTimer);
-  timer->setInterval(intervalMs);
-  return timer;
-}
-
 }  // namespace
 
-Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
+MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
     : QMainWindow(parent),
       messages_(messages),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
-      link_(static_cast<LinkHost&>(*this)) {
+      link_(new SettingLink(std::move(port), this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
   setWindowIcon(ToolWindowIcon());
@@ -55,22 +42,19 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   QFont windowFont = font();
   windowFont.setPointSizeF(8.25);
   setFont(windowFont);
-  port_->setParent(nullptr);
   // Until start-up gives it the stored number, the port carries COM1, as the selector shows.
-  port_->SetPortNumber(1);
+  Port().SetPortNumber(1);
+  link_->SetQuestions(this);
   BuildControls();
   BuildMenu();
   BuildSafeguards();
-  responseWatch_ = MakeWatch(this, "Timer1", kResponseWatchMs);
-  receiveWatch_ = MakeWatch(this, "Timer3", kReceiveWatchMs);
 
-  connect(saveButton_, &QPushButton::clicked, this, &Form1::OnSave);
+  connect(saveButton_, &QPushButton::clicked, this, &MainWindow::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
-  connect(portSelector_, &PortSelector::PortChosen, this, &Form1::OnPortChosen);
-  connect(responseWatch_, &QTimer::timeout, this, &Form1::OnResponseWatch);
-  connect(receiveWatch_, &QTimer::timeout, this, &Form1::OnReceiveWatch);
-  connect(port_.get(), &SerialPort::BytesArrived, this, &Form1::OnBytesArrived);
-  connect(port_.get(), &SerialPort::DeviceLost, this, &Form1::OnDeviceLost);
+  connect(portSelector_, &PortSelector::PortChosen, this, &MainWindow::OnPortChosen);
+  connect(link_, &SettingLink::Reported, this, &MainWindow::ShowEvent);
+  connect(link_, &SettingLink::DeviceLost, this, &MainWindow::OnDeviceLost);
+  connect(link_, &SettingLink::Reconnected, this, &MainWindow::OnReconnected);
   WirePortChoice();
   ShowDeviceTip();
 
@@ -78,9 +62,9 @@ Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* 
   qApp->installEventFilter(this);
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::BuildControls() {
+void MainWindow::BuildControls() {
   auto* client = new QWidget(this);
   client->setMinimumSize(Px(3315), Px(7230));
   setCentralWidget(client);
@@ -116,7 +100,7 @@ void Form1::BuildControls() {
   QWidget::setTabOrder(exitButton_, portSelector_);
 }
 
-void Form1::BuildMenu() {
+void MainWindow::BuildMenu() {
   // Tight items, so the three titles fit the narrow window side by side.
   menuBar()->setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 1px 3px; }"));
   QMenu* parameter = menuBar()->addMenu(QStringLiteral("Parameter"));
@@ -138,13 +122,13 @@ void Form1::BuildMenu() {
   addAction(menuKey);
   connect(menuKey, &QAction::triggered, this, [this, parameter] { menuBar()->setActiveAction(parameter->menuAction()); });
 
-  connect(openParametersAction_, &QAction::triggered, this, &Form1::OpenParameterFileRequested);
-  connect(saveParametersAction_, &QAction::triggered, this, &Form1::SaveParameterFileRequested);
-  connect(manualAction_, &QAction::triggered, this, &Form1::ManualRequested);
-  connect(simulationAction_, &QAction::triggered, this, &Form1::OnSimulation);
+  connect(openParametersAction_, &QAction::triggered, this, &MainWindow::OpenParameterFileRequested);
+  connect(saveParametersAction_, &QAction::triggered, this, &MainWindow::SaveParameterFileRequested);
+  connect(manualAction_, &QAction::triggered, this, &MainWindow::ManualRequested);
+  connect(simulationAction_, &QAction::triggered, this, &MainWindow::OnSimulation);
 }
 
-void Form1::PlaceWindow() {
+void MainWindow::PlaceWindow() {
   // Left 4000, top 300, outer size 3500 x 7600 twips. The client area never shrinks below
   // what the controls need, whatever the window manager's frame takes.
   const QSize frameExtra = frameGeometry().size() - geometry().size();
@@ -152,7 +136,7 @@ void Form1::PlaceWindow() {
   resize((QSize(Px(3500), Px(7600)) - frameExtra).expandedTo(minimumSizeHint()));
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress && isEnabled()) {
     // A key is delivered first to the focused control, then passed up to its parents:
     // look at the first delivery only.
@@ -166,30 +150,28 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
-  if (handedOver_ && !ending_) {
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (link_->HandedOver() && !ending_) {
     // The simulation window holds the port; the close box of a disabled window must not end
     // this one before the port comes back.
     event->ignore();
     return;
   }
   // Whatever number the port last took is stored, whether or not it could be opened.
-  SettingsStore().SetComPort(port_->PortNumber());
-  responseWatch_->stop();
-  receiveWatch_->stop();
-  port_->Close();
+  SettingsStore().SetComPort(Port().PortNumber());
+  link_->Close();
   event->accept();
   emit Closing();
 }
 
-void Form1::CloseAtEnd() {
+void MainWindow::CloseAtEnd() {
   ending_ = true;
   close();
 }
 
-QString Form1::EntryText(int index) const { return frame_->Box(index)->text(); }
+QString MainWindow::EntryText(int index) const { return frame_->Box(index)->text(); }
 
-void Form1::SetEntryText(int index, const QString& text) {
+void MainWindow::SetEntryText(int index, const QString& text) {
   frame_->Box(index)->setText(text);
   // A value loaded from a file is the technician's own even when the box already showed it.
   if (!writingReceived_) OnEntryChanged(index);

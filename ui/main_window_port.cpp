@@ -1,15 +1,14 @@
 // The main window's side of the serial port: start-up, the port selector, the hand-over to
-// the simulation window and back, and a device that goes away while open.
+// the simulation window and back, and what it shows when the device goes away and comes back.
 
 #include <QLabel>
-#include <QTimer>
 #include <optional>
 
-#include "platform/serial/line_recorder.h"
-#include "platform/serial/settings_store.h"
+#include "core/port_resolution.h"
+#include "platform/files/settings_store.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"
 
@@ -19,23 +18,15 @@ namespace {
 
 const QColor kRed(255, 0, 0);
 
-// The stored "COMPORT" as a whole number from 0 to 255, or nothing.
-std::optional<int> StoredPortNumber(const QString& text) {
-  bool ok = false;
-  const int number = text.trimmed().toInt(&ok);
-  if (!ok || number < 0 || number > 255) return std::nullopt;
-  return number;
-}
-
 bool EndsTheProgram(OpenResult result) {
   return result == OpenResult::InvalidPort || result == OpenResult::PortInUse;
 }
 
 }  // namespace
 
-bool Form1::StartUp() {
+bool MainWindow::StartUp() {
   const QString stored = portOverride_ ? QString::number(*portOverride_) : SettingsStore().ComPortText();
-  const std::optional<int> number = StoredPortNumber(stored);
+  const std::optional<int> number = ParseStoredPortNumber(stored.toStdString());
   if (!number) {
     // No message, as for every failure of this kind, but the window must not look alive.
     ShowPortTrouble({OpenResult::OtherFailure, {},
@@ -50,7 +41,7 @@ bool Form1::StartUp() {
     outcome.result = OpenResult::InvalidPort;
     outcome.detail = QStringLiteral("COM0 is not a port number.");
   } else {
-    port_->SetPortNumber(*number);
+    link_->UsePortNumber(*number);
     outcome = OpenPort();
   }
   outcome = OfferPortChoice(outcome);
@@ -58,19 +49,13 @@ bool Form1::StartUp() {
     ShowPortTrouble(outcome);
     return !EndsTheProgram(outcome.result);
   }
-  StartLink();
+  link_->Start();
   return true;
 }
 
-void Form1::StartLink() {
-  link_.StartUp();
-  if (recorder_) recorder_->Link(LinkEvent::Started);
-}
-
-void Form1::ReturnPort() {
+void MainWindow::ReturnPort() {
   if (ending_) return;  // closed already, its port number stored
-  handedOver_ = false;
-  link_.PortReturned();
+  link_->HandBack();
   setEnabled(true);
   // Disabling the window took the focus away; the control that had it gets it back.
   if (focusBeforeHandOver_) focusBeforeHandOver_->setFocus(Qt::OtherFocusReason);
@@ -78,48 +63,46 @@ void Form1::ReturnPort() {
   OpenAndReport();
 }
 
-OpenOutcome Form1::OpenPort() {
-  OpenOutcome outcome = port_->Open();
+OpenOutcome MainWindow::OpenPort() {
+  OpenOutcome outcome = link_->Open();
   ShowDeviceTip();
   return outcome;
 }
 
-void Form1::ShowPortTrouble(const OpenOutcome& outcome) {
-  SetStatus(kRed, PortTroubleCaption(port_->PortNumber()));
+void MainWindow::ShowPortTrouble(const OpenOutcome& outcome) {
+  SetStatus(kRed, PortTroubleCaption(Port().PortNumber()));
   statusLine_->setToolTip(PlainToolTip(PortTroubleDetail(outcome)));
-  portTrouble_ = true;
+  link_->MarkTrouble();
 }
 
-void Form1::ReopenAfterTrouble() {
-  // After a failure the link starts over: the hopper is asked for again and a port chosen
-  // before start-up ever completed starts listening.
-  if (!portTrouble_ && link_.State() != LinkState::None) return;
-  portTrouble_ = false;
-  statusLine_->setToolTip(QString());
-  StartLink();
+void MainWindow::StartOverAfterTrouble() {
+  if (link_->StartOverAfterTrouble()) statusLine_->setToolTip(QString());
 }
 
-void Form1::OnPortChosen(int index) {
+void MainWindow::OnPortChosen(int index) {
   UsePortNumber(index + 1);
-  portTrouble_ = true;  // another line, maybe another hopper: the link starts over on it
+  link_->MarkTrouble();  // another line, maybe another hopper: the link starts over on it
   OpenAndReport();
 }
 
-void Form1::OnDeviceLost(const QString& why) {
-  ShowPortTrouble({OpenResult::OtherFailure, port_->DeviceFor(port_->PortNumber()),
+void MainWindow::OnDeviceLost(const QString& why) {
+  ShowPortTrouble({OpenResult::OtherFailure, Port().DeviceFor(Port().PortNumber()),
                    why + QStringLiteral("\nWaiting for the device to be plugged in again."), {}});
 }
 
-void Form1::OnSimulation() {
-  port_->Close();
-  // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
-  receiveWatch_->stop();
-  focusBeforeHandOver_ = focusWidget();
-  setEnabled(false);
-  handedOver_ = true;
-  emit SimulationRequested(port_->PortNumber());
+void MainWindow::OnReconnected(const OpenOutcome& outcome) {
+  ShowDeviceTip();
+  if (outcome.result == OpenResult::Opened) statusLine_->setToolTip(QString());
+  else ShowPortTrouble(outcome);
 }
 
-void Form1::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(port_->Explain(port_->PortNumber()))); }
+void MainWindow::OnSimulation() {
+  link_->HandOver();
+  focusBeforeHandOver_ = focusWidget();
+  setEnabled(false);
+  emit SimulationRequested(Port().PortNumber());
+}
+
+void MainWindow::ShowDeviceTip() { portSelector_->setToolTip(PlainToolTip(Port().Explain(Port().PortNumber()))); }
 
 }  // namespace hopper

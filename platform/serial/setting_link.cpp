@@ -1,0 +1,101 @@
+// The setting link's dialogue: every received byte through the receive machine, what the
+// hopper holds, the Save command with its questions and backup, and the two watches.
+
+#include "platform/serial/setting_link.h"
+
+#include "core/save_check.h"
+#include "platform/serial/line_recorder.h"
+#include "platform/serial/qt_serial_port.h"
+
+namespace hopper {
+
+namespace {
+
+QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
+  auto* timer = new QTimer(parent);
+  timer->setObjectName(QString::fromLatin1(name));
+  timer->setSingleShot(true);
+  // A coarse timer may fire 5% early; the watches must keep their intervals.
+  timer->setTimerType(Qt::PreciseTimer);
+  timer->setInterval(intervalMs);
+  return timer;
+}
+
+ChannelTexts TextsOf(const CoinNumbers& values) {
+  ChannelTexts texts;
+  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(values[i]);
+  return texts;
+}
+
+}  // namespace
+
+SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
+    : QObject(parent),
+      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      machine_(static_cast<LinkHost&>(*this)),
+      responseWatch_(MakeWatch(this, "Timer1", kResponseWatchMs)),
+      receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {
+  port_->setParent(nullptr);
+  connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::TakeWaitingBytes);
+  connect(port_.get(), &SerialPort::DeviceLost, this, &SettingLink::OnDeviceLost);
+  connect(port_.get(), &SerialPort::DeviceReturned, this, &SettingLink::OnDeviceReturned);
+  connect(responseWatch_, &QTimer::timeout, this, &SettingLink::OnResponseWatch);
+  connect(receiveWatch_, &QTimer::timeout, this, [this] { machine_.ReceiveWatchExpired(); });
+}
+
+SettingLink::~SettingLink() = default;
+
+void SettingLink::Happened(const LinkEvent& event) {
+  switch (event.kind) {
+    case LinkEventKind::ChannelValue: held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value)); break;
+    case LinkEventKind::BlockChecked: held_.BlockChecked(event.ok); break;
+    default: break;
+  }
+  if (recorder_) recorder_->Link(event);
+  emit Reported(event);
+}
+
+void SettingLink::Start() { machine_.StartUp(); }
+
+void SettingLink::TakeWaitingBytes() {
+  // Every waiting byte passes through the state machine, one at a time, in order.
+  while (port_->BytesWaiting() > 0) {
+    const std::optional<std::uint8_t> byte = port_->ReadByte();
+    if (!byte) break;
+    machine_.Consume(*byte);
+  }
+}
+
+SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
+  const SaveOutcome outcome = machine_.Save(texts);
+  if (outcome.result == SaveResult::Sent) held_.SaveSent(CoinNumbersOf(texts));
+  return outcome;
+}
+
+bool SettingLink::MaySend() {
+  // Only a save that would go out is questioned and backed up; a refused one says why as before.
+  const std::vector<int> unconfirmed = held_.Unconfirmed();
+  if (!unconfirmed.empty() && questions_ && !questions_->SaveUnconfirmed(unconfirmed)) return false;
+  // The set the hopper last confirmed is kept before anything overwrites it.
+  if (!held_.Confirmed()) return true;
+  lastBackup_ = backups_.Write(TextsOf(*held_.Confirmed()), PortLabel());
+  if (lastBackup_.ok()) return true;
+  return questions_ && questions_->SaveWithoutBackup(lastBackup_.error);
+}
+
+void SettingLink::OnResponseWatch() {
+  held_.ResponseWatchEnded();
+  machine_.ResponseWatchExpired();
+  // A save in flight is over before a port that came back during it is reopened.
+  if (!reconnectPending_) return;
+  reconnectPending_ = false;
+  Reconnect();
+}
+
+void SettingLink::Close() {
+  responseWatch_->stop();
+  receiveWatch_->stop();
+  port_->Close();
+}
+
+}  // namespace hopper

@@ -1,0 +1,125 @@
+#pragma once
+// The setting link: the serial port to the hopper, the receive state machine that every
+// received byte passes through, the two watches, what the hopper holds, the backup before a
+// save, the record of the line, the hand-over of the port to the simulation window and the
+// reopening of an adapter that was pulled and plugged in again. It reports what happened as
+// LinkEvents; the main window shows them and the command line turns them into its results.
+// Qt Core and SerialPort only.
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "core/held_values.h"
+#include "core/receive_machine.h"
+#include "platform/files/backup_store.h"
+#include "platform/serial/serial_port.h"
+
+namespace hopper {
+
+class LineRecorder;
+
+// What the link asks before a valid save goes out on an open port.
+class SaveQuestions {
+ public:
+  virtual ~SaveQuestions() = default;
+  // `channels` hold values from a report that failed, neither typed nor loaded since.
+  virtual bool SaveUnconfirmed(const std::vector<int>& channels) = 0;
+  // The backup of what the hopper holds could not be written, for `why`.
+  virtual bool SaveWithoutBackup(const QString& why) = 0;
+};
+
+class SettingLink final : public QObject, private LinkHost {
+  Q_OBJECT
+ public:
+  // Without a port the link makes its own on Qt's serial port.
+  explicit SettingLink(std::unique_ptr<SerialPort> port = nullptr, QObject* parent = nullptr);
+  ~SettingLink() override;
+
+  SerialPort& Port() { return *port_; }
+  const SerialPort& Port() const { return *port_; }
+  // The receive machine, read-only: its state and whether the next block is a read-back.
+  const ReceiveMachine& Machine() const { return machine_; }
+  // What the hopper last confirmed, and how the last save's read-back compared.
+  const HeldValues& Held() const { return held_; }
+
+  // Where the link's events are recorded beside the traffic.
+  void SetLineRecorder(LineRecorder* recorder) { recorder_ = recorder; }
+  // Where the copy of the hopper's values goes before each save.
+  void SetBackupStore(const BackupStore& store) { backups_ = store; }
+  const BackupStore& Backups() const { return backups_; }
+  // Who answers before a save; without one, a failed backup keeps the save back.
+  void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
+  // The last backup written or tried before a save.
+  const BackupResult& LastBackup() const { return lastBackup_; }
+
+  // The link starts listening: it waits for the hopper's report.
+  void Start();
+  // Every byte waiting on the port goes through the receive machine, one at a time, in order;
+  // the port's arrival notice runs it too.
+  void TakeWaitingBytes();
+  // The Save command with the boxes' texts (setting_link.cpp).
+  SaveOutcome Save(const ChannelTexts& texts);
+  // The technician typed into box `index`, or a parameter file was loaded into it.
+  void Edited(int index) { held_.Edited(index); }
+  // The watches stop and the port closes, for good.
+  void Close();
+
+  // The port (setting_link_port.cpp)
+  // Closes the port and gives it `portNumber`. Returns whether that is another port: then what
+  // the hopper on the old one held is no longer known.
+  bool UsePortNumber(int portNumber);
+  OpenOutcome Open();
+  // The port is not working, or was given another device: the next opening starts over.
+  void MarkTrouble() { trouble_ = true; }
+  // After an opening: starts the link over when trouble came before it, or when start-up never
+  // completed. Returns whether it did.
+  bool StartOverAfterTrouble();
+  // The simulation window takes the port: it is closed, the receive watch stops.
+  void HandOver();
+  // The simulation window gave it back: the next block is taken as a read-back. The caller
+  // reopens the port.
+  void HandBack();
+  bool HandedOver() const { return handedOver_; }
+
+ signals:
+  // Every event of the link, after it has taken note of it itself.
+  void Reported(const LinkEvent& event);
+  // The device went away while open; the port is closed and waits for it to come back.
+  void DeviceLost(const QString& why);
+  // The device came back and the port was opened again, or could not be.
+  void Reconnected(const OpenOutcome& outcome);
+
+ private:
+  // LinkHost
+  void Happened(const LinkEvent& event) override;
+  void SendByte(std::uint8_t byte) override { port_->WriteByte(byte); }
+  bool LineOpen() const override { return port_->IsOpen(); }
+  bool MaySend() override;
+  bool SendFrame(std::span<const std::uint8_t> bytes) override { return port_->Write(bytes); }
+  void ArmReceiveWatch() override { receiveWatch_->start(); }
+  void ArmResponseWatch() override { responseWatch_->start(); }
+  void DrainInput() override { port_->ReadAll(); }
+
+  void OnResponseWatch();
+  void OnDeviceLost(const QString& why);
+  void OnDeviceReturned();
+  void Reconnect();
+  QString PortLabel() const;
+
+  std::unique_ptr<SerialPort> port_;
+  ReceiveMachine machine_;
+  QTimer* responseWatch_;  // Timer1: 1000 ms from the save frame
+  QTimer* receiveWatch_;   // Timer3: 500 ms from a report's header
+  HeldValues held_;
+  BackupStore backups_;
+  BackupResult lastBackup_;
+  SaveQuestions* questions_ = nullptr;
+  LineRecorder* recorder_ = nullptr;
+  bool handedOver_ = false;        // the simulation window has the port
+  bool trouble_ = false;           // the port failed: the next opening starts the link over
+  bool reconnectPending_ = false;  // the device came back during a save
+};
+
+}  // namespace hopper

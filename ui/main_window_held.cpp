@@ -1,0 +1,107 @@
+// What the hopper holds, on the main window: the marks on the boxes, the questions before
+// saving values from a report that failed or without a backup, and how the save's read-back
+// compared with what was sent.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QUrl>
+
+#include "platform/serial/line_recorder.h"
+#include "platform/widgets/message_box.h"
+#include "ui/channel_box.h"
+#include "ui/channel_frame.h"
+#include "ui/main_window.h"
+#include "ui/twips.h"
+
+namespace hopper {
+
+namespace {
+
+QString Plural(std::size_t n, const char* one, const char* many) {
+  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+}
+
+}  // namespace
+
+void MainWindow::BuildSafeguards() {
+  verifyMark_ = new QLabel(centralWidget());
+  verifyMark_->setObjectName(QStringLiteral("verifyMark"));
+  verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
+  verifyMark_->setAlignment(Qt::AlignCenter);
+
+  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
+  parameter->addSeparator();
+  lineMonitorAction_ = parameter->addAction(QStringLiteral("Line &monitor"));
+  lineMonitorAction_->setObjectName(QStringLiteral("LineMonitor"));
+  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
+  backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
+  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
+  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
+  connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);
+}
+
+void MainWindow::OnEntryChanged(int index) {
+  // Typed or loaded values are the technician's own; received ones are marked by the block.
+  if (!writingReceived_) link_->Edited(index);
+  ChannelBox* box = frame_->Box(index);
+  box->SetMark(Held().MarkFor(index, box->text().toStdString()));
+}
+
+void MainWindow::BlockChecked() {
+  frame_->ShowMarks(Held());
+  ShowVerification();
+}
+
+bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
+  const Message question{
+      QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
+      QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
+                     "%2 not been typed or loaded since. Yes writes them into the hopper as they are.")
+          .arg(QString::fromStdString(ChannelListText(unconfirmed)),
+               QLatin1String(unconfirmed.size() == 1 ? "has" : "have"))};
+  return messages_.Ask(this, question);
+}
+
+bool MainWindow::SaveWithoutBackup(const QString& why) {
+  return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
+                                                    "Save without a backup?"),
+                                     MessageIcon::Exclamation, {}, why});
+}
+
+void MainWindow::ShowVerification() {
+  const std::string text = VerificationText(Held().State(), Held().Differing().size());
+  verifyMark_->setToolTip(QString::fromStdString(text));
+  QString mark;
+  QColor colour(255, 0, 0);
+  switch (Held().State()) {
+    case Verification::Verified: mark = QStringLiteral("\u2713"); colour = QColor(0, 160, 0); break;
+    case Verification::Differs: mark = QStringLiteral("\u2260"); break;
+    case Verification::NotVerified: mark = QStringLiteral("?"); break;
+    case Verification::None:
+    case Verification::Pending: break;
+  }
+  QPalette palette = verifyMark_->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  verifyMark_->setPalette(palette);
+  verifyMark_->setText(mark);
+  if (Held().State() == Verification::Differs) {
+    ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
+                                      .arg(Plural(Held().Differing().size(), "channel", "channels"))
+                                      .arg(Held().Differing().size() == 1 ? "s" : ""));
+  }
+}
+
+void MainWindow::OpenBackupFolder() {
+  const QString folder = link_->Backups().Folder();
+  QDir().mkpath(folder);
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+    messages_.Show(this, Message{QStringLiteral("The backups are kept in this folder:"), MessageIcon::None, {},
+                                 QDir::toNativeSeparators(folder)});
+}
+
+}  // namespace hopper
