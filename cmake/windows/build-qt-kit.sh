@@ -53,22 +53,27 @@ fi
 # The kit keeps its own copy of the toolchain file: Qt's generated toolchain loads it from there,
 # wherever the work tree that built the kit has gone since.
 mkdir -p "$PREFIX"
-cp "$HERE/mingw-toolchain.cmake" "$PREFIX/mingw-toolchain.cmake"
+cmp -s "$HERE/mingw-toolchain.cmake" "$PREFIX/mingw-toolchain.cmake" || cp "$HERE/mingw-toolchain.cmake" "$PREFIX/mingw-toolchain.cmake"
 
-rm -rf "$WORK"; mkdir -p "$WORK"; cd "$WORK"
 # Why the switches: Debian's cleaned tarball lacks the tablet 3rdparty code; without direct2d,
 # qwindows.dll links only if directwrite3 is off as well; Debian keeps Qt6HostInfo under the
 # multiarch cmake folder. SQLite is Qt's bundled copy; the other SQL drivers are not wanted.
-"$qtbase/configure" -prefix "$PREFIX" -release -shared -nomake tests -nomake examples \
-  -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- -qt-host-path /usr \
-  -no-opengl -no-dbus -no-feature-direct2d -no-feature-directwrite3 -no-feature-tabletevent \
-  -no-feature-vulkan -no-pkg-config -qt-zlib -qt-pcre -qt-libpng -no-libjpeg -qt-freetype \
-  -qt-harfbuzz -no-openssl \
-  -sql-sqlite -qt-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql -no-sql-ibase -no-sql-oci -no-sql-db2 \
-  -feature-testlib \
-  -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PREFIX/mingw-toolchain.cmake" \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
-cmake --build . --parallel "${HOPPER_KIT_JOBS:-$(nproc)}"
+# An interrupted build goes on where it stopped; a configuration that never finished starts over.
+if [ ! -f "$WORK/.configured" ]; then
+  rm -rf "$WORK"; mkdir -p "$WORK"; cd "$WORK"
+  "$qtbase/configure" -prefix "$PREFIX" -release -shared -nomake tests -nomake examples \
+    -xplatform win32-g++ -device-option CROSS_COMPILE=x86_64-w64-mingw32- -qt-host-path /usr \
+    -no-opengl -no-dbus -no-feature-direct2d -no-feature-directwrite3 -no-feature-tabletevent \
+    -no-feature-vulkan -no-pkg-config -qt-zlib -qt-pcre -qt-libpng -no-libjpeg -qt-freetype \
+    -qt-harfbuzz -no-openssl \
+    -sql-sqlite -qt-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql -no-sql-ibase -no-sql-oci -no-sql-db2 \
+    -feature-testlib \
+    -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PREFIX/mingw-toolchain.cmake" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+  touch "$WORK/.configured"
+fi
+cd "$WORK"
+cmake --build . --parallel "${HOPPER_KIT_JOBS:-$(( $(nproc) + 2 ))}"
 cmake --install .
 touch "$PREFIX/.complete"
 echo "Qt kit built in $(( $(date +%s) - start )) s: $PREFIX"
