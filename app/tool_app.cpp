@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "platform/serial/parameter_file_io.h"
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/settings_store.h"
+#include "platform/serial/system_serial.h"
 #include "ui/form1.h"
 #include "ui/line_monitor.h"
 #include "ui/manual_command.h"
@@ -68,7 +68,7 @@ Form1* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new Form1(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
+  auto* window = new Form1(messages_, std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(),
                                                                            recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
@@ -76,7 +76,7 @@ Form1* ToolApp::EnsureMainWindow() {
   mainWindow_ = window;
   connect(window, &Form1::SimulationRequested, this, [this, window](int portNumber) {
     OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
-                         std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
+                         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_,
                                                                LineRole::Simulation));
   });
   connect(window, &Form1::LineMonitorRequested, this, [this] { ShowLineMonitor(); });

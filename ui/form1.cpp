@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/settings_store.h"
+#include "platform/serial/system_serial.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
@@ -46,7 +46,7 @@ QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
 Form1::Form1(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
     : QMainWindow(parent),
       messages_(messages),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      port_(port ? std::move(port) : MakeSystemSerialPort()),
       link_(static_cast<LinkHost&>(*this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));

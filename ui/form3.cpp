@@ -10,8 +10,8 @@
 
 #include "core/dispense.h"
 #include "platform/serial/dispense_port.h"
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_port.h"
+#include "platform/serial/system_serial.h"
 #include "platform/widgets/message_box.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
@@ -46,7 +46,7 @@ Form3::Form3(int portNumber, MessageBoxes& messages, QString programFolder,
       portNumber_(portNumber),
       messages_(messages),
       pictures_(std::move(programFolder)),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      port_(port ? std::move(port) : MakeSystemSerialPort()),
       channelCode_(kFirstChannelCode) {
   InitSimulationResources();
   setObjectName(QStringLiteral("Form3"));

@@ -8,8 +8,8 @@
 #include "platform/serial/backup_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/parameter_file_io.h"
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
+#include "platform/serial/system_serial.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/interrupt_notifier.h"
@@ -64,10 +64,9 @@ int RunCommand(const CliOptions& options) {
   summary.device = choice.device;
   if (!choice.refusal.isEmpty()) return Stop(reporter, summary, ExitCode::PortError, choice.refusal, {});
 
-  auto qtPort = std::make_unique<QtSerialPort>();
-  qtPort->SetPortNumber(choice.number);
-  if (choice.number == 0) qtPort->SetDevice(choice.device);  // a number resolves as in the window
-  std::unique_ptr<SerialPort> port = std::move(qtPort);
+  // A number resolves as in the window; a device given by its path is opened as it is.
+  std::unique_ptr<SerialPort> port = MakeSystemSerialPort(choice.number == 0 ? choice.device : QString());
+  port->SetPortNumber(choice.number);
   if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
   const OpenOutcome opened = port->Open();
   if (opened.result != OpenResult::Opened) {

@@ -2,8 +2,8 @@
 
 #include <QRegularExpression>
 
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/settings_store.h"
+#include "platform/serial/system_serial.h"
 #include "ui/port_report.h"
 
 namespace hopper::cli {
@@ -53,7 +53,7 @@ PortChoice ChoosePort(const QString& given) {
   }
   choice.number = number;
   choice.name = QStringLiteral("COM%1").arg(number);
-  choice.device = QtSerialPort().DeviceFor(number);  // opening says why when there is none
+  choice.device = MakeSystemSerialPort()->DeviceFor(number);  // opening says why when there is none
   return choice;
 }
 
