@@ -1,5 +1,7 @@
 #include "platform/serial/win32_serial_port.h"
 
+#include <algorithm>
+
 #include "core/line_settings.h"
 #include "platform/serial/port_resolver.h"
 
@@ -84,11 +86,11 @@ DCB SettingLineState(DCB base) {
 
 COMMTIMEOUTS SettingLineTimeouts() {
   COMMTIMEOUTS timeouts{};
-  // With both first values at MAXDWORD a read ends as soon as at least one byte is there; the
-  // constant, just below MAXDWORD, keeps a read on an idle line pending (some 49 days).
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-  timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
+  // No read timeouts: a read ends when the bytes asked for are there. The port asks for one
+  // byte and waits; once it has come, it takes what else is waiting (see ReadCompleted).
+  timeouts.ReadIntervalTimeout = 0;
+  timeouts.ReadTotalTimeoutMultiplier = 0;
+  timeouts.ReadTotalTimeoutConstant = 0;
   // One byte takes some 1.1 ms at 9600 baud with parity: 2 ms a byte and a second to spare.
   timeouts.WriteTotalTimeoutMultiplier = 2;
   timeouts.WriteTotalTimeoutConstant = 1000;
@@ -99,6 +101,7 @@ Win32SerialPort::Win32SerialPort(std::shared_ptr<const DeviceListing> listing, Q
     : SerialPort(parent), listing_(std::move(listing)) {
   // Manual-reset events: each overlapped call resets its own when it starts.
   readOverlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  takeOverlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   writeOverlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   readDone_.setHandle(readOverlapped_.hEvent);
   readDone_.setEnabled(false);
@@ -111,6 +114,7 @@ Win32SerialPort::~Win32SerialPort() {
   Close();
   readDone_.setEnabled(false);
   CloseHandle(readOverlapped_.hEvent);
+  CloseHandle(takeOverlapped_.hEvent);
   CloseHandle(writeOverlapped_.hEvent);
 }
 
@@ -189,7 +193,7 @@ OpenOutcome Win32SerialPort::OpenDevice(const QString& device) {
 
 void Win32SerialPort::StartRead() {
   readPending_ = true;
-  if (ReadFile(handle_, readBuffer_.data(), static_cast<DWORD>(readBuffer_.size()), nullptr, &readOverlapped_) ||
+  if (ReadFile(handle_, readBuffer_.data(), 1, nullptr, &readOverlapped_) ||
       GetLastError() == ERROR_IO_PENDING)
     return;  // done at once or later: the event tells either way
   readPending_ = false;
@@ -208,9 +212,29 @@ void Win32SerialPort::ReadCompleted() {
   }
   readPending_ = false;
   received_.append(readBuffer_.data(), static_cast<qsizetype>(got));
+  if (!TakeWaiting()) return;
   StartRead();
   // Last: whoever is told may close the port.
   if (got > 0) emit BytesArrived();
+}
+
+bool Win32SerialPort::TakeWaiting() {
+  for (;;) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle_, &errors, &status) || status.cbInQue == 0) return true;
+    const DWORD wanted = std::min<DWORD>(status.cbInQue, static_cast<DWORD>(readBuffer_.size()));
+    DWORD got = 0;
+    // The bytes are there: the read ends at once.
+    if ((!ReadFile(handle_, readBuffer_.data(), wanted, nullptr, &takeOverlapped_) &&
+         GetLastError() != ERROR_IO_PENDING) ||
+        !GetOverlappedResult(handle_, &takeOverlapped_, &got, TRUE)) {
+      CloseAfterLoss(SystemWords(GetLastError()));
+      return false;
+    }
+    received_.append(readBuffer_.data(), static_cast<qsizetype>(got));
+    if (got < wanted) return true;
+  }
 }
 
 void Win32SerialPort::StopReading() {

@@ -1,8 +1,8 @@
 #pragma once
 // SerialPort on the Win32 calls (Windows). Port n is the Windows port COMn unless its
-// "Ports/COMn" assignment names another. The port is opened for overlapped use: one read is
-// always pending and its completion event, watched by the event loop, hands the bytes over and
-// issues the next read, so nothing ever waits for a byte. After the device goes away, the port
+// "Ports/COMn" assignment names another. The port is opened for overlapped use: a read of one
+// byte is always pending and its completion event, watched by the event loop, hands that byte
+// and whatever else is waiting over and issues the next read, so nothing ever waits for a byte. After the device goes away, the port
 // looks at the port list once a second and says when it is back.
 
 #include <QByteArray>
@@ -26,8 +26,8 @@ OpenResult ClassifyOpenError(DWORD error);
 // bit), binary, no flow control of any kind.
 DCB SettingLineState(DCB base);
 
-// Reads return what has arrived as soon as one byte has; writes give up when the line has
-// taken nothing for a second beyond the time the bytes need.
+// Reads end when the bytes asked for are there; writes give up when the line has taken nothing
+// for a second beyond the time the bytes need.
 COMMTIMEOUTS SettingLineTimeouts();
 
 class Win32SerialPort final : public SerialPort {
@@ -64,6 +64,8 @@ class Win32SerialPort final : public SerialPort {
   OpenOutcome OpenDevice(const QString& device);
   void StartRead();
   void ReadCompleted();
+  // Takes every byte waiting in the driver; false when the line failed (the port is closed).
+  bool TakeWaiting();
   void StopReading();
   void CloseAfterLoss(const QString& why);
   void CheckReturn();
@@ -71,6 +73,7 @@ class Win32SerialPort final : public SerialPort {
   std::shared_ptr<const DeviceListing> listing_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   OVERLAPPED readOverlapped_{};
+  OVERLAPPED takeOverlapped_{};
   OVERLAPPED writeOverlapped_{};
   std::array<char, 4096> readBuffer_{};
   bool readPending_ = false;
