@@ -50,6 +50,10 @@ if [ ! -f "$qtbase/src/3rdparty/sqlite/sqlite3.c" ]; then
   cp "$sqlite/sqlite3.c" "$sqlite/sqlite3.h" "$qtbase/src/3rdparty/sqlite/"
 fi
 
+# Without DirectWrite 3, PrintSupport 6.4.2 does not link for MinGW (it asks Gui for a DirectWrite
+# font engine call Gui does not export). The programs print nothing: the module is left out.
+sed -i 's|^   add_subdirectory(printsupport)$|   # add_subdirectory(printsupport)  # left out of the Windows kit|' "$qtbase/src/CMakeLists.txt"
+
 # The kit keeps its own copy of the toolchain file: Qt's generated toolchain loads it from there,
 # wherever the work tree that built the kit has gone since.
 mkdir -p "$PREFIX"
