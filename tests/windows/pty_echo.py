@@ -24,7 +24,7 @@ if os.path.lexists(link):
 os.symlink(os.ttyname(slave), link)
 print(os.ttyname(slave), flush=True)
 while True:
-    ready, _, _ = select.select([master], [], [], 0.1)
+    ready, _, _ = select.select([master], [], [], 0.005)
     if not ready:
         attributes = termios.tcgetattr(slave)
         if attributes[0] & termios.INPCK:
