@@ -1,24 +1,15 @@
 #include "app/single_copy.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLocalSocket>
 #include <QSysInfo>
 
+#include "app/single_copy_scope.h"
 #include "platform/files/settings_store.h"
 
 namespace hopper {
 
 namespace {
-
-// A local socket path beside the lock where sockets are files; a per-user name elsewhere.
-QString ChannelName() {
-#ifdef Q_OS_UNIX
-  return QDir(SingleCopy::Folder()).filePath(QStringLiteral("running.socket"));
-#else
-  return QStringLiteral("HopperSettingTool-") + QDir::home().dirName();
-#endif
-}
 
 // A lock no running copy on this machine can hold: unreadable (empty, garbage) or written on
 // another host (a shared home folder, or this machine under an older name before a crash).
@@ -31,13 +22,7 @@ bool HeldByNoCopyHere(const QLockFile& lock) {
 
 }  // namespace
 
-QString SingleCopy::Folder() {
-#ifdef Q_OS_LINUX
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return QDir(runtime).filePath(QStringLiteral("hopper-kit"));
-#endif
-  return SettingsStore::Folder();
-}
+QString SingleCopy::Folder() { return SingleCopyFolder(); }
 
 QString SingleCopy::LockFilePath() { return QDir(Folder()).filePath(QStringLiteral("running.lock")); }
 
@@ -63,9 +48,9 @@ bool SingleCopy::Acquire() {
 }
 
 void SingleCopy::Listen() {
-  QLocalServer::removeServer(ChannelName());  // a socket left by a copy that crashed
+  QLocalServer::removeServer(SingleCopyChannel());  // a socket left by a copy that crashed
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(ChannelName())) return;  // the tool runs on; only the raising is lost
+  if (!server_.listen(SingleCopyChannel())) return;  // the tool runs on; only the raising is lost
   connect(&server_, &QLocalServer::newConnection, this, [this] {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
       socket->deleteLater();
@@ -76,7 +61,7 @@ void SingleCopy::Listen() {
 
 bool SingleCopy::AskRunningCopyToShow() {
   QLocalSocket socket;
-  socket.connectToServer(ChannelName());
+  socket.connectToServer(SingleCopyChannel());
   // Connecting is all the message there is; the running copy answers it on its own time.
   const bool asked = socket.waitForConnected(2000);
   socket.disconnectFromServer();

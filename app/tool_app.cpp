@@ -6,8 +6,8 @@
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/recording_serial_port.h"
+#include "platform/serial/system_serial.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
 #include "ui/manual_command.h"
@@ -82,7 +82,7 @@ MainWindow* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new MainWindow(messages_, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(),
+  auto* window = new MainWindow(messages_, std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(),
                                                                            recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
@@ -90,7 +90,7 @@ MainWindow* ToolApp::EnsureMainWindow() {
   mainWindow_ = window;
   connect(window, &MainWindow::SimulationRequested, this, [this, window](int portNumber) {
     OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
-                         std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder_,
+                         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_,
                                                                LineRole::Simulation));
   });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });

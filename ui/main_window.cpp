@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "platform/files/settings_store.h"
+#include "platform/serial/system_serial.h"
 #include "platform/widgets/message_box.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"

@@ -1,12 +1,12 @@
 #include "ui/port_chooser.h"
 
-#include "platform/serial/serial_device_list.h"
+#include "platform/serial/system_serial.h"
 #include "ui/port_assignment_window.h"
 
 namespace hopper {
 
 WindowPortChooser::WindowPortChooser(MessageBoxes& messages, std::shared_ptr<const DeviceListing> listing)
-    : messages_(messages), listing_(listing ? std::move(listing) : std::make_shared<QtDeviceListing>()) {}
+    : messages_(messages), listing_(listing ? std::move(listing) : MakeSystemDeviceListing()) {}
 
 std::optional<int> WindowPortChooser::Choose(QWidget* parent, int portNumber) {
   PortAssignmentWindow window(listing_, messages_, portNumber, parent);

@@ -10,8 +10,8 @@
 
 #include "core/dispense.h"
 #include "platform/serial/dispense_port.h"
-#include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_port.h"
+#include "platform/serial/system_serial.h"
 #include "platform/widgets/message_box.h"
 #include "ui/fitted_caption.h"
 #include "ui/simulation_port_message.h"
@@ -47,7 +47,7 @@ SimulationWindow::SimulationWindow(int portNumber, MessageBoxes& messages, QStri
       portNumber_(portNumber),
       messages_(messages),
       pictures_(std::move(programFolder)),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      port_(port ? std::move(port) : MakeSystemSerialPort()),
       channelCode_(kFirstChannelCode) {
   InitSimulationResources();
   setObjectName(QStringLiteral("Form3"));

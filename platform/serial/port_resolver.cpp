@@ -2,6 +2,7 @@
 
 #include "platform/files/settings_store.h"
 #include "platform/serial/serial_device_list.h"
+#include "platform/serial/system_serial.h"
 
 namespace hopper {
 
@@ -21,7 +22,7 @@ PortResolution ResolvePortNumber(int portNumber, const DeviceListing& listing) {
   return ResolvePortNumber(portNumber, listing.List());
 }
 
-PortResolution ResolvePortNumber(int portNumber) { return ResolvePortNumber(portNumber, QtDeviceListing()); }
+PortResolution ResolvePortNumber(int portNumber) { return ResolvePortNumber(portNumber, *MakeSystemDeviceListing()); }
 
 QString DescribeResolution(int portNumber, const PortResolution& resolution) {
   if (resolution.device.empty()) return QString::fromStdString(resolution.refusal);

@@ -6,6 +6,7 @@
 #include "core/line_settings.h"
 #include "platform/serial/device_access.h"
 #include "platform/serial/port_resolver.h"
+#include "platform/serial/qt_device_listing.h"
 #include "platform/serial/serial_device_check.h"
 
 #ifdef Q_OS_UNIX

@@ -2,7 +2,6 @@
 // The serial devices this machine has, behind an interface so tests can make adapters
 // appear, vanish and change their names.
 
-#include <QElapsedTimer>
 #include <QString>
 #include <vector>
 
@@ -14,27 +13,6 @@ class DeviceListing {
  public:
   virtual ~DeviceListing() = default;
   virtual std::vector<SerialDevice> List() const = 0;
-};
-
-// Qt's port listing, with the stable names from a folder of links such as /dev/serial/by-id.
-// A link there whose device Qt does not list (a pseudo-terminal standing in for an adapter)
-// is listed as an adapter of its own. One look at the system (some 15 ms) serves the calls that
-// come within a tenth of a second of it: opening a port, naming it in the log and in its tool
-// tip all ask at once.
-class QtDeviceListing final : public DeviceListing {
- public:
-  explicit QtDeviceListing(QString stableFolder = DefaultStableFolder());
-  std::vector<SerialDevice> List() const override;
-
-  // "/dev/serial/by-id" on Linux; empty where there is no such folder.
-  static QString DefaultStableFolder();
-
- private:
-  std::vector<SerialDevice> Look() const;
-
-  QString stableFolder_;
-  mutable std::vector<SerialDevice> recent_;
-  mutable QElapsedTimer recentAge_;
 };
 
 // The built-in port number a system name keeps: /dev/ttyS0 is 1, COM3 is 3; 0 for any other.

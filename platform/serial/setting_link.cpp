@@ -5,7 +5,7 @@
 
 #include "core/save_check.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/system_serial.h"
 
 namespace hopper {
 
@@ -31,7 +31,7 @@ ChannelTexts TextsOf(const CoinNumbers& values) {
 
 SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
     : QObject(parent),
-      port_(port ? std::move(port) : std::make_unique<QtSerialPort>()),
+      port_(port ? std::move(port) : MakeSystemSerialPort()),
       machine_(static_cast<LinkHost&>(*this)),
       responseWatch_(MakeWatch(this, "Timer1", kResponseWatchMs)),
       receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {

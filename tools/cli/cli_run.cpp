@@ -9,9 +9,10 @@
 #include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/qt_serial_port.h"
+#include "platform/files/parameter_file_io.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
+#include "platform/serial/system_serial.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
@@ -76,10 +77,9 @@ int RunCommand(const CliOptions& options) {
     warn(QStringLiteral("%1 %2: %3").arg(trouble->what, trouble->path, trouble->why));
   if (!choice.refusal.isEmpty()) return Stop(reporter, summary, ExitCode::PortError, choice.refusal, {});
 
-  auto qtPort = std::make_unique<QtSerialPort>();
-  qtPort->SetPortNumber(choice.number);
-  if (choice.number == 0) qtPort->SetDevice(choice.device);  // a number resolves as in the window
-  std::unique_ptr<SerialPort> port = std::move(qtPort);
+  // A number resolves as in the window; a device given by its path is opened as it is.
+  std::unique_ptr<SerialPort> port = MakeSystemSerialPort(choice.number == 0 ? choice.device : QString());
+  port->SetPortNumber(choice.number);
   if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
   // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
   SettingLink link(std::move(port));

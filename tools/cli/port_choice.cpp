@@ -1,8 +1,10 @@
 #include "tools/cli/port_choice.h"
 
+#include <QRegularExpression>
+
 #include "core/port_resolution.h"
 #include "platform/files/settings_store.h"
-#include "platform/serial/qt_serial_port.h"
+#include "platform/serial/system_serial.h"
 #include "ui/port_report.h"
 
 namespace hopper::cli {
@@ -44,7 +46,7 @@ PortChoice ChoosePort(const QString& given) {
   }
   choice.number = number;
   choice.name = QStringLiteral("COM%1").arg(number);
-  choice.device = QtSerialPort().DeviceFor(number);  // opening says why when there is none
+  choice.device = MakeSystemSerialPort()->DeviceFor(number);  // opening says why when there is none
   return choice;
 }
 

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The Windows program under Wine, in one go (./dev windows-test):
+#   run_under_wine.sh <Windows build folder> <folder with the Linux hopper-emulator>
+# 1. the core and platform tests built for Windows, on the offscreen platform; the serial port's
+#    against COM1, a pseudo-terminal whose far end echoes every byte;
+# 2. the installer, installed and removed silently; the zip unpacked and run from elsewhere;
+# 3. the tool's own window started on COM4, with the Linux hopper emulator on the far end;
+# 4. the main window's whole dialogue (power-on report, save, verified read-back) on COM2 and
+#    `hopper-cli.exe write` on COM3, each against an emulator of its own.
+# Wine rewrites dosdevices/comN at every start, so each COM port is mapped through Wine's
+# registry to a fixed link, which points at the pseudo-terminal. Everything runs in a
+# throwaway Wine prefix.
+set -uo pipefail
+out=$(cd "${1:?usage: run_under_wine.sh <build-windows> <linux bin folder>}" && pwd)
+linux_bin=$(cd "${2:?usage: run_under_wine.sh <build-windows> <linux bin folder>}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+kit=${HOPPER_KIT:-$HOME/.cache/hopper-kit/qt-6.4.2-mingw}
+program=$out/program
+WINE=$(command -v wine64 || echo /usr/lib/wine/wine64)
+WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/hopper-wine.XXXXXX")
+export WINEPREFIX=$tmp/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  "$WINESERVER" -k 2>/dev/null
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+failures=()
+step() { echo; echo "== $*"; }
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures+=("$*"); }
+windows_path() { echo "Z:${1//\//\\}"; }
+# Waits up to `limit` tenths of a second for a command to succeed.
+wait_for() {
+  local limit=$1; shift
+  for _ in $(seq "$limit"); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+
+step "Wine prefix $WINEPREFIX"
+"$WINE" wineboot --init >/dev/null 2>&1
+"$WINESERVER" -w
+
+# The far ends: an echo on COM1; hopper emulators on COM2 (the window's dialogue), COM3
+# (hopper-cli) and COM4 (the tool itself), each switched on when the tool opens its line.
+python3 "$here/pty_echo.py" "$tmp/com1" >/dev/null &
+pids+=($!)
+for n in 2 3 4; do
+  "$linux_bin/hopper-emulator" --link "$tmp/com$n" --power-on-when-opened 300 </dev/null >"$tmp/emulator$n.log" 2>&1 &
+  pids+=($!)
+done
+for n in 1 2 3 4; do
+  wait_for 100 test -L "$tmp/com$n" || { echo "no line at $tmp/com$n"; exit 1; }
+  "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$tmp/com$n" /f >/dev/null 2>&1
+done
+"$WINESERVER" -k; "$WINESERVER" -w  # the ports are mapped when Wine starts again
+echo "COM1 -> $(readlink "$tmp/com1") (echo), COM2..COM4 -> the hopper emulator"
+
+# Wine hands WINEQT_X to a Windows program as QT_X; QT_ variables themselves it keeps back.
+export WINEPATH="$(windows_path "$kit/bin");$(windows_path "$program")"
+export WINEQT_PLUGIN_PATH=$(windows_path "$kit/plugins")
+export WINEQT_QPA_PLATFORM=offscreen
+export WINEQT_QPA_FONTDIR=$(windows_path /usr/share/fonts/truetype/dejavu)
+export HOPPER_TEST_PORT=COM1 HOPPER_TEST_EMULATOR_PORT=COM2
+
+step "Tests built for Windows"
+for exe in "$out"/bin/test_*.exe "$out"/bin/tst_*.exe; do
+  name=$(basename "$exe" .exe)
+  # A console program's own output does not come through Wine's redirection: QTest writes a file.
+  if "$WINE" "$exe" -o "$(windows_path "$tmp/$name.out"),txt" >/dev/null 2>&1; then
+    pass "$name ($(grep -m1 '^Totals' "$tmp/$name.out"))"
+  else
+    cat "$tmp/$name.out"; fail "$name"
+  fi
+  [ "$name" = tst_window_over_com ] && grep -E "^QINFO" "$tmp/$name.out"
+done
+echo "--- the emulator on COM2 (the window's dialogue):"
+grep -E "echo|save frame|acknowledgement|read-back" "$tmp/emulator2.log" | head -8
+
+step "Installer and zip"
+installer=$(ls "$out"/hopper-setting-tool-*-windows-x64.exe 2>/dev/null | head -n1)
+zip=$(ls "$out"/hopper-setting-tool-*-windows-x64.zip 2>/dev/null | head -n1)
+if [ -n "$installer" ] && "$WINE" "$installer" /S; then
+  "$WINESERVER" -w
+  installed=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Programs/"Hopper Setting Tool" 2>/dev/null | head -n1)
+  if [ -n "$installed" ] && [ -f "$installed/hopper-setting-tool.exe" ] && [ -f "$installed/platforms/qwindows.dll" ]; then
+    pass "installed per user into ${installed#"$WINEPREFIX"/}"
+    links=$(find "$WINEPREFIX/drive_c/users" -path "*Start Menu*" -name "Hopper Setting Tool*.lnk" | head -n1)
+    [ -n "$links" ] && pass "Start menu: ${links#"$WINEPREFIX"/}" || fail "no Start menu entry"
+    "$WINE" "$installed/Uninstall.exe" /S; "$WINESERVER" -w
+    wait_for 100 test ! -e "$installed/hopper-setting-tool.exe" && pass "uninstalled" || fail "the uninstaller left the program"
+  else
+    fail "the installer put no program folder under AppData/Local/Programs"
+  fi
+else
+  fail "the installer did not run"
+fi
+if [ -n "$zip" ]; then
+  mkdir -p "$tmp/unzipped" && python3 -m zipfile -e "$zip" "$tmp/unzipped"
+  cli=$(find "$tmp/unzipped" -name hopper-cli.exe | head -n1)
+  version=$(WINEPATH= "$WINE" "$cli" --version 2>&1 | tr -d '\r')
+  [ -n "$cli" ] && [[ $version == *1.* ]] && pass "zip runs from $tmp/unzipped: $version" || fail "the unzipped hopper-cli.exe did not run"
+else
+  fail "no zip"
+fi
+
+step "The tool's window on COM4"
+WINEPATH= "$WINE" "$program/hopper-setting-tool.exe" --port 4 >"$tmp/tool.out" 2>&1 &
+tool=$!
+pids+=($tool)
+if wait_for 600 grep -q "echo" "$tmp/emulator4.log"; then
+  pass "the tool answered the emulator's power-on report"
+  grep -E "report|echo" "$tmp/emulator4.log" | head -4
+else
+  cat "$tmp/tool.out" "$tmp/emulator4.log"; fail "the tool did not answer the power-on report"
+fi
+kill "$tool" 2>/dev/null
+
+step "hopper-cli.exe write on COM3"
+printf ' %s\r\n' 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7 >"$tmp/set.txt"
+WINEPATH= "$WINE" "$program/hopper-cli.exe" write "$(windows_path "$tmp/set.txt")" --port COM3 >"$tmp/cli.out" 2>&1
+code=$?
+tr -d '\r' <"$tmp/cli.out"
+if [ "$code" -eq 0 ] && grep -q "save frame: 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7" "$tmp/emulator3.log"; then
+  pass "hopper-cli.exe write: exit code 0, the emulator holds the set"
+else
+  grep -E "save|echo" "$tmp/emulator3.log"; fail "hopper-cli.exe write (exit code $code)"
+fi
+
+echo
+if [ ${#failures[@]} -gt 0 ]; then
+  printf 'windows-test: %d step(s) failed:\n' ${#failures[@]}; printf '  %s\n' "${failures[@]}"
+  exit 1
+fi
+echo "windows-test: every step passed"
