@@ -220,11 +220,11 @@ class Win32SerialPortTest : public QObject {
   void singleBytesOneByOne() {
     Win32SerialPort port(listing_);
     OpenEchoPort(port);
-    for (std::uint8_t byte : {0x00, 0x11, 0x13, 0x7E, 0xFF}) {
-      QVERIFY(port.WriteByte(byte));
+    for (std::uint8_t sent : {0x00, 0x11, 0x13, 0x7E, 0xFF}) {
+      QVERIFY(port.WriteByte(sent));
       QSignalSpy arrived(&port, &SerialPort::BytesArrived);
       QTRY_VERIFY_WITH_TIMEOUT(port.BytesWaiting() > 0, 10000);
-      QCOMPARE(port.ReadByte(), std::optional<std::uint8_t>(byte));
+      QCOMPARE(port.ReadByte(), std::optional<std::uint8_t>(sent));
       QCOMPARE(port.ReadByte(), std::nullopt);
     }
   }
