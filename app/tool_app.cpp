@@ -82,16 +82,17 @@ MainWindow* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new MainWindow(messages_, std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(),
-                                                                           recorder_, LineRole::SettingLink));
+  auto* window = new MainWindow(
+      messages_, std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::SettingLink));
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  AttachParameterCommands(*window, fileDialog_, messages_, DefaultParameterFolder(QCoreApplication::applicationDirPath()));
+  AttachParameterCommands(*window, fileDialog_, messages_,
+                          DefaultParameterFolder(QCoreApplication::applicationDirPath()));
   mainWindow_ = window;
   connect(window, &MainWindow::SimulationRequested, this, [this, window](int portNumber) {
-    OpenSimulationWindow(*window, portNumber, messages_, QCoreApplication::applicationDirPath(),
-                         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_,
-                                                               LineRole::Simulation));
+    OpenSimulationWindow(
+        *window, portNumber, messages_, QCoreApplication::applicationDirPath(),
+        std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::Simulation));
   });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });

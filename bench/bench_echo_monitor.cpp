@@ -4,15 +4,15 @@
 // A thread plays the hopper on a pseudo-terminal: report, 0x82, time until the echo, then a
 // wrong byte to send the link back to waiting for the next report.
 
+#include <poll.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <poll.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "core/setting_frames.h"

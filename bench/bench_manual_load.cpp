@@ -5,6 +5,7 @@
 //   usage: bench_manual_load            (all cases)
 //          bench_manual_load <case>     (one case: pars, plain)
 
+#include <sys/resource.h>
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,7 +16,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextStream>
-#include <sys/resource.h>
 
 #include "tests/support/windows_controls.h"
 #include "ui/manual_window.h"
@@ -81,9 +81,9 @@ int RunCase(const QString& which) {
   form->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   const qint64 closeMs = timer.elapsed();
-  QTextStream(stdout) << which << " (" << QString::number(mib, 'f', 1) << " MB): shown in " << openMs
-                      << " ms (" << openCpuMs << " ms of processor time), peak memory grew by " << grownKiB / 1024 << " MiB, " << blocks
-                      << " paragraphs kept, closed in " << closeMs << " ms" << (form ? "  NOT CLOSED" : "")
+  QTextStream(stdout) << which << " (" << QString::number(mib, 'f', 1) << " MB): shown in " << openMs << " ms ("
+                      << openCpuMs << " ms of processor time), peak memory grew by " << grownKiB / 1024 << " MiB, "
+                      << blocks << " paragraphs kept, closed in " << closeMs << " ms" << (form ? "  NOT CLOSED" : "")
                       << Qt::endl;
   return form ? 1 : 0;
 }

@@ -30,8 +30,9 @@ int main() {
   const hopper::LoadResult result = hopper::LoadParameterItems(reader);
   const bool refused = result.outcome == hopper::LoadOutcome::Rejected;
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("parameter file: one 1 GiB line read in %.2f s (%.0f MiB/s); first box \"%s\"; "
-              "peak memory %ld KiB before, %ld KiB after\n",
-              seconds, double(total) / (1 << 20) / seconds, refused ? "yes" : "no", before, PeakKiB());
+  std::printf(
+      "parameter file: one 1 GiB line read in %.2f s (%.0f MiB/s); first box \"%s\"; "
+      "peak memory %ld KiB before, %ld KiB after\n",
+      seconds, double(total) / (1 << 20) / seconds, refused ? "yes" : "no", before, PeakKiB());
   return refused ? 0 : 1;
 }

@@ -4,11 +4,11 @@
 // the file's size.
 //   usage: bench_parameter_load [size in MiB, default 1024]
 
+#include <sys/resource.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <sys/resource.h>
 
 #include "core/channel_table.h"
 #include "recording_message_boxes.h"

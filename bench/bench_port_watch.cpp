@@ -4,6 +4,9 @@
 // waits for it to come back (one look at two paths a second, and a folder watch).
 //   usage: bench_port_watch [seconds per stretch, default 20]
 
+#include <pty.h>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,9 +14,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <pty.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "platform/files/settings_store.h"
 #include "platform/serial/qt_serial_port.h"

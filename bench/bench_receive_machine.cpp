@@ -12,7 +12,10 @@ class CountingHost : public hopper::LinkHost {
   void Happened(const hopper::LinkEvent& event) override { ops += 1 + static_cast<std::size_t>(event.value & 1); }
   void SendByte(std::uint8_t) override { ++ops; }
   bool LineOpen() const override { return true; }
-  bool SendFrame(std::span<const std::uint8_t> bytes) override { ops += bytes.size(); return true; }
+  bool SendFrame(std::span<const std::uint8_t> bytes) override {
+    ops += bytes.size();
+    return true;
+  }
   void ArmReceiveWatch() override { ++ops; }
   void ArmResponseWatch() override { ++ops; }
   void DrainInput() override { ++ops; }
@@ -38,7 +41,7 @@ int main() {
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double bytes = double(rounds) * double(dialogue.size());
-  std::printf("receive machine: %.0f bytes in %.3f s = %.1f million bytes/s (%.0f times the 9600 baud line)\n",
-              bytes, seconds, bytes / seconds / 1e6, bytes / seconds / 960.0);
+  std::printf("receive machine: %.0f bytes in %.3f s = %.1f million bytes/s (%.0f times the 9600 baud line)\n", bytes,
+              seconds, bytes / seconds / 1e6, bytes / seconds / 960.0);
   return host.ops == 0;
 }

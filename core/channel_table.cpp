@@ -13,9 +13,7 @@ std::string StripSpaces(std::string& text) {
   return text;
 }
 
-std::string LimitEntry(std::string_view text) {
-  return std::string(text.substr(0, kMaxEntryLength));
-}
+std::string LimitEntry(std::string_view text) { return std::string(text.substr(0, kMaxEntryLength)); }
 
 std::uint32_t EntryValue(std::string_view text) {
   if (!IsAllDigits(text)) return kUnreadableEntry;
@@ -35,13 +33,10 @@ std::optional<int> FocusTarget(int index, int keyCode) {
   switch (keyCode) {
     case kKeyEnter:
     case kKeyRight:
-    case kKeyDown:
-      return (index + 1) % kChannelCount;
+    case kKeyDown: return (index + 1) % kChannelCount;
     case kKeyLeft:
-    case kKeyUp:
-      return (index + kChannelCount - 1) % kChannelCount;
-    default:
-      return std::nullopt;
+    case kKeyUp: return (index + kChannelCount - 1) % kChannelCount;
+    default: return std::nullopt;
   }
 }
 

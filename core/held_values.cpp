@@ -75,8 +75,10 @@ std::vector<int> HeldValues::Differing() const {
 ChannelMarkText HeldValues::MarkFor(int index, std::string_view text) const {
   const auto i = static_cast<std::size_t>(index);
   if (differs_[i])
-    return {ChannelMark::Differs, "sent " + std::to_string(sent_[i]) + ", hopper holds " + std::to_string(received_[i])};
-  if (!otherPort_[i].empty()) return {ChannelMark::OtherHopper, "from the hopper on " + otherPort_[i] + ", not this one"};
+    return {ChannelMark::Differs,
+            "sent " + std::to_string(sent_[i]) + ", hopper holds " + std::to_string(received_[i])};
+  if (!otherPort_[i].empty())
+    return {ChannelMark::OtherHopper, "from the hopper on " + otherPort_[i] + ", not this one"};
   if (unconfirmed_[i]) return {ChannelMark::Unconfirmed, "not confirmed: the block it came in did not complete"};
   if (confirmed_ && EntryValue(text) != (*confirmed_)[i])
     return {ChannelMark::Changed, "hopper holds " + std::to_string((*confirmed_)[i])};

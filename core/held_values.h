@@ -70,7 +70,7 @@ class HeldValues {
   CoinNumbers sent_{};
   std::array<bool, kChannelCount> unconfirmed_{};
   std::array<bool, kChannelCount> differs_{};
-  std::array<bool, kChannelCount> fromLine_{};     // received, not typed or loaded since
+  std::array<bool, kChannelCount> fromLine_{};        // received, not typed or loaded since
   std::array<std::string, kChannelCount> otherPort_;  // where a value of another hopper came from
   Verification verification_ = Verification::None;
 };

@@ -25,30 +25,30 @@ enum class LinkEventKind : std::uint8_t {
   ReceiveWatchEnded,   // ok: the report had completed in time; otherwise back to WaitStart
   PortReturned,        // the simulation window gave the port back: the next block is a read-back
   // One for each received byte
-  IgnoredBeforeStart,     // start-up never completed
+  IgnoredBeforeStart,  // start-up never completed
   IgnoredWaitingForStart,
-  ReportStarted,          // the start byte
+  ReportStarted,  // the start byte
   HeaderByte,
-  InfoLength,             // value: the info length, above 0
+  InfoLength,  // value: the info length, above 0
   InfoByte,
-  HeaderComplete,         // value: the info length; the data block follows, receive watch armed
-  HighByte,               // channel: the box whose coin number it starts
-  ChannelValue,           // channel, value: a coin number for the box
-  BlockChecked,           // ok: the checksum matched; value: what the data add up to (mod 256)
+  HeaderComplete,  // value: the info length; the data block follows, receive watch armed
+  HighByte,        // channel: the box whose coin number it starts
+  ChannelValue,    // channel, value: a coin number for the box
+  BlockChecked,    // ok: the checksum matched; value: what the data add up to (mod 256)
   SyncEchoed,
   Ready,
   Acknowledged,
-  LinkError,              // fault; value: the byte expected (the sum, for a checksum fault,
-                          // which follows its BlockChecked)
+  LinkError,  // fault; value: the byte expected (the sum, for a checksum fault,
+              // which follows its BlockChecked)
 };
 
 struct LinkEvent {
   LinkEventKind kind = LinkEventKind::Started;
-  std::uint8_t byte = 0;   // the received byte, for the events of a byte
-  int channel = 0;         // 0..15
+  std::uint8_t byte = 0;  // the received byte, for the events of a byte
+  int channel = 0;        // 0..15
   int value = 0;
   bool ok = true;
-  bool readBack = false;   // the block is the read-back after a save
+  bool readBack = false;  // the block is the read-back after a save
   LinkFault fault = LinkFault::Checksum;
 };
 

@@ -54,8 +54,7 @@ void ItemReader::Take(ParameterItem& item, const char* begin, const char* end) {
     ++item.kept;
     item.allDigits = item.allDigits && *p >= '0' && *p <= '9';
     if (item.head.size() < kMaxEntryLength) item.head += *p;
-    if (item.significant.size() <= kMaxEntryLength && !(item.significant.empty() && *p == '0'))
-      item.significant += *p;
+    if (item.significant.size() <= kMaxEntryLength && !(item.significant.empty() && *p == '0')) item.significant += *p;
   }
 }
 

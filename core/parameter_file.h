@@ -29,8 +29,8 @@ std::string ParameterFileText(const ChannelTexts& entries);
 // What the load rule needs of one item, kept in bounded memory whatever the item's length:
 // the item with every space removed is empty, or all digits, and a box keeps its first five.
 struct ParameterItem {
-  std::string head;        // the first kMaxEntryLength characters once spaces are removed
-  bool allDigits = true;   // every character but spaces is '0'..'9'
+  std::string head;          // the first kMaxEntryLength characters once spaces are removed
+  bool allDigits = true;     // every character but spaces is '0'..'9'
   std::uint64_t length = 0;  // characters in the item, spaces included
   std::uint64_t kept = 0;    // characters once spaces are removed
   // The digits after the leading zeros, up to one more than a box holds: enough to tell a
@@ -54,8 +54,8 @@ class ItemReader {
 
   // How far an item is read.
   enum class Reading {
-    WholeItem,      // to its separator
-    UntilRefused,   // to its separator, or only until it is no longer Loadable(): the rest stays unread
+    WholeItem,     // to its separator
+    UntilRefused,  // to its separator, or only until it is no longer Loadable(): the rest stays unread
   };
 
   // The next item, or nothing when the end of the file had been reached (a read failure).

@@ -98,8 +98,8 @@ std::optional<std::string> EntryProblem(int number, const std::string& value) {
   const std::string where = "The settings entry [Ports] " + ComName(number);
   const std::string trimmed = Trimmed(value);
   if (trimmed.empty()) return where + " is empty: assign a device to " + ComName(number) + " or remove the entry.";
-  const bool control = std::any_of(trimmed.begin(), trimmed.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  const bool control =
+      std::any_of(trimmed.begin(), trimmed.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
   if (control || !IsDevicePath(trimmed))
     return where + " holds \"" + trimmed + "\", which is not a device path (such as /dev/ttyUSB0).";
   return std::nullopt;
@@ -135,14 +135,13 @@ PortResolution ResolvePort(int number, const PortEntries& entries, const std::ve
   const std::vector<SerialDevice> adapters = UnassignedAdapters(entries, devices);
   if (rank < static_cast<int>(adapters.size())) {
     const SerialDevice& adapter = adapters[static_cast<std::size_t>(rank)];
-    const std::string how = adapters.size() == 1
-                                ? "the only serial adapter, not assigned"
-                                : "serial adapter " + std::to_string(rank + 1) + " of " +
-                                      std::to_string(adapters.size()) + " not assigned, in name order";
+    const std::string how = adapters.size() == 1 ? "the only serial adapter, not assigned"
+                                                 : "serial adapter " + std::to_string(rank + 1) + " of " +
+                                                       std::to_string(adapters.size()) + " not assigned, in name order";
     return {adapter.stablePath.empty() ? adapter.systemPath : adapter.stablePath, how, {}};
   }
-  return {{}, {},
-          ComName(number) + " has no assignment, no built-in port and no unassigned serial adapter left for it."};
+  return {
+      {}, {}, ComName(number) + " has no assignment, no built-in port and no unassigned serial adapter left for it."};
 }
 
 }  // namespace hopper

@@ -45,8 +45,8 @@ enum class SaveResult {
 
 struct SaveOutcome {
   SaveResult result = SaveResult::Sent;
-  int focusChannel = 0;       // the box to focus after a refusal
-  std::string_view message;   // the refusal's message text
+  int focusChannel = 0;      // the box to focus after a refusal
+  std::string_view message;  // the refusal's message text
 };
 
 // The main window's own link variables.

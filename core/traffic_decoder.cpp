@@ -73,8 +73,8 @@ void TrafficDecoder::ByteOfLink(std::int64_t ms, const LinkEvent& e) {
       return;
     case K::BlockChecked:
       if (e.ok) {
-        meaning = "checksum " + Byte(b) + " good: " +
-                  (e.readBack ? "read-back complete" : "report complete, waiting for sync 0x82");
+        meaning = "checksum " + Byte(b) +
+                  " good: " + (e.readBack ? "read-back complete" : "report complete, waiting for sync 0x82");
       } else {
         const LinkEvent fault{K::LinkError, b, 0, 0, false, e.readBack, LinkFault::Checksum};
         meaning = "checksum " + Byte(b) + " bad, the data add up to " + Byte(static_cast<std::uint8_t>(e.value)) +
@@ -124,8 +124,7 @@ void TrafficDecoder::SentOnSettingLink(std::int64_t ms, std::uint8_t b) {
   if (dataBytes % 2 != 0) return;
   const std::uint8_t high = heldSent_[dataBytes - 1];
   Emit(ms, TrafficDirection::ToHopper, {high, b},
-       "save " + ChannelName(static_cast<int>(dataBytes / 2 - 1)) + " = " +
-           std::to_string(DecodeCoinNumber(high, b)));
+       "save " + ChannelName(static_cast<int>(dataBytes / 2 - 1)) + " = " + std::to_string(DecodeCoinNumber(high, b)));
   if (dataBytes == kDataBlockSize) heldSent_.clear();
 }
 
@@ -195,9 +194,7 @@ void TrafficDecoder::Link(std::int64_t ms, const LinkEvent& event) {
     case K::SaveRefused:
     case K::SaveWriteFailed:
     case K::PortReturned: return;  // nothing on the line; a failed write is seen as no bytes sent
-    default:
-      ByteOfLink(ms, event);
-      return;
+    default: ByteOfLink(ms, event); return;
   }
   FlushHalfPair(ms);
   Emit(ms, TrafficDirection::Event, {}, std::move(meaning));

@@ -19,9 +19,8 @@ int main(int argc, char** argv) {
     for (long i = 0; i < count; ++i) {
       input.resize(random() % 600);
       // Mostly bytes the rules care about, so the inputs reach deep states.
-      static const std::uint8_t kInteresting[] = {0x3A, 0x82, 0x83, 0x84, 0x00, 0x01, 0xFF,
-                                                  ',', '"', '\r', '\n', ' ', '0', '9',
-                                                  '{', '}', '\\', '\'', 'b', 'u', '-'};
+      static const std::uint8_t kInteresting[] = {0x3A, 0x82, 0x83, 0x84, 0x00, 0x01, 0xFF, ',', '"', '\r', '\n',
+                                                  ' ',  '0',  '9',  '{',  '}',  '\\', '\'', 'b', 'u', '-'};
       for (auto& b : input)
         b = (random() % 2) ? kInteresting[random() % sizeof kInteresting] : static_cast<std::uint8_t>(random());
       LLVMFuzzerTestOneInput(input.data(), input.size());

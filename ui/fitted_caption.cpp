@@ -32,8 +32,8 @@ void FitCaption(QLabel* label, double pointSize, double smallestPointSize) {
 }
 
 bool WrappedTextFits(const QFont& font, const QString& text, QSizeF area) {
-  const QRectF needed = QFontMetricsF(font).boundingRect(QRectF(QPointF(0, 0), QSizeF(area.width(), 1e6)),
-                                                         Qt::TextWordWrap, text);
+  const QRectF needed =
+      QFontMetricsF(font).boundingRect(QRectF(QPointF(0, 0), QSizeF(area.width(), 1e6)), Qt::TextWordWrap, text);
   return needed.width() <= area.width() && needed.height() <= area.height();
 }
 

@@ -89,7 +89,9 @@ void LineMonitor::SaveLog() {
   if (path.isEmpty()) return;
   model_->CatchUp();
   if (const QString why = WriteWholeFile(path, recorder_.Text()); !why.isEmpty())
-    messages_.Show(this, Message{QStringLiteral("The log could not be saved."), MessageIcon::Exclamation, {},
+    messages_.Show(this, Message{QStringLiteral("The log could not be saved."),
+                                 MessageIcon::Exclamation,
+                                 {},
                                  QDir::toNativeSeparators(path) + QStringLiteral(": ") + why});
 }
 

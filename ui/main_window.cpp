@@ -33,9 +33,7 @@ QFont CaptionFont(qreal pointSize) {
 }  // namespace
 
 MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port, QWidget* parent)
-    : QMainWindow(parent),
-      messages_(messages),
-      link_(new SettingLink(std::move(port), this)) {
+    : QMainWindow(parent), messages_(messages), link_(new SettingLink(std::move(port), this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Hopper Setting Tool"));
   setWindowIcon(ToolWindowIcon());
@@ -121,7 +119,8 @@ void MainWindow::BuildMenu() {
   auto* menuKey = new QAction(this);
   menuKey->setShortcut(Qt::Key_F10);
   addAction(menuKey);
-  connect(menuKey, &QAction::triggered, this, [this, parameter] { menuBar()->setActiveAction(parameter->menuAction()); });
+  connect(menuKey, &QAction::triggered, this,
+          [this, parameter] { menuBar()->setActiveAction(parameter->menuAction()); });
 
   connect(openParametersAction_, &QAction::triggered, this, &MainWindow::OpenParameterFileRequested);
   connect(saveParametersAction_, &QAction::triggered, this, &MainWindow::SaveParameterFileRequested);

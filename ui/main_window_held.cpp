@@ -59,7 +59,9 @@ void MainWindow::BlockChecked() {
 
 bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
   const Message question{
-      QStringLiteral("Save values the hopper never confirmed?"), MessageIcon::Exclamation, {},
+      QStringLiteral("Save values the hopper never confirmed?"),
+      MessageIcon::Exclamation,
+      {},
       QStringLiteral("%1 came from a report that failed (a bad checksum, or a report that stopped part-way) and "
                      "%2 not been typed or loaded since. Yes writes them into the hopper as they are.")
           .arg(QString::fromStdString(ChannelListText(unconfirmed)),
@@ -70,7 +72,9 @@ bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
 bool MainWindow::SaveWithoutBackup(const QString& why) {
   return messages_.Ask(this, Message{QStringLiteral("The backup of the hopper's values could not be written. "
                                                     "Save without a backup?"),
-                                     MessageIcon::Exclamation, {}, why});
+                                     MessageIcon::Exclamation,
+                                     {},
+                                     why});
 }
 
 void MainWindow::ShowVerification() {
@@ -79,7 +83,10 @@ void MainWindow::ShowVerification() {
   QString mark;
   QColor colour(255, 0, 0);
   switch (Held().State()) {
-    case Verification::Verified: mark = QStringLiteral("\u2713"); colour = QColor(0, 160, 0); break;
+    case Verification::Verified:
+      mark = QStringLiteral("\u2713");
+      colour = QColor(0, 160, 0);
+      break;
     case Verification::Differs: mark = QStringLiteral("\u2260"); break;
     case Verification::NotVerified: mark = QStringLiteral("?"); break;
     case Verification::None:
@@ -100,7 +107,9 @@ void MainWindow::OpenBackupFolder() {
   const QString folder = link_->Backups().Folder();
   QDir().mkpath(folder);
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-    messages_.Show(this, Message{QStringLiteral("The backups are kept in this folder:"), MessageIcon::None, {},
+    messages_.Show(this, Message{QStringLiteral("The backups are kept in this folder:"),
+                                 MessageIcon::None,
+                                 {},
                                  QDir::toNativeSeparators(folder)});
 }
 

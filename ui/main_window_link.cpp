@@ -34,7 +34,8 @@ void MainWindow::ShowStatus(StatusColour colour, const QString& caption) {
 
 void MainWindow::ShowEvent(const LinkEvent& event) {
   if (event.kind == LinkEventKind::ResponseWatchEnded) SetInputsLocked(false);
-  if (const std::optional<StatusCaption> status = StatusCaptionFor(event)) ShowStatus(status->colour, ToQString(status->text));
+  if (const std::optional<StatusCaption> status = StatusCaptionFor(event))
+    ShowStatus(status->colour, ToQString(status->text));
   switch (event.kind) {
     case LinkEventKind::ChannelValue: ShowReceived(event.channel, event.value); break;
     case LinkEventKind::BlockChecked: BlockChecked(); break;
@@ -79,14 +80,14 @@ void MainWindow::OnSave() {
   SetInputsLocked(true);
   const SaveOutcome outcome = link_->Save(frame_->Texts());
   switch (outcome.result) {
-    case SaveResult::Sent:
-      ShowVerification();
-      return;  // the response watch gives the inputs back
+    case SaveResult::Sent: ShowVerification(); return;  // the response watch gives the inputs back
     case SaveResult::Withheld:
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
     case SaveResult::PortClosed:
       // Nothing can be sent: say so and give everything back at once.
-      messages_.Show(this, Message{ToQString(kPortClosedMessage), MessageIcon::Exclamation, {},
+      messages_.Show(this, Message{ToQString(kPortClosedMessage),
+                                   MessageIcon::Exclamation,
+                                   {},
                                    QStringLiteral("Choose a port in the selector, then save again.")});
       SetInputsLocked(false);
       return;

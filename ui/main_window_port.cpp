@@ -18,9 +18,7 @@ namespace {
 
 const QColor kRed(255, 0, 0);
 
-bool EndsTheProgram(OpenResult result) {
-  return result == OpenResult::InvalidPort || result == OpenResult::PortInUse;
-}
+bool EndsTheProgram(OpenResult result) { return result == OpenResult::InvalidPort || result == OpenResult::PortInUse; }
 
 }  // namespace
 
@@ -29,8 +27,8 @@ bool MainWindow::StartUp() {
   const std::optional<int> number = ParseStoredPortNumber(stored.toStdString());
   if (!number) {
     // No message, as for every failure of this kind, but the window must not look alive.
-    ShowPortTrouble({OpenResult::OtherFailure, {},
-                     QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
+    ShowPortTrouble(
+        {OpenResult::OtherFailure, {}, QStringLiteral("The stored port \"%1\" is not a port number.").arg(stored), {}});
     return true;
   }
   portSelector_->ShowPort(*number);
@@ -86,8 +84,10 @@ void MainWindow::OnPortChosen(int index) {
 }
 
 void MainWindow::OnDeviceLost(const QString& why) {
-  ShowPortTrouble({OpenResult::OtherFailure, Port().DeviceFor(Port().PortNumber()),
-                   why + QStringLiteral("\nWaiting for the device to be plugged in again."), {}});
+  ShowPortTrouble({OpenResult::OtherFailure,
+                   Port().DeviceFor(Port().PortNumber()),
+                   why + QStringLiteral("\nWaiting for the device to be plugged in again."),
+                   {}});
 }
 
 void MainWindow::OnReconnected(const OpenOutcome& outcome) {

@@ -43,11 +43,8 @@ void ManualCommand::Run(QWidget* dialogParent) {
       // An open manual window stays open with the text it has.
       ShowError(dialogParent, QStringLiteral("File Does Not Exist"), path);
       return;
-    case ManualFile::Inaccessible:
-      ShowError(dialogParent, QStringLiteral("File Not Exist Or Be Opened"), path);
-      return;
-    case ManualFile::Present:
-      break;
+    case ManualFile::Inaccessible: ShowError(dialogParent, QStringLiteral("File Not Exist Or Be Opened"), path); return;
+    case ManualFile::Present: break;
   }
 
   if (window_) {

@@ -70,8 +70,7 @@ bool ParameterCommands::PrepareRequest(FileDialogRequest& request, const QString
   return true;
 }
 
-void ParameterCommands::Warn(const QString& text, const QString& path, const QString& why,
-                              const QString& title) {
+void ParameterCommands::Warn(const QString& text, const QString& path, const QString& why, const QString& title) {
   Message message;
   message.text = text;
   message.icon = MessageIcon::Exclamation;
@@ -112,8 +111,8 @@ void ParameterCommands::LoadFile() {
 
   if (result.outcome == LoadOutcome::Rejected) {
     Message message{QString::fromLatin1(kUnableToLoadMessage), MessageIcon::Exclamation, QString(), QString()};
-    message.informative = tr("Channel%1 is not a number of at most five digits. No channel was changed.")
-                              .arg(result.channel + 1);
+    message.informative =
+        tr("Channel%1 is not a number of at most five digits. No channel was changed.").arg(result.channel + 1);
     boxes_.Show(table_.DialogParent(), message);
     return;
   }

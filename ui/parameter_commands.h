@@ -25,9 +25,8 @@ class ParameterCommands : public QObject {
   Q_OBJECT
  public:
   // `programFolder` is where the dialogs start when no stored folder exists yet.
-  ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes,
-                    QString programFolder, SettingsStore settings = SettingsStore(),
-                    QObject* parent = nullptr);
+  ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes, QString programFolder,
+                    SettingsStore settings = SettingsStore(), QObject* parent = nullptr);
 
   // Creates an empty file at `path`, replacing any file there. False when it cannot, with the
   // reason in `why` when given.

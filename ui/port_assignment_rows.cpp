@@ -1,7 +1,7 @@
 #include "ui/port_assignment_rows.h"
 
-#include <algorithm>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "platform/serial/device_access.h"
 
@@ -36,7 +36,8 @@ QString AssignedNumbers(const SerialDevice& device, const std::vector<SerialDevi
 QString AccessText(const SerialDevice& device) {
   const DeviceAccess access = AccessOf(Text(device.systemPath));
   if (!access.mayOpen)
-    return QStringLiteral("no: group \"%1\"; run %2, then log out and in").arg(access.group, GrantCommand(access.group));
+    return QStringLiteral("no: group \"%1\"; run %2, then log out and in")
+        .arg(access.group, GrantCommand(access.group));
   if (access.holder != 0) return QStringLiteral("held by another program (process %1)").arg(access.holder);
   return QStringLiteral("yes");
 }
@@ -44,8 +45,8 @@ QString AccessText(const SerialDevice& device) {
 }  // namespace
 
 QStringList PortColumnTitles() {
-  return {QStringLiteral("Device"), QStringLiteral("Stable name"), QStringLiteral("Description"),
-          QStringLiteral("Maker"), QStringLiteral("Serial number"), QStringLiteral("USB ID"),
+  return {QStringLiteral("Device"),      QStringLiteral("Stable name"),   QStringLiteral("Description"),
+          QStringLiteral("Maker"),       QStringLiteral("Serial number"), QStringLiteral("USB ID"),
           QStringLiteral("Assigned to"), QStringLiteral("May open")};
 }
 
@@ -63,7 +64,9 @@ QList<QStringList> PortRows(const std::vector<SerialDevice>& devices, const Port
     row[kMakerColumn] = Text(device.maker);
     row[kSerialColumn] = Text(device.serialNumber);
     if (device.vendorId >= 0 && device.productId >= 0)
-      row[kUsbIdColumn] = QStringLiteral("%1:%2").arg(device.vendorId, 4, 16, QLatin1Char('0')).arg(device.productId, 4, 16, QLatin1Char('0'));
+      row[kUsbIdColumn] = QStringLiteral("%1:%2")
+                              .arg(device.vendorId, 4, 16, QLatin1Char('0'))
+                              .arg(device.productId, 4, 16, QLatin1Char('0'));
     row[kAssignedColumn] = AssignedNumbers(device, devices, entries);
     row[kAccessColumn] = AccessText(device);
     rows << row;

@@ -9,8 +9,17 @@
 
 namespace hopper {
 
-enum PortColumn { kDeviceColumn, kStableColumn, kDescriptionColumn, kMakerColumn, kSerialColumn,
-                  kUsbIdColumn, kAssignedColumn, kAccessColumn, kColumnCount };
+enum PortColumn {
+  kDeviceColumn,
+  kStableColumn,
+  kDescriptionColumn,
+  kMakerColumn,
+  kSerialColumn,
+  kUsbIdColumn,
+  kAssignedColumn,
+  kAccessColumn,
+  kColumnCount
+};
 
 QStringList PortColumnTitles();
 

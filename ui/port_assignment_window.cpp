@@ -1,6 +1,5 @@
 #include "ui/port_assignment_window.h"
 
-#include <algorithm>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -10,6 +9,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/files/settings_store.h"
 #include "platform/serial/port_resolver.h"
@@ -107,7 +107,8 @@ void PortAssignmentWindow::Refresh() {
   const QList<QStringList> rows = PortRows(listing_->List(), SettingsStore().MappedDevices());
   if (rows == shownRows_) return;  // nothing changed: keep the selection and the scroll position
   const int selected = deviceTable_->currentRow();
-  const QString selectedDevice = selected >= 0 && selected < shownRows_.size() ? shownRows_[selected][kDeviceColumn] : QString();
+  const QString selectedDevice =
+      selected >= 0 && selected < shownRows_.size() ? shownRows_[selected][kDeviceColumn] : QString();
   shownRows_ = rows;
   const QSignalBlocker quiet(deviceTable_);
   deviceTable_->setRowCount(static_cast<int>(rows.size()));

@@ -17,14 +17,16 @@ QString JoinLines(const QString& first, const QString& second) {
 // no advice to join that group: it needs a group of its own, given by a device rule.
 QString AccessAdvice(const QString& owningGroup) {
   if (owningGroup == QStringLiteral("root") || owningGroup == QStringLiteral("wheel")) {
-    return QStringLiteral("This user may not open the device, which belongs to the administrators. Ask for a "
-                          "device rule that gives it a group of its own (such as dialout), join that group, "
-                          "log in again and restart the tool.");
+    return QStringLiteral(
+        "This user may not open the device, which belongs to the administrators. Ask for a "
+        "device rule that gives it a group of its own (such as dialout), join that group, "
+        "log in again and restart the tool.");
   }
-  const QString group = owningGroup.isEmpty() ? QStringLiteral("that owns the device")
-                                              : QStringLiteral("\"%1\"").arg(owningGroup);
-  return QStringLiteral("This user may not open the device. Add the user to the group %1, "
-                        "log in again and restart the tool.")
+  const QString group =
+      owningGroup.isEmpty() ? QStringLiteral("that owns the device") : QStringLiteral("\"%1\"").arg(owningGroup);
+  return QStringLiteral(
+             "This user may not open the device. Add the user to the group %1, "
+             "log in again and restart the tool.")
       .arg(group);
 }
 
@@ -48,16 +50,13 @@ std::optional<Message> OpenFailureMessage(const OpenOutcome& outcome) {
       message.informative = JoinLines(DeviceLine(outcome), AccessAdvice(outcome.owningGroup));
       break;
     case OpenResult::Opened:
-    case OpenResult::OtherFailure:
-      return std::nullopt;
+    case OpenResult::OtherFailure: return std::nullopt;
   }
   return message;
 }
 
 QString PortTroubleCaption(int portNumber) { return QStringLiteral("COM%1 not working").arg(portNumber); }
 
-QString PortTroubleDetail(const OpenOutcome& outcome) {
-  return JoinLines(DeviceLine(outcome), outcome.detail);
-}
+QString PortTroubleDetail(const OpenOutcome& outcome) { return JoinLines(DeviceLine(outcome), outcome.detail); }
 
 }  // namespace hopper

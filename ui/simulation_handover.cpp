@@ -7,7 +7,7 @@
 namespace hopper {
 
 SimulationWindow* OpenSimulationWindow(MainWindow& owner, int portNumber, MessageBoxes& messages,
-                            const QString& programFolder, std::unique_ptr<SerialPort> port) {
+                                       const QString& programFolder, std::unique_ptr<SerialPort> port) {
   auto* simulation = new SimulationWindow(portNumber, messages, programFolder, std::move(port));
   simulation->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(simulation, &SimulationWindow::PortHandedBack, &owner, &MainWindow::ReturnPort);

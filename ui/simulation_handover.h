@@ -16,6 +16,6 @@ class SerialPort;
 // its message, when it cannot open the port). The window deletes itself when closed; it has
 // no parent, since a disabled main window would disable it too.
 SimulationWindow* OpenSimulationWindow(MainWindow& owner, int portNumber, MessageBoxes& messages,
-                            const QString& programFolder, std::unique_ptr<SerialPort> port = nullptr);
+                                       const QString& programFolder, std::unique_ptr<SerialPort> port = nullptr);
 
 }  // namespace hopper

@@ -12,9 +12,8 @@ Message SimulationPortMessage(int portNumber, const OpenOutcome& outcome) {
   message.icon = MessageIcon::Critical;
   message.title = QStringLiteral("Error");
   message.text = QStringLiteral("Port Open Error");
-  const QString port = outcome.device.isEmpty()
-                           ? QStringLiteral("COM%1").arg(portNumber)
-                           : QStringLiteral("COM%1 (%2)").arg(portNumber).arg(outcome.device);
+  const QString port = outcome.device.isEmpty() ? QStringLiteral("COM%1").arg(portNumber)
+                                                : QStringLiteral("COM%1 (%2)").arg(portNumber).arg(outcome.device);
   message.informative = outcome.detail.isEmpty()
                             ? QStringLiteral("%1 could not be opened.").arg(port)
                             : QStringLiteral("%1 could not be opened: %2").arg(port, outcome.detail);

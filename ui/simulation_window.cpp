@@ -3,8 +3,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
 
@@ -26,9 +26,7 @@ namespace hopper {
 
 namespace {
 
-QString Text(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Text(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
   auto* timer = new QTimer(parent);
@@ -41,9 +39,8 @@ QTimer* MakeTimer(QObject* parent, const char* name, int milliseconds) {
 }  // namespace
 
 SimulationWindow::SimulationWindow(int portNumber, MessageBoxes& messages, QString programFolder,
-             std::unique_ptr<SerialPort> port, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+                                   std::unique_ptr<SerialPort> port, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       portNumber_(portNumber),
       messages_(messages),
       pictures_(std::move(programFolder)),

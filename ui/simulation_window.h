@@ -26,7 +26,7 @@ class SimulationWindow : public QWidget {
   // `portNumber` is the number of the port the main window has just closed. Without a
   // `port` the window makes its own serial port. Opening the port is OpenPort()'s job.
   SimulationWindow(int portNumber, MessageBoxes& messages, QString programFolder,
-        std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
+                   std::unique_ptr<SerialPort> port = nullptr, QWidget* parent = nullptr);
   // A window destroyed without being closed still hands the port back.
   ~SimulationWindow() override;
 

@@ -40,8 +40,7 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
   const std::uint64_t serial = firstSerial_ + std::uint64_t(index.row());
   if (!index.isValid() || serial < ring.FirstSerial() || serial - ring.FirstSerial() >= ring.Size()) return {};
   const TrafficEntry& entry = ring.At(std::size_t(serial - ring.FirstSerial()));
-  if (role == Qt::FontRole && index.column() == Bytes)
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (role == Qt::FontRole && index.column() == Bytes) return QFontDatabase::systemFont(QFontDatabase::FixedFont);
   if (role == Qt::TextAlignmentRole && index.column() == Time) return int(Qt::AlignRight | Qt::AlignVCenter);
   if (role != Qt::DisplayRole) return {};
   switch (index.column()) {

@@ -31,7 +31,7 @@ class TrafficModel final : public QAbstractTableModel {
  private:
   LineRecorder& recorder_;
   QTimer refresh_;
-  int rows_ = 0;                 // rows the view knows of
+  int rows_ = 0;                   // rows the view knows of
   std::uint64_t firstSerial_ = 0;  // the recorder's serial number of row 0
 };
 

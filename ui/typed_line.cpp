@@ -1,8 +1,8 @@
 #include "ui/typed_line.h"
 
 #include <QEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -56,11 +56,12 @@ QRect TypedLine::ChangedArea(const QString& from, const QString& to) {
 void TypedLine::Compare(const QString& from, const QPixmap& before, Typed& step, const QPixmap& after) {
   const QRect pixels = DifferingPixels(before, after);
   const qreal ratio = after.devicePixelRatio();
-  step.changed = pixels.isEmpty() ? QRect()
-                                  : QRectF(QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio)
-                                        .toAlignedRect();
+  step.changed = pixels.isEmpty()
+                     ? QRect()
+                     : QRectF(QPointF(pixels.topLeft()) / ratio, QSizeF(pixels.size()) / ratio).toAlignedRect();
   // The patch covers the changed area in whole pixels of the label.
-  step.patch = after.copy(QRectF(QPointF(step.changed.topLeft()) * ratio, QSizeF(step.changed.size()) * ratio).toRect());
+  step.patch =
+      after.copy(QRectF(QPointF(step.changed.topLeft()) * ratio, QSizeF(step.changed.size()) * ratio).toRect());
   step.patch.setDevicePixelRatio(ratio);
   step.previous = from;
   step.compared = true;
@@ -105,9 +106,10 @@ void TypedLine::paintEvent(QPaintEvent* event) {
   // A tick repaints only its own changed area; anything else (the window shown or uncovered,
   // two ticks in one repaint) is drawn whole.
   if (step != typed_.constEnd() && step->compared && !step->patch.isNull() && step->changed.contains(event->rect())) {
-    painter.drawPixmap(event->rect(), step->patch,
-                       QRectF(QPointF(event->rect().topLeft() - step->changed.topLeft()) * step->patch.devicePixelRatio(),
-                              QSizeF(event->rect().size()) * step->patch.devicePixelRatio()));
+    painter.drawPixmap(
+        event->rect(), step->patch,
+        QRectF(QPointF(event->rect().topLeft() - step->changed.topLeft()) * step->patch.devicePixelRatio(),
+               QSizeF(event->rect().size()) * step->patch.devicePixelRatio()));
     return;
   }
   Draw(painter, text(), event->rect());
@@ -129,9 +131,7 @@ void TypedLine::changeEvent(QEvent* event) {
     case QEvent::StyleChange:
     case QEvent::EnabledChange:
     case QEvent::LayoutDirectionChange:
-    case QEvent::ParentChange:
-      typed_.clear();
-      break;
+    case QEvent::ParentChange: typed_.clear(); break;
     default: break;
   }
   QLabel::changeEvent(event);

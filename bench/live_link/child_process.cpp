@@ -1,18 +1,18 @@
 #include "child_process.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
-#include <poll.h>
-#include <spawn.h>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "line_peer.h"
 
@@ -50,7 +50,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
   probed_ = !probeFolder.empty();
   if (probed_) {
     environment["QT_PLUGIN_PATH"] = probeFolder;
-    environment["QT_QPA_GENERIC_PLUGINS"] = "hopperprobe:" + std::to_string(kReportFd) + ":" + std::to_string(kCommandFd);
+    environment["QT_QPA_GENERIC_PLUGINS"] =
+        "hopperprobe:" + std::to_string(kReportFd) + ":" + std::to_string(kCommandFd);
   }
   std::vector<std::string> envText;
   for (const auto& [key, value] : environment) envText.push_back(key + "=" + value);
@@ -139,8 +140,7 @@ std::optional<ProbeEvent> ChildProcess::Await(const std::string& kind, const std
 }
 
 void ChildProcess::Forget() {
-  while (NextEvent(0)) {
-  }
+  while (NextEvent(0)) {}
 }
 
 void ChildProcess::Command(const std::string& line) {

@@ -2,11 +2,11 @@
 // A program the benchmark starts and watches from the outside: through /proc, and through
 // the probe plugin that reports what the program shows and takes simple commands.
 
+#include <sys/types.h>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace bench {

@@ -2,11 +2,11 @@
 // line. It opens the device raw and writes back every byte it reads, from a plain poll loop.
 //   usage: bench-floor-echo <device>
 
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cstdio>
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -1,11 +1,11 @@
 #include "line_peer.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <ctime>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
 
 #include "tests/support/raw_pty.h"
 
@@ -67,8 +67,7 @@ Bytes LinePeer::Read(std::size_t count, int timeoutMs, std::int64_t* lastAt) {
 
 void LinePeer::Discard() {
   std::uint8_t buffer[4096];
-  while (::read(master_, buffer, sizeof buffer) > 0) {
-  }
+  while (::read(master_, buffer, sizeof buffer) > 0) {}
 }
 
 int LinePeer::Unread() const {

@@ -73,10 +73,12 @@ int main(int argc, char** argv) {
   table.Note("Run " + Today() + (setting.quick ? " (quick setting)" : "") + ", took " + took + ".");
   table.Note("Machine: " + ResultsTable::MachineLine() + "; load average " + loadBefore + " at the start, " +
              ResultsTable::LoadAverage() + " at the end.");
-  table.Note("Tool and floors share the machine with whatever else runs on it; the ratios, taken in turns or side "
-             "by side, are steadier than the absolute figures on a busy machine.");
-  table.Note("Each program runs offscreen as its own process; the tool is driven on a pseudo-terminal and "
-             "watched through /proc and a probe plugin that Qt loads into it (bench/live_link).");
+  table.Note(
+      "Tool and floors share the machine with whatever else runs on it; the ratios, taken in turns or side "
+      "by side, are steadier than the absolute figures on a busy machine.");
+  table.Note(
+      "Each program runs offscreen as its own process; the tool is driven on a pseudo-terminal and "
+      "watched through /proc and a probe plugin that Qt loads into it (bench/live_link).");
   const std::string markdown = table.Markdown("## Live link");
   std::cout << markdown << std::flush;
   if (!results.empty()) {

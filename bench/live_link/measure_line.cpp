@@ -56,8 +56,8 @@ bool MeasureEchoAndMemory(const Setting& setting, const Programs& programs, Tool
   const double afterKiB = static_cast<double>(rig.tool->StatusKiB("VmHWM"));
   const double growth = afterKiB - startKiB;
   table.Add({"peak memory growth over the dialogues",
-             "VmHWM after the first dialogue (" + std::to_string(static_cast<long>(startKiB)) +
-                 " KiB) and after " + std::to_string(setting.dialogueSeconds) + " s of dialogues",
+             "VmHWM after the first dialogue (" + std::to_string(static_cast<long>(startKiB)) + " KiB) and after " +
+                 std::to_string(setting.dialogueSeconds) + " s of dialogues",
              std::to_string(static_cast<long>(growth)) + " KiB", "—", "—", "no growth (≤ 1 % of the peak)",
              YesNo(growth <= 0.01 * startKiB)});
   return true;
@@ -89,8 +89,8 @@ void AddWatchRow(ResultsTable& table, const std::string& figure, const WatchTime
                  const std::string& effect, int runs, const char* nominal) {
   const double worst = WorstError(times.errors);
   const std::string to = times.timerSeen ? "the watch's timer firing (probe)" : effect;
-  std::string method = "from " + from + " to " + to + "; median error " + Ms(Percentile(times.errors, 0.5)) +
-                       ", " + std::to_string(runs) + " runs";
+  std::string method = "from " + from + " to " + to + "; median error " + Ms(Percentile(times.errors, 0.5)) + ", " +
+                       std::to_string(runs) + " runs";
   if (times.timerSeen)
     method += "; " + effect + " follows the timer after a median " + Ms(Percentile(times.effectDelay, 0.5)) +
               ", at most " + Ms(Largest(times.effectDelay));
@@ -110,8 +110,7 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
     rig.tool->Forget();
     std::int64_t savedAt = 0;
     rig.tool->Command("click Form1/Command1");
-    if (rig.line.Read(hopper::kSaveFrameSize, kEffectTimeoutMs, &savedAt).empty())
-      return Failed("Save sent no frame");
+    if (rig.line.Read(hopper::kSaveFrameSize, kEffectTimeoutMs, &savedAt).empty()) return Failed("Save sent no frame");
     Bytes answer(readBack.size() + 1, hopper::kSaveAckByte);
     std::copy(readBack.begin(), readBack.end(), answer.begin() + 1);
     rig.line.Write(answer);
@@ -125,8 +124,8 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
     if (receive.errors.size() != response.errors.size() || response.errors.size() != static_cast<std::size_t>(run) + 1)
       return Failed("a watch showed nothing");
   }
-  AddWatchRow(table, "receive watch, worst error", receive, "writing the last info byte",
-              "the message box", setting.watchRuns, "500 ms nominal");
+  AddWatchRow(table, "receive watch, worst error", receive, "writing the last info byte", "the message box",
+              setting.watchRuns, "500 ms nominal");
   AddWatchRow(table, "response watch, worst error", response, "reading the last byte of the save frame",
               "Save enabled again", setting.watchRuns, "1000 ms nominal");
   return true;

@@ -73,8 +73,9 @@ bool MeasureStartUp(const Setting& setting, const Programs& programs, ResultsTab
     floorKiB.push_back(static_cast<double>(floor->StatusKiB("VmHWM")));
   }
   const double tool = Median(toolMs), floor = Median(floorMs);
-  table.Add({"start-up", "process start to the main window's first paint with its port open, median of " +
-                             std::to_string(setting.starts) + " starts taken in turns with the floor",
+  table.Add({"start-up",
+             "process start to the main window's first paint with its port open, median of " +
+                 std::to_string(setting.starts) + " starts taken in turns with the floor",
              Ms(tool, 1), Ms(floor, 1), Ratio(tool, floor), "≤ 1.3× floor", YesNo(tool <= 1.3 * floor)});
   const double toolPeak = Median(toolKiB), floorPeak = Median(floorKiB);
   table.Add({"peak memory after start", "VmHWM once the shown window has settled, median of the same starts",
@@ -88,8 +89,9 @@ bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig,
   if (!bare || !WaitSettled(*rig.tool, &rig.line)) return false;
   std::vector<double> shares = CpuShares({rig.tool.get(), bare.get()}, setting.idleSeconds).shares;
   const std::string seconds = std::to_string(setting.idleSeconds) + " s";
-  table.Add({"idle CPU, main window", "CPU time of all threads (schedstat) over " + seconds +
-                                          " with the window idle after a dialogue, floor measured at the same time",
+  table.Add({"idle CPU, main window",
+             "CPU time of all threads (schedstat) over " + seconds +
+                 " with the window idle after a dialogue, floor measured at the same time",
              Percent(shares[0]), Percent(shares[1]), Ratio(shares[0], shares[1]), "≤ floor + 0.05 %",
              YesNo(shares[0] <= shares[1] + 0.05)});
 
@@ -104,12 +106,13 @@ bool MeasureIdle(const Setting& setting, const Programs& programs, ToolRig& rig,
                  ") and a bare window with a 5 ms timer",
              Percent(shares[0]), Percent(shares[2]), Ratio(shares[0], shares[2]),
              "≤ bare window + 0.05 % once the drain waits for bytes",
-             nearBare ? "yes" : (shares[0] < shares[2] ? "no: between the two floors" : "**no**: at or above the 5 ms floor")});
+             nearBare ? "yes"
+                      : (shares[0] < shares[2] ? "no: between the two floors" : "**no**: at or above the 5 ms floor")});
   table.Add({"wake-ups, simulation window open",
              "times a thread of the program was put on a CPU (schedstat), same stretch; floors: the bare window (" +
                  PerSecond(open.wakeups[1]) + ") and the one with a 5 ms timer",
-             PerSecond(open.wakeups[0]), PerSecond(open.wakeups[2]), Ratio(open.wakeups[0], open.wakeups[2]),
-             "≤ 20 /s", YesNo(open.wakeups[0] <= 20)});
+             PerSecond(open.wakeups[0]), PerSecond(open.wakeups[2]), Ratio(open.wakeups[0], open.wakeups[2]), "≤ 20 /s",
+             YesNo(open.wakeups[0] <= 20)});
   rig.tool->Command("click Form3/Command5");
   return rig.tool->Await("done", "click Form3/Command5", 10000).has_value() && WaitSettled(*rig.tool, &rig.line);
 }

@@ -4,6 +4,7 @@
 // coming back. On command it clicks a button or triggers a menu item by its objectName, times
 // the gaps of the event loop, or ends the program. Nothing of it is built into the program.
 
+#include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <ctime>
-#include <unistd.h>
 
 namespace {
 
@@ -52,8 +52,12 @@ class Probe final : public QObject {
         if (auto* box = qobject_cast<QMessageBox*>(watched)) {
           Report("box", box->text().replace(QLatin1Char('\r'), QLatin1Char('|')));
           // Answered as a user would, once the box runs its own loop.
-          QMetaObject::invokeMethod(box, [box = QPointer<QMessageBox>(box)] { if (box) box->done(QMessageBox::Ok); },
-                                    Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              box,
+              [box = QPointer<QMessageBox>(box)] {
+                if (box) box->done(QMessageBox::Ok);
+              },
+              Qt::QueuedConnection);
         } else if (watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
           unpainted_.append(watched);
         }
@@ -62,7 +66,8 @@ class Probe final : public QObject {
         if (unpainted_.removeAll(watched) > 0) {
           // Reported once the whole window has been painted and flushed.
           const QString name = watched->objectName();
-          QMetaObject::invokeMethod(this, [this, name] { Report("shown", name); }, Qt::QueuedConnection);
+          QMetaObject::invokeMethod(
+              this, [this, name] { Report("shown", name); }, Qt::QueuedConnection);
         }
         break;
       case QEvent::Timer:

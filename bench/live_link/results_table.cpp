@@ -1,12 +1,12 @@
 #include "results_table.h"
 
+#include <sys/utsname.h>
 #include <QtGlobal>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/utsname.h>
 #include <thread>
 
 namespace bench {
@@ -69,8 +69,8 @@ std::string ResultsTable::Markdown(const std::string& heading) const {
   out << "| figure | method | value | floor | ratio | target | met |\n";
   out << "|---|---|---|---|---|---|---|\n";
   for (const Row& r : rows_) {
-    out << "| " << r.figure << " | " << r.method << " | " << r.value << " | " << r.floor << " | " << r.ratio
-        << " | " << r.target << " | " << r.met << " |\n";
+    out << "| " << r.figure << " | " << r.method << " | " << r.value << " | " << r.floor << " | " << r.ratio << " | "
+        << r.target << " | " << r.met << " |\n";
   }
   if (!notes_.empty()) out << "\n";
   for (const std::string& note : notes_) out << "- " << note << "\n";

@@ -13,10 +13,10 @@ struct Row {
   std::string figure;
   std::string method;
   std::string value;
-  std::string floor;   // "—" where there is none
-  std::string ratio;   // "—" where there is none
+  std::string floor;  // "—" where there is none
+  std::string ratio;  // "—" where there is none
   std::string target;
-  std::string met;     // "yes", "no", or a word on why it cannot say
+  std::string met;  // "yes", "no", or a word on why it cannot say
 };
 
 // Percentiles and friends over a list of figures (sorted copy; empty list gives 0).

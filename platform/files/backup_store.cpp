@@ -13,7 +13,8 @@ namespace hopper {
 namespace {
 
 // Date and time first, so that the names sort from oldest to newest.
-const QRegularExpression kBackupName(QStringLiteral("^backup-\\d{4}-\\d{2}-\\d{2}-\\d{6}-\\d{3}-[A-Za-z0-9_.-]+\\.txt$"));
+const QRegularExpression kBackupName(
+    QStringLiteral("^backup-\\d{4}-\\d{2}-\\d{2}-\\d{6}-\\d{3}-[A-Za-z0-9_.-]+\\.txt$"));
 
 // "COM3" as it is; a device path by its name under /dev, with anything but letters, digits,
 // '_' and '.' made '-': /dev/serial/by-id/usb-FTDI:1 gives "serial-by-id-usb-FTDI-1".
@@ -36,8 +37,8 @@ BackupStore::BackupStore(QString folder, int keep) : folder_(std::move(folder)),
 BackupResult BackupStore::Write(const ChannelTexts& entries, const QString& port, const QDateTime& when) const {
   QDir dir(folder_);
   if (!dir.mkpath(QStringLiteral("."))) return {{}, QStringLiteral("The folder %1 cannot be created.").arg(folder_)};
-  const QString stem = QStringLiteral("backup-%1-%2")
-                           .arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz")), PortInFileName(port));
+  const QString stem =
+      QStringLiteral("backup-%1-%2").arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz")), PortInFileName(port));
   QString path = dir.filePath(stem + QStringLiteral(".txt"));
   // Two saves within one millisecond (or a clock set back) must not overwrite a backup.
   for (int n = 2; QFile::exists(path); ++n) path = dir.filePath(QStringLiteral("%1-%2.txt").arg(stem).arg(n));

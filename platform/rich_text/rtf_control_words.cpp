@@ -12,15 +12,60 @@ namespace {
 
 // Parts of a document that hold no text for the reader: their groups are passed over whole.
 const QSet<QByteArray>& SkippedDestinations() {
-  static const QSet<QByteArray> words = {
-      "stylesheet", "info", "pict", "object", "objdata", "header", "headerl", "headerr",
-      "headerf", "footer", "footerl", "footerr", "footerf", "footnote", "fldinst", "themedata",
-      "colorschememapping", "latentstyles", "datastore", "xmlnstbl", "listtable",
-      "listoverridetable", "rsidtbl", "generator", "pgdsctbl", "filetbl", "revtbl", "bkmkstart",
-      "bkmkend", "template", "author", "operator", "title", "subject", "keywords", "comment",
-      "doccomm", "nonshppict", "pn", "userprops", "xe", "tc", "txe", "private", "ftnsep",
-      "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "annotation", "atnid", "atnauthor",
-      "docvar"};
+  static const QSet<QByteArray> words = {"stylesheet",
+                                         "info",
+                                         "pict",
+                                         "object",
+                                         "objdata",
+                                         "header",
+                                         "headerl",
+                                         "headerr",
+                                         "headerf",
+                                         "footer",
+                                         "footerl",
+                                         "footerr",
+                                         "footerf",
+                                         "footnote",
+                                         "fldinst",
+                                         "themedata",
+                                         "colorschememapping",
+                                         "latentstyles",
+                                         "datastore",
+                                         "xmlnstbl",
+                                         "listtable",
+                                         "listoverridetable",
+                                         "rsidtbl",
+                                         "generator",
+                                         "pgdsctbl",
+                                         "filetbl",
+                                         "revtbl",
+                                         "bkmkstart",
+                                         "bkmkend",
+                                         "template",
+                                         "author",
+                                         "operator",
+                                         "title",
+                                         "subject",
+                                         "keywords",
+                                         "comment",
+                                         "doccomm",
+                                         "nonshppict",
+                                         "pn",
+                                         "userprops",
+                                         "xe",
+                                         "tc",
+                                         "txe",
+                                         "private",
+                                         "ftnsep",
+                                         "ftnsepc",
+                                         "ftncn",
+                                         "aftnsep",
+                                         "aftnsepc",
+                                         "aftncn",
+                                         "annotation",
+                                         "atnid",
+                                         "atnauthor",
+                                         "docvar"};
   return words;
 }
 
@@ -51,23 +96,18 @@ bool RtfDocumentBuilder::ApplyTableWord(const RtfToken& token) {
       if (token.word == "f") fonts_.BeginEntry(token.parameter);
       else if (token.word == "fcharset") fonts_.SetCharset(token.parameter);
       return true;
-    case Destination::ColorTable:
-      colors_.SetComponent(token.word, token.parameter);
-      return true;
-    case Destination::Skip:
-      return true;
-    case Destination::Text:
-      return false;
+    case Destination::ColorTable: colors_.SetComponent(token.word, token.parameter); return true;
+    case Destination::Skip: return true;
+    case Destination::Text: return false;
   }
   return false;
 }
 
 bool RtfDocumentBuilder::ApplySpecialCharacterWord(const QByteArray& w, int) {
   static const QHash<QByteArray, char16_t> characters = {
-      {"line", 0x2028},   {"tab", u'\t'},      {"cell", u'\t'},     {"emdash", 0x2014},
-      {"endash", 0x2013}, {"bullet", 0x2022},  {"lquote", 0x2018},  {"rquote", 0x2019},
-      {"ldblquote", 0x201C}, {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002},
-      {"qmspace", 0x2005}};
+      {"line", 0x2028},    {"tab", u'\t'},      {"cell", u'\t'},    {"emdash", 0x2014},    {"endash", 0x2013},
+      {"bullet", 0x2022},  {"lquote", 0x2018},  {"rquote", 0x2019}, {"ldblquote", 0x201C}, {"rdblquote", 0x201D},
+      {"emspace", 0x2003}, {"enspace", 0x2002}, {"qmspace", 0x2005}};
   if (const auto it = characters.constFind(w); it != characters.constEnd()) {
     AppendText(QString(QChar(it.value())));
     Flush();
@@ -92,10 +132,12 @@ bool RtfDocumentBuilder::ApplyCharacterWord(const QByteArray& w, bool on, int pa
   else if (w == "f") State().font = parameter;
   else if (w == "cf") {
     const QColor c = colors_.At(parameter);
-    if (c.isValid()) f.setForeground(c); else f.clearForeground();
+    if (c.isValid()) f.setForeground(c);
+    else f.clearForeground();
   } else if (w == "highlight" || w == "cb" || w == "chcbpat") {
     const QColor c = colors_.At(parameter);
-    if (c.isValid()) f.setBackground(c); else f.clearBackground();
+    if (c.isValid()) f.setBackground(c);
+    else f.clearBackground();
   } else if (w == "super") f.setVerticalAlignment(QTextCharFormat::AlignSuperScript);
   else if (w == "sub") f.setVerticalAlignment(QTextCharFormat::AlignSubScript);
   else if (w == "nosupersub") f.setVerticalAlignment(QTextCharFormat::AlignNormal);

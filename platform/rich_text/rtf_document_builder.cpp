@@ -19,8 +19,9 @@ RtfDocumentBuilder::RtfDocumentBuilder(QTextDocument* document) : cursor_(docume
 }
 
 QString RtfDocumentBuilder::CutNote() {
-  return QStringLiteral("[The manual is longer than this window can show and was cut here. "
-                        "Open Manual.rtf in a word processor to read the rest.]");
+  return QStringLiteral(
+      "[The manual is longer than this window can show and was cut here. "
+      "Open Manual.rtf in a word processor to read the rest.]");
 }
 
 void RtfDocumentBuilder::Build(RtfTokenizer& tokenizer, bool inputCut) {
@@ -47,18 +48,14 @@ bool RtfDocumentBuilder::SkipUnicodeFallback(RtfToken& token) {
   switch (token.kind) {
     case RtfToken::Kind::GroupStart:
     case RtfToken::Kind::GroupEnd:
-    case RtfToken::Kind::End:
-      skipRemaining_ = 0;
-      return false;
+    case RtfToken::Kind::End: skipRemaining_ = 0; return false;
     case RtfToken::Kind::Text: {
       const qsizetype dropped = std::min<qsizetype>(skipRemaining_, token.word.size());
       skipRemaining_ -= static_cast<int>(dropped);
       token.word.remove(0, dropped);
       return token.word.isEmpty();
     }
-    default:
-      --skipRemaining_;
-      return true;
+    default: --skipRemaining_; return true;
   }
 }
 
@@ -101,8 +98,14 @@ void RtfDocumentBuilder::OnControlSymbol(char symbol) {
     case '}': OnBytes(QByteArray(1, symbol)); return;
     case '~': AppendText(QString(QChar(0x00A0))); return;  // non-breaking space
     case '_': AppendText(QString(QChar(0x2011))); return;  // non-breaking hyphen
-    case '*': Flush(); State().destination = Destination::Skip; return;
-    case '\n': Flush(); EndParagraph(); return;
+    case '*':
+      Flush();
+      State().destination = Destination::Skip;
+      return;
+    case '\n':
+      Flush();
+      EndParagraph();
+      return;
     default: return;  // optional hyphen, index marks and the like show nothing
   }
 }

@@ -41,9 +41,9 @@ class RtfDocumentBuilder {
     Destination destination = Destination::Text;
     QTextCharFormat charFormat;
     QTextBlockFormat blockFormat;
-    int font = -1;         // -1: the document's default font
-    int unicodeSkip = 1;   // \ucN: fallback characters that follow each \uN
-    bool hidden = false;   // \v
+    int font = -1;        // -1: the document's default font
+    int unicodeSkip = 1;  // \ucN: fallback characters that follow each \uN
+    bool hidden = false;  // \v
   };
 
   void Take(const RtfToken& token);
@@ -80,11 +80,11 @@ class RtfDocumentBuilder {
   RtfCodePage documentCodePage_;
   mutable RtfCodePage fontCodePage_;
   mutable int fontCodePageFor_ = 1252;
-  QByteArray pendingBytes_;  // code-page bytes not yet decoded (a double-byte pair may span \'hh)
-  QString pendingText_;      // decoded text not yet in the document, all in the current format
+  QByteArray pendingBytes_;   // code-page bytes not yet decoded (a double-byte pair may span \'hh)
+  QString pendingText_;       // decoded text not yet in the document, all in the current format
   qsizetype characters_ = 0;  // in the document so far
   int paragraphs_ = 0;
-  bool cut_ = false;          // a limit was reached: nothing more goes in
+  bool cut_ = false;  // a limit was reached: nothing more goes in
 };
 
 }  // namespace hopper

@@ -4,9 +4,9 @@
 
 #include <QByteArray>
 #include <QColor>
+#include <QList>
 #include <QMap>
 #include <QString>
-#include <QList>
 
 namespace hopper {
 

@@ -55,7 +55,7 @@ RtfToken RtfTokenizer::ReadText() {
 }
 
 RtfToken RtfTokenizer::ReadControl() {
-  ++pos_;  // the backslash
+  ++pos_;                          // the backslash
   if (AtEnd()) return RtfToken{};  // a lone backslash at the very end: nothing to show
   const char first = data_.at(pos_);
 

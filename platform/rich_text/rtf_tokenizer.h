@@ -22,11 +22,11 @@ struct RtfToken {
   explicit RtfToken(Kind k) : kind(k) {}
 
   Kind kind = Kind::End;
-  QByteArray word;        // control word name, or the text run's bytes
-  char symbol = 0;        // control symbol
+  QByteArray word;  // control word name, or the text run's bytes
+  char symbol = 0;  // control symbol
   bool hasParameter = false;
-  int parameter = 0;      // clamped to +/- kMaxParameter
-  unsigned char byte = 0; // HexByte
+  int parameter = 0;       // clamped to +/- kMaxParameter
+  unsigned char byte = 0;  // HexByte
 };
 
 class RtfTokenizer {

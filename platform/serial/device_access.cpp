@@ -6,9 +6,9 @@
 #ifdef Q_OS_UNIX
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
-#include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
 #include <sys/sysmacros.h>

@@ -8,7 +8,7 @@ namespace hopper {
 
 struct DeviceAccess {
   bool mayOpen = true;
-  QString group;     // the group owning a device this user may not open
+  QString group;      // the group owning a device this user may not open
   qint64 holder = 0;  // the process that holds the device's lock file or lock; 0 when none does
 };
 

@@ -5,10 +5,10 @@
 #include <QPointer>
 
 #ifdef Q_OS_UNIX
-#include <QSocketNotifier>
-#include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 #elif defined(Q_OS_WIN)
 #include <windows.h>
 #endif

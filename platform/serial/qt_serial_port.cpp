@@ -134,7 +134,8 @@ OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
     return outcome;
   }
   outcome.result = ClassifyOpenFailure(port_.error(), AccessAllowed(device));
-  outcome.detail = outcome.result == OpenResult::PortInUse ? WithHolder(port_.errorString(), device) : port_.errorString();
+  outcome.detail =
+      outcome.result == OpenResult::PortInUse ? WithHolder(port_.errorString(), device) : port_.errorString();
   if (outcome.result == OpenResult::Opened) outcome.result = OpenResult::OtherFailure;  // failed all the same
   if (outcome.result == OpenResult::AccessDenied) outcome.owningGroup = QFileInfo(device).group();
   port_.clearError();
@@ -189,7 +190,8 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
   if (lossPending_ || !port_.isOpen()) return;
   lossPending_ = true;
   const QString why = port_.errorString();
-  QMetaObject::invokeMethod(this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
 }
 
 void QtSerialPort::CloseAfterLoss(const QString& why) {

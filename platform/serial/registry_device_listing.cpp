@@ -28,8 +28,8 @@ std::vector<QString> MappedPortNames() {
     wchar_t data[256] = {};
     DWORD dataSize = sizeof(data) - sizeof(wchar_t);  // room for the terminator the registry may leave out
     DWORD type = 0;
-    const LONG status = RegEnumValueW(key, index, valueName, &valueNameSize, nullptr, &type,
-                                      reinterpret_cast<BYTE*>(data), &dataSize);
+    const LONG status =
+        RegEnumValueW(key, index, valueName, &valueNameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize);
     if (status == ERROR_NO_MORE_ITEMS) break;
     if (status != ERROR_SUCCESS || type != REG_SZ) continue;
     const QString name = FromWide(data).trimmed();
@@ -55,9 +55,9 @@ QString PortNameOf(HDEVINFO set, SP_DEVINFO_DATA& device) {
   wchar_t name[64] = {};
   DWORD size = sizeof(name) - sizeof(wchar_t);
   DWORD type = 0;
-  const bool found = RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) ==
-                         ERROR_SUCCESS &&
-                     type == REG_SZ;
+  const bool found =
+      RegQueryValueExW(key, L"PortName", nullptr, &type, reinterpret_cast<BYTE*>(name), &size) == ERROR_SUCCESS &&
+      type == REG_SZ;
   RegCloseKey(key);
   return found ? FromWide(name).trimmed() : QString();
 }

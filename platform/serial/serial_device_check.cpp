@@ -56,7 +56,8 @@ QString SerialDeviceProblem(const QString& path, [[maybe_unused]] bool probe) {
   if (!info.exists()) return QStringLiteral("%1 does not exist.").arg(path);
   if (info.isDir()) return QStringLiteral("%1 is a folder, not a serial device.").arg(path);
   struct stat status {};
-  if (::stat(QFile::encodeName(path).constData(), &status) != 0) return QStringLiteral("%1 cannot be examined.").arg(path);
+  if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    return QStringLiteral("%1 cannot be examined.").arg(path);
   if (S_ISREG(status.st_mode)) return QStringLiteral("%1 is a regular file, not a serial device.").arg(path);
   if (!S_ISCHR(status.st_mode)) return QStringLiteral("%1 is not a device file.").arg(path);
   if (const QString own = OwnTerminalProblem(path, status.st_rdev); !own.isEmpty()) return own;

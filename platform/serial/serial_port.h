@@ -21,8 +21,8 @@ enum class OpenResult {
 
 struct OpenOutcome {
   OpenResult result = OpenResult::OtherFailure;
-  QString device;  // the device the port number stands for, when there is one
-  QString detail;  // the system's own words, for the informative text of a message
+  QString device;       // the device the port number stands for, when there is one
+  QString detail;       // the system's own words, for the informative text of a message
   QString owningGroup;  // AccessDenied: the group that owns the device, when known
 };
 

@@ -47,7 +47,9 @@ SettingLink::~SettingLink() = default;
 
 void SettingLink::Happened(const LinkEvent& event) {
   switch (event.kind) {
-    case LinkEventKind::ChannelValue: held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value)); break;
+    case LinkEventKind::ChannelValue:
+      held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value));
+      break;
     case LinkEventKind::BlockChecked: held_.BlockChecked(event.ok); break;
     default: break;
   }

@@ -193,8 +193,7 @@ OpenOutcome Win32SerialPort::OpenDevice(const QString& device) {
 
 void Win32SerialPort::StartRead() {
   readPending_ = true;
-  if (ReadFile(handle_, readBuffer_.data(), 1, nullptr, &readOverlapped_) ||
-      GetLastError() == ERROR_IO_PENDING)
+  if (ReadFile(handle_, readBuffer_.data(), 1, nullptr, &readOverlapped_) || GetLastError() == ERROR_IO_PENDING)
     return;  // done at once or later: the event tells either way
   readPending_ = false;
   CloseAfterLoss(SystemWords(GetLastError()));

@@ -2,8 +2,8 @@
 // SerialPort on the Win32 calls (Windows). Port n is the Windows port COMn unless its
 // "Ports/COMn" assignment names another. The port is opened for overlapped use: a read of one
 // byte is always pending and its completion event, watched by the event loop, hands that byte
-// and whatever else is waiting over and issues the next read, so nothing ever waits for a byte. After the device goes away, the port
-// looks at the port list once a second and says when it is back.
+// and whatever else is waiting over and issues the next read, so nothing ever waits for a byte. After the device goes
+// away, the port looks at the port list once a second and says when it is back.
 
 #include <QByteArray>
 #include <QTimer>

@@ -9,11 +9,11 @@ class QWidget;
 namespace hopper {
 
 struct FileDialogRequest {
-  QString title;            // "LOAD FILE" or "SAVE FIEL"
-  QString filter;           // "TXT File(*.TXT)|*.TXT|": shown name, then the pattern
-  QString initialFileName;  // folder followed by the pattern the name field shows
-  bool confirmOverwrite = false;   // ask before replacing an existing file
-  bool folderMustExist = false;    // refuse a folder that does not exist
+  QString title;                  // "LOAD FILE" or "SAVE FIEL"
+  QString filter;                 // "TXT File(*.TXT)|*.TXT|": shown name, then the pattern
+  QString initialFileName;        // folder followed by the pattern the name field shows
+  bool confirmOverwrite = false;  // ask before replacing an existing file
+  bool folderMustExist = false;   // refuse a folder that does not exist
 };
 
 class FileDialog {

@@ -11,7 +11,7 @@ namespace hopper {
 enum class MessageIcon { None, Exclamation, Critical };
 
 struct Message {
-  QString text;         // the main text, exactly as the program words it
+  QString text;  // the main text, exactly as the program words it
   MessageIcon icon = MessageIcon::None;
   QString title;        // empty: the application title
   QString informative;  // optional detail under the main text (device path, what to do)

@@ -8,9 +8,7 @@ namespace hopper {
 
 namespace {
 
-bool HasWildcard(const QString& name) {
-  return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
-}
+bool HasWildcard(const QString& name) { return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')); }
 
 QString Ask(QWidget* parent, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
   RequestFileDialog dialog(parent, request, mode);
@@ -76,9 +74,7 @@ void RequestFileDialog::accept() {
       refuse(tr("The folder %1 does not exist.\nPlease check the path.")
                  .arg(QDir::toNativeSeparators(QFileInfo(chosen).absolutePath())));
       return;
-    case ChoiceCheck::Accept:
-      QFileDialog::accept();
-      return;
+    case ChoiceCheck::Accept: QFileDialog::accept(); return;
   }
 }
 

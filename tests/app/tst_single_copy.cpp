@@ -2,16 +2,16 @@
 // ends at once without a word, a copy that crashed does not keep the next one out, and a
 // termination request closes the program as Exit does.
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include "core/setting_frames.h"
 #include "platform/files/settings_store.h"
@@ -138,8 +138,9 @@ class SingleCopyTest : public QObject {
     QVERIFY(copy->waitForFinished(30000));
     QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy->exitCode(), 0);
-    QCOMPARE(QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
-             QStringLiteral("1"));
+    QCOMPARE(
+        QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
+        QStringLiteral("1"));
     const LineState after = LineStateOf(peer_->path());
     QVERIFY(!after.exclusive && after.lockable);
     QCOMPARE(AccessOf(peer_->path()).holder, 0);  // no lock file left behind

@@ -32,7 +32,8 @@ class BackupStoreTest : public QObject {
     const QDateTime start(QDate(2026, 12, 7), QTime(14, 20, 31, 123));
     QStringList written;
     for (int n = 0; n < 5; ++n) {
-      const BackupResult result = store.Write(Texts(n), QStringLiteral("COM3"), start.addSecs(n == 4 ? 3 : n));  // two in one second
+      const BackupResult result =
+          store.Write(Texts(n), QStringLiteral("COM3"), start.addSecs(n == 4 ? 3 : n));  // two in one second
       QVERIFY2(result.ok(), qPrintable(result.error));
       written << result.path;
     }

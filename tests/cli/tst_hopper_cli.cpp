@@ -51,9 +51,7 @@ struct Run {
   QString err;
 };
 
-void Start(QProcess& process, const QStringList& arguments) {
-  process.start(QStringLiteral(HOPPER_CLI), arguments);
-}
+void Start(QProcess& process, const QStringList& arguments) { process.start(QStringLiteral(HOPPER_CLI), arguments); }
 
 Run Finish(QProcess& process) {
   Run run;
@@ -184,27 +182,38 @@ void HopperCliTest::faults_data() {
   Faults f;
   QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString();
   // Rounded to the millisecond this would be 0, which waits for ever.
-  QTest::newRow("hopper stays off, sub-millisecond timeout") << f << false << 4 << QString("No report from the hopper")
-                                                             << QString("0.0004");
-  f = {}; f.badReportChecksum = true;
+  QTest::newRow("hopper stays off, sub-millisecond timeout")
+      << f << false << 4 << QString("No report from the hopper") << QString("0.0004");
+  f = {};
+  f.badReportChecksum = true;
   QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
-  f = {}; f.wrongReady = 0x85;
+  f = {};
+  f.wrongReady = 0x85;
   QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString();
-  f = {}; f.cutReportAfter = 20;
-  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface") << QString();
-  f = {}; f.cutReportAfter = 2;
+  f = {};
+  f.cutReportAfter = 20;
+  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface")
+                                  << QString();
+  f = {};
+  f.cutReportAfter = 2;
   QTest::newRow("report cut in its header") << f << true << 4 << QString("No report from the hopper") << QString();
-  f = {}; f.noAck = true;
+  f = {};
+  f.noAck = true;
   QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString();
-  f = {}; f.wrongAck = 0x85;
+  f = {};
+  f.wrongAck = 0x85;
   QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString();
-  f = {}; f.badReadBackChecksum = true;
+  f = {};
+  f.badReadBackChecksum = true;
   QTest::newRow("bad read-back checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
-  f = {}; f.pullCableAfter = 2;
+  f = {};
+  f.pullCableAfter = 2;
   QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away") << QString();
-  f = {}; f.noEchoWait = true;
+  f = {};
+  f.noEchoWait = true;
   QTest::newRow("no echo wait") << f << true << 0 << QString("") << QString();
-  f = {}; f.infoLengthZero = true;
+  f = {};
+  f.infoLengthZero = true;
   QTest::newRow("info length zero") << f << true << 0 << QString("") << QString();
 }
 
@@ -218,7 +227,8 @@ void HopperCliTest::faults() {
   config.faults = faults;
   HopperLine hopper(config, powerOn);
   const QString file = WriteFile(dir_, QStringLiteral("fault.TXT"), SetText(kFileSet));
-  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath(), "--timeout", timeout.isEmpty() ? "2" : timeout});
+  const Run run =
+      Cli({"write", file, "--port", hopper.line.SlavePath(), "--timeout", timeout.isEmpty() ? "2" : timeout});
   QCOMPARE(run.code, code);
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
 }
@@ -253,8 +263,8 @@ void HopperCliTest::refusals_data() {
   // Escape codes and line breaks from outside are shown, not obeyed.
   QTest::newRow("forged line in --port") << QStringList{"read", "--port", "x\x1b[31mFAKE\nhopper-cli: verified"} << 3
                                          << QString("x\\x1b[31mFAKE\\nhopper-cli: verified");
-  QTest::newRow("forged line in a file name") << QStringList{"write", dir_.filePath("a\nhopper-cli: verified")} << 8
-                                              << QString("a\\nhopper-cli: verified");
+  QTest::newRow("forged line in a file name")
+      << QStringList{"write", dir_.filePath("a\nhopper-cli: verified")} << 8 << QString("a\\nhopper-cli: verified");
   // A log is a regular file or a new one: a pipe would keep the open waiting for a reader for good.
   const QString pipe = dir_.filePath(QStringLiteral("log.pipe"));
   QTest::newRow("log is a pipe") << QStringList{"read", "--log", pipe, "--port", gone} << 9
@@ -294,7 +304,8 @@ void HopperCliTest::namesThatCannotBeKeptAreRefused() {
   const auto viaShell = [&](const QByteArray& script) {
     QProcess process;
     process.setWorkingDirectory(work.path());
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromLatin1(script), QStringLiteral(HOPPER_CLI)});
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QString::fromLatin1(script), QStringLiteral(HOPPER_CLI)});
     return Finish(process);
   };
   // Qt cannot name such files either: the shell counts and removes them.
@@ -309,8 +320,9 @@ void HopperCliTest::namesThatCannotBeKeptAreRefused() {
   QCOMPARE(log.code, 2);
   QCOMPARE(entries(), QStringLiteral("0"));
 
-  const Run write = viaShell("printf ' 1\\r\\n' > \"$(printf 'x\\377\\376.txt')\" && "
-                             "exec \"$0\" write \"$(printf 'x\\377\\376.txt')\" --port /dev/no-such-adapter");
+  const Run write = viaShell(
+      "printf ' 1\\r\\n' > \"$(printf 'x\\377\\376.txt')\" && "
+      "exec \"$0\" write \"$(printf 'x\\377\\376.txt')\" --port /dev/no-such-adapter");
   QCOMPARE(viaShell("rm -f ./*").code, 0);
   QCOMPARE(write.code, 2);
   QVERIFY2(!write.err.contains(QStringLiteral("File Does Not Exist")), qPrintable(write.err));

@@ -18,39 +18,42 @@ class HeldValuesTest : public QObject {
     QTest::addColumn<QStringList>("tips");
 
     QTest::newRow("confirmed report, one box edited")
-        << QStringList{"block 1000 500 0", "ok", "edit 1"} << QStringList{"1000", "600", "0"} << "" << ""
-        << QStringList{"", "hopper holds 500", ""};
+        << QStringList{"block 1000 500 0", "ok", "edit 1"} << QStringList{"1000", "600", "0"} << ""
+        << "" << QStringList{"", "hopper holds 500", ""};
     QTest::newRow("report cut after Channel1: asked about it until typed")
-        << QStringList{"block 1000"} << QStringList{"1000", "0", "0"} << "" << "Channel1"
-        << QStringList{"not confirmed: the block it came in did not complete", "", ""};
+        << QStringList{"block 1000"} << QStringList{"1000", "0", "0"} << ""
+        << "Channel1" << QStringList{"not confirmed: the block it came in did not complete", "", ""};
     QTest::newRow("bad checksum keeps every value unconfirmed, typing clears one")
         << QStringList{"block 7 8 9 1 1 1 1 1 1 1 1 1 1 1 1 1", "bad", "edit 0"} << QStringList{"7", "8", "9"} << ""
         << "Channel2, Channel3, Channel4, Channel5, Channel6, Channel7, Channel8, Channel9, Channel10, Channel11, "
            "Channel12, Channel13, Channel14, Channel15 and Channel16"
         << QStringList{"", "not confirmed: the block it came in did not complete",
                        "not confirmed: the block it came in did not complete"};
-    QTest::newRow("every channel of a bad report") << QStringList{"block 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "bad"}
-                                                   << QStringList{"1", "1", "1"} << "" << "all 16 channels"
-                                                   << QStringList(3, "not confirmed: the block it came in did not complete");
+    QTest::newRow("every channel of a bad report")
+        << QStringList{"block 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1", "bad"} << QStringList{"1", "1", "1"} << ""
+        << "all 16 channels" << QStringList(3, "not confirmed: the block it came in did not complete");
     QTest::newRow("read-back equal to what was sent")
         << QStringList{"sent 5 6 0", "block 5 6 0", "ok", "watch"} << QStringList{"5", "6", "0"}
-        << "Verified: the hopper holds exactly what was sent." << "" << QStringList{"", "", ""};
+        << "Verified: the hopper holds exactly what was sent."
+        << "" << QStringList{"", "", ""};
     QTest::newRow("read-back differs in one channel, until it is edited")
         << QStringList{"sent 5 6 7", "block 5 6 8", "ok", "watch"} << QStringList{"5", "6", "8"}
-        << "Not as sent: the hopper holds other values in 1 channel." << "" << QStringList{"", "", "sent 7, hopper holds 8"};
+        << "Not as sent: the hopper holds other values in 1 channel."
+        << "" << QStringList{"", "", "sent 7, hopper holds 8"};
     QTest::newRow("read-back with a bad checksum is not verified")
         << QStringList{"sent 5", "block 5", "bad"} << QStringList{"5", "0", "0"}
-        << "Not verified: no read-back with a matching checksum came." << "Channel1"
-        << QStringList{"not confirmed: the block it came in did not complete", "", ""};
+        << "Not verified: no read-back with a matching checksum came."
+        << "Channel1" << QStringList{"not confirmed: the block it came in did not complete", "", ""};
     QTest::newRow("no read-back by the response watch, then a late one")
         << QStringList{"sent 5", "watch", "block 5", "ok"} << QStringList{"5", "0", "0"}
-        << "Verified: the hopper holds exactly what was sent." << "" << QStringList{"", "", ""};
+        << "Verified: the hopper holds exactly what was sent."
+        << "" << QStringList{"", "", ""};
     QTest::newRow("no read-back at all") << QStringList{"sent 5", "watch"} << QStringList{"5", "0", "0"}
-                                         << "Not verified: no read-back with a matching checksum came." << ""
-                                         << QStringList{"", "", ""};
+                                         << "Not verified: no read-back with a matching checksum came."
+                                         << "" << QStringList{"", "", ""};
     QTest::newRow("port change: received values are the other hopper's, typed ones nobody's")
-        << QStringList{"block 1000 500 7", "ok", "edit 1", "port COM1"} << QStringList{"1000", "600", "7"} << "" << ""
-        << QStringList{"from the hopper on COM1, not this one", "", "from the hopper on COM1, not this one"};
+        << QStringList{"block 1000 500 7", "ok", "edit 1", "port COM1"} << QStringList{"1000", "600", "7"} << ""
+        << "" << QStringList{"from the hopper on COM1, not this one", "", "from the hopper on COM1, not this one"};
     QTest::newRow("second port change keeps the first hopper's name until the new one reports")
         << QStringList{"block 1 2 3", "ok", "port COM1", "port COM2", "block 4"} << QStringList{"4", "2", "3"} << ""
         << "Channel1"

@@ -69,7 +69,11 @@ class ParameterFileTest : public QObject {
     QTest::newRow("tab between digits") << QByteArray("1\t2") << QStringList{"!1\t2"};
     QTest::newRow("six digits keep five") << QByteArray("123456") << QStringList{"12345"};
     QTest::newRow("letter after five digits") << QByteArray("12345a") << QStringList{"!12345"};
-    QTest::newRow("nul byte") << QByteArray("1\0" "2", 3) << QStringList{QString("!1") + QChar(0) + "2"};
+    QTest::newRow("nul byte") << QByteArray(
+                                     "1\0"
+                                     "2",
+                                     3)
+                              << QStringList{QString("!1") + QChar(0) + "2"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("comma at the end") << QByteArray("1,") << QStringList{"1"};
   }
@@ -79,7 +83,8 @@ class ParameterFileTest : public QObject {
     ItemReader reader = ReaderOver(text);
     QStringList got;
     while (auto item = reader.Next()) {
-      got << (item->allDigits ? QString() : QString("!")) + QString::fromLatin1(item->head.data(), qsizetype(item->head.size()));
+      got << (item->allDigits ? QString() : QString("!")) +
+                 QString::fromLatin1(item->head.data(), qsizetype(item->head.size()));
       QVERIFY(got.size() <= 100);
     }
     // Heads keep five characters at most; compare what a box would keep.
@@ -96,26 +101,31 @@ class ParameterFileTest : public QObject {
     QStringList sixteen;
     for (int i = 1; i <= 16; ++i) sixteen << QString::number(i * 100);
     QTest::newRow("sixteen lines") << Lines(sixteen) << sixteen << LoadOutcome::Complete << 16;
-    QTest::newRow("twenty lines load the first sixteen")
-        << Lines(QStringList(sixteen) << "1" << "2" << "3" << "4") << sixteen << LoadOutcome::Complete << 16;
+    QTest::newRow("twenty lines load the first sixteen") << Lines(QStringList(sixteen) << "1"
+                                                                                       << "2"
+                                                                                       << "3"
+                                                                                       << "4")
+                                                         << sixteen << LoadOutcome::Complete << 16;
     QTest::newRow("ten lines") << Lines(sixteen.mid(0, 10)) << Padded(sixteen.mid(0, 10)) << LoadOutcome::Short << 10;
     QTest::newRow("empty file") << QByteArray() << Padded({}) << LoadOutcome::Short << 0;
-    QTest::newRow("commas then next line") << QByteArray("1,2,3\r\n4\r\n") << Padded({"1", "2", "3", "4"})
-                                           << LoadOutcome::Short << 4;
+    QTest::newRow("commas then next line")
+        << QByteArray("1,2,3\r\n4\r\n") << Padded({"1", "2", "3", "4"}) << LoadOutcome::Short << 4;
     QTest::newRow("space inside a number") << QByteArray("1 2\r\n") << Padded({"12"}) << LoadOutcome::Short << 1;
     QTest::newRow("blank line loads 0 and keeps places")
         << QByteArray("5\r\n\r\n7\r\n") << Padded({"5", "0", "7"}) << LoadOutcome::Short << 3;
     QTest::newRow("leading zeros stay") << QByteArray("007") << Padded({"007"}) << LoadOutcome::Short << 1;
     QTest::newRow("six digits") << QByteArray("123456") << Padded({}) << LoadOutcome::Rejected << 0;
-    QTest::newRow("six digits, one a leading zero") << QByteArray("1\r\n012345") << Padded({"1", "12345"})
-                                                    << LoadOutcome::Short << 2;
-    QTest::newRow("nine digits, four leading zeros") << QByteArray("000065535") << Padded({"65535"})
-                                                     << LoadOutcome::Short << 1;
+    QTest::newRow("six digits, one a leading zero")
+        << QByteArray("1\r\n012345") << Padded({"1", "12345"}) << LoadOutcome::Short << 2;
+    QTest::newRow("nine digits, four leading zeros")
+        << QByteArray("000065535") << Padded({"65535"}) << LoadOutcome::Short << 1;
     QTest::newRow("long run of zeros") << QByteArray("0 000 000") << Padded({"0"}) << LoadOutcome::Short << 1;
-    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF" "7,8") << Padded({"7", "8"})
-                                     << LoadOutcome::Short << 2;
-    QTest::newRow("letter stops at its channel") << QByteArray("1\r\n2\r\nx\r\n4") << Padded({"1", "2"})
-                                                 << LoadOutcome::Rejected << 2;
+    QTest::newRow("byte-order mark") << QByteArray(
+                                            "\xEF\xBB\xBF"
+                                            "7,8")
+                                     << Padded({"7", "8"}) << LoadOutcome::Short << 2;
+    QTest::newRow("letter stops at its channel")
+        << QByteArray("1\r\n2\r\nx\r\n4") << Padded({"1", "2"}) << LoadOutcome::Rejected << 2;
     QTest::newRow("sign") << QByteArray("-1") << Padded({}) << LoadOutcome::Rejected << 0;
     QTest::newRow("decimal point") << QByteArray("1.5") << Padded({}) << LoadOutcome::Rejected << 0;
     QTest::newRow("tab between digits") << QByteArray("1\t2") << Padded({}) << LoadOutcome::Rejected << 0;

@@ -37,24 +37,76 @@ class PortResolutionTest : public QObject {
     QTest::addColumn<QString>("device");   // empty: refused
     QTest::addColumn<QString>("refusal");  // a part of the reason
     const QString byIdA = "/dev/serial/by-id/usb-A";
-    QTest::newRow("laptop, one adapter") << 1 << "" << "ttyUSB0" << "/dev/ttyUSB0" << "";
-    QTest::newRow("one adapter by its stable name") << 1 << "" << "ttyUSB0@usb-A" << byIdA << "";
-    QTest::newRow("no second adapter for COM2") << 2 << "" << "ttyUSB0" << "" << "no unassigned serial adapter";
-    QTest::newRow("built-in keeps COM1") << 1 << "" << "ttyS0=1 ttyUSB0" << "/dev/ttyS0" << "";
-    QTest::newRow("adapter after a built-in") << 2 << "" << "ttyS0=1 ttyUSB0" << "/dev/ttyUSB0" << "";
-    QTest::newRow("stable names order adapters") << 2 << "" << "ttyUSB0@usb-B ttyUSB1@usb-A" << "/dev/serial/by-id/usb-B" << "";
-    QTest::newRow("natural name order") << 2 << "" << "ttyUSB10 ttyUSB2 ttyACM0" << "/dev/ttyUSB2" << "";
-    QTest::newRow("stored entry wins") << 1 << "1=/dev/ttyUSB7" << "ttyS0=1 ttyUSB0" << "/dev/ttyUSB7" << "";
-    QTest::newRow("stored entry, spaces trimmed") << 1 << "1= /dev/x " << "" << "/dev/x" << "";
-    QTest::newRow("assigned adapter leaves the rule") << 1 << "4=/dev/ttyUSB0" << "ttyUSB0 ttyUSB1" << "/dev/ttyUSB1" << "";
-    QTest::newRow("assigned number is not free") << 2 << "1=/dev/x" << "ttyUSB0" << "/dev/ttyUSB0" << "";
-    QTest::newRow("built-in given away frees its number") << 1 << "3=/dev/ttyS0" << "ttyS0=1 ttyUSB0" << "/dev/ttyUSB0" << "";
-    QTest::newRow("empty entry") << 1 << "1=" << "ttyUSB0" << "" << "[Ports] COM1 is empty";
-    QTest::newRow("junk entry") << 2 << "2=hopper" << "ttyUSB0" << "" << "\"hopper\", which is not a device path";
-    QTest::newRow("windows name entry") << 1 << "1=COM7" << "" << "COM7" << "";
-    QTest::newRow("nothing at all") << 1 << "" << "" << "" << "COM1 has no assignment";
-    QTest::newRow("port 0") << 0 << "" << "ttyUSB0" << "" << "not a port number";
-    QTest::newRow("port 256") << 256 << "" << "ttyUSB0" << "" << "not a port number";
+    QTest::newRow("laptop, one adapter") << 1 << ""
+                                         << "ttyUSB0"
+                                         << "/dev/ttyUSB0"
+                                         << "";
+    QTest::newRow("one adapter by its stable name") << 1 << ""
+                                                    << "ttyUSB0@usb-A" << byIdA << "";
+    QTest::newRow("no second adapter for COM2") << 2 << ""
+                                                << "ttyUSB0"
+                                                << ""
+                                                << "no unassigned serial adapter";
+    QTest::newRow("built-in keeps COM1") << 1 << ""
+                                         << "ttyS0=1 ttyUSB0"
+                                         << "/dev/ttyS0"
+                                         << "";
+    QTest::newRow("adapter after a built-in") << 2 << ""
+                                              << "ttyS0=1 ttyUSB0"
+                                              << "/dev/ttyUSB0"
+                                              << "";
+    QTest::newRow("stable names order adapters") << 2 << ""
+                                                 << "ttyUSB0@usb-B ttyUSB1@usb-A"
+                                                 << "/dev/serial/by-id/usb-B"
+                                                 << "";
+    QTest::newRow("natural name order") << 2 << ""
+                                        << "ttyUSB10 ttyUSB2 ttyACM0"
+                                        << "/dev/ttyUSB2"
+                                        << "";
+    QTest::newRow("stored entry wins") << 1 << "1=/dev/ttyUSB7"
+                                       << "ttyS0=1 ttyUSB0"
+                                       << "/dev/ttyUSB7"
+                                       << "";
+    QTest::newRow("stored entry, spaces trimmed") << 1 << "1= /dev/x "
+                                                  << ""
+                                                  << "/dev/x"
+                                                  << "";
+    QTest::newRow("assigned adapter leaves the rule") << 1 << "4=/dev/ttyUSB0"
+                                                      << "ttyUSB0 ttyUSB1"
+                                                      << "/dev/ttyUSB1"
+                                                      << "";
+    QTest::newRow("assigned number is not free") << 2 << "1=/dev/x"
+                                                 << "ttyUSB0"
+                                                 << "/dev/ttyUSB0"
+                                                 << "";
+    QTest::newRow("built-in given away frees its number") << 1 << "3=/dev/ttyS0"
+                                                          << "ttyS0=1 ttyUSB0"
+                                                          << "/dev/ttyUSB0"
+                                                          << "";
+    QTest::newRow("empty entry") << 1 << "1="
+                                 << "ttyUSB0"
+                                 << ""
+                                 << "[Ports] COM1 is empty";
+    QTest::newRow("junk entry") << 2 << "2=hopper"
+                                << "ttyUSB0"
+                                << ""
+                                << "\"hopper\", which is not a device path";
+    QTest::newRow("windows name entry") << 1 << "1=COM7"
+                                        << ""
+                                        << "COM7"
+                                        << "";
+    QTest::newRow("nothing at all") << 1 << ""
+                                    << ""
+                                    << ""
+                                    << "COM1 has no assignment";
+    QTest::newRow("port 0") << 0 << ""
+                            << "ttyUSB0"
+                            << ""
+                            << "not a port number";
+    QTest::newRow("port 256") << 256 << ""
+                              << "ttyUSB0"
+                              << ""
+                              << "not a port number";
   }
   void resolve() {
     QFETCH(int, number);

@@ -20,15 +20,18 @@ class RecordingHost : public LinkHost {
   // The window's reading of the events: its status line, its boxes, its write-failure box.
   void Happened(const LinkEvent& event) override {
     if (const auto status = StatusCaptionFor(event))
-      ops << QStringLiteral("status %1 %2").arg(status->colour == StatusColour::Blue ? "blue" : "red",
-                                                QString::fromUtf8(status->text.data(), qsizetype(status->text.size())));
-    if (event.kind == LinkEventKind::ChannelValue) ops << QStringLiteral("entry %1 %2").arg(event.channel).arg(event.value);
+      ops << QStringLiteral("status %1 %2")
+                 .arg(status->colour == StatusColour::Blue ? "blue" : "red",
+                      QString::fromUtf8(status->text.data(), qsizetype(status->text.size())));
+    if (event.kind == LinkEventKind::ChannelValue)
+      ops << QStringLiteral("entry %1 %2").arg(event.channel).arg(event.value);
     if (event.kind == LinkEventKind::SaveWriteFailed) ops << QStringLiteral("write failure");
   }
   void SendByte(std::uint8_t byte) override { ops << QStringLiteral("send %1").arg(byte, 2, 16, QLatin1Char('0')); }
   bool LineOpen() const override { return lineOpen; }
   bool SendFrame(std::span<const std::uint8_t> bytes) override {
-    ops << QStringLiteral("frame ") + QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex();
+    ops << QStringLiteral("frame ") +
+               QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())).toHex();
     return !writeFails;
   }
   void ArmReceiveWatch() override { ops << QStringLiteral("arm"); }
@@ -78,14 +81,20 @@ const QString kSaveFailed = QStringLiteral("status red Save faild,Reset hopper")
 const QString kNoResponse = QStringLiteral("status red No Response");
 const QString kDataError = QStringLiteral("status red Data Error");
 // "save" sends 1000 and 500 in the first two boxes: the lead byte, then every box high byte first.
-const QStringList kSaveOps{"frame 83" "03e8" "01f4" + QString(56, QLatin1Char('0')), "status blue Saving", "arm response"};
+const QStringList kSaveOps{
+    "frame 83"
+    "03e8"
+    "01f4" +
+        QString(56, QLatin1Char('0')),
+    "status blue Saving", "arm response"};
 
 // "save 1000,500": the boxes as typed, the rest "0".
 ChannelTexts Boxes(const QString& values) {
   ChannelTexts texts;
   texts.fill("0");
   const QStringList parts = values.split(QLatin1Char(','));
-  for (qsizetype i = 0; i < parts.size() && i < qsizetype(texts.size()); ++i) texts[std::size_t(i)] = parts[i].toStdString();
+  for (qsizetype i = 0; i < parts.size() && i < qsizetype(texts.size()); ++i)
+    texts[std::size_t(i)] = parts[i].toStdString();
   return texts;
 }
 
@@ -100,8 +109,8 @@ class ReceiveMachineTest : public QObject {
     QTest::addColumn<hopper::LinkState>("finalState");
 
     QTest::newRow("power-on report with matching checksum")
-        << QStringList{"startup", Report(kExample)}
-        << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample)) << LinkState::AwaitSync;
+        << QStringList{"startup", Report(kExample)} << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample))
+        << LinkState::AwaitSync;
 
     QTest::newRow("sync echo and ready prompt, repeated ready byte")
         << QStringList{"startup", Report(kExample), "hex 82", "hex 83", "hex 83"}
@@ -121,8 +130,8 @@ class ReceiveMachineTest : public QObject {
 
     QTest::newRow("save acknowledged and read back silently")
         << QStringList{"startup", Report(kExample), "hex 82", "hex 83", "save", "hex 84", ReadBack(Coins({7}))}
-        << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample) << "send 82" << kEnterData
-                                                       << kSaveOps << kSaveComplete << Entries(Coins({7})))
+        << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample) << "send 82" << kEnterData << kSaveOps
+                                                      << kSaveComplete << Entries(Coins({7})))
         << LinkState::WaitStart;
 
     QTest::newRow("read-back with a bad checksum")
@@ -164,7 +173,7 @@ class ReceiveMachineTest : public QObject {
     QTest::newRow("checksum mismatch, then the watch still shows its message")
         << QStringList{"startup", "hex 3A010201AA" + Hex(EncodeDataBlock(kExample)) + "00", "watch"}
         << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample) << kChecksumError << "drain"
-                                                       << "receive-watch message")
+                                                      << "receive-watch message")
         << LinkState::WaitStart;
 
     QTest::newRow("report completed in time: watch is quiet")
@@ -173,8 +182,8 @@ class ReceiveMachineTest : public QObject {
 
     QTest::newRow("second power-on after a save does the handshake again")
         << QStringList{"startup", "save", "hex 84", ReadBack(kExample), Report(Coins({9})), "hex 82"}
-        << (QStringList{kSwitchOn} << kSaveOps << kSaveComplete << Entries(kExample) << kBlueEmpty << "arm" << Entries(Coins({9}))
-                                                  << "send 82")
+        << (QStringList{kSwitchOn} << kSaveOps << kSaveComplete << Entries(kExample) << kBlueEmpty << "arm"
+                                   << Entries(Coins({9})) << "send 82")
         << LinkState::EnterData;
 
     QTest::newRow("after the simulation window: next block is a read-back, a header clears that")
@@ -185,9 +194,9 @@ class ReceiveMachineTest : public QObject {
         << QStringList{"startup", Report(kExample, 0), "hex 82"}
         << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample) << "send 82") << LinkState::EnterData;
 
-    QTest::newRow("info length 255")
-        << QStringList{"startup", Report(kExample, 255)}
-        << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample)) << LinkState::AwaitSync;
+    QTest::newRow("info length 255") << QStringList{"startup", Report(kExample, 255)}
+                                     << (QStringList{kSwitchOn, kBlueEmpty, "arm"} << Entries(kExample))
+                                     << LinkState::AwaitSync;
 
     QTest::newRow("save in the middle of a report")
         << QStringList{"startup", "hex 3A010201AA03E8", "save", "hex 84" + Hex(BuildReadBackBlock(kExample))}
@@ -195,20 +204,21 @@ class ReceiveMachineTest : public QObject {
         << LinkState::WaitStart;
 
     QTest::newRow("save refused: a box above 65535 sends nothing")
-        << QStringList{"startup", "save 1,65536"}
-        << QStringList{kSwitchOn, kDataError, "refused Exceed the range at 1"} << LinkState::WaitStart;
+        << QStringList{"startup", "save 1,65536"} << QStringList{kSwitchOn, kDataError, "refused Exceed the range at 1"}
+        << LinkState::WaitStart;
 
     QTest::newRow("save refused: every box 0")
         << QStringList{"startup", "save 0"} << QStringList{kSwitchOn, kDataError, "refused Unavailable setting at 0"}
         << LinkState::WaitStart;
 
     QTest::newRow("save on a closed port sends nothing")
-        << QStringList{"startup", "lineClosed", "save"} << QStringList{kSwitchOn, "port closed"} << LinkState::WaitStart;
+        << QStringList{"startup", "lineClosed", "save"} << QStringList{kSwitchOn, "port closed"}
+        << LinkState::WaitStart;
 
     QTest::newRow("write failure during a save: reported once, the next report is handled in full")
         << QStringList{"startup", "writeFails", "save", Report(kExample), "hex 82"}
         << (QStringList{kSwitchOn, kSaveOps[0], kSaveFailed, "write failure", kBlueEmpty, "arm"} << Entries(kExample)
-                                                                                          << "send 82")
+                                                                                                 << "send 82")
         << LinkState::EnterData;
   }
 
@@ -234,7 +244,9 @@ class ReceiveMachineTest : public QObject {
         const SaveOutcome outcome = machine.Save(Boxes(step.size() > 4 ? step.mid(5) : QStringLiteral("1000,500")));
         if (outcome.result == SaveResult::PortClosed) host.ops << QStringLiteral("port closed");
         if (!outcome.message.empty())
-          host.ops << QStringLiteral("refused %1 at %2").arg(QString::fromLatin1(outcome.message.data(), qsizetype(outcome.message.size()))).arg(outcome.focusChannel);
+          host.ops << QStringLiteral("refused %1 at %2")
+                          .arg(QString::fromLatin1(outcome.message.data(), qsizetype(outcome.message.size())))
+                          .arg(outcome.focusChannel);
       } else if (step == QLatin1String("lineClosed")) {
         host.lineOpen = false;
       } else if (step == QLatin1String("writeFails")) {

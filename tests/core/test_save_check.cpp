@@ -27,13 +27,20 @@ class SaveCheckTest : public QObject {
     QTest::addColumn<QString>("others");
     QTest::addColumn<hopper::SaveVerdict>("verdict");
     QTest::addColumn<int>("channel");
-    QTest::newRow("worked example") << "1=1000,2=500" << "0" << SaveVerdict::Valid << 0;
-    QTest::newRow("all boxes empty") << "" << "" << SaveVerdict::AllZero << 0;
-    QTest::newRow("all zero") << "" << "0" << SaveVerdict::AllZero << 0;
-    QTest::newRow("range before all-zero") << "3=65536" << "0" << SaveVerdict::RangeError << 2;
-    QTest::newRow("first of two out of range") << "9=70000,4=99999" << "1" << SaveVerdict::RangeError << 3;
-    QTest::newRow("65535 alone is valid") << "16=65535" << "0" << SaveVerdict::Valid << 0;
-    QTest::newRow("leading zeros") << "1=00001" << "" << SaveVerdict::Valid << 0;
+    QTest::newRow("worked example") << "1=1000,2=500"
+                                    << "0" << SaveVerdict::Valid << 0;
+    QTest::newRow("all boxes empty") << ""
+                                     << "" << SaveVerdict::AllZero << 0;
+    QTest::newRow("all zero") << ""
+                              << "0" << SaveVerdict::AllZero << 0;
+    QTest::newRow("range before all-zero") << "3=65536"
+                                           << "0" << SaveVerdict::RangeError << 2;
+    QTest::newRow("first of two out of range") << "9=70000,4=99999"
+                                               << "1" << SaveVerdict::RangeError << 3;
+    QTest::newRow("65535 alone is valid") << "16=65535"
+                                          << "0" << SaveVerdict::Valid << 0;
+    QTest::newRow("leading zeros") << "1=00001"
+                                   << "" << SaveVerdict::Valid << 0;
   }
   void check() {
     QFETCH(QString, table);

@@ -20,7 +20,8 @@ const QString kSave = "out " + Hex(BuildSaveFrame(kExample));
 
 // What the decoder says for the data block of kExample, read as a report or as a read-back.
 QStringList Block(const QString& prefix) {
-  QStringList lines{"hopper -> tool 03 E8 " + prefix + "Channel1 = 1000", "hopper -> tool 01 F4 " + prefix + "Channel2 = 500"};
+  QStringList lines{"hopper -> tool 03 E8 " + prefix + "Channel1 = 1000",
+                    "hopper -> tool 01 F4 " + prefix + "Channel2 = 500"};
   for (int i = 3; i <= 16; ++i) lines << QStringLiteral("hopper -> tool 00 00 %1Channel%2 = 0").arg(prefix).arg(i);
   return lines;
 }
@@ -33,8 +34,10 @@ QStringList SaveLines() {
 }
 
 const QStringList kReportStart{"-- link started: waiting for the hopper's report (Switch on Kavoo)",
-                               "hopper -> tool 3A report start 0x3A", "hopper -> tool 01 header byte",
-                               "hopper -> tool 10 header byte", "hopper -> tool 02 info length 2",
+                               "hopper -> tool 3A report start 0x3A",
+                               "hopper -> tool 01 header byte",
+                               "hopper -> tool 10 header byte",
+                               "hopper -> tool 02 info length 2",
                                "hopper -> tool 3A info bytes",
                                "hopper -> tool 3A last info byte: the data block follows, receive watch armed"};
 const QString kGoodReport = "hopper -> tool E0 checksum 0xE0 good: report complete, waiting for sync 0x82";
@@ -63,7 +66,8 @@ class DecodedLink final : public LinkHost {
 
 ChannelTexts TextsOfFrame(const std::vector<std::uint8_t>& frame) {
   ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(DecodeCoinNumber(frame[1 + 2 * i], frame[2 + 2 * i]));
+  for (std::size_t i = 0; i < kCoinCount; ++i)
+    texts[i] = std::to_string(DecodeCoinNumber(frame[1 + 2 * i], frame[2 + 2 * i]));
   return texts;
 }
 
@@ -77,13 +81,16 @@ class TrafficDecoderTest : public QObject {
     QTest::addColumn<QStringList>("lines");
 
     QTest::newRow("power-on, save, read-back")
-        << QStringList{"started", "in 0055", kReport, "in 82", "out 82", "in 83", kSave, "in 84",
-                       "in " + Hex(BuildReadBackBlock(kExample)), "response"}
+        << QStringList{"started", "in 0055", kReport,
+                       "in 82",   "out 82",  "in 83",
+                       kSave,     "in 84",   "in " + Hex(BuildReadBackBlock(kExample)),
+                       "response"}
         << (QStringList{kReportStart[0], "hopper -> tool 00 55 ignored while waiting for a start byte"}
             << kReportStart.mid(1) << Block("") << kGoodReport << "hopper -> tool 82 sync 0x82: the tool echoes it"
-            << "tool -> hopper 82 echo 0x82" << "hopper -> tool 83 ready 0x83: Enter Data (Do not Reset hopper)"
-            << SaveLines() << "hopper -> tool 84 acknowledgement 0x84: Save complete, the read-back follows"
-            << Block("read-back ") << "hopper -> tool E0 checksum 0xE0 good: read-back complete"
+            << "tool -> hopper 82 echo 0x82"
+            << "hopper -> tool 83 ready 0x83: Enter Data (Do not Reset hopper)" << SaveLines()
+            << "hopper -> tool 84 acknowledgement 0x84: Save complete, the read-back follows" << Block("read-back ")
+            << "hopper -> tool E0 checksum 0xE0 good: read-back complete"
             << "-- response watch ended: the save was acknowledged");
 
     QTest::newRow("bad checksum, the rest discarded, watch expires")
@@ -95,16 +102,16 @@ class TrafficDecoderTest : public QObject {
 
     QTest::newRow("report cut after a high byte, wrong answer to a save")
         << QStringList{"started", kReport.left(3 + 2 * 9), "receive", kSave, "in 85", "response"}
-        << (QStringList(kReportStart) << "hopper -> tool 03 E8 Channel1 = 1000"
-                                      << "hopper -> tool 01 Channel2 high byte (no low byte came)"
-                                      << "-- receive watch expired: no complete report, back to waiting for a start byte"
-                                      << SaveLines()
-                         << "hopper -> tool 85 expected acknowledgement 0x84: Save faild,Reset hopper"
-                         << "-- response watch expired: no acknowledgement (No Response)");
+        << (QStringList(kReportStart)
+            << "hopper -> tool 03 E8 Channel1 = 1000"
+            << "hopper -> tool 01 Channel2 high byte (no low byte came)"
+            << "-- receive watch expired: no complete report, back to waiting for a start byte" << SaveLines()
+            << "hopper -> tool 85 expected acknowledgement 0x84: Save faild,Reset hopper"
+            << "-- response watch expired: no acknowledgement (No Response)");
 
     QTest::newRow("hand-over: simulation commands, replies drained, hand-back")
-        << QStringList{"started", "closed", "simOpened", "simOut 80", "simOut 81 4F 10", "simOut 81 50 10",
-                       "simDiscard 0102", "simClosed", "opened", "in 55"}
+        << QStringList{"started",         "closed",          "simOpened", "simOut 80", "simOut 81 4F 10",
+                       "simOut 81 50 10", "simDiscard 0102", "simClosed", "opened",    "in 55"}
         << (QStringList{kReportStart[0], "-- port closed", "-- hand-over: the simulation window opened its port COM1",
                         "tool -> hopper 80 start up 0x80", "tool -> hopper 81 4F 10 dispense Channel16",
                         "tool -> hopper 81 50 10 dispense command with a bad channel or end byte",
@@ -139,10 +146,12 @@ class TrafficDecoderTest : public QObject {
       const QByteArray bytes = QByteArray::fromHex(step.section(' ', 1).toLatin1());
       const std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
       const LineRole role = verb.startsWith("sim") ? LineRole::Simulation : LineRole::SettingLink;
-      if (verb == "in") for (std::uint8_t b : data) link.machine.Consume(b);
+      if (verb == "in")
+        for (std::uint8_t b : data) link.machine.Consume(b);
       const bool saveFrame = verb == "out" && data.size() == 1 + kDataBlockSize && data[0] == kSaveLeadByte;
       if (saveFrame) link.machine.Save(TextsOfFrame(data));
-      else if (verb.endsWith("ut")) for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
+      else if (verb.endsWith("ut"))
+        for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
       if (verb.endsWith("iscard")) decoder.Discarded(++ms, role, data);
       if (verb == "started") link.machine.StartUp();
       if (verb == "receive") link.machine.ReceiveWatchExpired();
@@ -169,7 +178,10 @@ class TrafficDecoderTest : public QObject {
                                            << head + "opened x\\x1b[31mFAKE\\nhopper-cli: verified";
     QTest::newRow("CR, tab, DEL, NUL") << QByteArray("a\rb\tc\x7f") + QByteArray(1, '\0')
                                        << head + "a\\rb\\tc\\x7f\\x00";
-    QTest::newRow("C1 control") << QByteArray("x\xc2\x9b" "31m") << head + "x\\u009b31m";
+    QTest::newRow("C1 control") << QByteArray(
+                                       "x\xc2\x9b"
+                                       "31m")
+                                << head + "x\\u009b31m";
     QTest::newRow("backslash and UTF-8 kept") << QByteArray("C:\\COM3 \xc3\xa9") << head + "C:\\COM3 \u00e9";
   }
   void format() {

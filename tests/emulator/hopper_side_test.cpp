@@ -125,47 +125,63 @@ void HopperSideTest::faultsOnTheLine_data() {
   const QString enterData = QString::fromLatin1(kCaptionEnterData);
   Faults f;
 
-  f = {}; f.badReportChecksum = true;
+  f = {};
+  f.badReportChecksum = true;
   QByteArray spoilt = report;
   spoilt.back() = static_cast<char>(spoilt.back() + 1);
-  QTest::newRow("bad report checksum") << f << false << spoilt + Bytes({0x82}) << QString::fromLatin1(kCaptionChecksumError) << true;
+  QTest::newRow("bad report checksum") << f << false << spoilt + Bytes({0x82})
+                                       << QString::fromLatin1(kCaptionChecksumError) << true;
 
-  f = {}; f.noEchoWait = true;
+  f = {};
+  f.noEchoWait = true;
   QTest::newRow("no echo wait") << f << false << report + Bytes({0x82, 0x83}) << enterData << false;
 
-  f = {}; f.wrongReady = 0x85;
-  QTest::newRow("wrong ready byte") << f << false << report + Bytes({0x82, 0x85}) << QString::fromLatin1(kCaptionCommunicationError) << true;
+  f = {};
+  f.wrongReady = 0x85;
+  QTest::newRow("wrong ready byte") << f << false << report + Bytes({0x82, 0x85})
+                                    << QString::fromLatin1(kCaptionCommunicationError) << true;
 
-  f = {}; f.cutReportAfter = 20;
+  f = {};
+  f.cutReportAfter = 20;
   QTest::newRow("report cut off") << f << false << report.left(20) << QString() << false;
 
-  f = {}; f.infoLengthZero = true;
+  f = {};
+  f.infoLengthZero = true;
   QTest::newRow("info length zero") << f << false
-                                    << ToQ(BuildReportFrame(kDefault.header1, kDefault.header2, {}, kDefault.coins)) + Bytes({0x82, 0x83})
+                                    << ToQ(BuildReportFrame(kDefault.header1, kDefault.header2, {}, kDefault.coins)) +
+                                           Bytes({0x82, 0x83})
                                     << enterData << false;
 
   // A burst without a start byte in it is passed over by the tool.
-  f = {}; f.noiseBytes = 6; f.noiseSeed = 7;
-  QTest::newRow("noise before the report") << f << false << ToQ(NoiseBytes(6, 7)) + report + Bytes({0x82, 0x83})
-                                           << enterData << false;
+  f = {};
+  f.noiseBytes = 6;
+  f.noiseSeed = 7;
+  QTest::newRow("noise before the report")
+      << f << false << ToQ(NoiseBytes(6, 7)) + report + Bytes({0x82, 0x83}) << enterData << false;
 
-  f = {}; f.noAck = true;
+  f = {};
+  f.noAck = true;
   QTest::newRow("no acknowledgement") << f << true << QByteArray() << QString::fromLatin1(kCaptionNoResponse) << true;
 
-  f = {}; f.wrongAck = 0x85;
+  f = {};
+  f.wrongAck = 0x85;
   // "Save faild" at once; the response watch then finds no acknowledgement.
-  QTest::newRow("wrong acknowledgement") << f << true << Bytes({0x85}) + readBack << QString::fromLatin1(kCaptionNoResponse) << true;
+  QTest::newRow("wrong acknowledgement") << f << true << Bytes({0x85}) + readBack
+                                         << QString::fromLatin1(kCaptionNoResponse) << true;
 
-  f = {}; f.badReadBackChecksum = true;
+  f = {};
+  f.badReadBackChecksum = true;
   QByteArray spoiltBack = readBack;
   spoiltBack.back() = static_cast<char>(spoiltBack.back() + 1);
-  QTest::newRow("bad read-back checksum") << f << true << Bytes({0x84}) + spoiltBack << QString::fromLatin1(kCaptionChecksumError) << true;
+  QTest::newRow("bad read-back checksum")
+      << f << true << Bytes({0x84}) + spoiltBack << QString::fromLatin1(kCaptionChecksumError) << true;
 
-  f = {}; f.readBackChange = 1;
+  f = {};
+  f.readBackChange = 1;
   CoinNumbers held = kNewCoins;
   held[1] += 1;
   QTest::newRow("read-back differs in Channel2") << f << true << Bytes({0x84}) + ToQ(BuildReadBackBlock(held))
-                                                  << QString::fromLatin1(kCaptionSaveComplete) << false;
+                                                 << QString::fromLatin1(kCaptionSaveComplete) << false;
 }
 
 void HopperSideTest::faultsOnTheLine() {
@@ -194,7 +210,8 @@ void HopperSideTest::dispenseCommandsAreLogged_data() {
   QTest::addColumn<QByteArray>("bytes");
   QTest::addColumn<QString>("logged");
   QTest::newRow("start up") << Bytes({0x80}) << "<- start up";
-  QTest::newRow("channel 1") << Bytes({0x81, 0x40, 0x10}) << "<- dispense channel 1: would pay from Channel1 (coin number 1000)";
+  QTest::newRow("channel 1") << Bytes({0x81, 0x40, 0x10})
+                             << "<- dispense channel 1: would pay from Channel1 (coin number 1000)";
   QTest::newRow("channel 16") << Bytes({0x81, 0x4F, 0x10}) << "<- dispense channel 16";
   QTest::newRow("bad channel byte") << Bytes({0x81, 0x50, 0x10}) << "bad channel or end byte";
   QTest::newRow("bad end byte") << Bytes({0x81, 0x41, 0x11}) << "bad channel or end byte";

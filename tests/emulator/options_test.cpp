@@ -20,18 +20,30 @@ ParsedCommandLine Parse(const QString& line) {
 void OptionsTest::badArgumentsAreRefused_data() {
   QTest::addColumn<QString>("line");
   QTest::addColumn<QString>("error");
-  QTest::newRow("coin too large") << "--coins 1,70000" << "70000";
-  QTest::newRow("seventeen coins") << "--coins 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17" << "at most 16";
-  QTest::newRow("byte too large") << "--wrong-ready 300" << "--wrong-ready needs a byte";
-  QTest::newRow("not a number") << "--cut-report many" << "--cut-report needs a number";
-  QTest::newRow("info length 0 by count") << "--info-length 0" << "--info-length";
-  QTest::newRow("256 info bytes") << "--info-length 256" << "--info-length";
-  QTest::newRow("one header byte") << "--header 1" << "two bytes";
-  QTest::newRow("both answers spoilt") << "--no-ack --wrong-ack 1" << "not both";
-  QTest::newRow("missing file") << "--coins-file /no/such/file.txt" << "cannot read";
-  QTest::newRow("unknown option") << "--blink" << "blink";
-  QTest::newRow("link with a device") << "--device /dev/ttyS0 --link /tmp/x" << "needs none";
-  QTest::newRow("stray argument") << "now" << "unexpected argument";
+  QTest::newRow("coin too large") << "--coins 1,70000"
+                                  << "70000";
+  QTest::newRow("seventeen coins") << "--coins 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17"
+                                   << "at most 16";
+  QTest::newRow("byte too large") << "--wrong-ready 300"
+                                  << "--wrong-ready needs a byte";
+  QTest::newRow("not a number") << "--cut-report many"
+                                << "--cut-report needs a number";
+  QTest::newRow("info length 0 by count") << "--info-length 0"
+                                          << "--info-length";
+  QTest::newRow("256 info bytes") << "--info-length 256"
+                                  << "--info-length";
+  QTest::newRow("one header byte") << "--header 1"
+                                   << "two bytes";
+  QTest::newRow("both answers spoilt") << "--no-ack --wrong-ack 1"
+                                       << "not both";
+  QTest::newRow("missing file") << "--coins-file /no/such/file.txt"
+                                << "cannot read";
+  QTest::newRow("unknown option") << "--blink"
+                                  << "blink";
+  QTest::newRow("link with a device") << "--device /dev/ttyS0 --link /tmp/x"
+                                      << "needs none";
+  QTest::newRow("stray argument") << "now"
+                                  << "unexpected argument";
 }
 
 void OptionsTest::badArgumentsAreRefused() {
@@ -97,11 +109,30 @@ void OptionsTest::helpListsEveryOption() {
   const ParsedCommandLine parsed = Parse("--help");
   QVERIFY(!parsed.options);
   QVERIFY(parsed.error.isEmpty());
-  for (const char* option :
-       {"--device", "--link", "--coins", "--coins-file", "--header", "--info", "--info-length", "--echo-timeout",
-        "--fast", "--byte-time", "--power-on-delay", "--power-on-when-opened", "--bad-report-checksum",
-        "--bad-readback-checksum", "--no-echo-wait", "--wrong-ready", "--no-ack", "--wrong-ack", "--cut-report",
-        "--info-length-zero", "--noise", "--seed", "--pull-cable", "--readback-change"}) {
+  for (const char* option : {"--device",
+                             "--link",
+                             "--coins",
+                             "--coins-file",
+                             "--header",
+                             "--info",
+                             "--info-length",
+                             "--echo-timeout",
+                             "--fast",
+                             "--byte-time",
+                             "--power-on-delay",
+                             "--power-on-when-opened",
+                             "--bad-report-checksum",
+                             "--bad-readback-checksum",
+                             "--no-echo-wait",
+                             "--wrong-ready",
+                             "--no-ack",
+                             "--wrong-ack",
+                             "--cut-report",
+                             "--info-length-zero",
+                             "--noise",
+                             "--seed",
+                             "--pull-cable",
+                             "--readback-change"}) {
     QVERIFY2(parsed.help.contains(QLatin1String(option)), option);
   }
 }

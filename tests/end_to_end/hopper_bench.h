@@ -30,7 +30,8 @@ class HopperBench {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
     window = std::make_unique<MainWindow>(
-        messages, std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
+        messages,
+        std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
     window->SetLineRecorder(&recorder);
   }
   // The emulator ends and its line goes, link and all, as with a pulled adapter.

@@ -56,7 +56,8 @@ void EndToEndTest::wholeDialogue() {
 
   QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
   QVERIFY(bench.Blue());
-  const QStringList expected{"1000", "500", "250", "100", "50", "20", "10", "5", "2", "1", "0", "0", "0", "0", "0", "0"};
+  const QStringList expected{"1000", "500", "250", "100", "50", "20", "10", "5",
+                             "2",    "1",   "0",   "0",   "0",  "0",  "0",  "0"};
   for (int i = 0; i < kChannelCount; ++i) QCOMPARE(bench.Entry(i), expected[i]);
   QVERIFY(bench.log.Has("tool -> hopper  82  echo"));
 
@@ -68,7 +69,8 @@ void EndToEndTest::wholeDialogue() {
   int backupsAtFirstByte = -1;
   QObject::connect(&bench.recorder, &LineRecorder::Recorded, [&] {
     const TrafficEntry& last = bench.recorder.Entries().At(bench.recorder.Entries().Size() - 1);
-    if (backupsAtFirstByte < 0 && last.direction == TrafficDirection::ToHopper && last.bytes == std::vector<std::uint8_t>{0x83})
+    if (backupsAtFirstByte < 0 && last.direction == TrafficDirection::ToHopper &&
+        last.bytes == std::vector<std::uint8_t>{0x83})
       backupsAtFirstByte = int(BackupStore().Backups().size());
   });
   SaveButton(*bench.window)->click();
@@ -170,28 +172,41 @@ void EndToEndTest::faults_data() {
 
   const QString checksum = QString::fromLatin1(kCaptionChecksumError);
   Faults f;
-  f = {}; f.badReportChecksum = true;
+  f = {};
+  f.badReportChecksum = true;
   QTest::newRow("bad report checksum") << f << false << checksum << checksum << true << QStringList{kReceiveMessage};
-  f = {}; f.badReadBackChecksum = true;
+  f = {};
+  f.badReadBackChecksum = true;
   // "Save complete" shows only while the read-back is on the line; on a busy machine the whole
   // answer can arrive in one read, so only the acknowledgement in the traffic log is checked.
   QTest::newRow("bad read-back checksum") << f << true << QString() << checksum << true << QStringList{};
-  f = {}; f.noEchoWait = true;
+  f = {};
+  f.noEchoWait = true;
   QTest::newRow("no echo wait") << f << false << kEnterData << kEnterData << false << QStringList{};
-  f = {}; f.wrongReady = 0x85;
-  QTest::newRow("wrong ready byte") << f << false << QString() << QString::fromLatin1(kCaptionCommunicationError) << true << QStringList{};
-  f = {}; f.noAck = true;
-  QTest::newRow("no acknowledgement") << f << true << QString() << QString::fromLatin1(kCaptionNoResponse) << true << QStringList{};
-  f = {}; f.wrongAck = 0x85;
+  f = {};
+  f.wrongReady = 0x85;
+  QTest::newRow("wrong ready byte") << f << false << QString() << QString::fromLatin1(kCaptionCommunicationError)
+                                    << true << QStringList{};
+  f = {};
+  f.noAck = true;
+  QTest::newRow("no acknowledgement") << f << true << QString() << QString::fromLatin1(kCaptionNoResponse) << true
+                                      << QStringList{};
+  f = {};
+  f.wrongAck = 0x85;
   QTest::newRow("wrong acknowledgement") << f << true << QString::fromLatin1(kCaptionSaveFailed)
                                          << QString::fromLatin1(kCaptionNoResponse) << true << QStringList{};
-  f = {}; f.cutReportAfter = 20;  // header, info and six coin numbers
+  f = {};
+  f.cutReportAfter = 20;  // header, info and six coin numbers
   QTest::newRow("report cut off") << f << false << QString() << QString() << false << QStringList{kReceiveMessage};
-  f = {}; f.infoLengthZero = true;
+  f = {};
+  f.infoLengthZero = true;
   QTest::newRow("info length zero") << f << false << kEnterData << kEnterData << false << QStringList{};
-  f = {}; f.noiseBytes = 8; f.noiseSeed = QuietSeed(8);
+  f = {};
+  f.noiseBytes = 8;
+  f.noiseSeed = QuietSeed(8);
   QTest::newRow("noise before the report") << f << false << kEnterData << kEnterData << false << QStringList{};
-  f = {}; f.pullCableAfter = 20;
+  f = {};
+  f.pullCableAfter = 20;
   QTest::newRow("pulled cable") << f << false << QString() << QStringLiteral("COM1 not working") << true
                                 << QStringList{kReceiveMessage};
 }

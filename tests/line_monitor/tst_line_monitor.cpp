@@ -44,7 +44,8 @@ class LineMonitorTest : public QObject {
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QList<QByteArray> lines = saved.readAll().split('\n');
     QCOMPARE(lines.size(), 1001);  // the last line ends with a line break too
-    QVERIFY(lines.first().endsWith("55 55 55 55 55 55 55 55 55 55 55 55 55 55 55 55  discarded: the rest of the input after the error"));
+    QVERIFY(lines.first().endsWith(
+        "55 55 55 55 55 55 55 55 55 55 55 55 55 55 55 55  discarded: the rest of the input after the error"));
     QVERIFY(messages.shown.isEmpty());
 
     monitor.Clear();

@@ -30,7 +30,9 @@ using test::PtyPeer;
 
 namespace {
 
-QString StoredComPort() { return QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value("Setting/COMPORT").toString(); }
+QString StoredComPort() {
+  return QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value("Setting/COMPORT").toString();
+}
 void StoreComPort(const QString& text) {
   QSettings settings(SettingsStore::FilePath(), QSettings::IniFormat);
   settings.setValue("Setting/COMPORT", text);
@@ -206,7 +208,7 @@ class MainWindowTest : public QObject {
 
   void startUpFailureOffersThePortAssignment_data() {
     QTest::addColumn<QList<bool>>("presses");  // per box: "Choose a port…" (true) or OK
-    QTest::addColumn<int>("assigned");          // what the assignment window gives; 0: closed without
+    QTest::addColumn<int>("assigned");         // what the assignment window gives; 0: closed without
     QTest::addColumn<bool>("goesOn");
     QTest::newRow("a device is chosen") << QList<bool>{true} << 3 << true;
     QTest::newRow("window closed, then OK") << QList<bool>{true, false} << 0 << false;
@@ -341,7 +343,7 @@ class MainWindowTest : public QObject {
     QVERIFY(rig.window->Port().IsOpen());
     QVERIFY(PortSelectorOf(*rig.window)->toolTip().contains(second.path()));
     QVERIFY(clipboard->text().isEmpty());
-    QCOMPARE(StoredComPort(), QString());  // nothing stored until the close
+    QCOMPARE(StoredComPort(), QString());                                          // nothing stored until the close
     QCOMPARE(StatusLine(*rig.window)->text(), QStringLiteral("Switch on Kavoo"));  // status untouched
 
     // The first port is free again; the second one carries the link.

@@ -21,18 +21,36 @@ class TestManualText : public QObject {
 
   void explainsEveryMessage_data() {
     QTest::addColumn<QString>("message");
-    for (const char* text :
-         {"Port Number Error", "Port Already In Use", "Switch on Kavoo", "Enter Data (Do not Reset hopper)",
-          "Saving", "Save complete", "No Response", "Data Error", "Exceed the range", "Unavailable setting",
-          "Checksum Error,Reset hopper", "Comunication Error,Reset hopper", "Save faild,Reset hopper",
-          "Receive Error perhaps incorrect interface", "switch to Vorn interface then Restart Hopper",
-          "Hey man~~!Just number only", "File Does Not Exist", "Unable to load , Please check file",
-          "File Not Exist Or Be Opened", "File Does Not Exist Or In Using", "LOAD FILE", "SAVE FIEL",
-          "After Save Setting Please Reset Hopper!While Hopper Ready Press [Startup]",
-          "Select a Channel Then Press Dispense", "Hopper kit.ini", "dialout",
-          "The file could not be opened; no channel was changed.",
-          "The file could not be read to its end; no channel was changed.",
-          "This is not a regular file; choose a parameter file.", "The file held only"}) {
+    for (const char* text : {"Port Number Error",
+                             "Port Already In Use",
+                             "Switch on Kavoo",
+                             "Enter Data (Do not Reset hopper)",
+                             "Saving",
+                             "Save complete",
+                             "No Response",
+                             "Data Error",
+                             "Exceed the range",
+                             "Unavailable setting",
+                             "Checksum Error,Reset hopper",
+                             "Comunication Error,Reset hopper",
+                             "Save faild,Reset hopper",
+                             "Receive Error perhaps incorrect interface",
+                             "switch to Vorn interface then Restart Hopper",
+                             "Hey man~~!Just number only",
+                             "File Does Not Exist",
+                             "Unable to load , Please check file",
+                             "File Not Exist Or Be Opened",
+                             "File Does Not Exist Or In Using",
+                             "LOAD FILE",
+                             "SAVE FIEL",
+                             "After Save Setting Please Reset Hopper!While Hopper Ready Press [Startup]",
+                             "Select a Channel Then Press Dispense",
+                             "Hopper kit.ini",
+                             "dialout",
+                             "The file could not be opened; no channel was changed.",
+                             "The file could not be read to its end; no channel was changed.",
+                             "This is not a regular file; choose a parameter file.",
+                             "The file held only"}) {
       QTest::newRow(text) << QString::fromUtf8(text);
     }
   }

@@ -3,8 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <memory>
-#include <optional>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <memory>
+#include <optional>
 
 #include "recording_message_boxes.h"
 #include "tests/support/unreadable_file.h"
@@ -80,11 +80,16 @@ class TestManualWindow : public QObject {
   void captions_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::newRow("product") << "Label1" << "APPLY PRODUCT:TZ-808 Vorn+Hopper";
-    QTest::newRow("firmware, one &") << "Label3" << "APPLY FIRMWARE:UP TO KR7&ZQTY51";
-    QTest::newRow("interface") << "Label2_0" << "APPLY INTERFACE:Vorn001  /  Vorn002";
-    QTest::newRow("software") << "Label2_1" << "SOFTWARE VERSION:1.0";
-    QTest::newRow("date") << "Label4" << "Vorn 2004.07.20";
+    QTest::newRow("product") << "Label1"
+                             << "APPLY PRODUCT:TZ-808 Vorn+Hopper";
+    QTest::newRow("firmware, one &") << "Label3"
+                                     << "APPLY FIRMWARE:UP TO KR7&ZQTY51";
+    QTest::newRow("interface") << "Label2_0"
+                               << "APPLY INTERFACE:Vorn001  /  Vorn002";
+    QTest::newRow("software") << "Label2_1"
+                              << "SOFTWARE VERSION:1.0";
+    QTest::newRow("date") << "Label4"
+                          << "Vorn 2004.07.20";
   }
   void captions() {
     QFETCH(QString, name);

@@ -143,7 +143,7 @@ class TestManualWithMainWindow : public QObject {
 
     main_->close();
     QTRY_VERIFY_WITH_TIMEOUT(!main_, 5000);  // the old main window is gone for good
-    QVERIFY(manual->isVisible());              // and the manual window alone keeps the program
+    QVERIFY(manual->isVisible());            // and the manual window alone keeps the program
 
     manual->close();
     QVERIFY(watch.sawHide);
@@ -167,8 +167,7 @@ class TestManualWithMainWindow : public QObject {
     ExitButton(*main_)->click();
     QTRY_VERIFY_WITH_TIMEOUT(!main_, 5000);
     QVERIFY(!monitor.isVisible());
-    QCOMPARE(WindowsKeepingTheProgram(),
-             manualOpen ? QWidgetList{tool_->Manual().Window()} : QWidgetList{});
+    QCOMPARE(WindowsKeepingTheProgram(), manualOpen ? QWidgetList{tool_->Manual().Window()} : QWidgetList{});
   }
 
   // A termination request while the simulation window has the port, the manual and the line
@@ -182,8 +181,9 @@ class TestManualWithMainWindow : public QObject {
     tool_->End();
     QTRY_VERIFY_WITH_TIMEOUT(!main_, 5000);
     QVERIFY(WindowsKeepingTheProgram().isEmpty());
-    QCOMPARE(QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
-             QStringLiteral("1"));
+    QCOMPARE(
+        QSettings(SettingsStore::FilePath(), QSettings::IniFormat).value(QStringLiteral("Setting/COMPORT")).toString(),
+        QStringLiteral("1"));
     QtSerialPort next;  // the line is free for the next program
     next.SetPortNumber(1);
     QCOMPARE(next.Open().result, OpenResult::Opened);

@@ -36,8 +36,13 @@ SeenBox ShowAndAnswer(const Message& message) {
         if (auto* other = qobject_cast<QMessageBox*>(w)) other->done(0);
       return;
     }
-    seen = {box->text(), box->informativeText(), box->windowTitle(), box->icon(),
-            static_cast<int>(box->buttons().size()), true, false};
+    seen = {box->text(),
+            box->informativeText(),
+            box->windowTitle(),
+            box->icon(),
+            static_cast<int>(box->buttons().size()),
+            true,
+            false};
     for (const QLabel* label : box->findChildren<QLabel*>()) {
       seen.markupOrLinks = seen.markupOrLinks || label->textFormat() != Qt::PlainText || label->openExternalLinks() ||
                            (label->textInteractionFlags() & Qt::LinksAccessibleByMouse);
@@ -59,21 +64,25 @@ class MessageBoxTest : public QObject {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QMessageBox::Icon>("icon");
     QTest::newRow("port error") << Message{"Port Number Error", MessageIcon::Critical, "Error", "Device: /dev/ttyS9"}
-                                << "Port Number Error" << "Error" << QMessageBox::Critical;
-    QTest::newRow("entry rule, application title") << Message{"Hey man~~!Just number only", MessageIcon::None, {}, {}}
-                                                   << "Hey man~~!Just number only" << ApplicationTitle()
-                                                   << QMessageBox::NoIcon;
+                                << "Port Number Error"
+                                << "Error" << QMessageBox::Critical;
+    QTest::newRow("entry rule, application title")
+        << Message{"Hey man~~!Just number only", MessageIcon::None, {}, {}} << "Hey man~~!Just number only"
+        << ApplicationTitle() << QMessageBox::NoIcon;
     QTest::newRow("two lines joined by a carriage return")
         << Message{"Receive Error perhaps incorrect interface\rswitch to Vorn interface then Restart Hopper",
-                   MessageIcon::Exclamation, {}, {}}
+                   MessageIcon::Exclamation,
+                   {},
+                   {}}
         << "Receive Error perhaps incorrect interface\nswitch to Vorn interface then Restart Hopper"
         << ApplicationTitle() << QMessageBox::Warning;
     // Names from outside the program, as a hostile file or settings value could hold them.
-    for (const char* hostile : {"<h1>Big <a href=https:&#47;&#47;example.com>fix here.txt",
-                                "<b>bold</b>", "<qt>COM1", "a &lt; b", "<img src=/etc/passwd>"}) {
+    for (const char* hostile : {"<h1>Big <a href=https:&#47;&#47;example.com>fix here.txt", "<b>bold</b>", "<qt>COM1",
+                                "a &lt; b", "<img src=/etc/passwd>"}) {
       const QString path = QStringLiteral("/home/tech/") + QString::fromUtf8(hostile);
       QTest::newRow(hostile) << Message{"File Does Not Exist", MessageIcon::Exclamation, "Error", path}
-                             << "File Does Not Exist" << "Error" << QMessageBox::Warning;
+                             << "File Does Not Exist"
+                             << "Error" << QMessageBox::Warning;
       QTest::newRow(QByteArray("main text ") + hostile)
           << Message{path, MessageIcon::Critical, "Error", {}} << path << "Error" << QMessageBox::Critical;
     }

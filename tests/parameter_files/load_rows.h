@@ -32,10 +32,13 @@ inline void AddLoadRows() {
   QTest::newRow("15 lines") << fifteen << Boxes("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1") << held(15);
   QTest::newRow("empty file") << QByteArray() << Boxes("") << held(0);
   QTest::newRow("six digits") << QByteArray("123456\r\n") << unchanged << kUnable;
-  QTest::newRow("six digits, leading zero") << fifteen + "012345" << Boxes("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,12345")
-                                            << QString();
+  QTest::newRow("six digits, leading zero")
+      << fifteen + "012345" << Boxes("1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,12345") << QString();
   QTest::newRow("nine digits, four zeros") << QByteArray("000065535\r\n") << Boxes("65535") << held(1);
-  QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf" "5\r\n") << Boxes("5") << held(1);
+  QTest::newRow("byte-order mark") << QByteArray(
+                                          "\xef\xbb\xbf"
+                                          "5\r\n")
+                                   << Boxes("5") << held(1);
   QTest::newRow("space inside") << QByteArray("1 2\r\n") << Boxes("12") << held(1);
   QTest::newRow("leading zeros") << QByteArray("007\n99999\n") << Boxes("007,99999") << held(2);
   QTest::newRow("LF and CR line ends") << QByteArray("1\n2\r3\r\n") << Boxes("1,2,3") << held(3);

@@ -11,8 +11,7 @@ int RunParameterMenuTests(int argc, char** argv);
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto run : {RunLoadFileTests, RunSaveFileTests, RunQtFileDialogTests, RunBigFileTests,
-                   RunParameterMenuTests}) {
+  for (auto run : {RunLoadFileTests, RunSaveFileTests, RunQtFileDialogTests, RunBigFileTests, RunParameterMenuTests}) {
     failures += run(argc, argv);
   }
   return failures;

@@ -1,7 +1,7 @@
 // Files far larger than any parameter file: they load in bounded memory and get a clear answer.
 
-#include <QtTest>
 #include <sys/resource.h>
+#include <QtTest>
 
 #include "test_support.h"
 

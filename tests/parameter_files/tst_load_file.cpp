@@ -1,9 +1,9 @@
 // The "Open" command against sixteen fake boxes: what a file loads as, and what each bad file costs.
 
-#include <QFileInfo>
-#include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QFileInfo>
+#include <QtTest>
 
 #include "load_rows.h"
 #include "test_support.h"

@@ -1,10 +1,10 @@
 // The "Save" command against sixteen fake boxes: the exact bytes written, the stored folders,
 // and saves that fail without costing the old file.
 
-#include <QDirIterator>
-#include <QtTest>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDirIterator>
+#include <QtTest>
 
 #include "platform/files/parameter_file_io.h"
 #include "test_support.h"
@@ -107,7 +107,9 @@ class SaveFileTest : public testing::CommandsTest {
     const QByteArray old("old content\r\n");
     QVERIFY(testing::WriteFile(Path("keep.txt"), old));
     table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));
-    table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
+    table_.onRead = [this](int) {
+      if (!cap_) cap_ = std::make_unique<FileSizeCap>(20);
+    };
     Save(Path("keep.txt"));
     cap_.reset();
     QCOMPARE(testing::ReadFile(Path("keep.txt")), old);
@@ -152,7 +154,9 @@ class SaveFileTest : public testing::CommandsTest {
   }
 
   void failedNewFileLeavesNothing() {
-    table_.onRead = [this](int) { if (!cap_) cap_ = std::make_unique<FileSizeCap>(20); };
+    table_.onRead = [this](int) {
+      if (!cap_) cap_ = std::make_unique<FileSizeCap>(20);
+    };
     table_.Fill(Boxes("11111,22222,33333,44444,55555,66666"));
     Save(Path("new.txt"));
     QVERIFY(FolderEntries().isEmpty());
@@ -205,12 +209,12 @@ class SaveFileTest : public testing::CommandsTest {
                                                 << QStringLiteral("sets") << QStringLiteral("out");
     QTest::newRow("stored file gone, folder kept") << QStringLiteral("sets/gone.txt") << QStringLiteral("sets/*.txt")
                                                    << QStringLiteral("sets") << QStringLiteral("sets");
-    QTest::newRow("a folder written by hand") << QStringLiteral("sets") << QStringLiteral("out/")
-                                              << QStringLiteral("sets") << QStringLiteral("out");
-    QTest::newRow("folder removed since") << QStringLiteral("removed/a.txt") << QStringLiteral("removed/*.txt")
-                                          << fallback << fallback;
-    QTest::newRow("relative or foreign values") << QStringLiteral("=a.txt") << QStringLiteral("=C:\\sets\\*.txt")
-                                                << fallback << fallback;
+    QTest::newRow("a folder written by hand")
+        << QStringLiteral("sets") << QStringLiteral("out/") << QStringLiteral("sets") << QStringLiteral("out");
+    QTest::newRow("folder removed since")
+        << QStringLiteral("removed/a.txt") << QStringLiteral("removed/*.txt") << fallback << fallback;
+    QTest::newRow("relative or foreign values")
+        << QStringLiteral("=a.txt") << QStringLiteral("=C:\\sets\\*.txt") << fallback << fallback;
   }
   void startsInStoredFolder() {
     QFETCH(QString, loadPath);

@@ -42,7 +42,8 @@ class PortAssignmentTest : public QObject {
   }
 
   void listsAndFollowsAdapters() {
-    listing_->AddAdapter(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"), QStringLiteral("A1"));
+    listing_->AddAdapter(QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/serial/by-id/usb-A"),
+                         QStringLiteral("A1"));
     PortAssignmentWindow w(listing_, messages_, 1);
     QCOMPARE(DeviceTable(w)->rowCount(), 1);
     QCOMPARE(Cell(w, 0, kStableColumn), QStringLiteral("/dev/serial/by-id/usb-A"));
@@ -52,7 +53,7 @@ class PortAssignmentTest : public QObject {
 
     listing_->AddAdapter(QStringLiteral("/dev/ttyACM0"));  // appears
     QTRY_COMPARE_WITH_TIMEOUT(DeviceTable(w)->rowCount(), 2, 10000);
-    listing_->devices.erase(listing_->devices.begin());  // the first vanishes
+    listing_->devices.erase(listing_->devices.begin());     // the first vanishes
     listing_->devices.front().systemPath = "/dev/ttyACM1";  // the other is renamed
     QTRY_COMPARE_WITH_TIMEOUT(DeviceTable(w)->rowCount(), 1, 10000);
     QTRY_COMPARE_WITH_TIMEOUT(Cell(w, 0, kDeviceColumn), QStringLiteral("/dev/ttyACM1"), 10000);

@@ -43,15 +43,21 @@ class TestRtfDamaged : public QObject {
     QTest::newRow("lone backslash at end") << QByteArray("{\\rtf1 Hi\\") << "Hi";
     QTest::newRow("truncated in the font table") << QByteArray(R"({\rtf1{\fonttbl{\f0 Ari)") << "";
     QTest::newRow("truncated after unicode") << QByteArray(R"({\rtf1 x\u233)") << QString::fromUtf8("xé");
-    QTest::newRow("huge numbers") << QByteArray(R"({\rtf1\fs99999999999999999999\li-99999999999{\uc99999999 \u99999999 A\cf2147483648 B}C})")
-                                  << "C";
+    QTest::newRow("huge numbers")
+        << QByteArray(R"({\rtf1\fs99999999999999999999\li-99999999999{\uc99999999 \u99999999 A\cf2147483648 B}C})")
+        << "C";
     QTest::newRow("huge binary length") << QByteArray(R"({\rtf1 A\bin999999999999 rest})") << "A";
     QTest::newRow("negative binary length") << QByteArray(R"({\rtf1 A\bin-5 B})") << "AB";
-    QTest::newRow("control bytes dropped") << QByteArray("{\\rtf1 A\x01\x02\x7f" "B}") << "AB";
+    QTest::newRow("control bytes dropped") << QByteArray(
+                                                  "{\\rtf1 A\x01\x02\x7f"
+                                                  "B}")
+                                           << "AB";
     QTest::newRow("very long word") << QByteArray("{\\rtf1 \\" + QByteArray(100000, 'x') + " A}") << "A";
     QTest::newRow("deep nesting") << QByteArray(200000, '{') + "deep" + QByteArray(200000, '}') << "deep";
-    QTest::newRow("many stray closers") << QByteArray(100000, '}') + "after" << "after";
-    QTest::newRow("many lone quotes") << QByteArray("{\\rtf1 ") + QByteArray(50000, '\\').replace("\\", "\\'") + "ok}" << "ok";
+    QTest::newRow("many stray closers") << QByteArray(100000, '}') + "after"
+                                        << "after";
+    QTest::newRow("many lone quotes") << QByteArray("{\\rtf1 ") + QByteArray(50000, '\\').replace("\\", "\\'") + "ok}"
+                                      << "ok";
   }
   void damaged() {
     QFETCH(QByteArray, rtf);

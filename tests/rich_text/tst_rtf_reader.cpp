@@ -93,7 +93,8 @@ class TestRtfReader : public QObject {
                                  << QString::fromUtf8("café € “q”");
     QTest::newRow("hex in 1251") << QByteArray(R"({\rtf1\ansi\ansicpg1251 \'cf\'f0\'e8})") << QString::fromUtf8("При");
     QTest::newRow("font charset picks code page")
-        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset204 Cyr;}}\f1\'c0\f0\'c0})") << QString::fromUtf8("АÀ");
+        << QByteArray(R"({\rtf1{\fonttbl{\f0 Arial;}{\f1\fcharset204 Cyr;}}\f1\'c0\f0\'c0})")
+        << QString::fromUtf8("АÀ");
     QTest::newRow("unicode, one fallback") << QByteArray(R"({\rtf1 \u8364?x})") << QString::fromUtf8("€x");
     QTest::newRow("unicode, negative") << QByteArray(R"({\rtf1 \u-4064?})") << QString(QChar(0xF020));
     QTest::newRow("unicode, hex fallback") << QByteArray(R"({\rtf1 \u233\'e9!})") << QString::fromUtf8("é!");
@@ -110,7 +111,8 @@ class TestRtfReader : public QObject {
     QTest::newRow("starred unknown hidden") << QByteArray(R"({\rtf1{\*\whatever text{inner}}Hi})") << "Hi";
     QTest::newRow("unknown word ignored") << QByteArray(R"({\rtf1\frobnicate42 Hi})") << "Hi";
     QTest::newRow("binary data skipped") << QByteArray("{\\rtf1 {\\bin4 {}\\}ok}") << "ok";
-    QTest::newRow("field shows its result") << QByteArray(R"({\rtf1{\field{\*\fldinst HYPERLINK "x"}{\fldrslt Link}}})") << "Link";
+    QTest::newRow("field shows its result")
+        << QByteArray(R"({\rtf1{\field{\*\fldinst HYPERLINK "x"}{\fldrslt Link}}})") << "Link";
     QTest::newRow("hidden text") << QByteArray(R"({\rtf1 a{\v secret}b})") << "ab";
     QTest::newRow("special characters") << QByteArray(R"({\rtf1 a\~b\emdash c\bullet })")
                                         << QString("a") + QChar(0xA0) + "b" + QChar(0x2014) + "c" + QChar(0x2022);
@@ -124,29 +126,51 @@ class TestRtfReader : public QObject {
 
   void characterFormat_data() {
     AddFormatColumns();
-    const QByteArray tables = R"({\fonttbl{\f0\froman Times New Roman;}{\f1\fswiss Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})";
+    const QByteArray tables =
+        R"({\fonttbl{\f0\froman Times New Roman;}{\f1\fswiss Arial;}}{\colortbl;\red255\green0\blue0;\red0\green0\blue255;})";
     auto doc = [&](const char* body) { return "{\\rtf1\\ansi\\deff0" + tables + body + "}"; };
-    QTest::newRow("bold") << doc(R"(\b B\b0 N)") << "B" << "bold" << QVariant(true);
-    QTest::newRow("bold off") << doc(R"(\b B\b0 N)") << "N" << "bold" << QVariant(false);
-    QTest::newRow("bold ends with group") << doc(R"({\b B}N)") << "N" << "bold" << QVariant(false);
-    QTest::newRow("italic") << doc(R"(\i I\i0 N)") << "I" << "italic" << QVariant(true);
-    QTest::newRow("italic off") << doc(R"(\i I\i0 N)") << "N" << "italic" << QVariant(false);
-    QTest::newRow("underline") << doc(R"(\ul U\ul0 N)") << "U" << "underline" << QVariant(true);
-    QTest::newRow("underline off") << doc(R"(\ul U\ul0 N)") << "N" << "underline" << QVariant(false);
-    QTest::newRow("ulnone") << doc(R"(\ul U\ulnone N)") << "N" << "underline" << QVariant(false);
-    QTest::newRow("strike") << doc(R"(\strike S\strike0 N)") << "S" << "strike" << QVariant(true);
-    QTest::newRow("strike off") << doc(R"(\strike S\strike0 N)") << "N" << "strike" << QVariant(false);
-    QTest::newRow("size") << doc(R"(\fs32 Big)") << "B" << "size" << QVariant(16.0);
-    QTest::newRow("default size") << doc(R"(Plain)") << "P" << "size" << QVariant(12.0);
-    QTest::newRow("huge size held") << doc(R"(\fs99999999999999 Big)") << "B" << "size" << QVariant(1638.0);
-    QTest::newRow("default font") << doc(R"(Text)") << "T" << "family" << QVariant("Times New Roman");
-    QTest::newRow("font") << doc(R"(\f1 Text)") << "T" << "family" << QVariant("Arial");
-    QTest::newRow("text colour") << doc(R"(\cf1 Red\cf0 Auto)") << "R" << "foreground" << QVariant(QColor(255, 0, 0));
-    QTest::newRow("auto colour") << doc(R"(\cf1 Red\cf0 Auto)") << "A" << "foreground" << QVariant(QColor());
-    QTest::newRow("highlight") << doc(R"(\highlight2 Mark)") << "M" << "background" << QVariant(QColor(0, 0, 255));
-    QTest::newRow("cb background") << doc(R"(\cb1 Mark)") << "M" << "background" << QVariant(QColor(255, 0, 0));
-    QTest::newRow("colour beyond table") << doc(R"(\cf77 X)") << "X" << "foreground" << QVariant(QColor());
-    QTest::newRow("plain resets") << doc(R"(\b\i\fs40 A\plain B)") << "B" << "bold" << QVariant(false);
+    QTest::newRow("bold") << doc(R"(\b B\b0 N)") << "B"
+                          << "bold" << QVariant(true);
+    QTest::newRow("bold off") << doc(R"(\b B\b0 N)") << "N"
+                              << "bold" << QVariant(false);
+    QTest::newRow("bold ends with group") << doc(R"({\b B}N)") << "N"
+                                          << "bold" << QVariant(false);
+    QTest::newRow("italic") << doc(R"(\i I\i0 N)") << "I"
+                            << "italic" << QVariant(true);
+    QTest::newRow("italic off") << doc(R"(\i I\i0 N)") << "N"
+                                << "italic" << QVariant(false);
+    QTest::newRow("underline") << doc(R"(\ul U\ul0 N)") << "U"
+                               << "underline" << QVariant(true);
+    QTest::newRow("underline off") << doc(R"(\ul U\ul0 N)") << "N"
+                                   << "underline" << QVariant(false);
+    QTest::newRow("ulnone") << doc(R"(\ul U\ulnone N)") << "N"
+                            << "underline" << QVariant(false);
+    QTest::newRow("strike") << doc(R"(\strike S\strike0 N)") << "S"
+                            << "strike" << QVariant(true);
+    QTest::newRow("strike off") << doc(R"(\strike S\strike0 N)") << "N"
+                                << "strike" << QVariant(false);
+    QTest::newRow("size") << doc(R"(\fs32 Big)") << "B"
+                          << "size" << QVariant(16.0);
+    QTest::newRow("default size") << doc(R"(Plain)") << "P"
+                                  << "size" << QVariant(12.0);
+    QTest::newRow("huge size held") << doc(R"(\fs99999999999999 Big)") << "B"
+                                    << "size" << QVariant(1638.0);
+    QTest::newRow("default font") << doc(R"(Text)") << "T"
+                                  << "family" << QVariant("Times New Roman");
+    QTest::newRow("font") << doc(R"(\f1 Text)") << "T"
+                          << "family" << QVariant("Arial");
+    QTest::newRow("text colour") << doc(R"(\cf1 Red\cf0 Auto)") << "R"
+                                 << "foreground" << QVariant(QColor(255, 0, 0));
+    QTest::newRow("auto colour") << doc(R"(\cf1 Red\cf0 Auto)") << "A"
+                                 << "foreground" << QVariant(QColor());
+    QTest::newRow("highlight") << doc(R"(\highlight2 Mark)") << "M"
+                               << "background" << QVariant(QColor(0, 0, 255));
+    QTest::newRow("cb background") << doc(R"(\cb1 Mark)") << "M"
+                                   << "background" << QVariant(QColor(255, 0, 0));
+    QTest::newRow("colour beyond table") << doc(R"(\cf77 X)") << "X"
+                                         << "foreground" << QVariant(QColor());
+    QTest::newRow("plain resets") << doc(R"(\b\i\fs40 A\plain B)") << "B"
+                                  << "bold" << QVariant(false);
   }
   void characterFormat() {
     CompareFormatAtProbe([](const QTextCursor& at, const QString& key) { return CharValue(at.charFormat(), key); });
@@ -154,19 +178,32 @@ class TestRtfReader : public QObject {
 
   void blockFormat_data() {
     AddFormatColumns();
-    QTest::newRow("left") << QByteArray(R"({\rtf1\ql L\par})") << "L" << "alignment" << QVariant(int(Qt::AlignLeft));
-    QTest::newRow("centre") << QByteArray(R"({\rtf1\qc C\par})") << "C" << "alignment" << QVariant(int(Qt::AlignHCenter));
-    QTest::newRow("right") << QByteArray(R"({\rtf1\qr R\par})") << "R" << "alignment" << QVariant(int(Qt::AlignRight));
-    QTest::newRow("justify") << QByteArray(R"({\rtf1\qj J\par})") << "J" << "alignment" << QVariant(int(Qt::AlignJustify));
-    QTest::newRow("pard resets") << QByteArray(R"({\rtf1\qc C\par\pard N\par})") << "N" << "alignment" << QVariant(int(Qt::AlignLeft));
-    QTest::newRow("left indent") << QByteArray(R"({\rtf1\li720 I})") << "I" << "left" << QVariant(48.0);
-    QTest::newRow("right indent") << QByteArray(R"({\rtf1\ri360 I})") << "I" << "right" << QVariant(24.0);
-    QTest::newRow("first line") << QByteArray(R"({\rtf1\li720\fi-360 I})") << "I" << "indent" << QVariant(-24.0);
-    QTest::newRow("space before") << QByteArray(R"({\rtf1\sb240 I})") << "I" << "top" << QVariant(16.0);
-    QTest::newRow("tab stops") << QByteArray(R"({\rtf1\tx360\tx1440 I})") << "I" << "tabs" << QVariant(QVariantList{24.0, 96.0});
-    QTest::newRow("tab stops count from the line start") << QByteArray(R"({\rtf1\li360\fi-240\tx360\tx720 I})") << "I" << "tabs" << QVariant(QVariantList{16.0, 40.0});
-    QTest::newRow("huge indent held") << QByteArray(R"({\rtf1\li2147483647999 I})") << "I" << "left" << QVariant(2112.0);
-    QTest::newRow("format at the paragraph mark counts") << QByteArray(R"({\rtf1 P\qr\par})") << "P" << "alignment" << QVariant(int(Qt::AlignRight));
+    QTest::newRow("left") << QByteArray(R"({\rtf1\ql L\par})") << "L"
+                          << "alignment" << QVariant(int(Qt::AlignLeft));
+    QTest::newRow("centre") << QByteArray(R"({\rtf1\qc C\par})") << "C"
+                            << "alignment" << QVariant(int(Qt::AlignHCenter));
+    QTest::newRow("right") << QByteArray(R"({\rtf1\qr R\par})") << "R"
+                           << "alignment" << QVariant(int(Qt::AlignRight));
+    QTest::newRow("justify") << QByteArray(R"({\rtf1\qj J\par})") << "J"
+                             << "alignment" << QVariant(int(Qt::AlignJustify));
+    QTest::newRow("pard resets") << QByteArray(R"({\rtf1\qc C\par\pard N\par})") << "N"
+                                 << "alignment" << QVariant(int(Qt::AlignLeft));
+    QTest::newRow("left indent") << QByteArray(R"({\rtf1\li720 I})") << "I"
+                                 << "left" << QVariant(48.0);
+    QTest::newRow("right indent") << QByteArray(R"({\rtf1\ri360 I})") << "I"
+                                  << "right" << QVariant(24.0);
+    QTest::newRow("first line") << QByteArray(R"({\rtf1\li720\fi-360 I})") << "I"
+                                << "indent" << QVariant(-24.0);
+    QTest::newRow("space before") << QByteArray(R"({\rtf1\sb240 I})") << "I"
+                                  << "top" << QVariant(16.0);
+    QTest::newRow("tab stops") << QByteArray(R"({\rtf1\tx360\tx1440 I})") << "I"
+                               << "tabs" << QVariant(QVariantList{24.0, 96.0});
+    QTest::newRow("tab stops count from the line start") << QByteArray(R"({\rtf1\li360\fi-240\tx360\tx720 I})") << "I"
+                                                         << "tabs" << QVariant(QVariantList{16.0, 40.0});
+    QTest::newRow("huge indent held") << QByteArray(R"({\rtf1\li2147483647999 I})") << "I"
+                                      << "left" << QVariant(2112.0);
+    QTest::newRow("format at the paragraph mark counts") << QByteArray(R"({\rtf1 P\qr\par})") << "P"
+                                                         << "alignment" << QVariant(int(Qt::AlignRight));
   }
   void blockFormat() {
     CompareFormatAtProbe([](const QTextCursor& at, const QString& key) { return BlockValue(at.blockFormat(), key); });

@@ -1,6 +1,10 @@
 // The serial port service on a pseudo-terminal: mapping port numbers to devices, the line
 // settings, bytes both ways, and every kind of failed opening.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -8,10 +12,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
@@ -173,7 +173,8 @@ class SerialPortTest : public QObject {
     const OpenOutcome outcome = port.Open();
     QCOMPARE(outcome.result, OpenResult::PortInUse);
     QVERIFY(!port.IsOpen());
-    QVERIFY2(outcome.detail.contains(QStringLiteral("flock (process %1)").arg(holder.processId())), qPrintable(outcome.detail));
+    QVERIFY2(outcome.detail.contains(QStringLiteral("flock (process %1)").arg(holder.processId())),
+             qPrintable(outcome.detail));
     holder.closeWriteChannel();  // the program ends, and its lock with it
     QVERIFY(holder.waitForFinished(30000));
     QCOMPARE(port.Open().result, OpenResult::Opened);
@@ -213,12 +214,18 @@ class SerialPortTest : public QObject {
   void notASerialDeviceIsRefusedWithWhy_data() {
     QTest::addColumn<QString>("name");  // in a temporary folder, or an absolute path
     QTest::addColumn<QString>("why");
-    QTest::newRow("regular file") << "plain-file" << "is a regular file, not a serial device";
-    QTest::newRow("folder") << "folder" << "is a folder, not a serial device";
-    QTest::newRow("missing") << "missing" << "does not exist";
-    QTest::newRow("dangling link") << "dangling" << "which does not exist";
-    QTest::newRow("not a terminal") << "/dev/null" << "not a serial port (not a terminal)";
-    QTest::newRow("whichever terminal opens it") << "/dev/tty" << "the terminal of whichever program opens it";
+    QTest::newRow("regular file") << "plain-file"
+                                  << "is a regular file, not a serial device";
+    QTest::newRow("folder") << "folder"
+                            << "is a folder, not a serial device";
+    QTest::newRow("missing") << "missing"
+                             << "does not exist";
+    QTest::newRow("dangling link") << "dangling"
+                                   << "which does not exist";
+    QTest::newRow("not a terminal") << "/dev/null"
+                                    << "not a serial port (not a terminal)";
+    QTest::newRow("whichever terminal opens it") << "/dev/tty"
+                                                 << "the terminal of whichever program opens it";
   }
   void notASerialDeviceIsRefusedWithWhy() {
     QFETCH(QString, name);
@@ -320,7 +327,8 @@ class SerialPortTest : public QObject {
     QTest::newRow("other adapter") << usb << "/dev/ttyUSB1,,B7" << false;
     QTest::newRow("nothing listed") << usb << ",," << false;
     // The number of a pseudo-terminal that went away goes to the next one anybody opens.
-    QTest::newRow("pseudo-terminal number taken again") << "pty" << ",," << false;
+    QTest::newRow("pseudo-terminal number taken again") << "pty"
+                                                        << ",," << false;
   }
   void sameAdapterIsKnownAgain() {
     QFETCH(QString, opened);

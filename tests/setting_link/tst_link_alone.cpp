@@ -32,7 +32,8 @@ struct LinkRig {
     QObject::connect(&link, &SettingLink::Reported, [this](const LinkEvent& e) {
       events << e;
       if (const auto status = StatusCaptionFor(e))
-        captions << (status->colour == StatusColour::Red ? "red " : "blue ") + QString::fromUtf8(status->text.data(), qsizetype(status->text.size()));
+        captions << (status->colour == StatusColour::Red ? "red " : "blue ") +
+                        QString::fromUtf8(status->text.data(), qsizetype(status->text.size()));
     });
   }
   static std::unique_ptr<SerialPort> Port(const QString& device) {
@@ -82,7 +83,9 @@ class LinkAloneTest : public QObject {
     LinkRig rig;
     QCOMPARE(rig.link.Open().result, OpenResult::Opened);
     rig.link.Start();
-    QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005")));
+    QVERIFY(
+        rig.peer.write(QByteArray::fromHex("3a0102020a0b"
+                                           "0005")));
     QTRY_COMPARE_WITH_TIMEOUT(rig.link.Machine().State(), LinkState::Data, 5000);
     rig.link.HandOver();
     QVERIFY(rig.link.HandedOver());

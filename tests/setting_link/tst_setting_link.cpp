@@ -35,13 +35,15 @@ QByteArray Report(const CoinNumbers& coins) {
 
 bool InputsLocked(const MainWindow& w) {
   if (SaveButton(w)->isEnabled() || ExitButton(w)->isEnabled()) return false;
-  for (const ChannelBox* box : ChannelBoxes(w)) if (!box->isReadOnly()) return false;
+  for (const ChannelBox* box : ChannelBoxes(w))
+    if (!box->isReadOnly()) return false;
   return true;
 }
 
 bool InputsFree(const MainWindow& w) {
   if (!SaveButton(w)->isEnabled() || !ExitButton(w)->isEnabled()) return false;
-  for (const ChannelBox* box : ChannelBoxes(w)) if (box->isReadOnly()) return false;
+  for (const ChannelBox* box : ChannelBoxes(w))
+    if (box->isReadOnly()) return false;
   return true;
 }
 
@@ -78,7 +80,7 @@ class SettingLinkTest : public QObject {
     QCOMPARE(StatusLine(*rig.window)->text(), QString());  // the start byte cleared the prompt
     QCOMPARE(test::StatusColourOf(*rig.window), kBlue);
     QVERIFY(ReceiveWatch(*rig.window)->isActive());  // the header armed the receive watch
-    QVERIFY(rig.messages.shown.isEmpty());    // the coin numbers are digits: no entry message
+    QVERIFY(rig.messages.shown.isEmpty());           // the coin numbers are digits: no entry message
 
     QVERIFY(rig.peer.write(QByteArray(1, char(0x82))));
     QCOMPARE(rig.peer.waitForBytes(1), QByteArray(1, char(0x82)));
@@ -119,7 +121,8 @@ class SettingLinkTest : public QObject {
     const CoinNumbers stored = Coins(7, 3);
     QVERIFY(rig.peer.write(Bytes(BuildReadBackBlock(stored))));
     QTRY_COMPARE_WITH_TIMEOUT(rig.window->Link().State(), LinkState::WaitStart, 5000);
-    for (int i = 0; i < kChannelCount; ++i) QCOMPARE(rig.Entry(i), QString::number(stored[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < kChannelCount; ++i)
+      QCOMPARE(rig.Entry(i), QString::number(stored[static_cast<std::size_t>(i)]));
     QVERIFY(InputsLocked(*rig.window));  // until the response watch ends the save
 
     QTRY_VERIFY_WITH_TIMEOUT(InputsFree(*rig.window), 5000);
@@ -145,7 +148,10 @@ class SettingLinkTest : public QObject {
   void reportCutAfterHeaderShowsReceiveWatchMessage() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005" "00")));
+    QVERIFY(
+        rig.peer.write(QByteArray::fromHex("3a0102020a0b"
+                                           "0005"
+                                           "00")));
     QTRY_COMPARE_WITH_TIMEOUT(rig.Entry(0), QStringLiteral("5"), 5000);
     QVERIFY(ReceiveWatch(*rig.window)->isActive());
     QTRY_COMPARE_WITH_TIMEOUT(rig.messages.shown.size(), 1, 5000);
@@ -162,7 +168,10 @@ class SettingLinkTest : public QObject {
   void receiveWatchShowsOneBoxAtATime() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    const QByteArray cutReport = QByteArray::fromHex("3a0102020a0b" "0005" "00");
+    const QByteArray cutReport = QByteArray::fromHex(
+        "3a0102020a0b"
+        "0005"
+        "00");
     rig.messages.whileShown = [&](const Message&) {
       rig.messages.whileShown = nullptr;
       QVERIFY(rig.peer.write(cutReport));
@@ -178,7 +187,9 @@ class SettingLinkTest : public QObject {
   void handOverStopsTheReceiveWatch() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
-    QVERIFY(rig.peer.write(QByteArray::fromHex("3a0102020a0b" "0005")));
+    QVERIFY(
+        rig.peer.write(QByteArray::fromHex("3a0102020a0b"
+                                           "0005")));
     QTRY_VERIFY_WITH_TIMEOUT(ReceiveWatch(*rig.window)->isActive(), 5000);
     SimulationAction(*rig.window)->trigger();
     QVERIFY(!ReceiveWatch(*rig.window)->isActive());

@@ -15,15 +15,15 @@
 #include "ui/simulation_window.h"
 #include "windows_controls.h"
 
-using hopper::test::FakeSerialPort;
-using hopper::test::PtyPeer;
 using hopper::test::AnimationArea;
 using hopper::test::AnimationTimer;
 using hopper::test::ChannelSelector;
 using hopper::test::CloseButton;
 using hopper::test::DispenseButton;
+using hopper::test::FakeSerialPort;
 using hopper::test::PromptLine;
 using hopper::test::PromptTimer;
+using hopper::test::PtyPeer;
 using hopper::test::StartUpButton;
 
 // Points the per-user settings at a fresh temporary folder, once per run, so port numbers can

@@ -107,7 +107,6 @@ class Form3LineTest : public QObject {
     QVERIFY(sim.peer.readAvailable().isEmpty());  // nothing echoed
   }
 
-
   void closingHandsThePortBack_data() {
     QTest::addColumn<bool>("byButton");
     QTest::newRow("&Close") << true;

@@ -1,8 +1,8 @@
 #include "cpu_watch.h"
 
+#include <sys/resource.h>
 #include <QElapsedTimer>
 #include <QTest>
-#include <sys/resource.h>
 
 namespace hopper::test {
 

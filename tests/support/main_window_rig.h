@@ -22,7 +22,9 @@ inline QByteArray Bytes(std::span<const std::uint8_t> bytes) {
   return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-inline QColor StatusColourOf(const MainWindow& window) { return StatusLine(window)->palette().color(QPalette::WindowText); }
+inline QColor StatusColourOf(const MainWindow& window) {
+  return StatusLine(window)->palette().color(QPalette::WindowText);
+}
 // The status line's two colours: blue while all is well, red on a fault.
 inline const QColor kBlue(0, 0, 255);
 inline const QColor kRed(255, 0, 0);
@@ -47,7 +49,8 @@ struct MainWindowRig {
   // On failure the test's log says why: the boxes the start-up showed, or the activation.
   bool StartAndShow() {
     if (!window->StartUp()) {
-      qWarning("start-up on %s failed: %s", qPrintable(peer.path()), qPrintable(messages.Texts().join(QStringLiteral(" | "))));
+      qWarning("start-up on %s failed: %s", qPrintable(peer.path()),
+               qPrintable(messages.Texts().join(QStringLiteral(" | "))));
       return false;
     }
     window->show();

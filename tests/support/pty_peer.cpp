@@ -1,8 +1,8 @@
 #include "pty_peer.h"
 
+#include <unistd.h>
 #include <QTest>
 #include <cerrno>
-#include <unistd.h>
 
 #include "raw_pty.h"
 
@@ -50,10 +50,12 @@ QByteArray PtyPeer::readAvailable() {
 }
 
 QByteArray PtyPeer::waitForBytes(int count, int timeoutMs) {
-  (void)QTest::qWaitFor([&] {
-    Pull();
-    return received_.size() >= count;
-  }, timeoutMs);
+  (void)QTest::qWaitFor(
+      [&] {
+        Pull();
+        return received_.size() >= count;
+      },
+      timeoutMs);
   return readAvailable();
 }
 

@@ -4,8 +4,8 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <string>
 #include <termios.h>
+#include <string>
 
 namespace hopper::test {
 

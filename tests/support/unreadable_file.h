@@ -32,13 +32,9 @@ class ActAsOtherUser {
 };
 
 // Removes every permission bit, so that nobody but root may open the path.
-inline bool RemoveAllPermissions(const QString& path) {
-  return ::chmod(QFile::encodeName(path).constData(), 0) == 0;
-}
+inline bool RemoveAllPermissions(const QString& path) { return ::chmod(QFile::encodeName(path).constData(), 0) == 0; }
 
 // Sets the permission bits, e.g. back again so the temporary folder can be cleaned up.
-inline void SetPermissions(const QString& path, mode_t mode) {
-  ::chmod(QFile::encodeName(path).constData(), mode);
-}
+inline void SetPermissions(const QString& path, mode_t mode) { ::chmod(QFile::encodeName(path).constData(), mode); }
 
 }  // namespace hopper::test

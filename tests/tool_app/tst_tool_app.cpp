@@ -61,7 +61,8 @@ class ToolAppTest : public QObject {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("garbage") << QByteArray("\x00\xff not a lock \n\n\n", 18);
-    QTest::newRow("another host") << QByteArray::number(QCoreApplication::applicationPid()) + "\nhopper\nelsewhere-pc\n";
+    QTest::newRow("another host") << QByteArray::number(QCoreApplication::applicationPid()) +
+                                         "\nhopper\nelsewhere-pc\n";
   }
   void unreadableOrForeignLockIsTakenOver() {
     QFETCH(QByteArray, content);
@@ -75,7 +76,10 @@ class ToolAppTest : public QObject {
   }
 
   void lockIsFreeAfterTheCopyEnds() {
-    { ToolApp done; QVERIFY(done.Start()); }
+    {
+      ToolApp done;
+      QVERIFY(done.Start());
+    }
     ToolApp next;
     QVERIFY(next.Start());
   }
@@ -108,9 +112,11 @@ class ToolAppTest : public QObject {
   void unreadableSettingsFileIsReportedOnce_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("why");
-    QTest::newRow("folder") << "folder" << "A folder stands where the file should be.";
+    QTest::newRow("folder") << "folder"
+                            << "A folder stands where the file should be.";
 #ifdef Q_OS_UNIX
-    QTest::newRow("pipe") << "pipe" << "It is not an ordinary file.";
+    QTest::newRow("pipe") << "pipe"
+                          << "It is not an ordinary file.";
 #endif
   }
   void unreadableSettingsFileIsReportedOnce() {

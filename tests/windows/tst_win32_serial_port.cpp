@@ -9,9 +9,9 @@
 
 #include "fake_device_listing.h"
 #include "platform/files/backup_store.h"
+#include "platform/files/settings_store.h"
 #include "platform/serial/device_access.h"
 #include "platform/serial/registry_device_listing.h"
-#include "platform/files/settings_store.h"
 #include "platform/serial/win32_serial_port.h"
 
 using namespace hopper;
@@ -127,17 +127,26 @@ class Win32SerialPortTest : public QObject {
     QTest::addColumn<int>("product");
     QTest::addColumn<QString>("serial");
     QTest::addColumn<int>("classic");
-    QTest::newRow("FTDI adapter") << "COM7" << "USB Serial Port (COM7)" << "USB\\VID_0403&PID_6001\\A50285BI"
+    QTest::newRow("FTDI adapter") << "COM7"
+                                  << "USB Serial Port (COM7)"
+                                  << "USB\\VID_0403&PID_6001\\A50285BI"
                                   << "USB Serial Port" << 0x0403 << 0x6001 << "A50285BI" << 7;
-    QTest::newRow("serial made up by Windows")
-        << "COM12" << "Prolific USB-to-Serial Comm Port (COM12)" << "USB\\VID_067B&PID_2303\\5&2A6B0C0&0&2"
-        << "Prolific USB-to-Serial Comm Port" << 0x067B << 0x2303 << "" << 12;
-    QTest::newRow("interface of a composite device")
-        << "COM4" << "USB Serial Device (COM4)" << "USB\\VID_2341&PID_0043&MI_00\\6&1A2B3C&0&0000"
-        << "USB Serial Device" << 0x2341 << 0x0043 << "" << 4;
-    QTest::newRow("built-in port") << "COM1" << "Communications Port (COM1)" << "ACPI\\PNP0501\\0"
+    QTest::newRow("serial made up by Windows") << "COM12"
+                                               << "Prolific USB-to-Serial Comm Port (COM12)"
+                                               << "USB\\VID_067B&PID_2303\\5&2A6B0C0&0&2"
+                                               << "Prolific USB-to-Serial Comm Port" << 0x067B << 0x2303 << "" << 12;
+    QTest::newRow("interface of a composite device") << "COM4"
+                                                     << "USB Serial Device (COM4)"
+                                                     << "USB\\VID_2341&PID_0043&MI_00\\6&1A2B3C&0&0000"
+                                                     << "USB Serial Device" << 0x2341 << 0x0043 << "" << 4;
+    QTest::newRow("built-in port") << "COM1"
+                                   << "Communications Port (COM1)"
+                                   << "ACPI\\PNP0501\\0"
                                    << "Communications Port" << -1 << -1 << "" << 1;
-    QTest::newRow("nothing known") << "COM200" << "" << "" << "" << -1 << -1 << "" << 200;
+    QTest::newRow("nothing known") << "COM200"
+                                   << ""
+                                   << ""
+                                   << "" << -1 << -1 << "" << 200;
   }
   void portDetailsNameTheAdapter() {
     QFETCH(QString, name);

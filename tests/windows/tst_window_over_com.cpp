@@ -37,7 +37,8 @@ class WindowOverComTest : public QObject {
     QVERIFY(window.StartUp());
 
     QTRY_COMPARE_WITH_TIMEOUT(StatusLine(window)->text(), QString::fromLatin1(kCaptionEnterData), kWaitMs);
-    const QStringList reported{"1000", "500", "250", "100", "50", "20", "10", "5", "2", "1", "0", "0", "0", "0", "0", "0"};
+    const QStringList reported{"1000", "500", "250", "100", "50", "20", "10", "5",
+                               "2",    "1",   "0",   "0",   "0",  "0",  "0",  "0"};
     for (int i = 0; i < kChannelCount; ++i) QCOMPARE(window.EntryText(i), reported[i]);
     qInfo("power-on report shown: %s", qPrintable(reported.join(QLatin1Char(' '))));
 

@@ -25,11 +25,15 @@ constexpr const char* kUsage =
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   p.addOptions({
-      {{"p", "port"}, "COM number (COM3 or 3, as the tool maps them) or a device path. "
-                      "Default: the port the tool last used.", "P"},
+      {{"p", "port"},
+       "COM number (COM3 or 3, as the tool maps them) or a device path. "
+       "Default: the port the tool last used.",
+       "P"},
       {{"o", "out"}, "read: write the set to this parameter file.", "FILE"},
-      {{"t", "timeout"}, QStringLiteral("Seconds to wait for the hopper's report (default %1; 0 waits for ever).")
-                             .arg(kDefaultTimeoutSeconds), "S"},
+      {{"t", "timeout"},
+       QStringLiteral("Seconds to wait for the hopper's report (default %1; 0 waits for ever).")
+           .arg(kDefaultTimeoutSeconds),
+       "S"},
       {"json", "Print the result as one JSON object."},
       {"log", "Write the traffic on the line to this file.", "FILE"},
       {{"h", "help"}, "Show this help."},

@@ -13,9 +13,9 @@ inline constexpr int kDefaultTimeoutSeconds = 60;
 
 struct CliOptions {
   Command command = Command::Read;
-  QString file;     // write: the parameter file to write into the hopper
-  QString port;     // "COM3", "3" or a device path; empty: the port the window last used
-  QString out;      // read: write the set to this parameter file instead of printing it
+  QString file;                                   // write: the parameter file to write into the hopper
+  QString port;                                   // "COM3", "3" or a device path; empty: the port the window last used
+  QString out;                                    // read: write the set to this parameter file instead of printing it
   int timeoutMs = kDefaultTimeoutSeconds * 1000;  // waiting for the report; 0 waits for ever
   bool json = false;
   QString logPath;  // the decoded traffic goes here

@@ -56,7 +56,6 @@ QJsonValue CoinArray(const std::optional<CoinNumbers>& coins) {
   return array;
 }
 
-
 }  // namespace
 
 int ReportBadArguments(bool json, const QString& error) {
@@ -145,11 +144,13 @@ int Reporter::Finish(const RunSummary& s) {
     return ToInt(r.code);
   }
   if (s.command == Command::Read && r.code == ExitCode::Done && s.file.isEmpty() && r.reported) {
-    for (std::size_t i = 0; i < kCoinCount; ++i) Print(stdout, QStringLiteral("Channel%1 %2").arg(i + 1).arg((*r.reported)[i]));
+    for (std::size_t i = 0; i < kCoinCount; ++i)
+      Print(stdout, QStringLiteral("Channel%1 %2").arg(i + 1).arg((*r.reported)[i]));
   }
   for (int c : differing) {
     const std::size_t i = static_cast<std::size_t>(c - 1);
-    Print(stdout, QStringLiteral("Channel%1 written %2 read back %3").arg(c).arg((*r.written)[i]).arg((*r.readBack)[i]));
+    Print(stdout,
+          QStringLiteral("Channel%1 written %2 read back %3").arg(c).arg((*r.written)[i]).arg((*r.readBack)[i]));
   }
   return ToInt(r.code);
 }

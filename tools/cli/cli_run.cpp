@@ -9,7 +9,6 @@
 #include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/files/parameter_file_io.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
@@ -91,8 +90,10 @@ int RunCommand(const CliOptions& options) {
   }
 
   HopperSession session(link);
-  const QString where = choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
-  QObject::connect(&session, &HopperSession::Progress, [&reporter, &where](Step step) { reporter.Progress(step, where); });
+  const QString where =
+      choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
+  QObject::connect(&session, &HopperSession::Progress,
+                   [&reporter, &where](Step step) { reporter.Progress(step, where); });
   InterruptNotifier interrupts;
   QObject::connect(&interrupts, &InterruptNotifier::Interrupted, &session, &HopperSession::Interrupt);
   QEventLoop loop;

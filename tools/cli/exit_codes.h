@@ -5,16 +5,16 @@
 namespace hopper::cli {
 
 enum class ExitCode : int {
-  Done = 0,             // read: the set was read; write: the hopper holds exactly the file's set
-  BadArguments = 2,     // the command line is wrong
-  PortError = 3,        // the port is missing, busy, not allowed, or went away
-  HopperTimeout = 4,    // no report from the hopper within --timeout
-  LinkError = 5,        // checksum error, unexpected byte, report or read-back cut off
+  Done = 0,               // read: the set was read; write: the hopper holds exactly the file's set
+  BadArguments = 2,       // the command line is wrong
+  PortError = 3,          // the port is missing, busy, not allowed, or went away
+  HopperTimeout = 4,      // no report from the hopper within --timeout
+  LinkError = 5,          // checksum error, unexpected byte, report or read-back cut off
   NoAcknowledgement = 6,  // the hopper did not acknowledge the save frame
-  ReadBackDiffers = 7,  // the hopper acknowledged, but reports a set other than the one written
-  FileRefused = 8,      // write: the parameter file is missing, unreadable or not a valid set
-  OutputFailed = 9,     // read --out: the parameter file could not be written
-  Interrupted = 130,    // Ctrl+C or a termination signal
+  ReadBackDiffers = 7,    // the hopper acknowledged, but reports a set other than the one written
+  FileRefused = 8,        // write: the parameter file is missing, unreadable or not a valid set
+  OutputFailed = 9,       // read --out: the parameter file could not be written
+  Interrupted = 130,      // Ctrl+C or a termination signal
 };
 
 inline constexpr const char* kExitCodeTable =

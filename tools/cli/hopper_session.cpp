@@ -46,15 +46,18 @@ void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
   // Bytes that came before anyone listened are taken as if they had just arrived.
   QMetaObject::invokeMethod(
-      this, [this] { if (!finished_) link_.TakeWaitingBytes(); }, Qt::QueuedConnection);
+      this,
+      [this] {
+        if (!finished_) link_.TakeWaitingBytes();
+      },
+      Qt::QueuedConnection);
 }
 
 void HopperSession::Interrupt() {
   if (finished_) return;
   if (step_ >= Step::Saving)
     Fail(ExitCode::Interrupted, QStringLiteral("Interrupted after the save frame went out"), kUnverifiedAdvice);
-  else
-    Fail(ExitCode::Interrupted, QStringLiteral("Interrupted; nothing was written to the hopper"));
+  else Fail(ExitCode::Interrupted, QStringLiteral("Interrupted; nothing was written to the hopper"));
 }
 
 void HopperSession::OnEvent(const LinkEvent& event) {
@@ -80,7 +83,8 @@ void HopperSession::OnEvent(const LinkEvent& event) {
       if (event.fault == LinkFault::SaveFailed) {
         Fail(ExitCode::NoAcknowledgement, caption,
              QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
-                     .arg(QString::fromStdString(HexText({event.byte}))) + kUnverifiedAdvice);
+                     .arg(QString::fromStdString(HexText({event.byte}))) +
+                 kUnverifiedAdvice);
       } else {
         Fail(ExitCode::LinkError, caption, step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
       }
@@ -137,7 +141,8 @@ void HopperSession::SendSave() {
     case SaveResult::Withheld:
       step_ = Step::Received;  // nothing went out
       result_.written.reset();
-      Fail(ExitCode::OutputFailed, QStringLiteral("The reported set could not be kept as a backup: %1").arg(backupRefusal_),
+      Fail(ExitCode::OutputFailed,
+           QStringLiteral("The reported set could not be kept as a backup: %1").arg(backupRefusal_),
            QStringLiteral("Nothing was written to the hopper."));
       break;
     case SaveResult::RangeError:

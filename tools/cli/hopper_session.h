@@ -20,8 +20,8 @@ enum class Step { WaitingForReport, Receiving, Received, Saving, Verifying, Veri
 
 struct SessionResult {
   ExitCode code = ExitCode::Done;
-  QString error;   // what went wrong, in one line
-  QString advice;  // what to do about it
+  QString error;                        // what went wrong, in one line
+  QString advice;                       // what to do about it
   std::optional<CoinNumbers> reported;  // the set of the power-on report
   std::optional<CoinNumbers> written;   // the set of the save frame, once it went out
   std::optional<CoinNumbers> readBack;  // the set the hopper reported after the save

@@ -14,9 +14,7 @@ namespace {
 // "COM3", "com3" or "3"; 0 when the text is no port number.
 int PortNumberOf(const QString& text) { return ParsePortName(text.toStdString()).value_or(0); }
 
-bool LooksLikePath(const QString& text) {
-  return text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\'));
-}
+bool LooksLikePath(const QString& text) { return text.contains(QLatin1Char('/')) || text.contains(QLatin1Char('\\')); }
 
 }  // namespace
 
@@ -70,8 +68,7 @@ PortProblem DescribeOpenFailure(const PortChoice& choice, const OpenOutcome& out
                   .arg(device, group)};
     }
     case OpenResult::Opened:
-    case OpenResult::OtherFailure:
-      break;
+    case OpenResult::OtherFailure: break;
   }
   return {QStringLiteral("The port could not be opened"), withDetail(device)};
 }

@@ -54,7 +54,8 @@ class MemoryChannel final : public ByteChannel {
   void SetPeerPresent(bool present) {
     if (present == peer_) return;
     peer_ = present;
-    if (present) emit PeerOpened(); else emit PeerClosed();
+    if (present) emit PeerOpened();
+    else emit PeerClosed();
   }
 
   QByteArray written;

@@ -31,7 +31,6 @@ class CommandDecoder {
   // The command this byte completes, if any.
   std::optional<Command> Consume(std::uint8_t byte);
 
-
   // Drops a command that stopped part-way; returns its bytes.
   std::vector<std::uint8_t> Abandon();
 

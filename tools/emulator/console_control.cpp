@@ -45,7 +45,8 @@ ConsoleControl::~ConsoleControl() {
 void ConsoleControl::ReadSignal() {
   char number = 0;
   if (::read(signalPipe[0], &number, 1) != 1) return;
-  if (number == SIGUSR1) emit PowerOnAsked(); else emit QuitAsked();
+  if (number == SIGUSR1) emit PowerOnAsked();
+  else emit QuitAsked();
 }
 
 void ConsoleControl::ReadConsole() {

@@ -119,7 +119,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   EmulatorOptions o;
   Faults& f = o.config.faults;
   QString error;
-  auto fail = [&](const QString& text) { if (error.isEmpty()) error = text; };
+  auto fail = [&](const QString& text) {
+    if (error.isEmpty()) error = text;
+  };
   auto value = [&](const char* name) { return p.value(QLatin1String(name)); };
   auto set = [&](const char* name) { return p.isSet(QLatin1String(name)); };
   auto count = [&](const char* name, long long low, long long high) -> std::optional<long long> {
@@ -144,7 +146,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   if (set("header")) {
     const auto h = ByteList(value("header"));
     if (!h || h->size() != 2) fail(QStringLiteral("--header needs two bytes, such as 0x01,0x10"));
-    else { o.config.header1 = (*h)[0]; o.config.header2 = (*h)[1]; }
+    else {
+      o.config.header1 = (*h)[0];
+      o.config.header2 = (*h)[1];
+    }
   }
   if (set("info") && set("info-length")) fail(QStringLiteral("give --info or --info-length, not both"));
   if (set("info")) {

@@ -107,8 +107,8 @@ QString DeviceChannel::Open(const QString& path) {
 }
 
 void DeviceChannel::ReadFailed(int error) {
-  const QString why = error == 0 ? QStringLiteral("the device reported its end")
-                                 : QString::fromLocal8Bit(std::strerror(error));
+  const QString why =
+      error == 0 ? QStringLiteral("the device reported its end") : QString::fromLocal8Bit(std::strerror(error));
   Close();
   emit Lost(why);
 }

@@ -28,7 +28,8 @@ void HopperSide::PowerOn() {
 
   const PowerOnFrames frames = BuildPowerOnFrames(config_);
   const Faults& faults = config_.faults;
-  if (!frames.noise.empty()) host_.Send(frames.noise, "noise: " + std::to_string(frames.noise.size()) + " random bytes");
+  if (!frames.noise.empty())
+    host_.Send(frames.noise, "noise: " + std::to_string(frames.noise.size()) + " random bytes");
 
   std::string meaning = "report " + std::to_string(kCoinCount) + " values: " + CoinList(config_.coins);
   if (faults.infoLengthZero) meaning += " (info length 0)";
@@ -118,8 +119,8 @@ void HopperSide::AnswerSave(const Command& command) {
     host_.Send({kSaveAckByte}, "acknowledgement");
   }
   const ReadBackBlock block = BuildReadBack(config_.coins, faults);
-  host_.Send({block.begin(), block.end()},
-             "read-back " + CoinList(config_.coins) + changed + (faults.badReadBackChecksum ? " (checksum spoilt)" : ""));
+  host_.Send({block.begin(), block.end()}, "read-back " + CoinList(config_.coins) + changed +
+                                               (faults.badReadBackChecksum ? " (checksum spoilt)" : ""));
 }
 
 void HopperSide::TimerFired(HopperTimer timer) {

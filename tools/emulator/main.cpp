@@ -51,7 +51,8 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   Say(QStringLiteral("hopper-emulator: the tool should open %1").arg(channel->FarEndName()));
-  if (!options.linkPath.isEmpty() && options.device.isEmpty()) Say(QStringLiteral("hopper-emulator: linked as %1").arg(options.linkPath));
+  if (!options.linkPath.isEmpty() && options.device.isEmpty())
+    Say(QStringLiteral("hopper-emulator: linked as %1").arg(options.linkPath));
   Say(QStringLiteral("hopper-emulator: p + Enter (or SIGUSR1) switches the hopper on, q + Enter quits"));
 
   TrafficLog log = TrafficLog::ToStandardOutput();
