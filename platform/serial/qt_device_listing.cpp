@@ -7,11 +7,36 @@
 
 namespace hopper {
 
-QtDeviceListing::QtDeviceListing(QString stableFolder) : stableFolder_(std::move(stableFolder)) {}
+namespace {
+
+// The links in `folder`, by the device each one leads to.
+std::map<QString, QString> LinksByTarget(const QString& folder) {
+  std::map<QString, QString> links;
+  if (folder.isEmpty()) return links;
+  for (const QFileInfo& link :
+       QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+    const QString target = link.canonicalFilePath();
+    if (link.isSymLink() && !target.isEmpty()) links.emplace(target, link.absoluteFilePath());
+  }
+  return links;
+}
+
+}  // namespace
+
+QtDeviceListing::QtDeviceListing(QString stableFolder, QString pathFolder)
+    : stableFolder_(std::move(stableFolder)), pathFolder_(std::move(pathFolder)) {}
 
 QString QtDeviceListing::DefaultStableFolder() {
 #ifdef Q_OS_LINUX
   return QStringLiteral("/dev/serial/by-id");
+#else
+  return {};
+#endif
+}
+
+QString QtDeviceListing::DefaultPathFolder() {
+#ifdef Q_OS_LINUX
+  return QStringLiteral("/dev/serial/by-path");
 #else
   return {};
 #endif
@@ -27,15 +52,8 @@ std::vector<SerialDevice> QtDeviceListing::List() const {
 }
 
 std::vector<SerialDevice> QtDeviceListing::Look() const {
-  // The stable names, by the device each one leads to.
-  std::map<QString, QString> stableByTarget;
-  if (!stableFolder_.isEmpty()) {
-    const QDir folder(stableFolder_);
-    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
-      const QString target = link.canonicalFilePath();
-      if (link.isSymLink() && !target.isEmpty()) stableByTarget.emplace(target, link.absoluteFilePath());
-    }
-  }
+  std::map<QString, QString> stableByTarget = LinksByTarget(stableFolder_);
+  const std::map<QString, QString> usbPathByTarget = LinksByTarget(pathFolder_);
   std::vector<SerialDevice> devices;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     SerialDevice device;
@@ -51,6 +69,8 @@ std::vector<SerialDevice> QtDeviceListing::Look() const {
       device.stablePath = stable->second.toStdString();
       stableByTarget.erase(stable);
     }
+    if (const auto usb = usbPathByTarget.find(canonical); usb != usbPathByTarget.end())
+      device.portPath = usb->second.toStdString();
     devices.push_back(device);
   }
   for (const auto& [target, stable] : stableByTarget) {
