@@ -21,26 +21,29 @@ std::map<QString, QString> LinksByTarget(const QString& folder) {
   return links;
 }
 
+std::string UsbPathOf(const QString& device, const std::map<QString, QString>& usbPaths) {
+  const auto found = usbPaths.find(device);
+  return found == usbPaths.end() ? std::string() : found->second.toStdString();
+}
+
+// `folder` where udev makes such folders of links (Linux); none elsewhere.
+QString UdevFolder(const QString& folder) {
+#ifdef Q_OS_LINUX
+  return folder;
+#else
+  Q_UNUSED(folder);
+  return {};
+#endif
+}
+
 }  // namespace
 
 QtDeviceListing::QtDeviceListing(QString stableFolder, QString pathFolder)
     : stableFolder_(std::move(stableFolder)), pathFolder_(std::move(pathFolder)) {}
 
-QString QtDeviceListing::DefaultStableFolder() {
-#ifdef Q_OS_LINUX
-  return QStringLiteral("/dev/serial/by-id");
-#else
-  return {};
-#endif
-}
+QString QtDeviceListing::DefaultStableFolder() { return UdevFolder(QStringLiteral("/dev/serial/by-id")); }
 
-QString QtDeviceListing::DefaultPathFolder() {
-#ifdef Q_OS_LINUX
-  return QStringLiteral("/dev/serial/by-path");
-#else
-  return {};
-#endif
-}
+QString QtDeviceListing::DefaultPathFolder() { return UdevFolder(QStringLiteral("/dev/serial/by-path")); }
 
 std::vector<SerialDevice> QtDeviceListing::List() const {
   constexpr qint64 kFreshMs = 100;
@@ -69,14 +72,14 @@ std::vector<SerialDevice> QtDeviceListing::Look() const {
       device.stablePath = stable->second.toStdString();
       stableByTarget.erase(stable);
     }
-    if (const auto usb = usbPathByTarget.find(canonical); usb != usbPathByTarget.end())
-      device.portPath = usb->second.toStdString();
+    device.portPath = UsbPathOf(canonical, usbPathByTarget);
     devices.push_back(device);
   }
   for (const auto& [target, stable] : stableByTarget) {
     SerialDevice device;
     device.systemPath = target.toStdString();
     device.stablePath = stable.toStdString();
+    device.portPath = UsbPathOf(target, usbPathByTarget);
     devices.push_back(device);
   }
   return devices;

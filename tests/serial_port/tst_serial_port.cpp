@@ -16,6 +16,7 @@
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/qt_device_listing.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_device_check.h"
 #include "platform/serial/termios_driver_line.h"
@@ -65,6 +66,20 @@ class SerialPortTest : public QObject {
     Map(1, QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(port.DeviceFor(1), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(port.Explain(1), QStringLiteral("COM1: /dev/ttyUSB0 (assigned in the settings)"));
+  }
+
+  void listingNamesStableNameAndUsbPath() {
+    PtyPeer peer;
+    QTemporaryDir byId, byPath;
+    QVERIFY(QFile::link(peer.path(), byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"))));
+    QVERIFY(QFile::link(peer.path(), byPath.filePath(QStringLiteral("pci-0000:00:14.0-usb-0:2:1.0-port0"))));
+    const std::vector<SerialDevice> devices = QtDeviceListing(byId.path(), byPath.path()).List();
+    const auto adapter = std::find_if(devices.begin(), devices.end(), [&](const SerialDevice& d) {
+      return QString::fromStdString(d.stablePath) == byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"));
+    });
+    QVERIFY(adapter != devices.end());
+    QCOMPARE(QString::fromStdString(adapter->portPath),
+             byPath.filePath(QStringLiteral("pci-0000:00:14.0-usb-0:2:1.0-port0")));
   }
 
   void firstStartOpensTheOnlyAdapterOnCom1() {
