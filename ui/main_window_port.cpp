@@ -65,11 +65,15 @@ void MainWindow::ReturnPort() {
 OpenOutcome MainWindow::OpenPort() {
   OpenOutcome outcome = link_->Open();
   ShowDeviceTip();
-  if (outcome.result == OpenResult::Opened) {
-    chooser_->NoteLineTrouble(outcome.device, Port().LineTrouble());
-    statusLine_->setToolTip(LineTroubleTip());
-  }
+  ShowLineTrouble(outcome);
   return outcome;
+}
+
+void MainWindow::ShowLineTrouble(const OpenOutcome& outcome) {
+  if (outcome.result != OpenResult::Opened) return;
+  chooser_->NoteLineTrouble(outcome.device, Port().LineTrouble());
+  // A tip about an earlier failure stays until the link starts over; a dropped setting replaces it.
+  if (const QString tip = LineTroubleTip(); !tip.isEmpty()) statusLine_->setToolTip(tip);
 }
 
 QString MainWindow::LineTroubleTip() {
@@ -105,8 +109,12 @@ void MainWindow::OnDeviceLost(const QString& why) {
 
 void MainWindow::OnReconnected(const OpenOutcome& outcome) {
   ShowDeviceTip();
-  if (outcome.result == OpenResult::Opened) statusLine_->setToolTip(LineTroubleTip());
-  else ShowPortTrouble(outcome);
+  if (outcome.result == OpenResult::Opened) {
+    statusLine_->setToolTip(QString());
+    ShowLineTrouble(outcome);
+  } else {
+    ShowPortTrouble(outcome);
+  }
 }
 
 void MainWindow::OnSimulation() {
