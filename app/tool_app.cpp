@@ -33,6 +33,10 @@ ToolApp::~ToolApp() { delete mainWindow_.data(); }
 LineMonitor& ToolApp::ShowLineMonitor() {
   if (!monitor_) {
     monitor_ = std::make_unique<LineMonitor>(recorder_, fileDialog_, messages_);
+    monitor_->SetErrorSource([this]() -> std::optional<LineErrorCounts> {
+      if (!mainWindow_) return std::nullopt;
+      return mainWindow_->Port().ErrorCounts();
+    });
     // Escape in the monitor hands the keyboard back to the main window, to the box it left.
     connect(monitor_.get(), &LineMonitor::Closed, this, [this] {
       if (mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();

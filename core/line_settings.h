@@ -11,6 +11,7 @@ struct LineSettings {
   LineParity parity;
   int dataBits;
   int stopBits;
+  friend bool operator==(const LineSettings&, const LineSettings&) = default;
 };
 
 inline constexpr LineSettings kSettingLine{9600, LineParity::Even, 8, 1};

@@ -1,5 +1,7 @@
 #include "core/port_resolution.h"
 
+#include "core/port_findings.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -50,7 +52,7 @@ bool NaturalLess(std::string_view a, std::string_view b) {
 bool NamedBy(const SerialDevice& device, const PortEntries& entries) {
   return std::any_of(entries.begin(), entries.end(), [&](const auto& entry) {
     const std::string value = Trimmed(entry.second);
-    return !value.empty() && (value == device.systemPath || value == device.stablePath);
+    return !value.empty() && (value == device.systemPath || value == device.stablePath || value == device.portPath);
   });
 }
 
@@ -138,7 +140,8 @@ PortResolution ResolvePort(int number, const PortEntries& entries, const std::ve
     const std::string how = adapters.size() == 1 ? "the only serial adapter, not assigned"
                                                  : "serial adapter " + std::to_string(rank + 1) + " of " +
                                                        std::to_string(adapters.size()) + " not assigned, in name order";
-    return {adapter.stablePath.empty() ? adapter.systemPath : adapter.stablePath, how, {}};
+    // A stable name two look-alike adapters share may lead to either: the USB path does not.
+    return {DependablePath(adapter, devices), how, {}};
   }
   return {
       {}, {}, ComName(number) + " has no assignment, no built-in port and no unassigned serial adapter left for it."};

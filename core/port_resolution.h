@@ -24,6 +24,7 @@ struct SerialDevice {
   int vendorId = -1;  // USB vendor and product; -1 when not known
   int productId = -1;
   int classicNumber = 0;  // a built-in port that keeps its number (ttyS0 is 1, COM3 is 3); 0 for adapters
+  std::string portPath;   // "/dev/serial/by-path/…": the USB socket it is plugged into; empty when none
 };
 
 // The stored assignments: port number -> the text stored for it (which may be empty or junk).

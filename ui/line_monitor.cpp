@@ -5,9 +5,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "platform/files/parameter_file_io.h"
@@ -48,6 +50,13 @@ LineMonitor::LineMonitor(LineRecorder& recorder, FileDialog& dialog, MessageBoxe
   auto* closeButton = new QPushButton(QStringLiteral("&Close"), this);
   closeButton->setObjectName(QStringLiteral("closeButton"));
 
+  errorsLine_ = new QLabel(this);
+  errorsLine_->setObjectName(QStringLiteral("lineErrors"));
+  errorsLine_->hide();  // until a driver counts them
+  errorsTimer_ = new QTimer(this);
+  errorsTimer_->setInterval(kErrorsMs);
+  connect(errorsTimer_, &QTimer::timeout, this, &LineMonitor::ShowErrors);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(saveLogButton_);
   buttons->addWidget(clearButton_);
@@ -55,6 +64,7 @@ LineMonitor::LineMonitor(LineRecorder& recorder, FileDialog& dialog, MessageBoxe
   buttons->addWidget(closeButton);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(table_);
+  layout->addWidget(errorsLine_);
   layout->addLayout(buttons);
 
   connect(saveLogButton_, &QPushButton::clicked, this, &LineMonitor::SaveLog);
@@ -70,6 +80,19 @@ void LineMonitor::Open() {
   activateWindow();
   table_->setFocus(Qt::OtherFocusReason);
   table_->scrollToBottom();
+  ShowErrors();
+  errorsTimer_->start();
+}
+
+void LineMonitor::SetErrorSource(ErrorSource source) {
+  errors_ = std::move(source);
+  ShowErrors();
+}
+
+void LineMonitor::ShowErrors() {
+  const std::optional<LineErrorCounts> counts = errors_ ? errors_() : std::nullopt;
+  errorsLine_->setVisible(counts.has_value());
+  if (counts) errorsLine_->setText(QString::fromStdString(LineErrorText(*counts)));
 }
 
 void LineMonitor::FollowNewest() {
@@ -110,6 +133,7 @@ void LineMonitor::keyPressEvent(QKeyEvent* event) {
 
 void LineMonitor::closeEvent(QCloseEvent* event) {
   event->accept();
+  errorsTimer_->stop();
   emit Closed();
 }
 

@@ -1,11 +1,18 @@
 #pragma once
 // The line monitor: the hopper line's traffic as it happens, one row per entry, newest at the
 // bottom. "Save log..." writes the shown rows as text, "Clear" empties the record. It has no
-// owner window, so it stays usable while the main window has handed its port over.
+// owner window, so it stays usable while the main window has handed its port over. Below the
+// rows stand the parity and framing errors the driver counted, where it counts them.
 
 #include <QWidget>
+#include <functional>
+#include <optional>
 
+#include "core/line_check.h"
+
+class QLabel;
 class QPushButton;
+class QTimer;
 class QTableView;
 
 namespace hopper {
@@ -27,6 +34,11 @@ class LineMonitor final : public QWidget {
 
   TrafficModel& Model() { return *model_; }
 
+  // Where the counted line errors come from; asked every kErrorsMs while the monitor is shown.
+  using ErrorSource = std::function<std::optional<LineErrorCounts>()>;
+  void SetErrorSource(ErrorSource source);
+  static constexpr int kErrorsMs = 1000;
+
  public slots:
   void SaveLog();
   void Clear();
@@ -41,6 +53,7 @@ class LineMonitor final : public QWidget {
 
  private:
   void FollowNewest();
+  void ShowErrors();
 
   LineRecorder& recorder_;
   FileDialog& dialog_;
@@ -49,6 +62,9 @@ class LineMonitor final : public QWidget {
   QTableView* table_ = nullptr;
   QPushButton* saveLogButton_ = nullptr;
   QPushButton* clearButton_ = nullptr;
+  QLabel* errorsLine_ = nullptr;
+  QTimer* errorsTimer_ = nullptr;
+  ErrorSource errors_;
 };
 
 }  // namespace hopper

@@ -105,6 +105,10 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OnReconnected(const OpenOutcome& outcome);
   void OnSimulation();
   void ShowDeviceTip();
+  // The line settings the driver did not take, for the status line's tool tip (empty when none)
+  // and the port assignment window, after an opening that succeeded.
+  QString LineTroubleTip();
+  void ShowLineTrouble(const OpenOutcome& outcome);
   void ShowPortTrouble(const OpenOutcome& outcome);
 
   // Choosing the device behind a port, and coming back after a replug (main_window_port_choice.cpp)

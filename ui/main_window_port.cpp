@@ -9,6 +9,7 @@
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/plain_text.h"
 #include "ui/main_window.h"
+#include "ui/port_chooser.h"
 #include "ui/port_report.h"
 #include "ui/port_selector.h"
 
@@ -64,7 +65,23 @@ void MainWindow::ReturnPort() {
 OpenOutcome MainWindow::OpenPort() {
   OpenOutcome outcome = link_->Open();
   ShowDeviceTip();
+  ShowLineTrouble(outcome);
   return outcome;
+}
+
+void MainWindow::ShowLineTrouble(const OpenOutcome& outcome) {
+  if (outcome.result != OpenResult::Opened) return;
+  chooser_->NoteLineTrouble(outcome.device, Port().LineTrouble());
+  // A tip about an earlier failure stays until the link starts over; a dropped setting replaces it.
+  if (const QString tip = LineTroubleTip(); !tip.isEmpty()) statusLine_->setToolTip(tip);
+}
+
+QString MainWindow::LineTroubleTip() {
+  const QStringList trouble = Port().LineTrouble();
+  if (trouble.isEmpty()) return {};
+  return PlainToolTip(QStringLiteral("The line is not as the hopper needs it (9600 baud, even parity, 8 data bits, "
+                                     "1 stop bit):\n") +
+                      trouble.join(QLatin1Char('\n')));
 }
 
 void MainWindow::ShowPortTrouble(const OpenOutcome& outcome) {
@@ -74,7 +91,7 @@ void MainWindow::ShowPortTrouble(const OpenOutcome& outcome) {
 }
 
 void MainWindow::StartOverAfterTrouble() {
-  if (link_->StartOverAfterTrouble()) statusLine_->setToolTip(QString());
+  if (link_->StartOverAfterTrouble()) statusLine_->setToolTip(LineTroubleTip());
 }
 
 void MainWindow::OnPortChosen(int index) {
@@ -92,8 +109,12 @@ void MainWindow::OnDeviceLost(const QString& why) {
 
 void MainWindow::OnReconnected(const OpenOutcome& outcome) {
   ShowDeviceTip();
-  if (outcome.result == OpenResult::Opened) statusLine_->setToolTip(QString());
-  else ShowPortTrouble(outcome);
+  if (outcome.result == OpenResult::Opened) {
+    statusLine_->setToolTip(QString());
+    ShowLineTrouble(outcome);
+  } else {
+    ShowPortTrouble(outcome);
+  }
 }
 
 void MainWindow::OnSimulation() {

@@ -50,10 +50,6 @@ QStringList PortColumnTitles() {
           QStringLiteral("Assigned to"), QStringLiteral("May open")};
 }
 
-QString AssignablePath(const SerialDevice& device) {
-  return Text(device.stablePath.empty() ? device.systemPath : device.stablePath);
-}
-
 QList<QStringList> PortRows(const std::vector<SerialDevice>& devices, const PortEntries& entries) {
   QList<QStringList> rows;
   for (const SerialDevice& device : devices) {

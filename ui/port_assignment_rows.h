@@ -26,7 +26,4 @@ QStringList PortColumnTitles();
 // The cells of every device, with the port numbers that stand for it under `entries` now.
 QList<QStringList> PortRows(const std::vector<SerialDevice>& devices, const PortEntries& entries);
 
-// The path an assignment stores for a device: its stable name when it has one.
-QString AssignablePath(const SerialDevice& device);
-
 }  // namespace hopper

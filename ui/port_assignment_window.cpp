@@ -5,12 +5,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 
+#include "core/port_findings.h"
 #include "platform/files/settings_store.h"
 #include "platform/serial/port_resolver.h"
 #include "platform/serial/serial_device_check.h"
@@ -65,6 +67,19 @@ void PortAssignmentWindow::BuildControls() {
   resolvedLine_->setWordWrap(true);
   resolvedLine_->setTextFormat(Qt::PlainText);  // device paths are shown as written
   resolvedLine_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  warningLine_ = new QLabel(this);
+  warningLine_->setObjectName(QStringLiteral("warningLine"));
+  warningLine_->setWordWrap(true);
+  warningLine_->setTextFormat(Qt::PlainText);
+  warningLine_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0)"));
+  findingsText_ = new QPlainTextEdit(this);
+  findingsText_->setObjectName(QStringLiteral("findingsText"));
+  findingsText_->setReadOnly(true);
+  findingsText_->setTabChangesFocus(true);
+  findingsText_->setFocusPolicy(Qt::ClickFocus);  // reached by its label's Alt+W, out of the Tab round
+  findingsText_->setMaximumHeight(140);
+  auto* findingsLabel = new QLabel(QStringLiteral("&What stands in the way:"), this);
+  findingsLabel->setBuddy(findingsText_);
 
   assignButton_ = new QPushButton(QStringLiteral("&Assign"), this);
   assignButton_->setObjectName(QStringLiteral("assignButton"));
@@ -86,8 +101,11 @@ void PortAssignmentWindow::BuildControls() {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(listLabel);
   layout->addWidget(deviceTable_);
+  layout->addWidget(findingsLabel);
+  layout->addWidget(findingsText_);
   layout->addLayout(fields);
   layout->addWidget(resolvedLine_);
+  layout->addWidget(warningLine_);
   layout->addLayout(buttons);
 
   setTabOrder(deviceTable_, devicePath_);
@@ -103,13 +121,37 @@ void PortAssignmentWindow::BuildControls() {
   connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void PortAssignmentWindow::SetSurvey(PortSurvey survey) {
+  survey_ = std::move(survey);
+  ShowFindings(shownDevices_);
+}
+
+void PortAssignmentWindow::SetLineTrouble(const QString& device, const QStringList& trouble) {
+  troubledDevice_ = device;
+  lineTrouble_ = trouble;
+  ShowFindings(shownDevices_);
+}
+
+void PortAssignmentWindow::ShowFindings(const std::vector<SerialDevice>& devices) {
+  QStringList lines;
+  for (const QString& trouble : lineTrouble_) lines << troubledDevice_ + QStringLiteral(": ") + trouble;
+  for (const PortFinding& finding : survey_.Look(devices))
+    lines << QString::fromStdString(finding.device + ": " + FindingText(finding));
+  const QString text =
+      lines.isEmpty() ? QStringLiteral("Nothing found in the way of any device.") : lines.join(QStringLiteral("\n\n"));
+  if (findingsText_->toPlainText() != text) findingsText_->setPlainText(text);
+}
+
 void PortAssignmentWindow::Refresh() {
-  const QList<QStringList> rows = PortRows(listing_->List(), SettingsStore().MappedDevices());
+  const std::vector<SerialDevice> devices = listing_->List();
+  ShowFindings(devices);
+  const QList<QStringList> rows = PortRows(devices, SettingsStore().MappedDevices());
   if (rows == shownRows_) return;  // nothing changed: keep the selection and the scroll position
   const int selected = deviceTable_->currentRow();
   const QString selectedDevice =
       selected >= 0 && selected < shownRows_.size() ? shownRows_[selected][kDeviceColumn] : QString();
   shownRows_ = rows;
+  shownDevices_ = devices;
   const QSignalBlocker quiet(deviceTable_);
   deviceTable_->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < rows.size(); ++r) {
@@ -122,14 +164,28 @@ void PortAssignmentWindow::Refresh() {
     OnRowChosen();
   }
   deviceTable_->resizeColumnsToContents();
+  ShowSharedNameWarning();
   ShowResolved();
 }
 
 void PortAssignmentWindow::OnRowChosen() {
   const int row = deviceTable_->currentRow();
   if (row < 0 || row >= shownRows_.size()) return;
-  const QStringList& cells = shownRows_[row];
-  devicePath_->setText(cells[kStableColumn].isEmpty() ? cells[kDeviceColumn] : cells[kStableColumn]);
+  const SerialDevice& device = shownDevices_[static_cast<std::size_t>(row)];
+  devicePath_->setText(QString::fromStdString(DependablePath(device, shownDevices_)));
+  ShowSharedNameWarning();
+}
+
+void PortAssignmentWindow::ShowSharedNameWarning() {
+  const int row = deviceTable_->currentRow();
+  const bool valid = row >= 0 && row < static_cast<int>(shownDevices_.size());
+  const SerialDevice* device = valid ? &shownDevices_[static_cast<std::size_t>(row)] : nullptr;
+  // Two look-alike adapters share a stable name that leads to either one: the USB path does not.
+  warningLine_->setText(device && SharesStableName(*device, shownDevices_)
+                            ? QStringLiteral("Another adapter of the same kind shares the stable name of %1: it is "
+                                             "assigned by where it is plugged in; keep it in the same USB socket.")
+                                  .arg(QString::fromStdString(device->systemPath))
+                            : QString());
 }
 
 void PortAssignmentWindow::ShowResolved() {

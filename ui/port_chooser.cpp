@@ -10,6 +10,7 @@ WindowPortChooser::WindowPortChooser(MessageBoxes& messages, std::shared_ptr<con
 
 std::optional<int> WindowPortChooser::Choose(QWidget* parent, int portNumber) {
   PortAssignmentWindow window(listing_, messages_, portNumber, parent);
+  window.SetLineTrouble(troubledDevice_, lineTrouble_);
   window.exec();
   return window.Assigned();
 }

@@ -19,25 +19,33 @@ namespace hopper {
 namespace {
 
 #ifdef Q_OS_UNIX
+// Whether process `pid` still runs: a lock file outlives a program that crashed.
+bool Running(qint64 pid, const QString& root) {
+  if (QFileInfo::exists(QStringLiteral("%1/proc/%2").arg(root).arg(pid))) return true;
+  // /proc may hide other users' processes; the system's own can still be asked.
+  return root.isEmpty() && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
 // Serial programs on Linux (this one included, through Qt) announce an open device with a
 // lock file "LCK..<name>" holding their process id in one of these folders.
-qint64 LockHolder(const QString& device) {
+DeviceHolder LockHolder(const QString& device, const QString& root) {
   QString name = device;
   if (name.startsWith(QStringLiteral("/dev/"))) name.remove(0, 5);
   name.replace(QLatin1Char('/'), QLatin1Char('_'));
   for (const char* folder : {"/var/lock", "/run/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp",
                              "/var/tmp", "/var/lock/lockdev"}) {
-    QFile lock(QStringLiteral("%1/LCK..%2").arg(QString::fromLatin1(folder), name));
+    const QString path = QStringLiteral("%1/LCK..%2").arg(QString::fromLatin1(folder), name);
+    QFile lock(root + path);
     if (!lock.open(QIODevice::ReadOnly)) continue;
     const qint64 pid = QString::fromLatin1(lock.readLine(64)).trimmed().toLongLong();
-    if (pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) return pid;
+    if (pid > 0 && Running(pid, root)) return {pid, path};
   }
-  return 0;
+  return {};
 }
 
 // Terminal programs such as picocom take no lock file but lock the open device itself; the
 // kernel lists such locks by the device's file ("1: FLOCK  ADVISORY  WRITE 4711 00:19:6 0 EOF").
-qint64 FlockHolder([[maybe_unused]] const QString& device) {
+qint64 FlockHolder([[maybe_unused]] const QString& device, [[maybe_unused]] const QString& root) {
 #ifdef Q_OS_LINUX
   struct stat status {};
   if (::stat(QFile::encodeName(device).constData(), &status) != 0) return 0;
@@ -46,7 +54,7 @@ qint64 FlockHolder([[maybe_unused]] const QString& device) {
                               .arg(minor(status.st_dev), 2, 16, QLatin1Char('0'))
                               .arg(status.st_ino)
                               .toLatin1();
-  QFile locks(QStringLiteral("/proc/locks"));
+  QFile locks(root + QStringLiteral("/proc/locks"));
   if (!locks.open(QIODevice::ReadOnly)) return 0;
   for (const QByteArray& line : locks.readAll().split('\n')) {
     // A lock still waiting for its turn has "->" before its kind: only a held one counts.
@@ -56,11 +64,6 @@ qint64 FlockHolder([[maybe_unused]] const QString& device) {
   }
 #endif
   return 0;
-}
-
-qint64 HolderOf(const QString& device) {
-  const qint64 pid = LockHolder(device);
-  return pid != 0 ? pid : FlockHolder(device);
 }
 #endif
 
@@ -73,7 +76,7 @@ DeviceAccess AccessOf([[maybe_unused]] const QString& path) {
   if (device.isEmpty()) return access;
   access.mayOpen = ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0;
   if (!access.mayOpen) access.group = QFileInfo(device).group();
-  access.holder = HolderOf(device);
+  access.holder = HolderOf(device).pid;
 #endif
   return access;
 }
@@ -94,14 +97,27 @@ bool LockOpenDevice([[maybe_unused]] int fd) {
 QString DeviceHolderText([[maybe_unused]] const QString& device) {
 #ifdef Q_OS_UNIX
   const QString real = QFileInfo(device).canonicalFilePath();
-  const qint64 pid = real.isEmpty() ? 0 : HolderOf(real);
+  const qint64 pid = real.isEmpty() ? 0 : HolderOf(real).pid;
   if (pid == 0) return {};
-  QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-  const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readLine(64)).trimmed() : QString();
+  const QString name = ProcessName(pid);
   return name.isEmpty() ? QStringLiteral("process %1").arg(pid) : QStringLiteral("%1 (process %2)").arg(name).arg(pid);
 #else
   return {};
 #endif
+}
+
+DeviceHolder HolderOf([[maybe_unused]] const QString& device, [[maybe_unused]] const QString& root) {
+#ifdef Q_OS_UNIX
+  if (DeviceHolder byFile = LockHolder(device, root); byFile.pid != 0) return byFile;
+  return {FlockHolder(device, root), {}};
+#else
+  return {};
+#endif
+}
+
+QString ProcessName(qint64 pid, const QString& root) {
+  QFile comm(QStringLiteral("%1/proc/%2/comm").arg(root).arg(pid));
+  return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readLine(64)).trimmed() : QString();
 }
 
 QString GrantCommand(const QString& group) {

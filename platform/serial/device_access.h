@@ -23,6 +23,18 @@ bool LockOpenDevice(int fd);
 // system does not tell.
 QString DeviceHolderText(const QString& device);
 
+struct DeviceHolder {
+  qint64 pid = 0;    // 0 when nobody holds the device this way
+  QString lockFile;  // the lock file naming it, when that is how it holds it
+};
+
+// The process that holds the real device `device` by its lock file or lock. The lock folders
+// and /proc are looked up under `root` ("" is the system's own; tests give a tree of their own).
+DeviceHolder HolderOf(const QString& device, const QString& root = {});
+
+// The command name of process `pid` from <root>/proc; empty when it cannot be read.
+QString ProcessName(qint64 pid, const QString& root = {});
+
 // The one command that lets this user open the devices of `group`; log out and in afterwards.
 QString GrantCommand(const QString& group);
 

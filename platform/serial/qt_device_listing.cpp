@@ -7,15 +7,43 @@
 
 namespace hopper {
 
-QtDeviceListing::QtDeviceListing(QString stableFolder) : stableFolder_(std::move(stableFolder)) {}
+namespace {
 
-QString QtDeviceListing::DefaultStableFolder() {
+// The links in `folder`, by the device each one leads to.
+std::map<QString, QString> LinksByTarget(const QString& folder) {
+  std::map<QString, QString> links;
+  if (folder.isEmpty()) return links;
+  for (const QFileInfo& link :
+       QDir(folder).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
+    const QString target = link.canonicalFilePath();
+    if (link.isSymLink() && !target.isEmpty()) links.emplace(target, link.absoluteFilePath());
+  }
+  return links;
+}
+
+std::string UsbPathOf(const QString& device, const std::map<QString, QString>& usbPaths) {
+  const auto found = usbPaths.find(device);
+  return found == usbPaths.end() ? std::string() : found->second.toStdString();
+}
+
+// `folder` where udev makes such folders of links (Linux); none elsewhere.
+QString UdevFolder(const QString& folder) {
 #ifdef Q_OS_LINUX
-  return QStringLiteral("/dev/serial/by-id");
+  return folder;
 #else
+  Q_UNUSED(folder);
   return {};
 #endif
 }
+
+}  // namespace
+
+QtDeviceListing::QtDeviceListing(QString stableFolder, QString pathFolder)
+    : stableFolder_(std::move(stableFolder)), pathFolder_(std::move(pathFolder)) {}
+
+QString QtDeviceListing::DefaultStableFolder() { return UdevFolder(QStringLiteral("/dev/serial/by-id")); }
+
+QString QtDeviceListing::DefaultPathFolder() { return UdevFolder(QStringLiteral("/dev/serial/by-path")); }
 
 std::vector<SerialDevice> QtDeviceListing::List() const {
   constexpr qint64 kFreshMs = 100;
@@ -27,15 +55,8 @@ std::vector<SerialDevice> QtDeviceListing::List() const {
 }
 
 std::vector<SerialDevice> QtDeviceListing::Look() const {
-  // The stable names, by the device each one leads to.
-  std::map<QString, QString> stableByTarget;
-  if (!stableFolder_.isEmpty()) {
-    const QDir folder(stableFolder_);
-    for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name)) {
-      const QString target = link.canonicalFilePath();
-      if (link.isSymLink() && !target.isEmpty()) stableByTarget.emplace(target, link.absoluteFilePath());
-    }
-  }
+  std::map<QString, QString> stableByTarget = LinksByTarget(stableFolder_);
+  const std::map<QString, QString> usbPathByTarget = LinksByTarget(pathFolder_);
   std::vector<SerialDevice> devices;
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     SerialDevice device;
@@ -51,12 +72,14 @@ std::vector<SerialDevice> QtDeviceListing::Look() const {
       device.stablePath = stable->second.toStdString();
       stableByTarget.erase(stable);
     }
+    device.portPath = UsbPathOf(canonical, usbPathByTarget);
     devices.push_back(device);
   }
   for (const auto& [target, stable] : stableByTarget) {
     SerialDevice device;
     device.systemPath = target.toStdString();
     device.stablePath = stable.toStdString();
+    device.portPath = UsbPathOf(target, usbPathByTarget);
     devices.push_back(device);
   }
   return devices;

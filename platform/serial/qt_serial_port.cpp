@@ -8,6 +8,7 @@
 #include "platform/serial/port_resolver.h"
 #include "platform/serial/qt_device_listing.h"
 #include "platform/serial/serial_device_check.h"
+#include "platform/serial/termios_driver_line.h"
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -55,7 +56,10 @@ OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAl
 QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(std::make_shared<QtDeviceListing>(), parent) {}
 
 QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject* parent)
-    : SerialPort(parent), listing_(std::move(listing)), replug_(listing_) {
+    : SerialPort(parent),
+      listing_(std::move(listing)),
+      driverLine_(std::make_shared<TermiosDriverLine>()),
+      replug_(listing_) {
   connect(&port_, &QSerialPort::readyRead, this, &SerialPort::BytesArrived);
   connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::OnError);
   connect(&replug_, &ReplugWatch::Returned, this, &SerialPort::DeviceReturned);
@@ -119,6 +123,7 @@ OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
   port_.setStopBits(kSettingLine.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
   port_.setFlowControl(QSerialPort::NoFlowControl);
   lossPending_ = false;
+  lineTrouble_.clear();
   if (port_.open(QIODevice::ReadWrite)) {
 #ifdef Q_OS_UNIX
     // Qt keeps out programs that honour its lock file; terminal programs such as picocom lock
@@ -130,6 +135,10 @@ OpenOutcome QtSerialPort::OpenDevice(const QString& given) {
       return outcome;
     }
 #endif
+    // Some drivers quietly keep what they cannot do (no parity at all, say): ask what they took.
+    if (const std::optional<LineSettings> taken = driverLine_->Taken(port_.handle()))
+      for (const std::string& trouble : LineSettingTrouble(kSettingLine, *taken))
+        lineTrouble_ << QString::fromStdString(trouble);
     outcome.result = OpenResult::Opened;
     return outcome;
   }
@@ -159,6 +168,10 @@ void QtSerialPort::Close() {
   // Whoever closes the port has given it up: a lost device is no longer waited for.
   lost_ = {};
   replug_.Stop();
+}
+
+std::optional<LineErrorCounts> QtSerialPort::ErrorCounts() const {
+  return port_.isOpen() ? driverLine_->Errors(port_.handle()) : std::nullopt;
 }
 
 qint64 QtSerialPort::BytesWaiting() { return port_.isOpen() ? port_.bytesAvailable() : 0; }

@@ -6,6 +6,7 @@
 #include <QSerialPort>
 #include <memory>
 
+#include "platform/serial/driver_line.h"
 #include "platform/serial/replug_watch.h"
 #include "platform/serial/serial_port.h"
 
@@ -34,6 +35,10 @@ class QtSerialPort final : public SerialPort {
   OpenOutcome Open() override;
   void Close() override;
   bool IsOpen() const override { return port_.isOpen(); }
+  QStringList LineTrouble() const override { return lineTrouble_; }
+  std::optional<LineErrorCounts> ErrorCounts() const override;
+  // Asks another than the system's own driver what it took (tests).
+  void SetDriverLine(std::shared_ptr<const DriverLine> driver) { driverLine_ = std::move(driver); }
 
   qint64 BytesWaiting() override;
   std::optional<std::uint8_t> ReadByte() override;
@@ -50,6 +55,8 @@ class QtSerialPort final : public SerialPort {
   OpenOutcome OpenDevice(const QString& device);
 
   std::shared_ptr<const DeviceListing> listing_;
+  std::shared_ptr<const DriverLine> driverLine_;
+  QStringList lineTrouble_;  // what the driver did not take at the last opening
   QSerialPort port_;
   ReplugWatch replug_;
   DeviceIdentity opened_;  // what the port has open now

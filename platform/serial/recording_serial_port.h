@@ -24,6 +24,8 @@ class RecordingSerialPort final : public SerialPort {
   OpenOutcome Open() override;
   void Close() override;
   bool IsOpen() const override { return port_->IsOpen(); }
+  QStringList LineTrouble() const override { return port_->LineTrouble(); }
+  std::optional<LineErrorCounts> ErrorCounts() const override { return port_->ErrorCounts(); }
 
   qint64 BytesWaiting() override { return port_->BytesWaiting(); }
   std::optional<std::uint8_t> ReadByte() override;

@@ -5,9 +5,12 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <span>
+
+#include "core/line_check.h"
 
 namespace hopper {
 
@@ -47,6 +50,11 @@ class SerialPort : public QObject {
   virtual OpenOutcome Open() = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // The line settings the driver did not take at the last opening, each with what to do;
+  // empty when it took them all or does not tell.
+  virtual QStringList LineTrouble() const { return {}; }
+  // The parity and framing errors the driver counted on the open line; none where not counted.
+  virtual std::optional<LineErrorCounts> ErrorCounts() const { return std::nullopt; }
 
   virtual qint64 BytesWaiting() = 0;
   // The next waiting byte, in the order received.

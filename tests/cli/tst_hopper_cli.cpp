@@ -93,6 +93,7 @@ class HopperCliTest : public QObject {
   void differingReadBackNamesTheChannel();
   void faults_data();
   void faults();
+  void portsListsEveryDevice();
   void refusals_data();
   void refusals();
   void namesThatCannotBeKeptAreRefused();
@@ -233,6 +234,21 @@ void HopperCliTest::faults() {
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
 }
 
+void HopperCliTest::portsListsEveryDevice() {
+  const Run plain = Cli({"ports"});
+  QCOMPARE(plain.code, 0);
+  QVERIFY2(!plain.out.isEmpty(), qPrintable(plain.err));  // a device a line, or "no serial devices"
+  const Run run = Cli({"ports", "--json"});
+  QCOMPARE(run.code, 0);
+  const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+  QCOMPARE(o.value("command").toString(), QStringLiteral("ports"));
+  QCOMPARE(o.value("result").toString(), QStringLiteral("done"));
+  QVERIFY(o.value("devices").isArray() && o.value("findings").isArray());
+  for (const QJsonValue& device : o.value("devices").toArray())
+    QVERIFY(!device.toObject().value("device").toString().isEmpty() &&
+            !device.toObject().value("assignAs").toString().isEmpty());
+}
+
 void HopperCliTest::refusals_data() {
   QTest::addColumn<QStringList>("arguments");
   QTest::addColumn<int>("code");
@@ -240,7 +256,9 @@ void HopperCliTest::refusals_data() {
 
   const QString gone = QStringLiteral("/dev/no-such-adapter");
   const auto file = [this](const char* name, const QByteArray& text) { return WriteFile(dir_, name, text); };
-  QTest::newRow("no command") << QStringList{} << 2 << QString("say read or write");
+  QTest::newRow("no command") << QStringList{} << 2 << QString("say read, write or ports");
+  QTest::newRow("ports with a port") << QStringList{"ports", "--port", "3"} << 2 << QString("--port belongs to read");
+  QTest::newRow("ports with a word more") << QStringList{"ports", "all"} << 2 << QString("unexpected argument: all");
   QTest::newRow("write without a file") << QStringList{"write"} << 2 << QString("needs the parameter file");
   QTest::newRow("bad timeout") << QStringList{"read", "--timeout", "soon"} << 2 << QString("--timeout");
   QTest::newRow("no such port") << QStringList{"read", "--port", gone} << 3 << QString("Port Number Error");
@@ -257,7 +275,7 @@ void HopperCliTest::refusals_data() {
   // With --json a script always gets its object, also for a line that is wrong.
   QTest::newRow("json, bad timeout") << QStringList{"read", "--json", "--timeout", "soon"} << 2 << QString("--timeout");
   QTest::newRow("json, unknown option") << QStringList{"--json", "--fast"} << 2 << QString("fast");
-  QTest::newRow("json, no command") << QStringList{"--json"} << 2 << QString("say read or write");
+  QTest::newRow("json, no command") << QStringList{"--json"} << 2 << QString("say read, write or ports");
   QTest::newRow("json, refused file") << QStringList{"write", dir_.filePath("none.TXT"), "--json"} << 8
                                       << QString("File Does Not Exist");
   // Escape codes and line breaks from outside are shown, not obeyed.

@@ -5,11 +5,18 @@
 using namespace hopper;
 
 namespace {
-// "ttyS0=1 ttyUSB1@usb-B": /dev/ttyS0, built-in port 1; /dev/ttyUSB1, stable name usb-B.
+// "ttyS0=1 ttyUSB1@usb-B": /dev/ttyS0, built-in port 1; /dev/ttyUSB1, stable name usb-B. A "~"
+// after the name: one of several look-alike adapters, plugged in at /dev/serial/by-path/<name>.
 std::vector<SerialDevice> Devices(const QString& list) {
   std::vector<SerialDevice> devices;
-  for (const QString& item : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+  for (QString item : list.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
     SerialDevice device;
+    if (item.contains(QLatin1Char('~'))) {
+      item.remove(QLatin1Char('~'));
+      device.vendorId = 0x1a86;
+      device.productId = 0x7523;
+      device.portPath = "/dev/serial/by-path/" + item.section(QLatin1Char('@'), 0, 0).toStdString();
+    }
     QString name = item.section(QLatin1Char('='), 0, 0);
     device.classicNumber = item.section(QLatin1Char('='), 1).toInt();
     if (name.contains(QLatin1Char('@'))) device.stablePath = "/dev/serial/by-id/" + name.section('@', 1).toStdString();
@@ -59,6 +66,18 @@ class PortResolutionTest : public QObject {
                                                  << "ttyUSB0@usb-B ttyUSB1@usb-A"
                                                  << "/dev/serial/by-id/usb-B"
                                                  << "";
+    QTest::newRow("look-alikes: the stable one by its USB path") << 1 << ""
+                                                                 << "ttyUSB0~@usb-A ttyUSB1~"
+                                                                 << "/dev/serial/by-path/ttyUSB0"
+                                                                 << "";
+    QTest::newRow("look-alikes: the other by its system name") << 2 << ""
+                                                               << "ttyUSB0~@usb-A ttyUSB1~"
+                                                               << "/dev/ttyUSB1"
+                                                               << "";
+    QTest::newRow("assigned by USB path leaves the rule") << 1 << "2=/dev/serial/by-path/ttyUSB0"
+                                                          << "ttyUSB0~@usb-A ttyUSB1~"
+                                                          << "/dev/ttyUSB1"
+                                                          << "";
     QTest::newRow("natural name order") << 2 << ""
                                         << "ttyUSB10 ttyUSB2 ttyACM0"
                                         << "/dev/ttyUSB2"

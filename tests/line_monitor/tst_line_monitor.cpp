@@ -1,5 +1,6 @@
 // The line monitor window: a flood stays bounded, "Save log..." writes what is shown, "Clear"
 // empties it, Escape closes it; the recorder's log file refused or failing is told.
+#include <QLabel>
 #include <QTableView>
 #include <QtTest>
 
@@ -53,6 +54,16 @@ class LineMonitorTest : public QObject {
     recorder.Sent(LineRole::SettingLink, 0x82);
     QTRY_COMPARE_WITH_TIMEOUT(monitor.Model().rowCount(), 1, 10000);
     QCOMPARE(monitor.Model().index(0, 3).data().toString(), QStringLiteral("echo 0x82"));
+
+    // The errors the driver counts stand below the rows, where it counts them at all.
+    QLabel* errors = monitor.findChild<QLabel*>(QStringLiteral("lineErrors"));
+    QVERIFY(errors && errors->isHidden());
+    LineErrorCounts counts{0, 0};
+    monitor.SetErrorSource([&counts] { return std::optional(counts); });
+    QCOMPARE(errors->text(), QStringLiteral("Parity errors: 0, framing errors: 0"));
+    counts = {2, 1};
+    QTRY_COMPARE_WITH_TIMEOUT(errors->text(), QStringLiteral("Parity errors: 2, framing errors: 1"), 10000);
+    QVERIFY(!errors->isHidden());
 
     QSignalSpy closed(&monitor, &LineMonitor::Closed);
     QTest::keyClick(monitor.findChild<QTableView*>(), Qt::Key_Escape);

@@ -331,6 +331,18 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.Link().State(), LinkState::WaitStart);
   }
 
+  void settingTheDriverDroppedIsInTheStatusTip() {
+    auto port = std::make_unique<test::FakeSerialPort>();
+    port->lineTrouble = QStringList{QStringLiteral("this adapter's driver does not do even parity: use another")};
+    RecordingMessageBoxes messages;
+    MainWindow w(messages, std::move(port));
+    QVERIFY(w.StartUp());
+    QCOMPARE(StatusLine(w)->text(), QStringLiteral("Switch on Kavoo"));  // the caption stays the hopper's
+    QVERIFY2(StatusLine(w)->toolTip().contains(QStringLiteral("does not do even parity")),
+             qPrintable(StatusLine(w)->toolTip()));
+    QVERIFY(messages.shown.isEmpty());
+  }
+
   void choosingPortOpensItAndCloseStoresIt() {
     PtyPeer second;
     SettingsStore().SetMappedDevice(2, second.path());

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "fake_device_listing.h"
+#include "fake_system_tree.h"
 #include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
@@ -83,6 +84,40 @@ class PortAssignmentTest : public QObject {
     QVERIFY(!w.isVisible());
     QCOMPARE(SettingsStore().MappedDevice(2), stable);
     QCOMPARE(SettingsStore().LoadPath({}), QStringLiteral("/home/tech/sets"));  // every other key kept
+  }
+
+  void showsWhatStandsInTheWay() {
+    // Two look-alike adapters, one held by picocom; a modem manager; brltty took a third.
+    for (const char* name : {"/dev/ttyUSB0", "/dev/ttyUSB1"}) {
+      listing_->AddAdapter(QString::fromLatin1(name));
+      SerialDevice& d = listing_->devices.back();
+      d.vendorId = 0x0403;
+      d.productId = 0x6001;
+      d.portPath = "/dev/serial/by-path/usb-0:" + std::string(name).substr(11) + ":1.0-port0";
+    }
+    listing_->devices.front().stablePath = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
+    const test::FakeSystemTree system(
+        {"proc/4711/comm=picocom", "proc/4711/fd/3->/dev/ttyUSB1", "proc/500/comm=ModemManager", "proc/600/comm=brltty",
+         "sys/bus/usb/devices/1-2/idVendor=1a86", "sys/bus/usb/devices/1-2/idProduct=7523"});
+    PortAssignmentWindow w(listing_, messages_, 1);
+    w.SetSurvey(PortSurvey(system.Root(), 1));
+    w.SetLineTrouble(QStringLiteral("/dev/ttyUSB0"), {QStringLiteral("this adapter's driver does not do even parity")});
+    const QString text = FindingsText(w)->toPlainText();
+    for (const char* part :
+         {"/dev/ttyUSB0: this adapter's driver does not do even parity", "/dev/ttyUSB1: Held by picocom (process 4711)",
+          "/dev/ttyUSB0: ModemManager is running", "ATTRS{idVendor}==\"0403\"", "/dev/ttyUSB1: Another adapter",
+          "USB 1-2: The USB serial converter 1a86:7523", "brltty (process 600)"})
+      QVERIFY2(text.contains(QLatin1String(part)), qPrintable(QStringLiteral("%1\nnot in:\n%2").arg(part, text)));
+    // The stable name leads to either adapter: the chosen one is assigned by its USB path.
+    QCOMPARE(DevicePath(w)->text(), QStringLiteral("/dev/serial/by-path/usb-0:0:1.0-port0"));
+    QVERIFY(WarningLine(w)->text().contains(QStringLiteral("shares the stable name")));
+
+    w.SetSurvey(PortSurvey(QDir(system.Root()).filePath(QStringLiteral("nothing")), 1));
+    w.SetLineTrouble({}, {});
+    listing_->devices.pop_back();
+    QTRY_COMPARE_WITH_TIMEOUT(FindingsText(w)->toPlainText(), QStringLiteral("Nothing found in the way of any device."),
+                              10000);
+    QTRY_COMPARE_WITH_TIMEOUT(WarningLine(w)->text(), QString(), 10000);
   }
 
   void refusesWhatIsNoSerialDevice_data() {

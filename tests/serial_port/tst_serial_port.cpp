@@ -16,13 +16,27 @@
 #include "cpu_watch.h"
 #include "fake_device_listing.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/qt_device_listing.h"
 #include "platform/serial/qt_serial_port.h"
 #include "platform/serial/serial_device_check.h"
+#include "platform/serial/termios_driver_line.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 
 using namespace hopper;
 using hopper::test::PtyPeer;
+
+Q_DECLARE_METATYPE(hopper::LineSettings)
+
+namespace {
+// A driver that took what the test says, and counted the errors it says.
+struct PlayedDriver final : DriverLine {
+  std::optional<LineSettings> taken;
+  std::optional<LineErrorCounts> errors;
+  std::optional<LineSettings> Taken(int) const override { return taken; }
+  std::optional<LineErrorCounts> Errors(int) const override { return errors; }
+};
+}  // namespace
 
 class SerialPortTest : public QObject {
   Q_OBJECT
@@ -43,7 +57,7 @@ class SerialPortTest : public QObject {
 
   void portNumberNamesDevice() {
     auto listing = std::make_shared<test::FakeDeviceListing>();
-    listing->devices.push_back({"/dev/ttyS0", {}, {}, {}, {}, -1, -1, 1});
+    listing->devices.push_back({"/dev/ttyS0", {}, {}, {}, {}, -1, -1, 1, {}});
     QtSerialPort port(listing);
     QCOMPARE(port.DeviceFor(0), QString());
     QCOMPARE(port.DeviceFor(1), QStringLiteral("/dev/ttyS0"));
@@ -52,6 +66,20 @@ class SerialPortTest : public QObject {
     Map(1, QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(port.DeviceFor(1), QStringLiteral("/dev/ttyUSB0"));
     QCOMPARE(port.Explain(1), QStringLiteral("COM1: /dev/ttyUSB0 (assigned in the settings)"));
+  }
+
+  void listingNamesStableNameAndUsbPath() {
+    PtyPeer peer;
+    QTemporaryDir byId, byPath;
+    QVERIFY(QFile::link(peer.path(), byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"))));
+    QVERIFY(QFile::link(peer.path(), byPath.filePath(QStringLiteral("pci-0000:00:14.0-usb-0:2:1.0-port0"))));
+    const std::vector<SerialDevice> devices = QtDeviceListing(byId.path(), byPath.path()).List();
+    const auto adapter = std::find_if(devices.begin(), devices.end(), [&](const SerialDevice& d) {
+      return QString::fromStdString(d.stablePath) == byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"));
+    });
+    QVERIFY(adapter != devices.end());
+    QCOMPARE(QString::fromStdString(adapter->portPath),
+             byPath.filePath(QStringLiteral("pci-0000:00:14.0-usb-0:2:1.0-port0")));
   }
 
   void firstStartOpensTheOnlyAdapterOnCom1() {
@@ -85,6 +113,44 @@ class SerialPortTest : public QObject {
     QCOMPARE(port.Open().result, OpenResult::Opened);
     QCOMPARE(port.PortNumber(), 3);
     QCOMPARE(port.Port().parity(), QSerialPort::EvenParity);
+  }
+
+  void driverThatDroppedASettingIsTold_data() {
+    QTest::addColumn<LineSettings>("taken");
+    QTest::addColumn<QString>("trouble");  // empty: none
+    QTest::newRow("all taken") << kSettingLine << QString();
+    QTest::newRow("parity dropped")
+        << LineSettings{9600, LineParity::None, 8, 1}
+        << "this adapter's driver does not do even parity: use another adapter or a newer kernel";
+    QTest::newRow("odd for even") << LineSettings{9600, LineParity::Odd, 8, 1} << "does not do even parity";
+    QTest::newRow("other speed") << LineSettings{38400, LineParity::Even, 8, 1} << "9600 baud (it runs at 38400)";
+    QTest::newRow("seven bits") << LineSettings{9600, LineParity::Even, 7, 1} << "does not do 8 data bits";
+    QTest::newRow("two stop bits") << LineSettings{9600, LineParity::Even, 8, 2} << "does not do 1 stop bit:";
+  }
+  void driverThatDroppedASettingIsTold() {
+    QFETCH(LineSettings, taken);
+    QFETCH(QString, trouble);
+    PtyPeer peer;
+    QtSerialPort port;
+    auto driver = std::make_shared<PlayedDriver>();
+    driver->taken = taken;
+    driver->errors = LineErrorCounts{3, 1};
+    port.SetDriverLine(driver);
+    QCOMPARE(OpenMapped(port, 1, peer.path()), OpenResult::Opened);
+    QCOMPARE(port.LineTrouble().size(), trouble.isEmpty() ? 0 : 1);
+    if (!trouble.isEmpty()) QVERIFY2(port.LineTrouble().first().contains(trouble), qPrintable(port.LineTrouble()[0]));
+    QCOMPARE(port.ErrorCounts(), std::optional(LineErrorCounts{3, 1}));
+    port.Close();
+    QCOMPARE(port.ErrorCounts(), std::nullopt);  // a closed line counts nothing
+  }
+
+  void pseudoTerminalClaimsNoDriverSettings() {
+    PtyPeer peer;
+    QtSerialPort port;  // the system's own driver read-back
+    QCOMPARE(OpenMapped(port, 1, peer.path()), OpenResult::Opened);
+    QVERIFY(port.LineTrouble().isEmpty());  // it dropped parity, but no line is behind it
+    QCOMPARE(TermiosDriverLine().Taken(port.Port().handle()), std::nullopt);
+    QCOMPARE(port.ErrorCounts(), std::nullopt);
   }
 
   void bytesBothWaysInOrder() {

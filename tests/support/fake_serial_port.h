@@ -21,6 +21,8 @@ class FakeSerialPort final : public SerialPort {
   int openCalls = 0;
   // How many more bytes the line takes before every write fails; -1: it never fails.
   int writesBeforeFailure = -1;
+  // What the driver did not take, as the port reports it while open.
+  QStringList lineTrouble;
 
   void SetPortNumber(int portNumber) override { portNumber_ = portNumber; }
   int PortNumber() const override { return portNumber_; }
@@ -36,6 +38,7 @@ class FakeSerialPort final : public SerialPort {
   }
   void Close() override { open_ = false; }
   bool IsOpen() const override { return open_; }
+  QStringList LineTrouble() const override { return lineTrouble; }
 
   qint64 BytesWaiting() override { return open_ ? static_cast<qint64>(incoming_.size()) : 0; }
   std::optional<std::uint8_t> ReadByte() override {

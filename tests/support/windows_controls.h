@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -79,5 +80,9 @@ inline QPushButton* AutomaticButton(const PortAssignmentWindow& w) {
 }
 inline QPushButton* CloseButton(const PortAssignmentWindow& w) { return FindControl<QPushButton>(w, "closeButton"); }
 inline QLabel* ResolvedLine(const PortAssignmentWindow& w) { return FindControl<QLabel>(w, "resolvedLine"); }
+inline QLabel* WarningLine(const PortAssignmentWindow& w) { return FindControl<QLabel>(w, "warningLine"); }
+inline QPlainTextEdit* FindingsText(const PortAssignmentWindow& w) {
+  return FindControl<QPlainTextEdit>(w, "findingsText");
+}
 
 }  // namespace hopper::test

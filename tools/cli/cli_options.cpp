@@ -16,11 +16,18 @@ namespace {
 constexpr const char* kUsage =
     "Usage: hopper-cli read [--port P] [--out FILE] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
+    "       hopper-cli ports [--json]\n"
     "\n"
     "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
     "       (\"ChannelN value\", one a line), or writes them to a parameter file with --out.\n"
     "write  checks FILE as the tool's Open does, waits for the report, keeps the reported\n"
-    "       set as a backup, saves FILE's set into the hopper and compares the read-back.\n";
+    "       set as a backup, saves FILE's set into the hopper and compares the read-back.\n"
+    "ports  lists every serial device with what stands in the way of using it: another\n"
+    "       program holding it, ModemManager probing it, a braille-display service (brltty)\n"
+    "       that took a USB adapter, two adapters sharing one stable name; each with what to do.\n"
+    "\n"
+    "read and write also say when the adapter's driver did not take 9600 baud, even parity,\n"
+    "8 data bits and 1 stop bit.\n";
 
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -85,7 +92,7 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   const QStringList words = p.positionalArguments();
   CliOptions o;
   if (words.isEmpty()) {
-    out.error = QStringLiteral("say read or write");
+    out.error = QStringLiteral("say read, write or ports");
     return out;
   }
   if (words[0] == QLatin1String("read") && words.size() == 1) {
@@ -96,11 +103,19 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   } else if (words[0] == QLatin1String("write") && words.size() == 1) {
     out.error = QStringLiteral("write needs the parameter file to write");
     return out;
-  } else if (words[0] == QLatin1String("read") || words[0] == QLatin1String("write")) {
+  } else if (words[0] == QLatin1String("ports") && words.size() == 1) {
+    o.command = Command::Ports;
+    for (const char* option : {"port", "out", "timeout", "log"})
+      if (p.isSet(QLatin1String(option))) {
+        out.error = QStringLiteral("--%1 belongs to read and write").arg(QLatin1String(option));
+        return out;
+      }
+  } else if (words[0] == QLatin1String("read") || words[0] == QLatin1String("write") ||
+             words[0] == QLatin1String("ports")) {
     out.error = QStringLiteral("unexpected argument: %1").arg(words.last());
     return out;
   } else {
-    out.error = QStringLiteral("unknown command: %1 (say read or write)").arg(words[0]);
+    out.error = QStringLiteral("unknown command: %1 (say read, write or ports)").arg(words[0]);
     return out;
   }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The hopper-cli command line: `read` or `write FILE`, and the options both take.
+// The hopper-cli command line: `read`, `write FILE` or `ports`, and the options they take.
 
 #include <QString>
 #include <QStringList>
@@ -7,7 +7,7 @@
 
 namespace hopper::cli {
 
-enum class Command { Read, Write };
+enum class Command { Read, Write, Ports };
 
 inline constexpr int kDefaultTimeoutSeconds = 60;
 

@@ -16,8 +16,6 @@
 
 namespace hopper::cli {
 
-namespace {
-
 // Every line goes out with its control characters escaped: a file name or a --port value from
 // outside can then neither colour the console nor start a line that looks like one of ours.
 void Print(FILE* to, const QString& text) {
@@ -32,6 +30,8 @@ void PrintJson(const QJsonObject& object) {
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }
+
+namespace {
 
 const char* ResultName(ExitCode code) {
   switch (code) {
@@ -139,6 +139,7 @@ int Reporter::Finish(const RunSummary& s) {
       for (int c : differing) channels.append(c);
       o[QStringLiteral("differing")] = channels;
     }
+    if (!s.lineTrouble.isEmpty()) o[QStringLiteral("lineTrouble")] = QJsonArray::fromStringList(s.lineTrouble);
     if (!s.warnings.isEmpty()) o[QStringLiteral("warnings")] = QJsonArray::fromStringList(s.warnings);
     PrintJson(o);
     return ToInt(r.code);

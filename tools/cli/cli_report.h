@@ -2,7 +2,9 @@
 // What hopper-cli tells its user: progress on stderr while stderr is a terminal, the result on
 // stdout (the coin numbers, the differing channels, or one JSON object), errors on stderr.
 
+#include <QJsonObject>
 #include <QString>
+#include <cstdio>
 #include <optional>
 
 #include "core/setting_frames.h"
@@ -21,7 +23,13 @@ struct RunSummary {
   QString backup;  // write: where the reported set was kept
   SessionResult session;
   QStringList warnings;
+  QStringList lineTrouble;  // the line settings the driver did not take, with what to do
 };
+
+// One line to `to`, its control characters escaped.
+void Print(FILE* to, const QString& text);
+// One JSON object as one line on stdout.
+void PrintJson(const QJsonObject& object);
 
 class Reporter {
  public:

@@ -15,6 +15,7 @@
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
+#include "tools/cli/ports_command.h"
 #include "tools/cli/set_file.h"
 
 namespace hopper::cli {
@@ -37,6 +38,7 @@ ChannelTexts TextsOf(const CoinNumbers& coins) {
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
+  if (options.command == Command::Ports) return RunPorts(options.json);
   Reporter reporter(options.json, Reporter::StderrIsTerminal());
   RunSummary summary;
   summary.command = options.command;
@@ -87,6 +89,12 @@ int RunCommand(const CliOptions& options) {
   if (opened.result != OpenResult::Opened) {
     const PortProblem problem = DescribeOpenFailure(choice, opened);
     return Stop(reporter, summary, ExitCode::PortError, problem.error, problem.advice);
+  }
+
+  // A driver that quietly kept other settings gives a line on which the hopper answers nothing.
+  for (const QString& trouble : link.Port().LineTrouble()) {
+    summary.lineTrouble << trouble;
+    reporter.Warn(trouble);
   }
 
   HopperSession session(link);
