@@ -2,9 +2,11 @@
 // One line of the traffic on the hopper's serial line, as the line monitor and the log file
 // show it: when, which way, the bytes, and what they meant to the tool.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
