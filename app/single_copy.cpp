@@ -1,7 +1,6 @@
 #include "app/single_copy.h"
 
 #include <QDir>
-#include <QLocalSocket>
 #include <QSysInfo>
 
 #include "app/single_copy_scope.h"
@@ -48,24 +47,13 @@ bool SingleCopy::Acquire() {
 }
 
 void SingleCopy::Listen() {
-  QLocalServer::removeServer(SingleCopyChannel());  // a socket left by a copy that crashed
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(SingleCopyChannel())) return;  // the tool runs on; only the raising is lost
-  connect(&server_, &QLocalServer::newConnection, this, [this] {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-      socket->deleteLater();
-      emit BringToFrontRequested();
-    }
-  });
+  if (!channel_.Listen(SingleCopyChannel())) return;  // the tool runs on; only the raising is lost
+  connect(&channel_, &CopyChannel::Knocked, this, &SingleCopy::BringToFrontRequested);
 }
 
 bool SingleCopy::AskRunningCopyToShow() {
-  QLocalSocket socket;
-  socket.connectToServer(SingleCopyChannel());
-  // Connecting is all the message there is; the running copy answers it on its own time.
-  const bool asked = socket.waitForConnected(2000);
-  socket.disconnectFromServer();
-  return asked;
+  // Knocking is all the message there is; the running copy answers it on its own time.
+  return CopyChannel::Knock(SingleCopyChannel(), 2000);
 }
 
 }  // namespace hopper

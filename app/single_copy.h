@@ -4,10 +4,11 @@
 // listens on a local channel beside it; a later copy asks the first to bring its window to the
 // front and ends.
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <memory>
+
+#include "app/copy_channel.h"
 
 namespace hopper {
 
@@ -32,7 +33,7 @@ class SingleCopy final : public QObject {
   static bool AskRunningCopyToShow();
 
   std::unique_ptr<QLockFile> lock_;
-  QLocalServer server_;
+  CopyChannel channel_;
 };
 
 }  // namespace hopper

@@ -86,8 +86,7 @@ MainWindow* ToolApp::EnsureMainWindow() {
     mainWindow_->activateWindow();
     return mainWindow_;
   }
-  auto* window = new MainWindow(
-      messages_, std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::SettingLink));
+  auto* window = new MainWindow(messages_);
   window->SetLineRecorder(&recorder_);
   window->setAttribute(Qt::WA_DeleteOnClose);
   AttachParameterCommands(*window, fileDialog_, messages_,

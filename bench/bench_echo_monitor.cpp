@@ -19,7 +19,6 @@
 #include "platform/files/settings_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/recording_serial_port.h"
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "scripted_file_dialog.h"
@@ -82,7 +81,6 @@ int main(int argc, char* argv[]) {
     const bool recorded = mode[0] == 'r';
     LineRecorder recorder;
     std::unique_ptr<SerialPort> port = std::make_unique<QtSerialPort>();
-    if (recorded) port = std::make_unique<RecordingSerialPort>(std::move(port), recorder, LineRole::SettingLink);
     MainWindow window(messages, std::move(port));
     if (recorded) window.SetLineRecorder(&recorder);
     LineMonitor monitor(recorder, dialog, messages);

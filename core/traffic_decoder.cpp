@@ -16,9 +16,9 @@ std::string ChannelName(int index) { return "Channel" + std::to_string(index + 1
 
 }  // namespace
 
-void TrafficDecoder::Emit(std::int64_t ms, TrafficDirection direction, std::vector<std::uint8_t> bytes,
-                          std::string meaning, bool joins) {
-  sink_(TrafficEntry{ms, direction, std::move(bytes), std::move(meaning), joins});
+void TrafficDecoder::Emit(std::int64_t ms, TrafficDirection direction, TrafficBytes bytes, std::string meaning,
+                          bool joins) {
+  sink_(TrafficEntry{ms, direction, bytes, std::move(meaning), joins});
 }
 
 void TrafficDecoder::FlushHalfPair(std::int64_t ms) {

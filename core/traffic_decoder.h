@@ -39,8 +39,7 @@ class TrafficDecoder {
   void Link(std::int64_t ms, const LinkEvent& event);
 
  private:
-  void Emit(std::int64_t ms, TrafficDirection direction, std::vector<std::uint8_t> bytes, std::string meaning,
-            bool joins = false);
+  void Emit(std::int64_t ms, TrafficDirection direction, TrafficBytes bytes, std::string meaning, bool joins = false);
   void FlushHalfPair(std::int64_t ms);
   void SentOnSettingLink(std::int64_t ms, std::uint8_t byte);
   void SentBySimulation(std::int64_t ms, std::uint8_t byte);

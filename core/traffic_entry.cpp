@@ -1,10 +1,21 @@
 #include "core/traffic_entry.h"
 
+#include <algorithm>
+
 #include "core/escaped_text.h"
 
 namespace hopper {
 
-std::string HexText(const std::vector<std::uint8_t>& bytes) {
+bool TrafficBytes::Append(const TrafficBytes& more) {
+  if (size_ + more.size_ > kCapacity) return false;
+  std::copy(more.begin(), more.end(), bytes_.begin() + size_);
+  size_ = static_cast<std::uint8_t>(size_ + more.size_);
+  return true;
+}
+
+std::string HexText(const std::vector<std::uint8_t>& bytes) { return HexText(std::span<const std::uint8_t>(bytes)); }
+
+std::string HexText(std::span<const std::uint8_t> bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(bytes.size() * 3);
@@ -40,10 +51,8 @@ bool TrafficRing::Add(TrafficEntry entry) {
   if (entry.joins && !entries_.empty()) {
     TrafficEntry& last = entries_.back();
     if (last.joins && last.direction == entry.direction && last.meaning == entry.meaning &&
-        last.bytes.size() + entry.bytes.size() <= kMaxJoinedBytes) {
-      last.bytes.insert(last.bytes.end(), entry.bytes.begin(), entry.bytes.end());
+        last.bytes.Append(entry.bytes))
       return true;
-    }
   }
   if (entries_.size() == capacity_) entries_.pop_front();
   entries_.push_back(std::move(entry));

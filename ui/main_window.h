@@ -43,7 +43,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   // read-back.
   const ReceiveMachine& Link() const { return link_->Machine(); }
 
-  // Where the link's events are recorded beside the traffic.
+  // The link records its line and its events there from now on; once, before StartUp().
   void SetLineRecorder(LineRecorder* recorder) { link_->SetLineRecorder(recorder); }
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { link_->SetBackupStore(store); }

@@ -6,20 +6,31 @@
 
 namespace hopper {
 
-PortResolution ResolvePortNumber(int portNumber, const std::vector<SerialDevice>& devices) {
+namespace {
+
+// `devices` is asked only when the number goes by the first-start rule: an assigned number, one
+// that is no port number at all and (on Windows) a plain COMn are settled without the look at
+// the machine's devices, which is the slowest step of opening a port.
+template <typename Devices>
+PortResolution Resolve(int portNumber, const Devices& devices) {
+  const PortEntries entries = SettingsStore().MappedDevices();
+  const bool inRange = portNumber >= 1 && portNumber <= kHighestPortNumber;
 #ifdef Q_OS_WIN
   // Windows numbers every port itself; an assignment may still send a number elsewhere.
-  const PortEntries entries = SettingsStore().MappedDevices();
-  if (!entries.contains(portNumber) && portNumber >= 1 && portNumber <= kHighestPortNumber)
-    return {"COM" + std::to_string(portNumber), "Windows port name", {}};
-  return ResolvePort(portNumber, entries, devices);
-#else
-  return ResolvePort(portNumber, SettingsStore().MappedDevices(), devices);
+  if (!entries.contains(portNumber) && inRange) return {"COM" + std::to_string(portNumber), "Windows port name", {}};
 #endif
+  if (entries.contains(portNumber) || !inRange) return ResolvePort(portNumber, entries, {});
+  return ResolvePort(portNumber, entries, devices());
+}
+
+}  // namespace
+
+PortResolution ResolvePortNumber(int portNumber, const std::vector<SerialDevice>& devices) {
+  return Resolve(portNumber, [&devices]() -> const std::vector<SerialDevice>& { return devices; });
 }
 
 PortResolution ResolvePortNumber(int portNumber, const DeviceListing& listing) {
-  return ResolvePortNumber(portNumber, listing.List());
+  return Resolve(portNumber, [&listing] { return listing.List(); });
 }
 
 PortResolution ResolvePortNumber(int portNumber) { return ResolvePortNumber(portNumber, *MakeSystemDeviceListing()); }

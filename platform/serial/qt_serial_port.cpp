@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QTimer>
 
 #include "core/line_settings.h"
 #include "platform/serial/device_access.h"
@@ -80,15 +81,20 @@ OpenOutcome QtSerialPort::Open() {
   if (port_.isOpen()) port_.close();
   // A device given by its path is opened as it is, without the port-number rule.
   if (!device_.isEmpty()) return OpenDevice(device_);
-  const std::vector<SerialDevice> devices = listing_->List();
-  const PortResolution resolution = ResolvePortNumber(portNumber_, devices);
+  const PortResolution resolution = ResolvePortNumber(portNumber_, *listing_);
   OpenOutcome outcome = resolution.device.empty()
                             ? OpenOutcome{OpenResult::InvalidPort, {}, QString::fromStdString(resolution.refusal), {}}
                             : OpenDevice(QString::fromStdString(resolution.device));
   if (outcome.result == OpenResult::Opened) {
-    opened_ = IdentityOf(outcome.device, devices);
+    opened_ = {outcome.device, {}, {}};
     lost_ = {};
     replug_.Stop();
+    identityLearned_ = false;
+    // The stable name and serial number that tell the adapter apart after a replug take a look
+    // at the machine's devices, the slowest step of an opening: taken a moment later, out of
+    // the way of the window that is being shown. A loss before then learns them as it closes.
+    constexpr int kLearnIdentityAfterMs = 250;
+    QTimer::singleShot(kLearnIdentityAfterMs, Qt::CoarseTimer, this, &QtSerialPort::LearnIdentity);
   } else if (!lost_.IsEmpty()) {
     replug_.Watch(lost_);  // back, but not usable yet: look again
   }
@@ -207,8 +213,15 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
       this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
 }
 
+void QtSerialPort::LearnIdentity() {
+  if (!port_.isOpen() || identityLearned_) return;
+  opened_ = IdentityOf(opened_.path, listing_->List());
+  identityLearned_ = true;
+}
+
 void QtSerialPort::CloseAfterLoss(const QString& why) {
   if (!port_.isOpen()) return;
+  LearnIdentity();  // a loss that came first still finds what the listing knows
   port_.close();
   lost_ = opened_;
   replug_.Watch(lost_);

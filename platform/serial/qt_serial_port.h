@@ -51,6 +51,7 @@ class QtSerialPort final : public SerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
+  void LearnIdentity();
   void CloseAfterLoss(const QString& why);
   OpenOutcome OpenDevice(const QString& device);
 
@@ -64,6 +65,7 @@ class QtSerialPort final : public SerialPort {
   int portNumber_ = 0;
   QString device_;
   bool lossPending_ = false;
+  bool identityLearned_ = false;  // opened_ has the stable name and serial number, if any
 };
 
 }  // namespace hopper

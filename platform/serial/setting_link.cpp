@@ -5,6 +5,7 @@
 
 #include "core/save_check.h"
 #include "platform/serial/line_recorder.h"
+#include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
 
 namespace hopper {
@@ -36,14 +37,28 @@ SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
       responseWatch_(MakeWatch(this, "Timer1", kResponseWatchMs)),
       receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {
   port_->setParent(nullptr);
-  connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::TakeWaitingBytes);
-  connect(port_.get(), &SerialPort::DeviceLost, this, &SettingLink::OnDeviceLost);
-  connect(port_.get(), &SerialPort::DeviceReturned, this, &SettingLink::OnDeviceReturned);
+  ConnectPort();
   connect(responseWatch_, &QTimer::timeout, this, &SettingLink::OnResponseWatch);
   connect(receiveWatch_, &QTimer::timeout, this, [this] { machine_.ReceiveWatchExpired(); });
 }
 
 SettingLink::~SettingLink() = default;
+
+void SettingLink::ConnectPort() {
+  connect(port_.get(), &SerialPort::BytesArrived, this, &SettingLink::TakeWaitingBytes);
+  connect(port_.get(), &SerialPort::DeviceLost, this, &SettingLink::OnDeviceLost);
+  connect(port_.get(), &SerialPort::DeviceReturned, this, &SettingLink::OnDeviceReturned);
+}
+
+void SettingLink::SetLineRecorder(LineRecorder* recorder) {
+  if (recorder_ || !recorder) return;
+  recorder_ = recorder;
+  // The recording stands between the link and its port, so nothing passes it unrecorded.
+  disconnect(port_.get(), nullptr, this, nullptr);
+  port_ = std::make_unique<RecordingSerialPort>(std::move(port_), *recorder, LineRole::SettingLink);
+  port_->setParent(nullptr);
+  ConnectPort();
+}
 
 void SettingLink::Happened(const LinkEvent& event) {
   switch (event.kind) {

@@ -44,8 +44,9 @@ class SettingLink final : public QObject, private LinkHost {
   // What the hopper last confirmed, and how the last save's read-back compared.
   const HeldValues& Held() const { return held_; }
 
-  // Where the link's events are recorded beside the traffic.
-  void SetLineRecorder(LineRecorder* recorder) { recorder_ = recorder; }
+  // Records the line from now on: every byte the port reads, writes and throws away, its
+  // opening, closing and loss, and the link's events beside them. Once, before the port opens.
+  void SetLineRecorder(LineRecorder* recorder);
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
@@ -102,6 +103,7 @@ class SettingLink final : public QObject, private LinkHost {
   void ArmResponseWatch() override { responseWatch_->start(); }
   void DrainInput() override { port_->ReadAll(); }
 
+  void ConnectPort();
   void OnResponseWatch();
   void OnDeviceLost(const QString& why);
   void OnDeviceReturned();

@@ -11,7 +11,6 @@
 #include "platform/files/settings_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
-#include "platform/serial/recording_serial_port.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
@@ -29,9 +28,7 @@ class HopperBench {
       : config_(config), linkPath_(linkPath) {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
-    window = std::make_unique<MainWindow>(
-        messages,
-        std::make_unique<RecordingSerialPort>(std::make_unique<QtSerialPort>(), recorder, LineRole::SettingLink));
+    window = std::make_unique<MainWindow>(messages, std::make_unique<QtSerialPort>());
     window->SetLineRecorder(&recorder);
   }
   // The emulator ends and its line goes, link and all, as with a pulled adapter.

@@ -9,7 +9,6 @@
 #include "platform/files/settings_store.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
 #include "tools/cli/cli_report.h"
@@ -81,7 +80,6 @@ int RunCommand(const CliOptions& options) {
   // A number resolves as in the window; a device given by its path is opened as it is.
   std::unique_ptr<SerialPort> port = MakeSystemSerialPort(choice.number == 0 ? choice.device : QString());
   port->SetPortNumber(choice.number);
-  if (recorder) port = std::make_unique<RecordingSerialPort>(std::move(port), *recorder, LineRole::SettingLink);
   // The set the hopper held goes where the tool keeps its backups, before anything replaces it.
   SettingLink link(std::move(port));
   link.SetLineRecorder(recorder.get());
