@@ -51,6 +51,9 @@ void SettingLink::Happened(const LinkEvent& event) {
       held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value));
       break;
     case LinkEventKind::BlockChecked: held_.BlockChecked(event.ok); break;
+    case LinkEventKind::SaveSent:
+      if (saving_) held_.SaveSent(CoinNumbersOf(*saving_));
+      break;
     default: break;
   }
   if (recorder_) recorder_->Link(event);
@@ -69,8 +72,10 @@ void SettingLink::TakeWaitingBytes() {
 }
 
 SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
+  // What goes out is known to the held values before anyone hears that it went.
+  saving_ = &texts;
   const SaveOutcome outcome = machine_.Save(texts);
-  if (outcome.result == SaveResult::Sent) held_.SaveSent(CoinNumbersOf(texts));
+  saving_ = nullptr;
   return outcome;
 }
 
@@ -79,6 +84,8 @@ bool SettingLink::MaySend() {
   const std::vector<int> unconfirmed = held_.Unconfirmed();
   if (!unconfirmed.empty() && questions_ && !questions_->SaveUnconfirmed(unconfirmed)) return false;
   // The set the hopper last confirmed is kept before anything overwrites it.
+  // A save without a confirmed set writes no backup: it must not name the last save's.
+  lastBackup_ = {};
   if (!held_.Confirmed()) return true;
   lastBackup_ = backups_.Write(TextsOf(*held_.Confirmed()), PortLabel());
   if (lastBackup_.ok()) return true;
@@ -95,6 +102,7 @@ void SettingLink::OnResponseWatch() {
 }
 
 void SettingLink::Close() {
+  emit Closing();
   responseWatch_->stop();
   receiveWatch_->stop();
   port_->Close();

@@ -90,6 +90,8 @@ class SettingLink final : public QObject, private LinkHost {
   void DeviceLost(const QString& why);
   // The device came back and the port was opened again, or could not be.
   void Reconnected(const OpenOutcome& outcome);
+  // Close() was called: a save still open will not be checked any more.
+  void Closing();
 
  private:
   // LinkHost
@@ -117,6 +119,7 @@ class SettingLink final : public QObject, private LinkHost {
   BackupResult lastBackup_;
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
+  const ChannelTexts* saving_ = nullptr;  // the texts of the Save under way
   bool handedOver_ = false;        // the simulation window has the port
   bool trouble_ = false;           // the port failed: the next opening starts the link over
   bool reconnectPending_ = false;  // the device came back during a save
