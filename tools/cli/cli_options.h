@@ -1,5 +1,5 @@
 #pragma once
-// The hopper-cli command line: `read` or `write FILE`, and the options both take.
+// The hopper-cli command line: `read`, `write FILE` or `history`, and the options they take.
 
 #include <QString>
 #include <QStringList>
@@ -7,7 +7,7 @@
 
 namespace hopper::cli {
 
-enum class Command { Read, Write };
+enum class Command { Read, Write, History };
 
 inline constexpr int kDefaultTimeoutSeconds = 60;
 
@@ -19,6 +19,9 @@ struct CliOptions {
   int timeoutMs = kDefaultTimeoutSeconds * 1000;  // waiting for the report; 0 waits for ever
   bool json = false;
   QString logPath;  // the decoded traffic goes here
+  bool journal = true;  // read and write keep an entry in the service journal
+  QString journalUrl;   // --journal: instead of the settings' [Journal] database
+  QString since;        // history: entries from this date on
 };
 
 struct ParsedArguments {

@@ -12,6 +12,8 @@
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
+#include "platform/journal/link_journal.h"
+#include "tools/cli/cli_history.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
@@ -37,6 +39,7 @@ ChannelTexts TextsOf(const CoinNumbers& coins) {
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
+  if (options.command == Command::History) return RunHistory(options);
   Reporter reporter(options.json, Reporter::StderrIsTerminal());
   RunSummary summary;
   summary.command = options.command;
@@ -89,6 +92,19 @@ int RunCommand(const CliOptions& options) {
     return Stop(reporter, summary, ExitCode::PortError, problem.error, problem.advice);
   }
 
+  // The journal hears the link before the session can end the run on the same event.
+  std::unique_ptr<Journal> journal;
+  std::unique_ptr<LinkJournal> linkJournal;
+  if (options.journal) {
+    QString problem;
+    journal = std::make_unique<Journal>(CliJournalSetup(options, &problem));
+    if (!problem.isEmpty()) warn(problem);
+    QObject::connect(journal.get(), &Journal::Trouble,
+                     [&warn](const QString& why) { warn(QStringLiteral("journal: ") + why); });
+    linkJournal = std::make_unique<LinkJournal>(link, *journal, QStringLiteral("hopper-cli"));
+    linkJournal->SetDeviceLookup(SystemDeviceLookup());
+  }
+
   HopperSession session(link);
   const QString where =
       choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
@@ -102,6 +118,10 @@ int RunCommand(const CliOptions& options) {
   if (!session.IsFinished()) loop.exec();
   summary.session = session.Result();
   summary.backup = link.LastBackup().path;
+  if (journal) {
+    journal->Close();
+    if (journal->Waiting() > 0) warn(Journal::WaitingText(journal->Waiting()));
+  }
 
   if (options.command == Command::Read && summary.session.code == ExitCode::Done && !options.out.isEmpty()) {
     const std::string text = ParameterFileText(TextsOf(*summary.session.reported));
