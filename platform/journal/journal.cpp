@@ -1,6 +1,7 @@
 #include "platform/journal/journal.h"
 
 #include <QCoreApplication>
+#include <utility>
 
 #include "platform/journal/journal_worker.h"
 
@@ -9,6 +10,9 @@ namespace hopper {
 Journal::Journal(JournalSetup setup, QObject* parent)
     : QObject(parent), worker_(new JournalWorker(setup.local, setup.shared, setup.retryMs)) {
   thread_.setObjectName(QStringLiteral("journal"));
+  handOver_.setSingleShot(true);
+  handOver_.setInterval(kHandOverMs);
+  connect(&handOver_, &QTimer::timeout, this, &Journal::HandOver);
   worker_->moveToThread(&thread_);
   connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
   connect(worker_, &JournalWorker::Waiting, this, [this](int count) {
@@ -23,6 +27,8 @@ Journal::Journal(JournalSetup setup, QObject* parent)
 void Journal::Close() {
   if (closed_) return;
   closed_ = true;
+  handOver_.stop();
+  HandOver();
   // After every entry handed over before now; then its last word on what waits.
   QMetaObject::invokeMethod(worker_, &JournalWorker::Finish, Qt::BlockingQueuedConnection);
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
@@ -32,7 +38,15 @@ void Journal::Close() {
 
 void Journal::Record(const JournalEntry& entry) {
   if (closed_) return;
-  QMetaObject::invokeMethod(worker_, [worker = worker_, entry] { worker->Take(entry); }, Qt::QueuedConnection);
+  queued_.push_back(entry);
+  if (!handOver_.isActive()) handOver_.start();
+}
+
+void Journal::HandOver() {
+  if (queued_.empty()) return;
+  QMetaObject::invokeMethod(
+      worker_, [worker = worker_, entries = std::exchange(queued_, {})] { worker->Take(entries); },
+      Qt::QueuedConnection);
 }
 
 QString Journal::WaitingText(int count) {

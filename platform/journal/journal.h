@@ -1,10 +1,14 @@
 #pragma once
-// The service journal as the program sees it: Record() hands an entry to the writer's thread
-// and returns at once. What waits and what failed come back as signals on the caller's thread.
+// The service journal as the program sees it: Record() keeps the entry and returns at once;
+// a moment later, once the window has shown what the link reported, the entries go to the
+// writer's thread, so its work never competes with that. What waits and what failed come back
+// as signals on the caller's thread.
 
 #include <QObject>
 #include <QThread>
+#include <QTimer>
 #include <optional>
+#include <vector>
 
 #include "platform/journal/journal_entry.h"
 #include "platform/journal/journal_target.h"
@@ -29,6 +33,9 @@ class Journal final : public QObject {
   // did not take waits in the local file for the next run. Nothing is recorded after it.
   void Close();
 
+  // How long an entry waits before it goes to the writer's thread.
+  static constexpr int kHandOverMs = 20;
+
   void Record(const JournalEntry& entry);
   // Entries not yet where they belong, as last reported.
   int Waiting() const { return waiting_; }
@@ -41,7 +48,11 @@ class Journal final : public QObject {
   void Trouble(const QString& why);
 
  private:
+  void HandOver();
+
   QThread thread_;
+  QTimer handOver_;
+  std::vector<JournalEntry> queued_;
   JournalWorker* worker_;
   bool closed_ = false;
   int waiting_ = 0;

@@ -24,8 +24,8 @@ void JournalWorker::Start() {
   Store();
 }
 
-void JournalWorker::Take(const JournalEntry& entry) {
-  memory_.push_back(entry);
+void JournalWorker::Take(const std::vector<JournalEntry>& entries) {
+  memory_.insert(memory_.end(), entries.begin(), entries.end());
   Store();
 }
 

@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/journal/journal_database.h"
 
@@ -23,7 +24,7 @@ class JournalWorker final : public QObject {
 
   // On the worker's thread.
   void Start();
-  void Take(const JournalEntry& entry);
+  void Take(const std::vector<JournalEntry>& entries);
   // Writes what it can now and ends its retries; the thread is about to stop.
   void Finish();
 
