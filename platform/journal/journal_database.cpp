@@ -96,33 +96,36 @@ QString JournalDatabase::Migrate() {
   QSqlDatabase db = Database();
   const bool postgres = db.driverName() == QLatin1String("QPSQL");
   QSqlQuery query(db);
-  for (const QString& sql : SchemaSetup(postgres))
+  // One program at a time sets up and migrates: stations starting together would otherwise
+  // race to create the same tables (PostgreSQL refuses the second, even with IF NOT EXISTS).
+  const QStringList begin = postgres ? QStringList{QStringLiteral("BEGIN"),
+                                                   QStringLiteral("SELECT pg_advisory_xact_lock(2024120801)")}
+                                     : QStringList{QStringLiteral("BEGIN IMMEDIATE")};
+  for (const QString& sql : begin)
     if (!query.exec(sql)) return Failed(query);
+  const auto fail = [&](const QSqlQuery& failed) {
+    const QString why = Failed(failed);
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return why;
+  };
+  for (const QString& sql : SchemaSetup(postgres))
+    if (!query.exec(sql)) return fail(query);
   if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM journal_migrations")) || !query.next())
-    return Failed(query);
+    return fail(query);
   const int have = query.value(0).toInt();
-  if (have > kSchemaVersion)
+  if (have > kSchemaVersion) {
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return QStringLiteral("%1 was made by a newer version of this program (schema %2)").arg(where_).arg(have);
+  }
   for (int version = have + 1; version <= kSchemaVersion; ++version) {
-    // Each step and its record in one transaction: two programs starting at once migrate once.
-    db.transaction();
-    bool ok = true;
-    for (const QString& sql : MigrationSteps(version, postgres)) ok = ok && query.exec(sql);
-    ok = ok && query.prepare(QStringLiteral("INSERT INTO journal_migrations (version, applied_utc) VALUES (?, ?)"));
+    for (const QString& sql : MigrationSteps(version, postgres))
+      if (!query.exec(sql)) return fail(query);
+    query.prepare(QStringLiteral("INSERT INTO journal_migrations (version, applied_utc) VALUES (?, ?)"));
     query.addBindValue(version);
     query.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
-    ok = ok && query.exec();
-    if (!ok) {
-      const QString why = Failed(query);
-      db.rollback();
-      // Another program has just migrated the same database: what it did is what we need.
-      if (query.exec(QStringLiteral("SELECT MAX(version) FROM journal_migrations")) && query.next() &&
-          query.value(0).toInt() >= version)
-        continue;
-      return why;
-    }
-    if (!db.commit()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+    if (!query.exec()) return fail(query);
   }
+  if (!query.exec(QStringLiteral("COMMIT"))) return fail(query);
   return {};
 }
 

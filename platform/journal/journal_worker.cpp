@@ -1,5 +1,7 @@
 #include "platform/journal/journal_worker.h"
 
+#include <QDateTime>
+
 namespace hopper {
 
 namespace {
@@ -40,12 +42,14 @@ void JournalWorker::Finish() {
     Store();
   }
   retry_->stop();
+  if (!memory_.empty()) Rescue();
   local_.reset();
   shared_.reset();
 }
 
 void JournalWorker::Store() {
-  const bool ok = StoreLocally() && SendOn();
+  const bool stored = StoreLocally();
+  const bool ok = SendOn() && stored;
   if (ok) troubleTold_ = false;
   else if (!retry_->isActive()) retry_->start(retryMs_);
   int waiting = static_cast<int>(memory_.size());
@@ -81,7 +85,7 @@ bool JournalWorker::SendOn() {
     }
   }
   // Oldest first; an entry the server took before a failure cut off its mark is not taken twice.
-  for (;;) {
+  while (local_->IsOpen()) {
     QString why;
     const std::vector<JournalEntry> batch = local_->Pending(kBatch, &why);
     if (!why.isEmpty()) {
@@ -91,13 +95,31 @@ bool JournalWorker::SendOn() {
     if (batch.empty()) return true;
     for (const JournalEntry& entry : batch) {
       if (why = shared_->Add(entry); why.isEmpty()) why = local_->MarkSent(entry.id);
-      if (!why.isEmpty()) {
-        shared_->Close();
-        Tell(why);
-        return false;
-      }
+      if (!why.isEmpty()) return Failed(why);
     }
   }
+  // The local file is out of use: what waits in memory goes to the server straight away.
+  while (!memory_.empty()) {
+    if (QString why = shared_->Add(memory_.front()); !why.isEmpty()) return Failed(why);
+    memory_.pop_front();
+  }
+  return true;
+}
+
+bool JournalWorker::Failed(const QString& why) {
+  shared_->Close();
+  Tell(why);
+  return false;
+}
+
+void JournalWorker::Rescue() {
+  // The journal file is damaged or cannot be written: what waits goes into a new file beside it,
+  // the damaged one left as it is for whoever mends it.
+  JournalTarget rescue = localTarget_;
+  rescue.database += QDateTime::currentDateTime().toString(QStringLiteral("'.rescued-'yyyyMMdd-HHmmss'.sqlite'"));
+  JournalDatabase file(QStringLiteral("rescue-%1").arg(quintptr(this), 0, 16));
+  if (!file.Open(rescue).isEmpty()) return;
+  while (!memory_.empty() && file.Add(memory_.front(), sharedTarget_.has_value()).isEmpty()) memory_.pop_front();
 }
 
 void JournalWorker::Tell(const QString& why) {

@@ -2,7 +2,8 @@
 // The journal's writer, on a thread of its own so that a slow disk or an unreachable server
 // never holds up the link or the window. Every entry goes into the local file first; with a
 // shared server it waits there, marked, until the server has taken it, and is sent on in the
-// order it came. When the local file cannot take it either, it waits in memory. A failure is
+// order it came. When the local file cannot take it either, it waits in memory (and goes to
+// the server from there), and at the end into a new file beside the damaged one. A failure is
 // told once, until the journal works again.
 
 #include <QObject>
@@ -38,6 +39,8 @@ class JournalWorker final : public QObject {
   void Store();
   bool StoreLocally();
   bool SendOn();
+  bool Failed(const QString& why);
+  void Rescue();
   void Tell(const QString& why);
 
   JournalTarget localTarget_;

@@ -89,6 +89,27 @@ class JournalTest : public QObject {
     QCOMPARE(query.value(0).toInt(), JournalDatabase::kSchemaVersion);
   }
 
+  void journalUrls_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("described");  // driver|database|host|port|user, or the error's start
+    QTest::newRow("plain path") << "/srv/line/j.sqlite" << "QSQLITE|/srv/line/j.sqlite||-1|";
+    QTest::newRow("drive letter") << "C:/line/j.sqlite" << "QSQLITE|C:/line/j.sqlite||-1|";
+    QTest::newRow("sqlite URL") << "sqlite:///srv/j.sqlite" << "QSQLITE|/srv/j.sqlite||-1|";
+    QTest::newRow("server") << "postgresql://line:pw@db.example:5433/hopper" << "QPSQL|hopper|db.example|5433|line";
+    QTest::newRow("socket") << "postgres:///hopper?host=/run/postgresql&user=line"
+                            << "QPSQL|hopper|/run/postgresql|-1|line";
+    QTest::newRow("no database") << "postgresql://db.example/" << "postgresql://db.example/ names no database";
+    QTest::newRow("other kind") << "mysql://db/x" << "mysql://db/x is no journal";
+  }
+  void journalUrls() {
+    QFETCH(QString, url);
+    QFETCH(QString, described);
+    const JournalTarget t = ParseJournalTarget(url);
+    const QString got = t.ok() ? QStringList{t.driver, t.database, t.host, QString::number(t.port), t.user}.join('|')
+                               : t.error.left(described.size());
+    QCOMPARE(got, described);
+  }
+
   void historyFilters_data() {
     QTest::addColumn<QString>("port");
     QTest::addColumn<QString>("result");
@@ -122,6 +143,7 @@ class JournalTest : public QObject {
     QTest::newRow("read-only file") << "read-only";
     QTest::newRow("corrupt file") << "corrupt";
     QTest::newRow("a folder") << "folder";
+    QTest::newRow("made by a newer version") << "newer";
   }
   void damagedFileIsToldOnceAndLosesNothing() {
     QFETCH(QString, damage);
@@ -136,8 +158,13 @@ class JournalTest : public QObject {
       QFile f(file);
       QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
     } else {
-      { Journal made(Setup(file)); }
-      QFile::setPermissions(file, QFileDevice::ReadOwner);
+      {
+        JournalDatabase made(QStringLiteral("made"));
+        QCOMPARE(made.Open(LocalJournal(file)), QString());
+        if (damage == "newer")
+          QVERIFY(QSqlQuery(made.Database()).exec("INSERT INTO journal_migrations VALUES (99, 'later')"));
+      }
+      if (damage == "read-only") QFile::setPermissions(file, QFileDevice::ReadOwner);
       QFile f(file);
       QVERIFY(f.open(QIODevice::ReadOnly));
       before = f.readAll();
@@ -158,6 +185,10 @@ class JournalTest : public QObject {
       QVERIFY(f.open(QIODevice::ReadOnly));
       QCOMPARE(f.readAll(), before);  // the damaged file is left as it was, not overwritten
     }
+    // What waited is in a new file beside it.
+    const QStringList rescued = QDir(dir.path()).entryList({QStringLiteral("journal.sqlite.rescued-*")});
+    QCOMPARE(rescued.size(), 1);
+    QCOMPARE(Taken(LocalJournal(dir.filePath(rescued[0]))), Numbers(1, 3));
   }
 
   void initTestCase() {
