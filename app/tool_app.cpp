@@ -5,10 +5,10 @@
 
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
+#include "platform/journal/journal.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
-#include "platform/journal/journal.h"
 #include "ui/history_window.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
@@ -45,7 +45,9 @@ void ToolApp::AttachJournal(MainWindow& window) {
     journal_ = std::make_unique<Journal>(std::move(setup));
     if (!problem.isEmpty())
       messages_.Show(&window, Message{QStringLiteral("The shared journal cannot be used; this station keeps its own."),
-                                      MessageIcon::Exclamation, {}, problem});
+                                      MessageIcon::Exclamation,
+                                      {},
+                                      problem});
   }
   if (journal_) window.AttachJournal(*journal_);
   connect(&window, &MainWindow::HistoryRequested, this, &ToolApp::ShowHistory);

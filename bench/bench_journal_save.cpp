@@ -132,9 +132,8 @@ int main(int argc, char* argv[]) {
     auto* saveButton = window.findChild<QPushButton*>(QStringLiteral("Command1"));
     Round round;
     std::vector<double> times;
-    std::thread hopper(PlayHopper, peer.MasterFd(), rounds, std::ref(round), [&] {
-      QMetaObject::invokeMethod(saveButton, &QPushButton::click, Qt::QueuedConnection);
-    });
+    std::thread hopper(PlayHopper, peer.MasterFd(), rounds, std::ref(round),
+                       [&] { QMetaObject::invokeMethod(saveButton, &QPushButton::click, Qt::QueuedConnection); });
     // The main thread spins so that the mark is seen the moment the window's handlers return.
     while (!round.finished) {
       app.processEvents(QEventLoop::AllEvents);
@@ -152,7 +151,8 @@ int main(int argc, char* argv[]) {
   }
   if (!results.empty()) {
     std::ofstream out(results, std::ios::app);
-    out << "\n## Journal\n\n| figure | method | value | floor | ratio | target | met |\n|---|---|---|---|---|---|---|\n";
+    out << "\n## Journal\n\n| figure | method | value | floor | ratio | target | met "
+           "|\n|---|---|---|---|---|---|---|\n";
     for (std::size_t i = 1; i < medians.size(); ++i) {
       const double ratio = medians[0].second > 0 ? medians[i].second / medians[0].second : 0;
       char row[512];

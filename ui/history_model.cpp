@@ -45,7 +45,8 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   switch (index.column()) {
     case Time: return e.utc.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     case Port: return e.port;
-    case Result: return e.detail.isEmpty() ? ResultName(e.result) : ResultName(e.result) + QStringLiteral(": ") + e.detail;
+    case Result:
+      return e.detail.isEmpty() ? ResultName(e.result) : ResultName(e.result) + QStringLiteral(": ") + e.detail;
     case Changes: return ChangesText(e);
     case Program: return e.program;
     case Station: return e.user.isEmpty() ? e.station : e.user + QLatin1Char('@') + e.station;

@@ -174,8 +174,10 @@ void HistoryWindow::SaveChosen() {
   for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string((*values)[i]);
   const std::string text = ParameterFileText(texts);
   if (const QString why = WriteWholeFile(path, QByteArray::fromStdString(text)); !why.isEmpty())
-    messages_.Show(this, Message{QStringLiteral("The parameter file could not be written."), MessageIcon::Exclamation,
-                                 {}, path + QStringLiteral(": ") + why});
+    messages_.Show(this, Message{QStringLiteral("The parameter file could not be written."),
+                                 MessageIcon::Exclamation,
+                                 {},
+                                 path + QStringLiteral(": ") + why});
 }
 
 void HistoryWindow::keyPressEvent(QKeyEvent* event) {

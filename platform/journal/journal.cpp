@@ -51,7 +51,8 @@ void Journal::HandOver() {
 
 QString Journal::WaitingText(int count) {
   if (count <= 0) return {};
-  return count == 1 ? QStringLiteral("journal: 1 entry waiting") : QStringLiteral("journal: %1 entries waiting").arg(count);
+  return count == 1 ? QStringLiteral("journal: 1 entry waiting")
+                    : QStringLiteral("journal: %1 entries waiting").arg(count);
 }
 
 JournalSetup JournalSetupFor(const QString& url, QString* problem) {

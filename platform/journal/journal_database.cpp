@@ -14,12 +14,12 @@ namespace hopper {
 namespace {
 
 const QStringList kColumns = {
-    QStringLiteral("entry_id"),   QStringLiteral("time_utc"), QStringLiteral("time_local"),
-    QStringLiteral("station"),    QStringLiteral("user_name"), QStringLiteral("port"),
+    QStringLiteral("entry_id"),   QStringLiteral("time_utc"),    QStringLiteral("time_local"),
+    QStringLiteral("station"),    QStringLiteral("user_name"),   QStringLiteral("port"),
     QStringLiteral("device"),     QStringLiteral("stable_name"), QStringLiteral("usb_serial"),
-    QStringLiteral("header_hex"), QStringLiteral("info_hex"),  QStringLiteral("reported"),
-    QStringLiteral("sent"),       QStringLiteral("read_back"), QStringLiteral("result"),
-    QStringLiteral("detail"),     QStringLiteral("backup"),    QStringLiteral("program"),
+    QStringLiteral("header_hex"), QStringLiteral("info_hex"),    QStringLiteral("reported"),
+    QStringLiteral("sent"),       QStringLiteral("read_back"),   QStringLiteral("result"),
+    QStringLiteral("detail"),     QStringLiteral("backup"),      QStringLiteral("program"),
     QStringLiteral("version"),
 };
 
@@ -42,8 +42,8 @@ JournalEntry EntryOfRow(const QSqlQuery& query) {
   const auto next = [&query, &i] { return query.value(i++); };
   e.id = next().toString();
   e.utc = QDateTime::fromString(next().toString(), Qt::ISODateWithMs);
-  for (QString* text : {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header,
-                        &e.info})
+  for (QString* text :
+       {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header, &e.info})
     *text = next().toString();
   e.reported = ValuesOf(next());
   e.sent = ValuesOf(next());
@@ -98,9 +98,9 @@ QString JournalDatabase::Migrate() {
   QSqlQuery query(db);
   // One program at a time sets up and migrates: stations starting together would otherwise
   // race to create the same tables (PostgreSQL refuses the second, even with IF NOT EXISTS).
-  const QStringList begin = postgres ? QStringList{QStringLiteral("BEGIN"),
-                                                   QStringLiteral("SELECT pg_advisory_xact_lock(2024120801)")}
-                                     : QStringList{QStringLiteral("BEGIN IMMEDIATE")};
+  const QStringList begin =
+      postgres ? QStringList{QStringLiteral("BEGIN"), QStringLiteral("SELECT pg_advisory_xact_lock(2024120801)")}
+               : QStringList{QStringLiteral("BEGIN IMMEDIATE")};
   for (const QString& sql : begin)
     if (!query.exec(sql)) return Failed(query);
   const auto fail = [&](const QSqlQuery& failed) {
@@ -133,12 +133,13 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   QSqlQuery query(Database());
   QStringList marks;
   for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
-  query.prepare(QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
-                    .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
+  query.prepare(
+      QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
+          .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
   query.addBindValue(e.id);
   query.addBindValue(e.utc.toUTC().toString(Qt::ISODateWithMs));
-  for (const QString* text : {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header,
-                              &e.info})
+  for (const QString* text :
+       {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header, &e.info})
     query.addBindValue(*text);
   query.addBindValue(ValuesOrNull(e.reported));
   query.addBindValue(ValuesOrNull(e.sent));

@@ -49,8 +49,8 @@ std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilte
 
 QDateTime HistoryDate(const QString& text) {
   const QString t = text.trimmed();
-  for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-dd HH:mm"),
-                                QStringLiteral("yyyy-MM-dd HH:mm:ss")}) {
+  for (const QString& format :
+       {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd HH:mm:ss")}) {
     const QDateTime parsed = QDateTime::fromString(t, format);
     if (parsed.isValid()) return parsed;
   }

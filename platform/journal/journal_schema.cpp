@@ -3,8 +3,9 @@
 namespace hopper {
 
 QStringList SchemaSetup(bool) {
-  return {QStringLiteral("CREATE TABLE IF NOT EXISTS journal_migrations "
-                         "(version INTEGER PRIMARY KEY, applied_utc TEXT NOT NULL)")};
+  return {
+      QStringLiteral("CREATE TABLE IF NOT EXISTS journal_migrations "
+                     "(version INTEGER PRIMARY KEY, applied_utc TEXT NOT NULL)")};
 }
 
 QStringList MigrationSteps(int version, bool postgres) {

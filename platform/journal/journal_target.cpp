@@ -63,8 +63,9 @@ JournalTarget ParseJournalTarget(const QString& text) {
 
 QString MissingDriver(const JournalTarget& target) {
   if (QSqlDatabase::isDriverAvailable(target.driver)) return {};
-  return target.Shared() ? QStringLiteral("This program has no PostgreSQL driver (Qt's QPSQL); "
-                                          "the journal is kept in the local file only.")
+  return target.Shared() ? QStringLiteral(
+                               "This program has no PostgreSQL driver (Qt's QPSQL); "
+                               "the journal is kept in the local file only.")
                          : QStringLiteral("This program has no SQLite driver (Qt's QSQLITE).");
 }
 

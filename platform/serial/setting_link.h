@@ -120,9 +120,9 @@ class SettingLink final : public QObject, private LinkHost {
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
   const ChannelTexts* saving_ = nullptr;  // the texts of the Save under way
-  bool handedOver_ = false;        // the simulation window has the port
-  bool trouble_ = false;           // the port failed: the next opening starts the link over
-  bool reconnectPending_ = false;  // the device came back during a save
+  bool handedOver_ = false;               // the simulation window has the port
+  bool trouble_ = false;                  // the port failed: the next opening starts the link over
+  bool reconnectPending_ = false;         // the device came back during a save
 };
 
 }  // namespace hopper

@@ -208,32 +208,39 @@ void HopperCliTest::faults_data() {
   QTest::addColumn<QString>("journal");  // the newest entry's result; empty: no entry
 
   Faults f;
-  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString() << QString("");
+  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString()
+                                    << QString("");
   // Rounded to the millisecond this would be 0, which waits for ever.
   QTest::newRow("hopper stays off, sub-millisecond timeout")
       << f << false << 4 << QString("No report from the hopper") << QString("0.0004") << QString("");
   f = {};
   f.badReportChecksum = true;
-  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString() << QString("");
+  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString()
+                                       << QString("");
   f = {};
   f.wrongReady = 0x85;
-  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString() << QString("read");
+  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString()
+                                    << QString("read");
   f = {};
   f.cutReportAfter = 20;
-  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface")
-                                  << QString() << QString("");
+  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface") << QString()
+                                  << QString("");
   f = {};
   f.cutReportAfter = 2;
-  QTest::newRow("report cut in its header") << f << true << 4 << QString("No report from the hopper") << QString() << QString("");
+  QTest::newRow("report cut in its header")
+      << f << true << 4 << QString("No report from the hopper") << QString() << QString("");
   f = {};
   f.noAck = true;
-  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString() << QString("no response");
+  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString()
+                                      << QString("no response");
   f = {};
   f.wrongAck = 0x85;
-  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString() << QString("failed");
+  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString()
+                                         << QString("failed");
   f = {};
   f.badReadBackChecksum = true;
-  QTest::newRow("bad read-back checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString() << QString("unverified");
+  QTest::newRow("bad read-back checksum")
+      << f << true << 5 << QString("Checksum Error,Reset hopper") << QString() << QString("unverified");
   f = {};
   f.pullCableAfter = 2;
   QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away") << QString() << QString("");

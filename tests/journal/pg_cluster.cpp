@@ -32,7 +32,8 @@ PgCluster::PgCluster() : bin_(NewestPostgresBin()) {
   if (geteuid() == 0) {
     owner_ = QStringLiteral("postgres");
     // The server's user must reach its folder, which the test's user made.
-    QFile::setPermissions(dir_.path(), QFile::permissions(dir_.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+    QFile::setPermissions(dir_.path(),
+                          QFile::permissions(dir_.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
     if (QProcess::execute(QStringLiteral("chown"), {owner_, dir_.path()}) != 0) {
       problem_ = QStringLiteral("the folder could not be given to the postgres user");
       return;

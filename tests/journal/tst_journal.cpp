@@ -92,14 +92,20 @@ class JournalTest : public QObject {
   void journalUrls_data() {
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("described");  // driver|database|host|port|user, or the error's start
-    QTest::newRow("plain path") << "/srv/line/j.sqlite" << "QSQLITE|/srv/line/j.sqlite||-1|";
-    QTest::newRow("drive letter") << "C:/line/j.sqlite" << "QSQLITE|C:/line/j.sqlite||-1|";
-    QTest::newRow("sqlite URL") << "sqlite:///srv/j.sqlite" << "QSQLITE|/srv/j.sqlite||-1|";
-    QTest::newRow("server") << "postgresql://line:pw@db.example:5433/hopper" << "QPSQL|hopper|db.example|5433|line";
+    QTest::newRow("plain path") << "/srv/line/j.sqlite"
+                                << "QSQLITE|/srv/line/j.sqlite||-1|";
+    QTest::newRow("drive letter") << "C:/line/j.sqlite"
+                                  << "QSQLITE|C:/line/j.sqlite||-1|";
+    QTest::newRow("sqlite URL") << "sqlite:///srv/j.sqlite"
+                                << "QSQLITE|/srv/j.sqlite||-1|";
+    QTest::newRow("server") << "postgresql://line:pw@db.example:5433/hopper"
+                            << "QPSQL|hopper|db.example|5433|line";
     QTest::newRow("socket") << "postgres:///hopper?host=/run/postgresql&user=line"
                             << "QPSQL|hopper|/run/postgresql|-1|line";
-    QTest::newRow("no database") << "postgresql://db.example/" << "postgresql://db.example/ names no database";
-    QTest::newRow("other kind") << "mysql://db/x" << "mysql://db/x is no journal";
+    QTest::newRow("no database") << "postgresql://db.example/"
+                                 << "postgresql://db.example/ names no database";
+    QTest::newRow("other kind") << "mysql://db/x"
+                                << "mysql://db/x is no journal";
   }
   void journalUrls() {
     QFETCH(QString, url);
@@ -119,7 +125,8 @@ class JournalTest : public QObject {
     QTest::newRow("second page") << QString() << QString() << 4 << QStringList{"2", "1"};
     QTest::newRow("one port") << "COM1" << QString() << 0 << QStringList{"6", "4", "2"};
     QTest::newRow("one result") << QString() << "verified" << 0 << QStringList{"6", "3"};
-    QTest::newRow("both") << "COM2" << "verified" << 0 << QStringList{"3"};
+    QTest::newRow("both") << "COM2"
+                          << "verified" << 0 << QStringList{"3"};
   }
   void historyFilters() {
     QFETCH(QString, port);

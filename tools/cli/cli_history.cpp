@@ -25,12 +25,24 @@ QJsonValue Values(const std::optional<CoinNumbers>& values) {
 }
 
 QJsonObject JsonOf(const JournalEntry& e) {
-  return {{"id", e.id},         {"utc", e.utc.toString(Qt::ISODateWithMs)}, {"local", e.local},
-          {"station", e.station}, {"user", e.user},      {"port", e.port},
-          {"device", e.device},   {"stable_name", e.stableName}, {"usb_serial", e.usbSerial},
-          {"header", e.header},   {"info", e.info},      {"reported", Values(e.reported)},
-          {"sent", Values(e.sent)}, {"read_back", Values(e.readBack)}, {"result", ResultName(e.result)},
-          {"detail", e.detail},   {"backup", e.backup},  {"program", e.program},
+  return {{"id", e.id},
+          {"utc", e.utc.toString(Qt::ISODateWithMs)},
+          {"local", e.local},
+          {"station", e.station},
+          {"user", e.user},
+          {"port", e.port},
+          {"device", e.device},
+          {"stable_name", e.stableName},
+          {"usb_serial", e.usbSerial},
+          {"header", e.header},
+          {"info", e.info},
+          {"reported", Values(e.reported)},
+          {"sent", Values(e.sent)},
+          {"read_back", Values(e.readBack)},
+          {"result", ResultName(e.result)},
+          {"detail", e.detail},
+          {"backup", e.backup},
+          {"program", e.program},
           {"version", e.version}};
 }
 

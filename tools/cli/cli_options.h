@@ -18,7 +18,7 @@ struct CliOptions {
   QString out;                                    // read: write the set to this parameter file instead of printing it
   int timeoutMs = kDefaultTimeoutSeconds * 1000;  // waiting for the report; 0 waits for ever
   bool json = false;
-  QString logPath;  // the decoded traffic goes here
+  QString logPath;      // the decoded traffic goes here
   bool journal = true;  // read and write keep an entry in the service journal
   QString journalUrl;   // --journal: instead of the settings' [Journal] database
   QString since;        // history: entries from this date on
