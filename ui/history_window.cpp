@@ -13,6 +13,7 @@
 
 #include "core/channel_changes.h"
 #include "core/parameter_file.h"
+#include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
 #include "platform/journal/journal_query.h"
 #include "platform/widgets/file_dialog.h"
@@ -170,9 +171,7 @@ void HistoryWindow::SaveChosen() {
   request.folderMustExist = true;
   const QString path = dialog_.AskSave(this, request);
   if (path.isEmpty()) return;
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string((*values)[i]);
-  const std::string text = ParameterFileText(texts);
+  const std::string text = ParameterFileText(TextsOf(*values));
   if (const QString why = WriteWholeFile(path, QByteArray::fromStdString(text)); !why.isEmpty())
     messages_.Show(this, Message{QStringLiteral("The parameter file could not be written."),
                                  MessageIcon::Exclamation,

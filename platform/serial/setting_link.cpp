@@ -21,12 +21,6 @@ QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
   return timer;
 }
 
-ChannelTexts TextsOf(const CoinNumbers& values) {
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(values[i]);
-  return texts;
-}
-
 }  // namespace
 
 SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/parameter_file.h"
+#include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
 #include "platform/journal/link_journal.h"
@@ -28,12 +29,6 @@ int Stop(Reporter& reporter, RunSummary& summary, ExitCode code, const QString& 
   summary.session.error = error;
   summary.session.advice = advice;
   return reporter.Finish(summary);
-}
-
-ChannelTexts TextsOf(const CoinNumbers& coins) {
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(coins[i]);
-  return texts;
 }
 
 }  // namespace
