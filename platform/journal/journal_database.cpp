@@ -1,5 +1,6 @@
 #include "platform/journal/journal_database.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -76,6 +77,9 @@ QString JournalDatabase::Open(const JournalTarget& target) {
   // SQLite would take a folder's name and fail only at the first write, with less to say.
   if (!target.Shared() && QFileInfo(target.database).isDir())
     return QStringLiteral("%1: a folder stands where the journal file belongs").arg(where_);
+  // On a fresh machine the data folder is made with the first entry, as with the first backup.
+  if (!target.Shared() && !QDir().mkpath(QFileInfo(target.database).absolutePath()))
+    return QStringLiteral("%1: its folder cannot be created").arg(where_);
   QSqlDatabase db = QSqlDatabase::contains(name_) ? Database() : QSqlDatabase::addDatabase(target.driver, name_);
   db.setDatabaseName(target.database);
   db.setHostName(target.host);

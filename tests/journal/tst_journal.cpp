@@ -66,7 +66,8 @@ class JournalTest : public QObject {
  private slots:
   void keepsEveryFieldOnSqlite() {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("journal.sqlite"));
+    // The data folder does not exist yet on a fresh machine.
+    const QString file = dir.filePath(QStringLiteral("Hopper kit/journal.sqlite"));
     const JournalEntry written = Entry(3);
     {
       Journal journal(Setup(file));

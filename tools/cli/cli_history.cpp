@@ -74,7 +74,10 @@ int RunHistory(const CliOptions& options) {
   QString why = db.Open(setup.shared.value_or(setup.local));
   HistoryFilter filter;
   filter.since = options.since.isEmpty() ? QDateTime() : HistoryDate(options.since);
-  filter.port = options.port;
+  // "3" and "com3" name COM3, as for read and write.
+  bool number = false;
+  const int n = QString(options.port).remove(QStringLiteral("COM"), Qt::CaseInsensitive).toInt(&number);
+  filter.port = number && n > 0 ? QStringLiteral("COM%1").arg(n) : options.port;
   QJsonArray all;
   for (int offset = 0; why.isEmpty(); offset += kPage) {
     const std::vector<JournalEntry> page = ReadHistory(db.Database(), filter, kPage, offset, &why);
