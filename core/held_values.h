@@ -60,8 +60,6 @@ class HeldValues {
 
   Verification State() const { return verification_; }
   const std::optional<CoinNumbers>& Confirmed() const { return confirmed_; }
-  // What the last save sent.
-  const CoinNumbers& Sent() const { return sent_; }
 
   // How box `index` showing `text` stands against the hopper.
   ChannelMarkText MarkFor(int index, std::string_view text) const;

@@ -4,6 +4,7 @@
 
 #include "core/held_values.h"
 #include "core/link_captions.h"
+#include "core/save_check.h"
 #include "platform/journal/journal.h"
 #include "platform/serial/system_serial.h"
 
@@ -64,20 +65,15 @@ void LinkJournal::OnEvent(const LinkEvent& event) {
         journal_.Record(entry);
       }
       break;
-    case LinkEventKind::SaveSent: {
-      save_ = Begin();
-      save_->reported = link_.Held().Confirmed();
-      save_->sent = link_.Held().Sent();
-      save_->backup = link_.LastBackup().path;
-      acknowledged_ = false;
-      break;
-    }
+    case LinkEventKind::SaveSent: BeginSave(); break;
     case LinkEventKind::Acknowledged: acknowledged_ = true; break;
     case LinkEventKind::LinkError:
       if (save_) EndSave(acknowledged_ ? JournalResult::Unverified : JournalResult::Failed, CaptionOf(event));
       break;
     case LinkEventKind::SaveWriteFailed:
-      if (save_) EndSave(JournalResult::Failed, QStringLiteral("the port did not take the save frame"));
+      // Part of the frame may have reached the hopper.
+      BeginSave();
+      EndSave(JournalResult::Failed, QStringLiteral("the port did not take the save frame"));
       break;
     case LinkEventKind::ResponseWatchEnded:
       if (save_ && !event.ok) EndSave(JournalResult::NoResponse, CaptionOf(event));
@@ -85,6 +81,14 @@ void LinkJournal::OnEvent(const LinkEvent& event) {
       break;
     default: break;
   }
+}
+
+void LinkJournal::BeginSave() {
+  save_ = Begin();
+  save_->reported = link_.Held().Confirmed();
+  if (const ChannelTexts* texts = link_.Saving()) save_->sent = CoinNumbersOf(*texts);
+  save_->backup = link_.LastBackup().path;
+  acknowledged_ = false;
 }
 
 void LinkJournal::OnClosing() {

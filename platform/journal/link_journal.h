@@ -30,6 +30,7 @@ class LinkJournal final : public QObject {
   void OnEvent(const LinkEvent& event);
   void OnClosing();
   JournalEntry Begin();
+  void BeginSave();
   void EndSave(JournalResult result, const QString& detail = {});
 
   SettingLink& link_;

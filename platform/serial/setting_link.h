@@ -53,6 +53,9 @@ class SettingLink final : public QObject, private LinkHost {
   void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
   // The last backup written or tried before a save.
   const BackupResult& LastBackup() const { return lastBackup_; }
+  // While Save() runs: the texts it sends, for whoever hears of the save sent or its write
+  // failing. Nothing otherwise.
+  const ChannelTexts* Saving() const { return saving_; }
 
   // The link starts listening: it waits for the hopper's report.
   void Start();
