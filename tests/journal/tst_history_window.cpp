@@ -6,8 +6,10 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "fake_serial_port.h"
 #include "main_window_rig.h"
 #include "platform/journal/journal.h"
+#include "platform/journal/journal_query.h"
 #include "scripted_file_dialog.h"
 #include "settings_sandbox.h"
 #include "ui/history_model.h"
@@ -55,6 +57,29 @@ class HistoryWindowTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(mark->text(), QStringLiteral("journal: 2 entries waiting"), kWaitMs);
     QVERIFY(mark->isVisible() && !mark->toolTip().isEmpty());
     QVERIFY(rig.messages.Texts().isEmpty());  // no box
+  }
+
+  void aFrameTheLineRefusedIsAFailedEntry() {
+    const QString file = sandbox_->path() + QStringLiteral("/refused.sqlite");
+    {
+      auto port = std::make_unique<test::FakeSerialPort>();
+      port->writesBeforeFailure = 5;  // the line stops part-way through the frame
+      RecordingMessageBoxes messages;
+      JournalSetup setup;
+      setup.local = LocalJournal(file);
+      Journal journal(setup);
+      MainWindow w(messages, std::move(port));
+      w.AttachJournal(journal);
+      QVERIFY(w.StartUp());
+      w.SetEntryText(0, QStringLiteral("7"));
+      test::SaveButton(w)->click();
+    }
+    JournalDatabase db(QStringLiteral("refused"));
+    QCOMPARE(db.Open(LocalJournal(file)), QString());
+    const std::vector<JournalEntry> entries = ReadHistory(db.Database(), {}, 10, 0);
+    QCOMPARE(entries.size(), std::size_t(1));
+    QCOMPARE(entries[0].result, JournalResult::Failed);
+    QVERIFY(entries[0].sent && (*entries[0].sent)[0] == 7);
   }
 
   void historyShowsTheSaveAndLoadsIt() {
