@@ -5,9 +5,11 @@
 
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
+#include "platform/journal/journal.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
+#include "ui/history_window.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
 #include "ui/manual_command.h"
@@ -28,7 +30,39 @@ ToolApp::ToolApp(MessageBoxes* messages)
   (void)SettingsStore::TakeTrouble();
 }
 
-ToolApp::~ToolApp() { delete mainWindow_.data(); }
+ToolApp::~ToolApp() {
+  delete mainWindow_.data();
+  history_.reset();
+  journal_.reset();  // what the window recorded last is written before the program ends
+}
+
+void ToolApp::AttachJournal(MainWindow& window) {
+  const SettingsStore settings;
+  if (!journal_ && settings.JournalEnabled()) {
+    QString problem;
+    JournalSetup setup = JournalSetupFor(settings.JournalUrl(), &problem);
+    historyTarget_ = setup.shared.value_or(setup.local);
+    journal_ = std::make_unique<Journal>(std::move(setup));
+    if (!problem.isEmpty())
+      messages_.Show(&window, Message{QStringLiteral("The shared journal cannot be used; this station keeps its own."),
+                                      MessageIcon::Exclamation,
+                                      {},
+                                      problem});
+  }
+  if (journal_) window.AttachJournal(*journal_);
+  connect(&window, &MainWindow::HistoryRequested, this, &ToolApp::ShowHistory);
+}
+
+void ToolApp::ShowHistory() {
+  if (!history_) {
+    if (historyTarget_.driver.isEmpty()) historyTarget_ = LocalJournal();
+    history_ = std::make_unique<HistoryWindow>(historyTarget_, fileDialog_, messages_);
+    connect(history_.get(), &HistoryWindow::LoadRequested, this, [this](const CoinNumbers& values) {
+      if (mainWindow_) mainWindow_->LoadValues(values);
+    });
+  }
+  history_->Open();
+}
 
 LineMonitor& ToolApp::ShowLineMonitor() {
   if (!monitor_) {
@@ -98,6 +132,7 @@ MainWindow* ToolApp::EnsureMainWindow() {
         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::Simulation));
   });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
+  AttachJournal(*window);
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
   // Closing stores the port number: a settings file that cannot take it is reported then.

@@ -8,13 +8,16 @@
 #include <optional>
 
 #include "app/single_copy.h"
+#include "platform/journal/journal_target.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/qt_file_dialog.h"
 
 namespace hopper {
 
+class HistoryWindow;
 class InterruptNotifier;
+class Journal;
 class MainWindow;
 class LineMonitor;
 class ManualCommand;
@@ -57,6 +60,10 @@ class ToolApp final : public QObject {
   // Tells the user, once, that the settings file could not be read or written.
   void ReportSettingsTrouble(QWidget* parent);
 
+  // The journal the settings ask for, made with the first main window; none when switched off.
+  void AttachJournal(MainWindow& window);
+  void ShowHistory();
+
   LineRecorder recorder_;
   QtMessageBoxes qtMessages_;
   MessageBoxes& messages_;
@@ -65,6 +72,9 @@ class ToolApp final : public QObject {
   QPointer<MainWindow> mainWindow_;
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
+  std::unique_ptr<Journal> journal_;
+  std::unique_ptr<HistoryWindow> history_;
+  JournalTarget historyTarget_;
   std::unique_ptr<InterruptNotifier> endRequests_;
   std::optional<int> portOverride_;
   bool settingsTroubleTold_ = false;

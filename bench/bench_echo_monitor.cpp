@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/setting_frames.h"
+#include "median.h"
 #include "platform/files/settings_store.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/qt_serial_port.h"
@@ -27,6 +28,7 @@
 #include "ui/main_window.h"
 
 using namespace hopper;
+using bench::Median;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -57,12 +59,6 @@ std::vector<double> PlayHopper(int master, int rounds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return times;
-}
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace

@@ -22,4 +22,10 @@ CoinNumbers CoinNumbersOf(const ChannelTexts& entries) {
   return coins;
 }
 
+ChannelTexts TextsOf(const CoinNumbers& coins) {
+  ChannelTexts texts;
+  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(coins[i]);
+  return texts;
+}
+
 }  // namespace hopper

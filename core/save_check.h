@@ -24,5 +24,7 @@ SaveCheck CheckSave(const ChannelTexts& entries);
 
 // The 16 coin numbers of a table that passed CheckSave.
 CoinNumbers CoinNumbersOf(const ChannelTexts& entries);
+// The reverse: the decimal texts of 16 coin numbers, as the boxes show them.
+ChannelTexts TextsOf(const CoinNumbers& coins);
 
 }  // namespace hopper

@@ -47,6 +47,7 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
   BuildControls();
   BuildMenu();
   BuildSafeguards();
+  BuildJournalControls();
 
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);

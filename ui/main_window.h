@@ -20,6 +20,7 @@ class QPushButton;
 namespace hopper {
 
 class ChannelBox;
+class Journal;
 class ChannelFrame;
 class MessageBoxes;
 class PortChooser;
@@ -49,6 +50,11 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void SetBackupStore(const BackupStore& store) { link_->SetBackupStore(store); }
   // What the hopper last confirmed, and how the last save's read-back compared.
   const HeldValues& Held() const { return link_->Held(); }
+  // The link's reports and saves go into `journal` (which outlives the window); the mark under
+  // the buttons says when entries wait.
+  void AttachJournal(Journal& journal);
+  // A set from the journal into the boxes, as a parameter file is loaded.
+  void LoadValues(const CoinNumbers& values);
   // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
   void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
@@ -75,6 +81,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OpenParameterFileRequested();
   void LineMonitorRequested();
   void SaveParameterFileRequested();
+  void HistoryRequested();
   // The window is closing; its port number has been stored.
   void Closing();
 
@@ -127,6 +134,9 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OnEntryChanged(int index);
   void OpenBackupFolder();
 
+  // The journal (main_window_journal.cpp)
+  void BuildJournalControls();
+
   // The controls, named by what they do; each carries its historic name as its objectName
   // (Label2, Command1, Command2, Combo1, Openfile, Savefile, Manual, Simulation), so automation
   // finds them as it always has. The channel boxes Text1_0 to Text1_15 belong to frame_; the
@@ -143,6 +153,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   QAction* backupFolderAction_ = nullptr;    // Parameter > Backup folder
   QAction* portsAction_ = nullptr;           // "P&orts…": the port assignment window
   QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
+  QAction* historyAction_ = nullptr;         // Parameter > History…
+  QLabel* journalMark_ = nullptr;            // under the buttons: "journal: 3 entries waiting"
 
   MessageBoxes& messages_;
   SettingLink* link_;

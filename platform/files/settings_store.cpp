@@ -15,6 +15,8 @@ namespace {
 const QString kComPort = QStringLiteral("Setting/COMPORT");
 const QString kLoadPath = QStringLiteral("Setting/Load_path");
 const QString kSavePath = QStringLiteral("Setting/Save_path");
+const QString kJournalEnabled = QStringLiteral("Journal/Enabled");
+const QString kJournalDatabase = QStringLiteral("Journal/Database");
 QString PortKey(int n) { return QStringLiteral("Ports/COM%1").arg(n); }
 
 // The first failure not yet taken for the user.
@@ -117,5 +119,12 @@ PortEntries SettingsStore::MappedDevices() const {
   }
   return entries;
 }
+
+bool SettingsStore::JournalEnabled() const {
+  const QString value = Read(kJournalEnabled, QStringLiteral("true")).trimmed().toLower();
+  return value != QLatin1String("false") && value != QLatin1String("0") && value != QLatin1String("no");
+}
+
+QString SettingsStore::JournalUrl() const { return Read(kJournalDatabase, QString()).trimmed(); }
 
 }  // namespace hopper

@@ -38,6 +38,11 @@ class SettingsStore {
   QString SavePath(const QString& fallback) const;
   void SetSavePath(const QString& path);
 
+  // "Journal/Enabled" (default true) and "Journal/Database": the URL of a shared database the
+  // stations of a line write to, or another journal file; empty keeps the file in the data folder.
+  bool JournalEnabled() const;
+  QString JournalUrl() const;
+
   // "Ports/COMn": the device that port n stands for on this machine, or empty when not mapped.
   QString MappedDevice(int portNumber) const;
   void SetMappedDevice(int portNumber, const QString& device);

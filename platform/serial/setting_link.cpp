@@ -22,12 +22,6 @@ QTimer* MakeWatch(QObject* parent, const char* name, int intervalMs) {
   return timer;
 }
 
-ChannelTexts TextsOf(const CoinNumbers& values) {
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(values[i]);
-  return texts;
-}
-
 }  // namespace
 
 SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
@@ -66,6 +60,9 @@ void SettingLink::Happened(const LinkEvent& event) {
       held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value));
       break;
     case LinkEventKind::BlockChecked: held_.BlockChecked(event.ok); break;
+    case LinkEventKind::SaveSent:
+      if (saving_) held_.SaveSent(CoinNumbersOf(*saving_));
+      break;
     default: break;
   }
   if (recorder_) recorder_->Link(event);
@@ -84,8 +81,10 @@ void SettingLink::TakeWaitingBytes() {
 }
 
 SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
+  // What goes out is known to the held values before anyone hears that it went.
+  saving_ = &texts;
   const SaveOutcome outcome = machine_.Save(texts);
-  if (outcome.result == SaveResult::Sent) held_.SaveSent(CoinNumbersOf(texts));
+  saving_ = nullptr;
   return outcome;
 }
 
@@ -94,6 +93,8 @@ bool SettingLink::MaySend() {
   const std::vector<int> unconfirmed = held_.Unconfirmed();
   if (!unconfirmed.empty() && questions_ && !questions_->SaveUnconfirmed(unconfirmed)) return false;
   // The set the hopper last confirmed is kept before anything overwrites it.
+  // A save without a confirmed set writes no backup: it must not name the last save's.
+  lastBackup_ = {};
   if (!held_.Confirmed()) return true;
   lastBackup_ = backups_.Write(TextsOf(*held_.Confirmed()), PortLabel());
   if (lastBackup_.ok()) return true;
@@ -110,6 +111,7 @@ void SettingLink::OnResponseWatch() {
 }
 
 void SettingLink::Close() {
+  emit Closing();
   responseWatch_->stop();
   receiveWatch_->stop();
   port_->Close();

@@ -54,6 +54,9 @@ class SettingLink final : public QObject, private LinkHost {
   void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
   // The last backup written or tried before a save.
   const BackupResult& LastBackup() const { return lastBackup_; }
+  // While Save() runs: the texts it sends, for whoever hears of the save sent or its write
+  // failing. Nothing otherwise.
+  const ChannelTexts* Saving() const { return saving_; }
 
   // The link starts listening: it waits for the hopper's report.
   void Start();
@@ -91,6 +94,8 @@ class SettingLink final : public QObject, private LinkHost {
   void DeviceLost(const QString& why);
   // The device came back and the port was opened again, or could not be.
   void Reconnected(const OpenOutcome& outcome);
+  // Close() was called: a save still open will not be checked any more.
+  void Closing();
 
  private:
   // LinkHost
@@ -119,9 +124,10 @@ class SettingLink final : public QObject, private LinkHost {
   BackupResult lastBackup_;
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
-  bool handedOver_ = false;        // the simulation window has the port
-  bool trouble_ = false;           // the port failed: the next opening starts the link over
-  bool reconnectPending_ = false;  // the device came back during a save
+  const ChannelTexts* saving_ = nullptr;  // the texts of the Save under way
+  bool handedOver_ = false;               // the simulation window has the port
+  bool trouble_ = false;                  // the port failed: the next opening starts the link over
+  bool reconnectPending_ = false;         // the device came back during a save
 };
 
 }  // namespace hopper

@@ -77,6 +77,15 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArra
   return path;
 }
 
+// The journal's entries for `port` made since `since`, newest first, as hopper-cli history lists them.
+QJsonArray JournalSince(const QString& port, const QDateTime& since) {
+  const Run run = Cli({"history", "--port", port, "--json"});
+  QJsonArray recent;
+  for (const QJsonValue& entry : QJsonDocument::fromJson(run.out.toUtf8()).array())
+    if (QDateTime::fromString(entry["utc"].toString(), Qt::ISODateWithMs) >= since) recent.append(entry);
+  return recent;
+}
+
 QByteArray SetText(const CoinNumbers& coins) {
   QByteArray text;
   for (std::uint16_t v : coins) text += " " + QByteArray::number(v) + "\r\n";
@@ -128,6 +137,7 @@ void HopperCliTest::readPrintsTheReport() {
 }
 
 void HopperCliTest::writeLeavesTheFileInTheHopper() {
+  const QDateTime began = QDateTime::currentDateTimeUtc();
   HopperLine hopper;
   const QString file = WriteFile(dir_, QStringLiteral("sets.TXT"), SetText(kFileSet));
   const QString log = dir_.filePath(QStringLiteral("traffic.log"));
@@ -149,6 +159,23 @@ void HopperCliTest::writeLeavesTheFileInTheHopper() {
   QVERIFY(backup.fileName().endsWith(QString(hopper.line.SlavePath()).mid(5).replace('/', '-') + ".txt"));
   QVERIFY(backup.open(QIODevice::ReadOnly));
   QCOMPARE(backup.readAll(), SetText(HopperConfig().coins));
+  // The journal holds the report and the save, newest first, with all three sets.
+  const QJsonArray journal = JournalSince(hopper.line.SlavePath(), began);
+  QCOMPARE(journal.size(), 2);
+  const QJsonObject save = journal[0].toObject();
+  QCOMPARE(save["result"].toString(), QStringLiteral("verified"));
+  QCOMPARE(save["sent"], result.value("written"));
+  QCOMPARE(save["read_back"], result.value("readBack"));
+  QCOMPARE(save["reported"], result.value("reported"));
+  QCOMPARE(save["backup"].toString(), backup.fileName());
+  QCOMPARE(save["program"].toString(), QStringLiteral("hopper-cli"));
+  QCOMPARE(journal[1]["result"].toString(), QStringLiteral("read"));
+  QCOMPARE(journal[1]["header"].toString(), QStringLiteral("01 10 04"));
+  // --no-journal keeps none.
+  HopperLine again;
+  const qsizetype before = JournalSince(again.line.SlavePath(), began).size();
+  QCOMPARE(Cli({"read", "--port", again.line.SlavePath(), "--no-journal"}).code, 0);
+  QCOMPARE(JournalSince(again.line.SlavePath(), began).size(), before);
 }
 
 void HopperCliTest::differingReadBackNamesTheChannel() {
@@ -179,43 +206,51 @@ void HopperCliTest::faults_data() {
   QTest::addColumn<int>("code");
   QTest::addColumn<QString>("said");
   QTest::addColumn<QString>("timeout");
+  QTest::addColumn<QString>("journal");  // the newest entry's result; empty: no entry
 
   Faults f;
-  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString();
+  QTest::newRow("hopper stays off") << f << false << 4 << QString("No report from the hopper") << QString()
+                                    << QString("");
   // Rounded to the millisecond this would be 0, which waits for ever.
   QTest::newRow("hopper stays off, sub-millisecond timeout")
-      << f << false << 4 << QString("No report from the hopper") << QString("0.0004");
+      << f << false << 4 << QString("No report from the hopper") << QString("0.0004") << QString("");
   f = {};
   f.badReportChecksum = true;
-  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
+  QTest::newRow("bad report checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString()
+                                       << QString("");
   f = {};
   f.wrongReady = 0x85;
-  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString();
+  QTest::newRow("wrong ready byte") << f << true << 5 << QString("Comunication Error,Reset hopper") << QString()
+                                    << QString("read");
   f = {};
   f.cutReportAfter = 20;
-  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface")
-                                  << QString();
+  QTest::newRow("report cut off") << f << true << 5 << QString("Receive Error perhaps incorrect interface") << QString()
+                                  << QString("");
   f = {};
   f.cutReportAfter = 2;
-  QTest::newRow("report cut in its header") << f << true << 4 << QString("No report from the hopper") << QString();
+  QTest::newRow("report cut in its header")
+      << f << true << 4 << QString("No report from the hopper") << QString() << QString("");
   f = {};
   f.noAck = true;
-  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString();
+  QTest::newRow("no acknowledgement") << f << true << 6 << QString("No Response") << QString()
+                                      << QString("no response");
   f = {};
   f.wrongAck = 0x85;
-  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString();
+  QTest::newRow("wrong acknowledgement") << f << true << 6 << QString("Save faild,Reset hopper") << QString()
+                                         << QString("failed");
   f = {};
   f.badReadBackChecksum = true;
-  QTest::newRow("bad read-back checksum") << f << true << 5 << QString("Checksum Error,Reset hopper") << QString();
+  QTest::newRow("bad read-back checksum")
+      << f << true << 5 << QString("Checksum Error,Reset hopper") << QString() << QString("unverified");
   f = {};
   f.pullCableAfter = 2;
-  QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away") << QString();
+  QTest::newRow("pulled cable") << f << true << 3 << QString("The port went away") << QString() << QString("");
   f = {};
   f.noEchoWait = true;
-  QTest::newRow("no echo wait") << f << true << 0 << QString("") << QString();
+  QTest::newRow("no echo wait") << f << true << 0 << QString("") << QString() << QString("verified");
   f = {};
   f.infoLengthZero = true;
-  QTest::newRow("info length zero") << f << true << 0 << QString("") << QString();
+  QTest::newRow("info length zero") << f << true << 0 << QString("") << QString() << QString("verified");
 }
 
 void HopperCliTest::faults() {
@@ -224,6 +259,8 @@ void HopperCliTest::faults() {
   QFETCH(int, code);
   QFETCH(QString, said);
   QFETCH(QString, timeout);
+  QFETCH(QString, journal);
+  const QDateTime began = QDateTime::currentDateTimeUtc();
   HopperConfig config;
   config.faults = faults;
   HopperLine hopper(config, powerOn);
@@ -232,6 +269,8 @@ void HopperCliTest::faults() {
       Cli({"write", file, "--port", hopper.line.SlavePath(), "--timeout", timeout.isEmpty() ? "2" : timeout});
   QCOMPARE(run.code, code);
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
+  const QJsonArray entries = JournalSince(hopper.line.SlavePath(), began);
+  QCOMPARE(entries.isEmpty() ? QString() : entries[0]["result"].toString(), journal);
 }
 
 void HopperCliTest::portsListsEveryDevice() {
@@ -256,7 +295,7 @@ void HopperCliTest::refusals_data() {
 
   const QString gone = QStringLiteral("/dev/no-such-adapter");
   const auto file = [this](const char* name, const QByteArray& text) { return WriteFile(dir_, name, text); };
-  QTest::newRow("no command") << QStringList{} << 2 << QString("say read, write or ports");
+  QTest::newRow("no command") << QStringList{} << 2 << QString("say read, write, ports or history");
   QTest::newRow("ports with a port") << QStringList{"ports", "--port", "3"} << 2 << QString("--port belongs to read");
   QTest::newRow("ports with a word more") << QStringList{"ports", "all"} << 2 << QString("unexpected argument: all");
   QTest::newRow("write without a file") << QStringList{"write"} << 2 << QString("needs the parameter file");
@@ -275,7 +314,7 @@ void HopperCliTest::refusals_data() {
   // With --json a script always gets its object, also for a line that is wrong.
   QTest::newRow("json, bad timeout") << QStringList{"read", "--json", "--timeout", "soon"} << 2 << QString("--timeout");
   QTest::newRow("json, unknown option") << QStringList{"--json", "--fast"} << 2 << QString("fast");
-  QTest::newRow("json, no command") << QStringList{"--json"} << 2 << QString("say read, write or ports");
+  QTest::newRow("json, no command") << QStringList{"--json"} << 2 << QString("say read, write, ports or history");
   QTest::newRow("json, refused file") << QStringList{"write", dir_.filePath("none.TXT"), "--json"} << 8
                                       << QString("File Does Not Exist");
   // Escape codes and line breaks from outside are shown, not obeyed.

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/files/file_checks.h"
+#include "platform/journal/journal_query.h"
 #include "tools/cli/exit_codes.h"
 
 namespace hopper::cli {
@@ -17,6 +18,7 @@ constexpr const char* kUsage =
     "Usage: hopper-cli read [--port P] [--out FILE] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli ports [--json]\n"
+    "       hopper-cli history [--since DATE] [--port P] [--json]\n"
     "\n"
     "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
     "       (\"ChannelN value\", one a line), or writes them to a parameter file with --out.\n"
@@ -25,9 +27,10 @@ constexpr const char* kUsage =
     "ports  lists every serial device with what stands in the way of using it: another\n"
     "       program holding it, ModemManager probing it, a braille-display service (brltty)\n"
     "       that took a USB adapter, two adapters sharing one stable name; each with what to do.\n"
+    "history lists the service journal's entries, newest first.\n"
     "\n"
-    "read and write also say when the adapter's driver did not take 9600 baud, even parity,\n"
-    "8 data bits and 1 stop bit.\n";
+    "read and write keep an entry each in the journal (--no-journal: none), and say when the\n"
+    "adapter's driver did not take 9600 baud, even parity, 8 data bits and 1 stop bit.\n";
 
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -43,6 +46,12 @@ void AddOptions(QCommandLineParser& p) {
        "S"},
       {"json", "Print the result as one JSON object."},
       {"log", "Write the traffic on the line to this file.", "FILE"},
+      {"no-journal", "read, write: keep no entry in the service journal."},
+      {"journal",
+       "The journal's database: postgresql://user@host/database, or a file. "
+       "Default: the tool's [Journal] setting, else journal.sqlite in its data folder.",
+       "URL"},
+      {"since", "history: entries from this date on (2026-12-08, or with a time).", "DATE"},
       {{"h", "help"}, "Show this help."},
       {{"v", "version"}, "Show the version."},
   });
@@ -92,7 +101,7 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   const QStringList words = p.positionalArguments();
   CliOptions o;
   if (words.isEmpty()) {
-    out.error = QStringLiteral("say read, write or ports");
+    out.error = QStringLiteral("say read, write, ports or history");
     return out;
   }
   if (words[0] == QLatin1String("read") && words.size() == 1) {
@@ -100,6 +109,8 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   } else if (words[0] == QLatin1String("write") && words.size() == 2) {
     o.command = Command::Write;
     o.file = words[1];
+  } else if (words[0] == QLatin1String("history") && words.size() == 1) {
+    o.command = Command::History;
   } else if (words[0] == QLatin1String("write") && words.size() == 1) {
     out.error = QStringLiteral("write needs the parameter file to write");
     return out;
@@ -111,11 +122,11 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
         return out;
       }
   } else if (words[0] == QLatin1String("read") || words[0] == QLatin1String("write") ||
-             words[0] == QLatin1String("ports")) {
+             words[0] == QLatin1String("ports") || words[0] == QLatin1String("history")) {
     out.error = QStringLiteral("unexpected argument: %1").arg(words.last());
     return out;
   } else {
-    out.error = QStringLiteral("unknown command: %1 (say read, write or ports)").arg(words[0]);
+    out.error = QStringLiteral("unknown command: %1 (say read, write, ports or history)").arg(words[0]);
     return out;
   }
 
@@ -139,6 +150,22 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   }
   o.json = out.json;
   o.logPath = p.value(QStringLiteral("log"));
+  o.journal = !p.isSet(QStringLiteral("no-journal"));
+  o.journalUrl = p.value(QStringLiteral("journal"));
+  o.since = p.value(QStringLiteral("since"));
+  if (p.isSet(QStringLiteral("journal")) && o.journalUrl.trimmed().isEmpty()) {
+    out.error = QStringLiteral("--journal needs a database URL or a file");
+    return out;
+  }
+  if (p.isSet(QStringLiteral("since")) && (o.command != Command::History || !HistoryDate(o.since).isValid())) {
+    out.error = o.command == Command::History ? QStringLiteral("--since needs a date: 2026-12-08")
+                                              : QStringLiteral("--since belongs to history");
+    return out;
+  }
+  if (o.command == Command::History && (p.isSet(QStringLiteral("timeout")) || !o.logPath.isEmpty())) {
+    out.error = QStringLiteral("history takes --since, --port, --journal and --json");
+    return out;
+  }
   out.options = o;
   return out;
 }

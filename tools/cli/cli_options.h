@@ -1,5 +1,5 @@
 #pragma once
-// The hopper-cli command line: `read`, `write FILE` or `ports`, and the options they take.
+// The hopper-cli command line: `read`, `write FILE`, `ports` or `history`, and the options they take.
 
 #include <QString>
 #include <QStringList>
@@ -7,7 +7,7 @@
 
 namespace hopper::cli {
 
-enum class Command { Read, Write, Ports };
+enum class Command { Read, Write, Ports, History };
 
 inline constexpr int kDefaultTimeoutSeconds = 60;
 
@@ -18,7 +18,10 @@ struct CliOptions {
   QString out;                                    // read: write the set to this parameter file instead of printing it
   int timeoutMs = kDefaultTimeoutSeconds * 1000;  // waiting for the report; 0 waits for ever
   bool json = false;
-  QString logPath;  // the decoded traffic goes here
+  QString logPath;      // the decoded traffic goes here
+  bool journal = true;  // read and write keep an entry in the service journal
+  QString journalUrl;   // --journal: instead of the settings' [Journal] database
+  QString since;        // history: entries from this date on
 };
 
 struct ParsedArguments {

@@ -5,12 +5,15 @@
 #include <memory>
 
 #include "core/parameter_file.h"
+#include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
+#include "platform/journal/link_journal.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
+#include "tools/cli/cli_history.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
@@ -28,16 +31,11 @@ int Stop(Reporter& reporter, RunSummary& summary, ExitCode code, const QString& 
   return reporter.Finish(summary);
 }
 
-ChannelTexts TextsOf(const CoinNumbers& coins) {
-  ChannelTexts texts;
-  for (std::size_t i = 0; i < kCoinCount; ++i) texts[i] = std::to_string(coins[i]);
-  return texts;
-}
-
 }  // namespace
 
 int RunCommand(const CliOptions& options) {
   if (options.command == Command::Ports) return RunPorts(options.json);
+  if (options.command == Command::History) return RunHistory(options);
   Reporter reporter(options.json, Reporter::StderrIsTerminal());
   RunSummary summary;
   summary.command = options.command;
@@ -95,6 +93,19 @@ int RunCommand(const CliOptions& options) {
     reporter.Warn(trouble);
   }
 
+  // The journal hears the link before the session can end the run on the same event.
+  std::unique_ptr<Journal> journal;
+  std::unique_ptr<LinkJournal> linkJournal;
+  if (options.journal) {
+    QString problem;
+    journal = std::make_unique<Journal>(CliJournalSetup(options, &problem));
+    if (!problem.isEmpty()) warn(problem);
+    QObject::connect(journal.get(), &Journal::Trouble,
+                     [&warn](const QString& why) { warn(QStringLiteral("journal: ") + why); });
+    linkJournal = std::make_unique<LinkJournal>(link, *journal, QStringLiteral("hopper-cli"));
+    linkJournal->SetDeviceLookup(SystemDeviceLookup());
+  }
+
   HopperSession session(link);
   const QString where =
       choice.name == choice.device ? choice.device : QStringLiteral("%1 (%2)").arg(choice.name, choice.device);
@@ -108,6 +119,10 @@ int RunCommand(const CliOptions& options) {
   if (!session.IsFinished()) loop.exec();
   summary.session = session.Result();
   summary.backup = link.LastBackup().path;
+  if (journal) {
+    journal->Close();
+    if (journal->Waiting() > 0) warn(Journal::WaitingText(journal->Waiting()));
+  }
 
   if (options.command == Command::Read && summary.session.code == ExitCode::Done && !options.out.isEmpty()) {
     const std::string text = ParameterFileText(TextsOf(*summary.session.reported));

@@ -1,0 +1,184 @@
+#include "platform/journal/journal_database.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+
+#include "core/channel_changes.h"
+#include "platform/journal/journal_schema.h"
+
+namespace hopper {
+
+namespace {
+
+const QStringList kColumns = {
+    QStringLiteral("entry_id"),   QStringLiteral("time_utc"),    QStringLiteral("time_local"),
+    QStringLiteral("station"),    QStringLiteral("user_name"),   QStringLiteral("port"),
+    QStringLiteral("device"),     QStringLiteral("stable_name"), QStringLiteral("usb_serial"),
+    QStringLiteral("header_hex"), QStringLiteral("info_hex"),    QStringLiteral("reported"),
+    QStringLiteral("sent"),       QStringLiteral("read_back"),   QStringLiteral("result"),
+    QStringLiteral("detail"),     QStringLiteral("backup"),      QStringLiteral("program"),
+    QStringLiteral("version"),
+};
+
+QVariant ValuesOrNull(const std::optional<CoinNumbers>& values) {
+  return values ? QVariant(QString::fromStdString(CoinNumbersText(*values))) : QVariant(QMetaType(QMetaType::QString));
+}
+
+std::optional<CoinNumbers> ValuesOf(const QVariant& value) {
+  if (value.isNull()) return std::nullopt;
+  return CoinNumbersFromText(value.toString().toStdString());
+}
+
+}  // namespace
+
+QString JournalColumns() { return kColumns.join(QStringLiteral(", ")); }
+
+JournalEntry EntryOfRow(const QSqlQuery& query) {
+  JournalEntry e;
+  int i = 0;
+  const auto next = [&query, &i] { return query.value(i++); };
+  e.id = next().toString();
+  e.utc = QDateTime::fromString(next().toString(), Qt::ISODateWithMs);
+  for (QString* text :
+       {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header, &e.info})
+    *text = next().toString();
+  e.reported = ValuesOf(next());
+  e.sent = ValuesOf(next());
+  e.readBack = ValuesOf(next());
+  e.result = ResultNamed(next().toString()).value_or(JournalResult::Failed);
+  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version}) *text = next().toString();
+  return e;
+}
+
+JournalDatabase::JournalDatabase(QString connectionName) : name_(std::move(connectionName)) {}
+
+JournalDatabase::~JournalDatabase() {
+  Close();
+  QSqlDatabase::removeDatabase(name_);
+}
+
+void JournalDatabase::Close() {
+  if (QSqlDatabase::contains(name_)) Database().close();
+  open_ = false;
+}
+
+QString JournalDatabase::Failed(const QSqlQuery& query) const {
+  return QStringLiteral("%1: %2").arg(where_, query.lastError().text());
+}
+
+QString JournalDatabase::Open(const JournalTarget& target) {
+  Close();
+  where_ = target.Label();
+  if (QString missing = MissingDriver(target); !missing.isEmpty()) return missing;
+  // SQLite would take a folder's name and fail only at the first write, with less to say.
+  if (!target.Shared() && QFileInfo(target.database).isDir())
+    return QStringLiteral("%1: a folder stands where the journal file belongs").arg(where_);
+  // On a fresh machine the data folder is made with the first entry, as with the first backup.
+  if (!target.Shared() && !QDir().mkpath(QFileInfo(target.database).absolutePath()))
+    return QStringLiteral("%1: its folder cannot be created").arg(where_);
+  QSqlDatabase db = QSqlDatabase::contains(name_) ? Database() : QSqlDatabase::addDatabase(target.driver, name_);
+  db.setDatabaseName(target.database);
+  db.setHostName(target.host);
+  db.setPort(target.port);
+  db.setUserName(target.user);
+  db.setPassword(target.password);
+  db.setConnectOptions(target.options);
+  if (!db.open()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  if (QString why = Migrate(); !why.isEmpty()) {
+    db.close();
+    return why;
+  }
+  open_ = true;
+  return {};
+}
+
+QString JournalDatabase::Migrate() {
+  QSqlDatabase db = Database();
+  const bool postgres = db.driverName() == QLatin1String("QPSQL");
+  QSqlQuery query(db);
+  // One program at a time sets up and migrates: stations starting together would otherwise
+  // race to create the same tables (PostgreSQL refuses the second, even with IF NOT EXISTS).
+  const QStringList begin =
+      postgres ? QStringList{QStringLiteral("BEGIN"), QStringLiteral("SELECT pg_advisory_xact_lock(2024120801)")}
+               : QStringList{QStringLiteral("BEGIN IMMEDIATE")};
+  for (const QString& sql : begin)
+    if (!query.exec(sql)) return Failed(query);
+  const auto fail = [&](const QSqlQuery& failed) {
+    const QString why = Failed(failed);
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return why;
+  };
+  for (const QString& sql : SchemaSetup(postgres))
+    if (!query.exec(sql)) return fail(query);
+  if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM journal_migrations")) || !query.next())
+    return fail(query);
+  const int have = query.value(0).toInt();
+  if (have > kSchemaVersion) {
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+    return QStringLiteral("%1 was made by a newer version of this program (schema %2)").arg(where_).arg(have);
+  }
+  for (int version = have + 1; version <= kSchemaVersion; ++version) {
+    for (const QString& sql : MigrationSteps(version, postgres))
+      if (!query.exec(sql)) return fail(query);
+    query.prepare(QStringLiteral("INSERT INTO journal_migrations (version, applied_utc) VALUES (?, ?)"));
+    query.addBindValue(version);
+    query.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+    if (!query.exec()) return fail(query);
+  }
+  if (!query.exec(QStringLiteral("COMMIT"))) return fail(query);
+  return {};
+}
+
+QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
+  QSqlQuery query(Database());
+  QStringList marks;
+  for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
+  query.prepare(
+      QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
+          .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
+  query.addBindValue(e.id);
+  query.addBindValue(e.utc.toUTC().toString(Qt::ISODateWithMs));
+  for (const QString* text :
+       {&e.local, &e.station, &e.user, &e.port, &e.device, &e.stableName, &e.usbSerial, &e.header, &e.info})
+    query.addBindValue(*text);
+  query.addBindValue(ValuesOrNull(e.reported));
+  query.addBindValue(ValuesOrNull(e.sent));
+  query.addBindValue(ValuesOrNull(e.readBack));
+  query.addBindValue(ResultName(e.result));
+  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version}) query.addBindValue(*text);
+  query.addBindValue(pending ? 1 : 0);
+  return query.exec() ? QString() : Failed(query);
+}
+
+std::vector<JournalEntry> JournalDatabase::Pending(int limit, QString* error) {
+  QSqlQuery query(Database());
+  query.setForwardOnly(true);
+  std::vector<JournalEntry> entries;
+  if (!query.exec(QStringLiteral("SELECT %1 FROM journal_entries WHERE pending = 1 ORDER BY seq LIMIT %2")
+                      .arg(JournalColumns())
+                      .arg(limit))) {
+    if (error) *error = Failed(query);
+    return entries;
+  }
+  while (query.next()) entries.push_back(EntryOfRow(query));
+  return entries;
+}
+
+int JournalDatabase::PendingCount() {
+  QSqlQuery query(Database());
+  if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM journal_entries WHERE pending = 1")) || !query.next()) return 0;
+  return query.value(0).toInt();
+}
+
+QString JournalDatabase::MarkSent(const QString& id) {
+  QSqlQuery query(Database());
+  query.prepare(QStringLiteral("UPDATE journal_entries SET pending = 0 WHERE entry_id = ?"));
+  query.addBindValue(id);
+  return query.exec() ? QString() : Failed(query);
+}
+
+}  // namespace hopper

@@ -1,0 +1,55 @@
+#pragma once
+// One connection to a journal database, SQLite or PostgreSQL, on the thread that made it:
+// opened and brought to the current schema, entries added (an entry whose id is there already
+// is not added again), and on the local file the entries still to be sent to a shared server.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <vector>
+
+#include "platform/journal/journal_entry.h"
+#include "platform/journal/journal_target.h"
+
+class QSqlQuery;
+
+namespace hopper {
+
+class JournalDatabase {
+ public:
+  static constexpr int kSchemaVersion = 1;
+
+  explicit JournalDatabase(QString connectionName);
+  ~JournalDatabase();
+  JournalDatabase(const JournalDatabase&) = delete;
+  JournalDatabase& operator=(const JournalDatabase&) = delete;
+
+  // Opens `target`, creating the file or the tables on first use; the error when it cannot.
+  QString Open(const JournalTarget& target);
+  bool IsOpen() const { return open_; }
+  void Close();
+
+  // `pending`: the entry is still to be sent to the shared server.
+  QString Add(const JournalEntry& entry, bool pending = false);
+  // The oldest entries still to be sent, oldest first.
+  std::vector<JournalEntry> Pending(int limit, QString* error = nullptr);
+  int PendingCount();
+  QString MarkSent(const QString& id);
+
+  QSqlDatabase Database() const { return QSqlDatabase::database(name_, false); }
+  const QString& Where() const { return where_; }
+
+ private:
+  QString Migrate();
+  QString Failed(const QSqlQuery& query) const;
+
+  QString name_;
+  QString where_;
+  bool open_ = false;
+};
+
+// The columns of an entry, in the order EntryOfRow reads them.
+QString JournalColumns();
+// The entry in the current row of a query that selected JournalColumns().
+JournalEntry EntryOfRow(const QSqlQuery& query);
+
+}  // namespace hopper

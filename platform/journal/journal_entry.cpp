@@ -1,0 +1,50 @@
+#include "platform/journal/journal_entry.h"
+
+#include <QStringList>
+#include <QSysInfo>
+#include <QUuid>
+#include <array>
+
+#include "core/channel_changes.h"
+
+namespace hopper {
+
+namespace {
+const std::array<QString, 6> kResultNames = {
+    QStringLiteral("read"),       QStringLiteral("verified"),    QStringLiteral("differs"),
+    QStringLiteral("unverified"), QStringLiteral("no response"), QStringLiteral("failed"),
+};
+}  // namespace
+
+QString ResultName(JournalResult result) { return kResultNames[static_cast<std::size_t>(result)]; }
+
+std::optional<JournalResult> ResultNamed(const QString& name) {
+  for (std::size_t i = 0; i < kResultNames.size(); ++i)
+    if (kResultNames[i] == name) return static_cast<JournalResult>(i);
+  return std::nullopt;
+}
+
+QString ChangesText(const JournalEntry& entry) {
+  if (!entry.reported || !entry.sent) return {};
+  QStringList changes;
+  for (const ChannelChange& change : ChangedChannels(*entry.reported, *entry.sent))
+    changes << QString::fromStdString(ChangeText(change));
+  return changes.join(QStringLiteral(", "));
+}
+
+std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry) {
+  if (entry.readBack) return entry.readBack;
+  return entry.sent ? entry.sent : entry.reported;
+}
+
+JournalEntry NewJournalEntry(const QDateTime& now) {
+  JournalEntry entry;
+  entry.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+  entry.utc = now.toUTC();
+  entry.local = now.toLocalTime().toString(Qt::ISODateWithMs);
+  entry.station = QSysInfo::machineHostName();
+  entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+  return entry;
+}
+
+}  // namespace hopper

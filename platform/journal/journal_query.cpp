@@ -1,0 +1,60 @@
+#include "platform/journal/journal_query.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QVariantList>
+
+#include "platform/journal/journal_database.h"
+
+namespace hopper {
+
+std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilter& filter, int limit, int offset,
+                                      QString* error) {
+  QStringList where;
+  QVariantList values;
+  const auto when = [](const QDateTime& t) { return t.toUTC().toString(Qt::ISODateWithMs); };
+  if (filter.since.isValid()) {
+    where << QStringLiteral("time_utc >= ?");
+    values << when(filter.since);
+  }
+  if (filter.until.isValid()) {
+    where << QStringLiteral("time_utc < ?");
+    values << when(filter.until);
+  }
+  if (!filter.port.isEmpty()) {
+    where << QStringLiteral("(port = ? OR device = ? OR stable_name = ?)");
+    values << filter.port << filter.port << filter.port;
+  }
+  if (filter.result) {
+    where << QStringLiteral("result = ?");
+    values << ResultName(*filter.result);
+  }
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  query.prepare(QStringLiteral("SELECT %1 FROM journal_entries %2 ORDER BY time_utc DESC, seq DESC LIMIT %3 OFFSET %4")
+                    .arg(JournalColumns(),
+                         where.isEmpty() ? QString() : QStringLiteral("WHERE ") + where.join(QStringLiteral(" AND ")))
+                    .arg(qMax(0, limit))
+                    .arg(qMax(0, offset)));
+  for (const QVariant& value : values) query.addBindValue(value);
+  std::vector<JournalEntry> entries;
+  if (!query.exec()) {
+    if (error) *error = query.lastError().text();
+    return entries;
+  }
+  while (query.next()) entries.push_back(EntryOfRow(query));
+  return entries;
+}
+
+QDateTime HistoryDate(const QString& text) {
+  const QString t = text.trimmed();
+  for (const QString& format :
+       {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy-MM-dd HH:mm"), QStringLiteral("yyyy-MM-dd HH:mm:ss")}) {
+    const QDateTime parsed = QDateTime::fromString(t, format);
+    if (parsed.isValid()) return parsed;
+  }
+  return QDateTime::fromString(t, Qt::ISODateWithMs);
+}
+
+}  // namespace hopper

@@ -1,0 +1,28 @@
+#pragma once
+// Reading the journal back: the newest entries first, a page at a time, filtered by time, port
+// and result, for the History window and hopper-cli history.
+
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <optional>
+#include <vector>
+
+#include "platform/journal/journal_entry.h"
+
+namespace hopper {
+
+struct HistoryFilter {
+  QDateTime since;  // invalid: from the first entry
+  QDateTime until;  // invalid: to the newest
+  QString port;     // "COM3" or a device path; empty: every port
+  std::optional<JournalResult> result;
+};
+
+// At most `limit` entries from the `offset`-th newest on; the error when the query failed.
+std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilter& filter, int limit, int offset,
+                                      QString* error = nullptr);
+
+// "2026-12-08", "2026-12-08 07:30" or ISO 8601, in the station's time; invalid otherwise.
+QDateTime HistoryDate(const QString& text);
+
+}  // namespace hopper

@@ -1,0 +1,275 @@
+// The service journal: entries kept in the SQLite file and on a real PostgreSQL server, a
+// damaged file reported once without losing what was recorded, a server stopped in the middle
+// of a run, two writers at once.
+#include <unistd.h>
+
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QtTest>
+#include <memory>
+
+#include "pg_cluster.h"
+#include "platform/journal/journal.h"
+#include "platform/journal/journal_database.h"
+#include "platform/journal/journal_query.h"
+
+using namespace hopper;
+
+namespace {
+
+JournalEntry Entry(int n, const QString& station = QStringLiteral("bench")) {
+  JournalEntry e = NewJournalEntry();
+  e.station = station;
+  e.port = QStringLiteral("COM%1").arg(n % 2 + 1);
+  e.header = QStringLiteral("01 10 02");
+  e.info = QStringLiteral("AB CD");
+  e.result = n % 3 == 0 ? JournalResult::Verified : JournalResult::Differs;
+  CoinNumbers values{};
+  values.fill(std::uint16_t(n));
+  e.reported = values;
+  values[2] = std::uint16_t(n + 1000);
+  e.sent = e.readBack = values;
+  e.detail = QString::number(n);  // the order it was recorded in
+  return e;
+}
+
+// The details of the entries in the order the database took them.
+QStringList Taken(const JournalTarget& target, const QString& station = {}) {
+  JournalDatabase db(QStringLiteral("check"));
+  if (!db.Open(target).isEmpty()) return {QStringLiteral("cannot open")};
+  QSqlQuery query(db.Database());
+  query.exec(QStringLiteral("SELECT detail, station FROM journal_entries ORDER BY seq"));
+  QStringList details;
+  while (query.next())
+    if (station.isEmpty() || query.value(1).toString() == station) details << query.value(0).toString();
+  return details;
+}
+
+QStringList Numbers(int from, int to) {
+  QStringList list;
+  for (int n = from; n <= to; ++n) list << QString::number(n);
+  return list;
+}
+
+JournalSetup Setup(const QString& file, const QString& server = {}) {
+  JournalSetup setup;
+  setup.local = LocalJournal(file);
+  if (!server.isEmpty()) setup.shared = ParseJournalTarget(server);
+  setup.retryMs = 20;
+  return setup;
+}
+
+}  // namespace
+
+class JournalTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void keepsEveryFieldOnSqlite() {
+    QTemporaryDir dir;
+    // The data folder does not exist yet on a fresh machine.
+    const QString file = dir.filePath(QStringLiteral("Hopper kit/journal.sqlite"));
+    const JournalEntry written = Entry(3);
+    {
+      Journal journal(Setup(file));
+      journal.Record(written);
+    }
+    JournalDatabase db(QStringLiteral("read"));
+    QCOMPARE(db.Open(LocalJournal(file)), QString());
+    const std::vector<JournalEntry> read = ReadHistory(db.Database(), {}, 10, 0);
+    QCOMPARE(read.size(), std::size_t(1));
+    const JournalEntry& e = read[0];
+    QCOMPARE(e.id, written.id);
+    QCOMPARE(e.utc, written.utc);
+    QCOMPARE(e.local, written.local);
+    QCOMPARE(e.header, written.header);
+    QCOMPARE(e.info, written.info);
+    QVERIFY(e.reported == written.reported && e.sent == written.sent && e.readBack == written.readBack);
+    QCOMPARE(e.result, JournalResult::Verified);
+    QSqlQuery query(db.Database());
+    QVERIFY(query.exec(QStringLiteral("SELECT MAX(version) FROM journal_migrations")) && query.next());
+    QCOMPARE(query.value(0).toInt(), JournalDatabase::kSchemaVersion);
+  }
+
+  void journalUrls_data() {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("described");  // driver|database|host|port|user, or the error's start
+    QTest::newRow("plain path") << "/srv/line/j.sqlite"
+                                << "QSQLITE|/srv/line/j.sqlite||-1|";
+    QTest::newRow("drive letter") << "C:/line/j.sqlite"
+                                  << "QSQLITE|C:/line/j.sqlite||-1|";
+    QTest::newRow("sqlite URL") << "sqlite:///srv/j.sqlite"
+                                << "QSQLITE|/srv/j.sqlite||-1|";
+    QTest::newRow("server") << "postgresql://line:pw@db.example:5433/hopper"
+                            << "QPSQL|hopper|db.example|5433|line";
+    QTest::newRow("socket") << "postgres:///hopper?host=/run/postgresql&user=line"
+                            << "QPSQL|hopper|/run/postgresql|-1|line";
+    QTest::newRow("no database") << "postgresql://db.example/"
+                                 << "postgresql://db.example/ names no database";
+    QTest::newRow("other kind") << "mysql://db/x"
+                                << "mysql://db/x is no journal";
+  }
+  void journalUrls() {
+    QFETCH(QString, url);
+    QFETCH(QString, described);
+    const JournalTarget t = ParseJournalTarget(url);
+    const QString got = t.ok() ? QStringList{t.driver, t.database, t.host, QString::number(t.port), t.user}.join('|')
+                               : t.error.left(described.size());
+    QCOMPARE(got, described);
+  }
+
+  void historyFilters_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QStringList>("details");  // newest first
+    QTest::newRow("all, newest first") << QString() << QString() << 0 << QStringList{"6", "5", "4", "3", "2", "1"};
+    QTest::newRow("second page") << QString() << QString() << 4 << QStringList{"2", "1"};
+    QTest::newRow("one port") << "COM1" << QString() << 0 << QStringList{"6", "4", "2"};
+    QTest::newRow("one result") << QString() << "verified" << 0 << QStringList{"6", "3"};
+    QTest::newRow("both") << "COM2"
+                          << "verified" << 0 << QStringList{"3"};
+  }
+  void historyFilters() {
+    QFETCH(QString, port);
+    QFETCH(QString, result);
+    QFETCH(int, offset);
+    QFETCH(QStringList, details);
+    QTemporaryDir dir;
+    JournalDatabase db(QStringLiteral("filters"));
+    QCOMPARE(db.Open(LocalJournal(dir.filePath(QStringLiteral("j.sqlite")))), QString());
+    for (int n = 1; n <= 6; ++n) QCOMPARE(db.Add(Entry(n)), QString());
+    HistoryFilter filter;
+    filter.port = port;
+    if (!result.isEmpty()) filter.result = ResultNamed(result);
+    QStringList got;
+    for (const JournalEntry& e : ReadHistory(db.Database(), filter, 10, offset)) got << e.detail;
+    QCOMPARE(got, details);
+  }
+
+  void damagedFileIsToldOnceAndLosesNothing_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("read-only file") << "read-only";
+    QTest::newRow("corrupt file") << "corrupt";
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("made by a newer version") << "newer";
+  }
+  void damagedFileIsToldOnceAndLosesNothing() {
+    QFETCH(QString, damage);
+    if (damage == "read-only" && geteuid() == 0) QSKIP("root writes a read-only file all the same");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("journal.sqlite"));
+    QByteArray before;
+    if (damage == "folder") {
+      QVERIFY(QDir().mkpath(file));
+    } else if (damage == "corrupt") {
+      before = QByteArray("SQLite format 3") + QByteArray(4096, '\x5a');
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::WriteOnly) && f.write(before) == before.size());
+    } else {
+      {
+        JournalDatabase made(QStringLiteral("made"));
+        QCOMPARE(made.Open(LocalJournal(file)), QString());
+        if (damage == "newer")
+          QVERIFY(QSqlQuery(made.Database()).exec("INSERT INTO journal_migrations VALUES (99, 'later')"));
+      }
+      if (damage == "read-only") QFile::setPermissions(file, QFileDevice::ReadOwner);
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      before = f.readAll();
+    }
+    auto journal = std::make_unique<Journal>(Setup(file));
+    QSignalSpy trouble(journal.get(), &Journal::Trouble);
+    for (int n = 1; n <= 3; ++n) journal->Record(Entry(n));
+    QTRY_COMPARE_WITH_TIMEOUT(journal->Waiting(), 3, 20000);
+    QVERIFY(!trouble.isEmpty());
+    QVERIFY2(trouble.first().first().toString().contains(QStringLiteral("journal.sqlite")),
+             qPrintable(trouble.first().first().toString()));
+    // Retries go on; the failure is not told again.
+    QTest::qWait(100);
+    QCOMPARE(trouble.size(), 1);
+    journal.reset();
+    if (damage != "folder") {
+      QFile f(file);
+      QVERIFY(f.open(QIODevice::ReadOnly));
+      QCOMPARE(f.readAll(), before);  // the damaged file is left as it was, not overwritten
+    }
+    // What waited is in a new file beside it.
+    const QStringList rescued = QDir(dir.path()).entryList({QStringLiteral("journal.sqlite.rescued-*")});
+    QCOMPARE(rescued.size(), 1);
+    QCOMPARE(Taken(LocalJournal(dir.filePath(rescued[0]))), Numbers(1, 3));
+  }
+
+  void initTestCase() {
+    server_ = std::make_unique<test::PgCluster>();
+    if (server_->Problem().isEmpty()) QVERIFY(server_->Start());
+  }
+  void cleanupTestCase() { server_.reset(); }
+
+  void serverStoppedMidRunLosesNoneAndDoublesNone_data() {
+    QTest::addColumn<bool>("nextRun");
+    QTest::newRow("server back during the run") << false;
+    QTest::newRow("server back at the next run") << true;
+  }
+  void serverStoppedMidRunLosesNoneAndDoublesNone() {
+    QFETCH(bool, nextRun);
+    RequireServer();
+    const QString station = QTest::currentDataTag();
+    const JournalTarget shared = ParseJournalTarget(server_->Url());
+    QTemporaryDir dir;
+    const JournalSetup setup = Setup(dir.filePath(QStringLiteral("j.sqlite")), server_->Url());
+    auto journal = std::make_unique<Journal>(setup);
+    QSignalSpy trouble(journal.get(), &Journal::Trouble);
+    for (int n = 1; n <= 10; ++n) journal->Record(Entry(n, station));
+    QTRY_COMPARE_WITH_TIMEOUT(Taken(shared, station).size(), 10, 30000);
+    QVERIFY(server_->Stop());
+    const auto restart = qScopeGuard([this] { server_->Start(); });  // for the next test, whatever happens
+    for (int n = 11; n <= 20; ++n) journal->Record(Entry(n, station));
+    QTRY_COMPARE_WITH_TIMEOUT(journal->Waiting(), 10, 30000);
+    QTest::qWait(100);  // retries run meanwhile
+    QStringList told;
+    for (const QList<QVariant>& signal : trouble) told << signal.first().toString();
+    QVERIFY2(told.size() == 1, qPrintable(told.join('\n')));
+    if (nextRun) journal.reset();
+    QVERIFY(server_->Start());
+    if (nextRun) journal = std::make_unique<Journal>(setup);
+    QTRY_COMPARE_WITH_TIMEOUT(Taken(shared, station).size(), 20, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(journal->Waiting(), 0, 30000);
+    journal.reset();
+    QCOMPARE(Taken(shared, station), Numbers(1, 20));
+    QCOMPARE(Taken(setup.local, station), Numbers(1, 20));
+  }
+
+  void twoWritersAtOnce_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("two programs on one file") << false;
+    QTest::newRow("two stations on one server") << true;
+  }
+  void twoWritersAtOnce() {
+    QFETCH(bool, onServer);
+    if (onServer) RequireServer();
+    QTemporaryDir dir;
+    const QString url = onServer ? server_->Url() : QString();
+    const QString fileA = dir.filePath(QStringLiteral("a.sqlite"));
+    const QString fileB = onServer ? dir.filePath(QStringLiteral("b.sqlite")) : fileA;
+    {
+      Journal a(Setup(fileA, url)), b(Setup(fileB, url));
+      for (int n = 1; n <= 20; ++n) {
+        a.Record(Entry(n, QStringLiteral("writer a")));
+        b.Record(Entry(n, QStringLiteral("writer b")));
+      }
+      if (onServer) QTRY_VERIFY_WITH_TIMEOUT(Taken(ParseJournalTarget(url)).size() >= 40, 30000);
+    }
+    const JournalTarget where = onServer ? ParseJournalTarget(url) : LocalJournal(fileA);
+    QCOMPARE(Taken(where, QStringLiteral("writer a")), Numbers(1, 20));
+    QCOMPARE(Taken(where, QStringLiteral("writer b")), Numbers(1, 20));
+  }
+
+ private:
+  void RequireServer() {
+    if (!server_->Problem().isEmpty()) QSKIP(qPrintable(server_->Problem()));
+  }
+  std::unique_ptr<test::PgCluster> server_;
+};
+
+QTEST_GUILESS_MAIN(JournalTest)
+#include "tst_journal.moc"

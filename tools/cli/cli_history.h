@@ -1,0 +1,19 @@
+#pragma once
+// hopper-cli history, and the journal that read and write keep their entries in.
+
+#include <QString>
+#include <memory>
+
+#include "platform/journal/journal.h"
+#include "tools/cli/cli_options.h"
+
+namespace hopper::cli {
+
+// The journal the options ask for (--journal, else the settings); `problem` says why a named
+// database cannot be used, the local file being kept instead.
+JournalSetup CliJournalSetup(const CliOptions& options, QString* problem);
+
+// Lists the entries, newest first, as lines or one JSON array; returns the exit code.
+int RunHistory(const CliOptions& options);
+
+}  // namespace hopper::cli

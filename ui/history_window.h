@@ -1,0 +1,64 @@
+#pragma once
+// Parameter > History…: the journal's entries, newest first, filtered by date, port and
+// result; the chosen entry in full, with the channels its save changed (before → after).
+// "Load into boxes" puts its set into the main window as Open does a backup file; "Save as
+// parameter file" writes it. Works by keyboard alone: Tab through the filters, the list and
+// the buttons; Escape closes.
+
+#include <QWidget>
+#include <memory>
+
+#include "platform/journal/journal_database.h"
+#include "platform/journal/journal_target.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+
+namespace hopper {
+
+class FileDialog;
+class HistoryModel;
+class MessageBoxes;
+
+class HistoryWindow final : public QWidget {
+  Q_OBJECT
+ public:
+  HistoryWindow(JournalTarget target, FileDialog& dialog, MessageBoxes& messages, QWidget* parent = nullptr);
+  ~HistoryWindow() override;
+
+  // Shows the window with the newest entries, reading the journal again.
+  void Open();
+  HistoryModel& Model() { return *model_; }
+
+ signals:
+  void LoadRequested(const CoinNumbers& values);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Refresh();
+  void ShowChosen();
+  void SaveChosen();
+  std::optional<CoinNumbers> ChosenValues() const;
+
+  JournalTarget target_;
+  FileDialog& dialog_;
+  MessageBoxes& messages_;
+  JournalDatabase db_;
+  HistoryModel* model_;
+  QLineEdit* sinceEdit_;
+  QComboBox* portFilter_;
+  QComboBox* resultFilter_;
+  QTableView* table_;
+  QPlainTextEdit* details_;
+  QLabel* problem_;
+  QPushButton* loadButton_;
+  QPushButton* saveButton_;
+};
+
+}  // namespace hopper

@@ -1,0 +1,46 @@
+// The service journal on the main window: the link's record through the one LinkJournal, the
+// quiet mark beneath the buttons while entries wait or the journal fails, Parameter > History…
+// and the set an entry brings back into the boxes.
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "platform/journal/journal.h"
+#include "platform/journal/link_journal.h"
+#include "ui/main_window.h"
+#include "ui/twips.h"
+
+namespace hopper {
+
+void MainWindow::BuildJournalControls() {
+  journalMark_ = new QLabel(centralWidget());
+  journalMark_->setObjectName(QStringLiteral("journalMark"));
+  journalMark_->setGeometry(TwipsRect(240, 6900, 2895, 255));
+  journalMark_->setEnabled(false);  // greyed: a mark, not a message
+  journalMark_->hide();
+  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
+  historyAction_ = parameter->addAction(QStringLiteral("&History\u2026"));
+  historyAction_->setObjectName(QStringLiteral("History"));
+  connect(historyAction_, &QAction::triggered, this, &MainWindow::HistoryRequested);
+}
+
+void MainWindow::AttachJournal(Journal& journal) {
+  auto* record = new LinkJournal(*link_, journal, QStringLiteral("window"), this);
+  record->SetDeviceLookup(SystemDeviceLookup());
+  connect(&journal, &Journal::WaitingChanged, this, [this](int count) {
+    journalMark_->setText(Journal::WaitingText(count));
+    journalMark_->setVisible(count > 0);
+  });
+  connect(&journal, &Journal::Trouble, this, [this](const QString& why) {
+    // Told once, quietly: the entries wait, the technician carries on.
+    journalMark_->setToolTip(why);
+  });
+}
+
+void MainWindow::LoadValues(const CoinNumbers& values) {
+  for (int i = 0; i < kChannelCount; ++i) SetEntryText(i, QString::number(values[std::size_t(i)]));
+}
+
+}  // namespace hopper
