@@ -79,7 +79,7 @@ bool SettingLink::MaySend() {
   const std::vector<int> unconfirmed = held_.Unconfirmed();
   if (!unconfirmed.empty() && questions_ && !questions_->SaveUnconfirmed(unconfirmed)) return false;
   // The set the hopper last confirmed is kept before anything overwrites it.
-  if (!held_.Confirmed()) return true;
+  if (!held_.Confirmed() || !keepsBackups_) return true;
   lastBackup_ = backups_.Write(TextsOf(*held_.Confirmed()), PortLabel());
   if (lastBackup_.ok()) return true;
   return questions_ && questions_->SaveWithoutBackup(lastBackup_.error);

@@ -49,6 +49,9 @@ class SettingLink final : public QObject, private LinkHost {
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
+  // Without backups (the production station records each unit's reported set itself, and
+  // hundreds of units an hour would push the technician's own backups out of the folder).
+  void SetKeepsBackups(bool keep) { keepsBackups_ = keep; }
   // Who answers before a save; without one, a failed backup keeps the save back.
   void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
   // The last backup written or tried before a save.
@@ -117,6 +120,7 @@ class SettingLink final : public QObject, private LinkHost {
   BackupResult lastBackup_;
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
+  bool keepsBackups_ = true;
   bool handedOver_ = false;        // the simulation window has the port
   bool trouble_ = false;           // the port failed: the next opening starts the link over
   bool reconnectPending_ = false;  // the device came back during a save

@@ -16,11 +16,17 @@ namespace {
 constexpr const char* kUsage =
     "Usage: hopper-cli read [--port P] [--out FILE] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
+    "       hopper-cli station FILE --port P [--port P ...] [--json]\n"
     "\n"
     "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
     "       (\"ChannelN value\", one a line), or writes them to a parameter file with --out.\n"
     "write  checks FILE as the tool's Open does, waits for the report, keeps the reported\n"
-    "       set as a backup, saves FILE's set into the hopper and compares the read-back.\n";
+    "       set as a backup, saves FILE's set into the hopper and compares the read-back.\n"
+    "station  programs hopper after hopper on every --port at once: as each is switched on it\n"
+    "       writes FILE's set and checks the read-back; one line per port (PASS, FAIL with the\n"
+    "       reason, adapter gone), or a JSON line per event with --json. Ctrl+C prints the\n"
+    "       passed and failed units per port and exits with the worst unit's code (130 when a\n"
+    "       save was out but not yet verified).\n";
 
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -15,7 +15,7 @@
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
-#include "tools/cli/set_file.h"
+#include "platform/station/set_file.h"
 
 namespace hopper::cli {
 
