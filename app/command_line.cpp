@@ -7,9 +7,13 @@ namespace hopper {
 QString UsageText() {
   return QStringLiteral(
       "Usage: hopper-setting-tool [--port N] [--log FILE]\n"
+      "       hopper-setting-tool --station FILE [--port N ...]\n"
       "Sets up a coin hopper over a serial line.\n\n"
       "  --port N    start on port N (1 for COM1, up to 255; \"COM3\" also works) instead of the stored one\n"
       "  --log FILE  append the serial line's traffic, decoded, to FILE from start-up on\n"
+      "  --station FILE  the production station alone: on every --port (default: the stored one)\n"
+      "              it writes FILE's set into each hopper switched on and checks the read-back,\n"
+      "              one large PASS/FAIL tile per port\n"
       "  -h, --help  show this text and end\n\n"
       "Which device a port number means is set in the Ports window (menu \"Ports…\").\n");
 }
@@ -27,6 +31,14 @@ CommandLine ParseCommandLine(const QStringList& arguments, bool strict) {
       line.portNumber = ParsePortName(value.trimmed().toStdString());
       if (!line.portNumber) {
         line.error = QStringLiteral("--port needs a port number from 1 to 255, not \"%1\"").arg(value);
+        return line;
+      }
+      line.portNumbers.push_back(*line.portNumber);
+    } else if (argument == QStringLiteral("--station") || argument.startsWith(QStringLiteral("--station="))) {
+      if (argument.contains(QLatin1Char('='))) line.stationSet = argument.section(QLatin1Char('='), 1);
+      else if (i + 1 < arguments.size()) line.stationSet = arguments[++i];
+      if (line.stationSet.isEmpty()) {
+        line.error = QStringLiteral("--station needs a parameter file");
         return line;
       }
     } else if (argument == QStringLiteral("--log") || argument.startsWith(QStringLiteral("--log="))) {
