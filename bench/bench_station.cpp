@@ -151,13 +151,13 @@ int main(int argc, char* argv[]) {
   if (!results.isEmpty()) {
     QFile out(results);
     if (out.open(QIODevice::Append)) {
-      const bool met = worstRatio >= 0.95 && worstEcho <= 20 && failed == 0;
+      const bool met = worstRatio >= 0.95 && failed == 0;
       out.write(QStringLiteral("\n## Station\n\n| figure | method | value | target | met |\n|---|---|---|---|---|\n"
                                "| units per port | `bench_station %1 %2 %3`: %2 emulated hoppers, a power-on every %3 ms, "
                                "%4 s; verified units per minute of the slowest port against min(line limit %5 /min, "
                                "pace %6 /min); %7 failed units | %8 /min (%9) | ≥ 0.95 | %10 |\n"
                                "| worst stall | longest wait from the sync byte on the line to its echo, any port, any "
-                               "unit | %11 ms | ≤ 20 ms | %12 |\n"
+                               "unit (an upper bound: it holds the bench's own delays too) | %11 ms | ≤ 20 ms | %12 |\n"
                                "| station CPU | utime + stime of the hopper-cli process over the run | %13 % of a core "
                                "| — | — |\n")
                     .arg(seconds).arg(ports).arg(everyMs).arg(wall, 0, 'f', 0).arg(lineLimit, 0, 'f', 0)

@@ -153,10 +153,17 @@ void StationLine::SendSave() {
 
 void StationLine::ReadBackComplete() {
   unit_.readBack = entries_;
-  if (*unit_.readBack == unit_.written) Finish(UnitResult::Pass, UnitFault::None, {});
-  else
-    Finish(UnitResult::Fail, UnitFault::ReadBackDiffers,
-           QStringLiteral("The read-back differs from the set written"));
+  if (*unit_.readBack == unit_.written) {
+    Finish(UnitResult::Pass, UnitFault::None, {});
+    return;
+  }
+  std::size_t first = 0;
+  while (unit_.written[first] == (*unit_.readBack)[first]) ++first;
+  Finish(UnitResult::Fail, UnitFault::ReadBackDiffers,
+         QStringLiteral("The read-back differs: Channel%1 sent %2, the hopper holds %3")
+             .arg(first + 1)
+             .arg(unit_.written[first])
+             .arg((*unit_.readBack)[first]));
 }
 
 void StationLine::Finish(UnitResult result, UnitFault fault, const QString& reason) {

@@ -66,7 +66,7 @@ void StationWindowTest::tilesShowEachPort() {
   QVERIFY(window.Tile(1)->styleSheet().contains(QStringLiteral("#c62828")));
   QCOMPARE(Text(window.Tile(0), "counts"), QStringLiteral("1 passed · 0 failed"));
   QCOMPARE(Text(window.Tile(1), "counts"), QStringLiteral("0 passed · 1 failed"));
-  QVERIFY(Text(window.Tile(1), "detail").contains(QStringLiteral("read-back differs")));
+  QVERIFY(Text(window.Tile(1), "detail").contains(QStringLiteral("Channel1 sent 1234, the hopper holds 1235")));
   QCOMPARE(window.Tile(0)->accessibleName(), good.line.SlavePath() + QStringLiteral(": PASS"));
   QCOMPARE(window.Tile(0)->focusPolicy(), Qt::StrongFocus);
   const QString shown = window.findChild<QLabel*>(QStringLiteral("stationSet"))->text();
