@@ -96,9 +96,8 @@ MainWindow* ToolApp::EnsureMainWindow() {
         *window, portNumber, messages_, QCoreApplication::applicationDirPath(),
         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::Simulation));
   });
-  connect(window, &MainWindow::StationRequested, this, [this, window](int portNumber) {
-    OpenStationFromMenu(*window, portNumber, fileDialog_, messages_);
-  });
+  connect(window, &MainWindow::StationRequested, this,
+          [this, window](int portNumber) { OpenStationFromMenu(*window, portNumber, fileDialog_, messages_); });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
   if (portOverride_) window->StartOnPort(*std::exchange(portOverride_, std::nullopt));
@@ -123,7 +122,8 @@ MainWindow* ToolApp::EnsureMainWindow() {
 
 bool ToolApp::StartStation(const QString& setPath, const std::vector<int>& ports) {
   std::vector<StationPort> stationPorts;
-  for (int n : ports.empty() ? std::vector<int>{ParsePortName(SettingsStore().ComPortText().toStdString()).value_or(1)} : ports)
+  for (int n :
+       ports.empty() ? std::vector<int>{ParsePortName(SettingsStore().ComPortText().toStdString()).value_or(1)} : ports)
     stationPorts.push_back({QStringLiteral("COM%1").arg(n), {}, n});
   return OpenStation(setPath, stationPorts, messages_) != nullptr;
 }

@@ -5,20 +5,20 @@
 // received), which holds any stall of the station's event loop.
 //   build/bin/bench_station [seconds=60] [ports=8] [every-ms=500] [--results FILE]
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "core/setting_frames.h"
+#include "tests/support/json_lines.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
 
@@ -100,14 +100,12 @@ int main(int argc, char* argv[]) {
   QProcess station;
   QByteArray pending;
   QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
-    pending += station.readAllStandardOutput();
-    for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
-      const QJsonObject event = QJsonDocument::fromJson(pending.left(end)).object();
-      if (event.value(QStringLiteral("event")).toString() != QLatin1String("unit")) continue;
+    test::TakeJsonLines(pending, station.readAllStandardOutput(), [&](const QJsonObject& event) {
+      if (event.value(QStringLiteral("event")).toString() != QLatin1String("unit")) return;
       for (const auto& f : fixtures)
         if (f->line.SlavePath() == event.value(QStringLiteral("port")).toString())
           (event.value(QStringLiteral("result")).toString() == QLatin1String("PASS") ? f->passed : f->failed)++;
-    }
+    });
   });
   station.start(QStringLiteral(HOPPER_CLI), arguments);
   if (!station.waitForStarted(10000)) return 1;
@@ -145,26 +143,36 @@ int main(int argc, char* argv[]) {
                 f->passed, f->passed * 60.0 / wall, f->failed, f->worstEchoMs);
   std::printf("  line limit %.0f units/min (%zu bytes, %.1f ms a dialogue); power-on pace %.0f /min\n", lineLimit,
               kDialogueBytes, dialogueMs, offered);
-  std::printf("  worst port %.3f of %.0f /min: %s; worst echo %.2f ms: %s; station CPU %.1f %% of a core\n",
-              worstRatio, ceiling, worstRatio >= 0.95 ? "within" : "BELOW", worstEcho,
-              worstEcho <= 20 ? "within" : "OVER", 100 * cpu / wall);
+  std::printf("  worst port %.3f of %.0f /min: %s; worst echo %.2f ms: %s; station CPU %.1f %% of a core\n", worstRatio,
+              ceiling, worstRatio >= 0.95 ? "within" : "BELOW", worstEcho, worstEcho <= 20 ? "within" : "OVER",
+              100 * cpu / wall);
   if (!results.isEmpty()) {
     QFile out(results);
     if (out.open(QIODevice::Append)) {
       const bool met = worstRatio >= 0.95 && failed == 0;
-      out.write(QStringLiteral("\n## Station\n\n| figure | method | value | target | met |\n|---|---|---|---|---|\n"
-                               "| units per port | `bench_station %1 %2 %3`: %2 emulated hoppers, a power-on every %3 ms, "
-                               "%4 s; verified units per minute of the slowest port against min(line limit %5 /min, "
-                               "pace %6 /min); %7 failed units | %8 /min (%9) | ≥ 0.95 | %10 |\n"
-                               "| worst stall | longest wait from the sync byte on the line to its echo, any port, any "
-                               "unit (an upper bound: it holds the bench's own delays too) | %11 ms | ≤ 20 ms | %12 |\n"
-                               "| station CPU | utime + stime of the hopper-cli process over the run | %13 % of a core "
-                               "| — | — |\n")
-                    .arg(seconds).arg(ports).arg(everyMs).arg(wall, 0, 'f', 0).arg(lineLimit, 0, 'f', 0)
-                    .arg(offered, 0, 'f', 0).arg(failed).arg(perPort, 0, 'f', 1).arg(worstRatio, 0, 'f', 3)
-                    .arg(met ? QStringLiteral("yes") : QStringLiteral("**no**"))
-                    .arg(worstEcho, 0, 'f', 2).arg(worstEcho <= 20 ? QStringLiteral("yes") : QStringLiteral("**no**"))
-                    .arg(100 * cpu / wall, 0, 'f', 1).toUtf8());
+      out.write(
+          QStringLiteral("\n## Station\n\n| figure | method | value | target | met |\n|---|---|---|---|---|\n"
+                         "| units per port | `bench_station %1 %2 %3`: %2 emulated hoppers, a power-on every %3 ms, "
+                         "%4 s; verified units per minute of the slowest port against min(line limit %5 /min, "
+                         "pace %6 /min); %7 failed units | %8 /min (%9) | ≥ 0.95 | %10 |\n"
+                         "| worst stall | longest wait from the sync byte on the line to its echo, any port, any "
+                         "unit (an upper bound: it holds the bench's own delays too) | %11 ms | ≤ 20 ms | %12 |\n"
+                         "| station CPU | utime + stime of the hopper-cli process over the run | %13 % of a core "
+                         "| — | — |\n")
+              .arg(seconds)
+              .arg(ports)
+              .arg(everyMs)
+              .arg(wall, 0, 'f', 0)
+              .arg(lineLimit, 0, 'f', 0)
+              .arg(offered, 0, 'f', 0)
+              .arg(failed)
+              .arg(perPort, 0, 'f', 1)
+              .arg(worstRatio, 0, 'f', 3)
+              .arg(met ? QStringLiteral("yes") : QStringLiteral("**no**"))
+              .arg(worstEcho, 0, 'f', 2)
+              .arg(worstEcho <= 20 ? QStringLiteral("yes") : QStringLiteral("**no**"))
+              .arg(100 * cpu / wall, 0, 'f', 1)
+              .toUtf8());
     }
   }
   return 0;

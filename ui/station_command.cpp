@@ -29,9 +29,9 @@ StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog
   request.title = QStringLiteral("STATION SET");
   request.filter = kParameterFileFilter;
   const QString path = dialog.AskOpen(&owner, request);
-  StationWindow* window = path.isEmpty() ? nullptr
-                                         : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}},
-                                                       messages);
+  StationWindow* window =
+      path.isEmpty() ? nullptr
+                     : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages);
   if (!window) {
     owner.ReturnPort();
     return nullptr;

@@ -62,7 +62,8 @@ void StationTile::Refresh() {
   QString detail;
   if (state == LineState::AdapterGone) detail = line_.GoneWhy();
   else if (last) {
-    detail = QStringLiteral("last unit %1 at %2").arg(last->unit).arg(last->finished.toString(QStringLiteral("HH:mm:ss")));
+    detail =
+        QStringLiteral("last unit %1 at %2").arg(last->unit).arg(last->finished.toString(QStringLiteral("HH:mm:ss")));
     if (!last->reason.isEmpty()) detail += QLatin1Char('\n') + last->reason;
   }
   detail_->setText(detail);

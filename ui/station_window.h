@@ -18,8 +18,8 @@ class StationTile;
 class StationWindow final : public QWidget {
   Q_OBJECT
  public:
-  StationWindow(const ChannelTexts& set, const std::vector<StationPort>& ports,
-                const Station::PortMaker& makePort = {}, QWidget* parent = nullptr);
+  StationWindow(const ChannelTexts& set, const std::vector<StationPort>& ports, const Station::PortMaker& makePort = {},
+                QWidget* parent = nullptr);
   ~StationWindow() override;
 
   // Opens the ports and starts; false (with the reason at the top) when a port did not open.

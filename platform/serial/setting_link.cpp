@@ -68,6 +68,15 @@ void SettingLink::TakeWaitingBytes() {
   }
 }
 
+void SettingLink::TakeWaitingBytesLater() {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (port_->IsOpen()) TakeWaitingBytes();
+      },
+      Qt::QueuedConnection);
+}
+
 SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
   const SaveOutcome outcome = machine_.Save(texts);
   if (outcome.result == SaveResult::Sent) held_.SaveSent(CoinNumbersOf(texts));

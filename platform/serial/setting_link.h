@@ -62,6 +62,9 @@ class SettingLink final : public QObject, private LinkHost {
   // Every byte waiting on the port goes through the receive machine, one at a time, in order;
   // the port's arrival notice runs it too.
   void TakeWaitingBytes();
+  // The same from an event of its own: bytes that came before anyone listened are taken as if
+  // they had just arrived (nothing, once the port has closed).
+  void TakeWaitingBytesLater();
   // The Save command with the boxes' texts (setting_link.cpp).
   SaveOutcome Save(const ChannelTexts& texts);
   // The technician typed into box `index`, or a parameter file was loaded into it.

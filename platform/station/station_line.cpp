@@ -40,13 +40,7 @@ StationLine::StationLine(QString name, std::unique_ptr<SerialPort> port, const C
 void StationLine::Start() {
   link_.Start();
   Enter(LineState::Waiting);
-  // Bytes that came before anyone listened are taken as if they had just arrived.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        if (!stopped_) link_.TakeWaitingBytes();
-      },
-      Qt::QueuedConnection);
+  link_.TakeWaitingBytesLater();
 }
 
 void StationLine::Stop() {
@@ -148,7 +142,8 @@ void StationLine::SendSave() {
   const SaveOutcome outcome = link_.Save(set_);
   if (outcome.result == SaveResult::Sent || outcome.result == SaveResult::WriteFailed) return;
   // Refused before anything went out: the port closed under the unit.
-  Finish(UnitResult::Fail, UnitFault::WriteFailed, QStringLiteral("The port closed before the save; nothing was written"));
+  Finish(UnitResult::Fail, UnitFault::WriteFailed,
+         QStringLiteral("The port closed before the save; nothing was written"));
 }
 
 void StationLine::ReadBackComplete() {

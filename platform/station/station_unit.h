@@ -35,12 +35,12 @@ enum class UnitFault {
   ReportCut,          // the report stopped part-way (hopper switched off, cable)
   NoAcknowledgement,  // the save frame got no answer within the response watch
   WrongAcknowledgement,
-  ReadBackCut,        // acknowledged, but the read-back stopped part-way
-  ReadBackChecksum,   // the read-back's checksum did not match
-  ReadBackDiffers,    // the read-back holds another set than the one written
-  WriteFailed,        // the port did not take the save frame
-  AdapterGone,        // the adapter went away during the unit
-  Interrupted,        // the station was stopped during the unit
+  ReadBackCut,       // acknowledged, but the read-back stopped part-way
+  ReadBackChecksum,  // the read-back's checksum did not match
+  ReadBackDiffers,   // the read-back holds another set than the one written
+  WriteFailed,       // the port did not take the save frame
+  AdapterGone,       // the adapter went away during the unit
+  Interrupted,       // the station was stopped during the unit
 };
 
 struct UnitRecord {

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <memory>
 
+#include "json_lines.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"
@@ -102,23 +103,21 @@ void StationCli::unitsPerPort() {
   QJsonObject summary;
   QByteArray pending;
   QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
-    pending += station.readAllStandardOutput();
-    for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
-      const QJsonObject event = QJsonDocument::fromJson(pending.left(end)).object();
+    test::TakeJsonLines(pending, station.readAllStandardOutput(), [&](const QJsonObject& event) {
       const QString name = event.value(QStringLiteral("event")).toString();
       if (name == QLatin1String("summary")) summary = event;
       int port = 0;
       while (port < kPorts && fixtures[port]->link != event.value(QStringLiteral("port")).toString()) ++port;
-      if (port == kPorts) continue;
+      if (port == kPorts) return;
       Fixture& f = *fixtures[port];
       if (name == QLatin1String("state") && event.value(QStringLiteral("state")).toString() == "adapter gone")
         f.gone = true;
-      if (name != QLatin1String("unit")) continue;
+      if (name != QLatin1String("unit")) return;
       const QString fault = event.value(QStringLiteral("fault")).toString();
       f.results << (event.value(QStringLiteral("result")).toString() + (fault.isEmpty() ? "" : " " + fault));
       // The next hopper is switched on as soon as the last one is done, up to kUnits of them.
       if (f.results.size() < kUnits && !f.gone) f.hopper->PowerOn();
-    }
+    });
   });
   station.start(QStringLiteral(HOPPER_CLI), arguments);
   QVERIFY(station.waitForStarted(kWaitMs));

@@ -54,8 +54,8 @@ void StationWindowTest::tilesShowEachPort() {
   set.fill("0");
   set[0] = "1234";
   set[15] = "65535";
-  StationWindow window(set, {{good.line.SlavePath(), good.line.SlavePath(), 0},
-                             {bad.line.SlavePath(), bad.line.SlavePath(), 0}});
+  StationWindow window(
+      set, {{good.line.SlavePath(), good.line.SlavePath(), 0}, {bad.line.SlavePath(), bad.line.SlavePath(), 0}});
   window.show();
   QCOMPARE(window.Tile(0)->Verdict(), QStringLiteral("waiting"));
   QVERIFY(window.Start());

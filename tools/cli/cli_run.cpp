@@ -12,10 +12,10 @@
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
+#include "platform/station/set_file.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
-#include "platform/station/set_file.h"
 
 namespace hopper::cli {
 

@@ -9,6 +9,7 @@
 
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/station/set_file.h"
+#include "tools/cli/cli_options.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/station_report.h"
@@ -30,10 +31,15 @@ int RunStation(int argc, const char* const* argv) {
   QCommandLineParser p;
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   p.addOptions({{{"p", "port"}, "A port of the station, by COM number or path; give one for each fixture.", "P"},
-                {"json", "One JSON object a line for each event."}});
+                {"json", "One JSON object a line for each event."},
+                {{"h", "help"}, "Show the help."}});
   const bool parsed = p.parse(arguments);
   const bool json = p.isSet(QStringLiteral("json"));
   if (!parsed) return ReportBadArguments(json, p.errorText());
+  if (p.isSet(QStringLiteral("help"))) {
+    std::fputs(HelpText().toLocal8Bit().constData(), stdout);
+    return ToInt(ExitCode::Done);
+  }
   const QStringList words = p.positionalArguments();  // "station" FILE
   if (words.size() != 2) return ReportBadArguments(json, QStringLiteral("station needs one parameter file"));
   if (p.values(QStringLiteral("port")).isEmpty())

@@ -9,6 +9,7 @@
 #include "core/save_check.h"
 
 #ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
 #include <unistd.h>
 #elif defined(Q_OS_WIN)
 #include <io.h>
@@ -43,6 +44,15 @@ QString SetText(const CoinNumbers& set) {
   QStringList values;
   for (std::uint16_t v : set) values << QString::number(v);
   return values.join(QLatin1Char(' '));
+}
+
+// A line longer than the terminal would wrap and throw the rewriting in place off its line.
+QString Fitted(const QString& text) {
+  int columns = 80;
+#ifdef Q_OS_UNIX
+  if (winsize size{}; ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) columns = size.ws_col;
+#endif
+  return text.size() < columns ? text : text.left(columns - 4) + QStringLiteral("...");
 }
 
 }  // namespace
@@ -85,8 +95,8 @@ QString StationReport::LineText(int index) const {
                      .arg(n.failed, 4);
   if (line.State() == LineState::AdapterGone) return text + QStringLiteral("  ") + line.GoneWhy();
   if (const std::optional<UnitRecord>& last = line.Last()) {
-    text += QStringLiteral("  last %1 %2").arg(last->finished.toString(QStringLiteral("HH:mm:ss")),
-                                               UnitResultText(last->result));
+    text += QStringLiteral("  last %1 %2")
+                .arg(last->finished.toString(QStringLiteral("HH:mm:ss")), UnitResultText(last->result));
     if (!last->reason.isEmpty()) text += QStringLiteral(": ") + last->reason;
   }
   return text;
@@ -100,9 +110,11 @@ void StationReport::Started() {
     PutJson({{"event", "started"}, {"ports", ports}, {"set", Coins(CoinNumbersOf(station_.Set()))}});
     return;
   }
-  Put(QStringLiteral("Writing the set %1 on %2 ports; Ctrl+C ends.").arg(SetText(CoinNumbersOf(station_.Set()))).arg(lines.size()));
+  Put(QStringLiteral("Writing the set %1 on %2 ports; Ctrl+C ends.")
+          .arg(SetText(CoinNumbersOf(station_.Set())))
+          .arg(lines.size()));
   if (style_ == Style::InPlace)
-    for (int i = 0; i < static_cast<int>(lines.size()); ++i) Put(LineText(i));
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) Put(Fitted(LineText(i)));
 }
 
 void StationReport::LineChanged(int index) {
@@ -113,13 +125,14 @@ void StationReport::LineChanged(int index) {
       break;
     case Style::Plain:
       // Only what a log reader needs: the port coming and going; units have lines of their own.
-      if (line.State() == LineState::AdapterGone) Put(line.Name() + QStringLiteral(": adapter gone: ") + line.GoneWhy());
+      if (line.State() == LineState::AdapterGone)
+        Put(line.Name() + QStringLiteral(": adapter gone: ") + line.GoneWhy());
       break;
     case Style::InPlace: {
       // The cursor stands below the last port's line: up to this port's, rewrite it, back down.
       const int up = static_cast<int>(station_.Lines().size()) - index;
       std::printf("\x1b[%dA\r\x1b[2K", up);
-      Put(LineText(index), "");
+      Put(Fitted(LineText(index)), "");
       std::printf("\r\x1b[%dB", up);
       std::fflush(stdout);
       break;
@@ -148,7 +161,8 @@ void StationReport::UnitFinished(int index, const UnitRecord& record) {
       Put(QStringLiteral("%1: unit %2 %3%4")
               .arg(record.port)
               .arg(record.unit)
-              .arg(UnitResultText(record.result), record.reason.isEmpty() ? QString() : QStringLiteral(": ") + record.reason));
+              .arg(UnitResultText(record.result),
+                   record.reason.isEmpty() ? QString() : QStringLiteral(": ") + record.reason));
       break;
     case Style::InPlace: LineChanged(index); break;
   }

@@ -56,7 +56,7 @@ class HopperEmulator final : public QObject, private HopperHost {
   QTimer echoTimer_;
   QTimer gapTimer_;
   QTimer powerTimer_;
-  QTimer repeatTimer_;  // --power-on-every
+  QTimer repeatTimer_;                  // --power-on-every
   std::optional<int> powerOnOpenedMs_;  // waiting for the far end to open the line
 };
 
