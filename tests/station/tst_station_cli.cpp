@@ -53,6 +53,7 @@ class StationCli : public QObject {
  private slots:
   void unitsPerPort_data();
   void unitsPerPort();
+  void interruptedSaveIsUnverified();
 };
 
 void StationCli::unitsPerPort_data() {
@@ -73,6 +74,12 @@ void StationCli::unitsPerPort_data() {
   QTest::newRow("no acknowledgement") << noAck << times("FAIL no-acknowledgement") << 6;
   QTest::newRow("differing read-back") << differs << times("FAIL read-back-differs") << 7;
   QTest::newRow("switched off in the report") << cut << times("FAIL report-cut") << 5;
+  Faults badReadBack;
+  badReadBack.badReadBackChecksum = true;
+  QTest::newRow("spoilt read-back") << badReadBack << times("FAIL read-back-checksum") << 5;
+  Faults wrongAck;
+  wrongAck.wrongAck = 0x85;
+  QTest::newRow("wrong acknowledgement") << wrongAck << times("FAIL wrong-acknowledgement") << 6;
   // The adapter comes back (without the fault) and the port carries on.
   QTest::newRow("pulled cable") << pulled << QStringList{"FAIL adapter-gone", "PASS", "PASS"} << 3;
 }
@@ -146,6 +153,38 @@ void StationCli::unitsPerPort() {
     QCOMPARE(p.value(QStringLiteral("failed")).toInt(), kUnits - fixtures[i]->results.count(QStringLiteral("PASS")));
     QCOMPARE(p.value(QStringLiteral("unverified")).toInt(), 0);
   }
+}
+
+void StationCli::interruptedSaveIsUnverified() {
+  // Ctrl+C while the save waits for its acknowledgement: that hopper's set is nobody's guess.
+  test::SettingsSandbox sandbox;
+  QTemporaryDir dir;
+  const QString setPath = dir.filePath(QStringLiteral("set.txt"));
+  QFile setFile(setPath);
+  QVERIFY(setFile.open(QIODevice::WriteOnly));
+  setFile.write("1\n2\n");
+  setFile.close();
+  HopperConfig silent;
+  silent.faults.noAck = true;
+  Fixture fixture(dir.filePath(QStringLiteral("hopper")), silent);
+  QProcess station;
+  QByteArray pending;
+  QJsonObject summary;
+  bool writing = false;
+  QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
+    test::TakeJsonLines(pending, station.readAllStandardOutput(), [&](const QJsonObject& event) {
+      if (event.value(QStringLiteral("state")).toString() == QLatin1String("writing")) writing = true;
+      if (event.value(QStringLiteral("event")).toString() == QLatin1String("summary")) summary = event;
+    });
+  });
+  station.start(QStringLiteral(HOPPER_CLI), {"station", setPath, "--json", "--port", fixture.link});
+  QTRY_VERIFY_WITH_TIMEOUT(writing, kWaitMs);
+  ::kill(static_cast<pid_t>(station.processId()), SIGTERM);
+  QTRY_VERIFY_WITH_TIMEOUT(station.state() == QProcess::NotRunning, kWaitMs);
+  QCOMPARE(station.exitCode(), 130);
+  const QJsonObject port = summary.value(QStringLiteral("ports")).toArray().at(0).toObject();
+  QCOMPARE(port.value(QStringLiteral("unverified")).toInt(), 1);
+  QCOMPARE(port.value(QStringLiteral("failed")).toInt(), 0);
 }
 
 QTEST_GUILESS_MAIN(StationCli)
