@@ -4,11 +4,14 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace hopper {
 
 struct CommandLine {
-  std::optional<int> portNumber;  // --port N, 1..255
+  std::optional<int> portNumber;  // --port N, 1..255 (the last one given)
+  std::vector<int> portNumbers;   // every --port, for the station
+  QString stationSet;             // --station FILE: the station window alone, writing FILE's set
   QString logPath;                // --log FILE: append the line's decoded traffic to FILE
   bool help = false;              // --help or -h: print the usage and end
   QString error;                  // what was wrong; the usage goes with it

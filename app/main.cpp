@@ -41,6 +41,8 @@ int main(int argc, char* argv[]) {
   const hopper::CommandLine line = hopper::ParseCommandLine(QApplication::arguments());
   if (const int code = Answer(line); code >= 0) return code;
   hopper::ToolApp tool;
+  if (!line.stationSet.isEmpty())
+    return tool.StartStation(line.stationSet, line.portNumbers) ? QApplication::exec() : 8;
   if (line.portNumber) tool.StartOnPort(*line.portNumber);
   if (!line.logPath.isEmpty()) {
     QString why;

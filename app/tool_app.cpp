@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <utility>
 
+#include "core/port_resolution.h"
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
 #include "platform/journal/journal.h"
@@ -15,6 +16,7 @@
 #include "ui/manual_command.h"
 #include "ui/parameter_commands.h"
 #include "ui/simulation_handover.h"
+#include "ui/station_command.h"
 
 namespace hopper {
 
@@ -131,6 +133,8 @@ MainWindow* ToolApp::EnsureMainWindow() {
         *window, portNumber, messages_, QCoreApplication::applicationDirPath(),
         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::Simulation));
   });
+  connect(window, &MainWindow::StationRequested, this,
+          [this, window](int portNumber) { OpenStationFromMenu(*window, portNumber, fileDialog_, messages_); });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   AttachJournal(*window);
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
@@ -152,6 +156,14 @@ MainWindow* ToolApp::EnsureMainWindow() {
   window->show();
   ReportSettingsTrouble(window);
   return window;
+}
+
+bool ToolApp::StartStation(const QString& setPath, const std::vector<int>& ports) {
+  std::vector<StationPort> stationPorts;
+  for (int n :
+       ports.empty() ? std::vector<int>{ParsePortName(SettingsStore().ComPortText().toStdString()).value_or(1)} : ports)
+    stationPorts.push_back({QStringLiteral("COM%1").arg(n), {}, n});
+  return OpenStation(setPath, stationPorts, messages_) != nullptr;
 }
 
 void ToolApp::ReportSettingsTrouble(QWidget* parent) {

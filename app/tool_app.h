@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/single_copy.h"
 #include "platform/journal/journal_target.h"
@@ -33,6 +34,9 @@ class ToolApp final : public QObject {
   // at once: another copy runs (it is asked to come to the front; nothing opened here,
   // nothing said) or the start-up failed.
   bool Start();
+  // --station: the station window alone on COM `ports`, writing the set in `setPath`. False
+  // when the file is refused (after its message).
+  bool StartStation(const QString& setPath, const std::vector<int>& ports);
   // The first main window starts on COMn instead of the stored port (--port).
   void StartOnPort(int portNumber) { portOverride_ = portNumber; }
 

@@ -78,6 +78,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void ManualRequested();
   // The port is closed and the window disabled; the simulation window takes the port.
   void SimulationRequested(int portNumber);
+  // Parameter > Station…: the port is handed over as to the simulation window; ReturnPort() takes it back.
+  void StationRequested(int portNumber);
   void OpenParameterFileRequested();
   void LineMonitorRequested();
   void SaveParameterFileRequested();
@@ -111,6 +113,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OnDeviceLost(const QString& why);
   void OnReconnected(const OpenOutcome& outcome);
   void OnSimulation();
+  void HandOverPort();
   void ShowDeviceTip();
   // The line settings the driver did not take, for the status line's tool tip (empty when none)
   // and the port assignment window, after an opening that succeeded.
@@ -151,6 +154,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   QAction* simulationAction_ = nullptr;      // "[F2]Simulation"
   QAction* lineMonitorAction_ = nullptr;     // Parameter > Line monitor (Ctrl+L)
   QAction* backupFolderAction_ = nullptr;    // Parameter > Backup folder
+  QAction* stationAction_ = nullptr;         // Parameter > Station…
   QAction* portsAction_ = nullptr;           // "P&orts…": the port assignment window
   QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
   QAction* historyAction_ = nullptr;         // Parameter > History…

@@ -40,6 +40,12 @@ void MainWindow::BuildSafeguards() {
   lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
   backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
+  stationAction_ = parameter->addAction(QStringLiteral("Station…"));
+  stationAction_->setObjectName(QStringLiteral("Station"));
+  connect(stationAction_, &QAction::triggered, this, [this] {
+    HandOverPort();
+    emit StationRequested(Port().PortNumber());
+  });
   connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
   connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
   connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);

@@ -117,10 +117,14 @@ void MainWindow::OnReconnected(const OpenOutcome& outcome) {
   }
 }
 
-void MainWindow::OnSimulation() {
+void MainWindow::HandOverPort() {
   link_->HandOver();
   focusBeforeHandOver_ = focusWidget();
   setEnabled(false);
+}
+
+void MainWindow::OnSimulation() {
+  HandOverPort();
   emit SimulationRequested(Port().PortNumber());
 }
 

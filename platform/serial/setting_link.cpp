@@ -80,6 +80,15 @@ void SettingLink::TakeWaitingBytes() {
   }
 }
 
+void SettingLink::TakeWaitingBytesLater() {
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (port_->IsOpen()) TakeWaitingBytes();
+      },
+      Qt::QueuedConnection);
+}
+
 SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
   // What goes out is known to the held values before anyone hears that it went.
   saving_ = &texts;
@@ -95,7 +104,7 @@ bool SettingLink::MaySend() {
   // The set the hopper last confirmed is kept before anything overwrites it.
   // A save without a confirmed set writes no backup: it must not name the last save's.
   lastBackup_ = {};
-  if (!held_.Confirmed()) return true;
+  if (!held_.Confirmed() || !keepsBackups_) return true;
   lastBackup_ = backups_.Write(TextsOf(*held_.Confirmed()), PortLabel());
   if (lastBackup_.ok()) return true;
   return questions_ && questions_->SaveWithoutBackup(lastBackup_.error);

@@ -50,6 +50,9 @@ class SettingLink final : public QObject, private LinkHost {
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
+  // Without backups (the production station records each unit's reported set itself, and
+  // hundreds of units an hour would push the technician's own backups out of the folder).
+  void SetKeepsBackups(bool keep) { keepsBackups_ = keep; }
   // Who answers before a save; without one, a failed backup keeps the save back.
   void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
   // The last backup written or tried before a save.
@@ -63,6 +66,9 @@ class SettingLink final : public QObject, private LinkHost {
   // Every byte waiting on the port goes through the receive machine, one at a time, in order;
   // the port's arrival notice runs it too.
   void TakeWaitingBytes();
+  // The same from an event of its own: bytes that came before anyone listened are taken as if
+  // they had just arrived (nothing, once the port has closed).
+  void TakeWaitingBytesLater();
   // The Save command with the boxes' texts (setting_link.cpp).
   SaveOutcome Save(const ChannelTexts& texts);
   // The technician typed into box `index`, or a parameter file was loaded into it.
@@ -125,9 +131,10 @@ class SettingLink final : public QObject, private LinkHost {
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
   const ChannelTexts* saving_ = nullptr;  // the texts of the Save under way
-  bool handedOver_ = false;               // the simulation window has the port
-  bool trouble_ = false;                  // the port failed: the next opening starts the link over
-  bool reconnectPending_ = false;         // the device came back during a save
+  bool keepsBackups_ = true;
+  bool handedOver_ = false;        // the simulation window has the port
+  bool trouble_ = false;           // the port failed: the next opening starts the link over
+  bool reconnectPending_ = false;  // the device came back during a save
 };
 
 }  // namespace hopper

@@ -569,6 +569,20 @@ class MainWindowTest : public QObject {
     parameter->close();
   }
 
+  void stationTakesThePortAndGivesItBack() {
+    MainWindowRig rig;
+    QVERIFY(rig.StartAndShow());
+    QSignalSpy station(rig.window.get(), &MainWindow::StationRequested);
+    rig.window->findChild<QAction*>(QStringLiteral("Station"))->trigger();
+    QCOMPARE(station.count(), 1);
+    QCOMPARE(station.at(0).at(0).toInt(), rig.window->Port().PortNumber());
+    QVERIFY(!rig.window->Port().IsOpen());
+    QVERIFY(!rig.window->isEnabled());
+    rig.window->ReturnPort();
+    QVERIFY(rig.window->isEnabled());
+    QVERIFY(rig.window->Port().IsOpen());
+  }
+
   void closeDuringSaveStoresPortNumber() {
     MainWindowRig rig;
     QVERIFY(rig.StartAndShow());

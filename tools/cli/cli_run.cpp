@@ -13,12 +13,12 @@
 #include "platform/serial/line_recorder.h"
 #include "platform/serial/setting_link.h"
 #include "platform/serial/system_serial.h"
+#include "platform/station/set_file.h"
 #include "tools/cli/cli_history.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/ports_command.h"
-#include "tools/cli/set_file.h"
 
 namespace hopper::cli {
 

@@ -44,13 +44,7 @@ void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
   link_.Start();
   emit Progress(Step::WaitingForReport);
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
-  // Bytes that came before anyone listened are taken as if they had just arrived.
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        if (!finished_) link_.TakeWaitingBytes();
-      },
-      Qt::QueuedConnection);
+  link_.TakeWaitingBytesLater();
 }
 
 void HopperSession::Interrupt() {

@@ -3,11 +3,13 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstring>
 
 #include "tools/cli/cli_options.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/cli_run.h"
 #include "tools/cli/exit_codes.h"
+#include "tools/cli/station_command.h"
 
 using namespace hopper::cli;
 
@@ -15,6 +17,7 @@ int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("hopper-cli"));
   QCoreApplication::setApplicationVersion(QStringLiteral(HOPPER_VERSION));
+  if (argc > 1 && std::strcmp(argv[1], "station") == 0) return RunStation(argc, argv);
   const ParsedArguments parsed = ParseArguments(argc, argv);
   if (!parsed.options) {
     if (parsed.error.isEmpty()) {

@@ -32,6 +32,8 @@ void AddOptions(QCommandLineParser& p) {
       Valued("byte-time", "Time per byte on the line (default 1145).", "us"),
       Valued("power-on-delay", "Switch the hopper on this long after start.", "ms"),
       Valued("power-on-when-opened", "Switch it on this long after the tool first opens the line.", "ms"),
+      Valued("power-on-every", "Switch it on again every ms while the tool has the line open (a production line).",
+             "ms"),
       QCommandLineOption("bad-report-checksum", "Fault: spoil the report's checksum."),
       QCommandLineOption("bad-readback-checksum", "Fault: spoil the read-back block's checksum."),
       QCommandLineOption("no-echo-wait", "Fault: send 0x83 straight after 0x82, without waiting for the echo."),
@@ -166,6 +168,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   if (set("fast")) o.byteTimeUs = 0;
   if (const auto ms = count("power-on-delay", 0, 86400000)) o.powerOnDelayMs = static_cast<int>(*ms);
   if (const auto ms = count("power-on-when-opened", 0, 86400000)) o.powerOnWhenOpenedMs = static_cast<int>(*ms);
+  if (const auto ms = count("power-on-every", 1, 86400000)) o.powerOnEveryMs = static_cast<int>(*ms);
 
   f.badReportChecksum = set("bad-report-checksum");
   f.badReadBackChecksum = set("bad-readback-checksum");

@@ -17,6 +17,7 @@ struct EmulatorOptions {
   int byteTimeUs = kByteTimeUs;
   std::optional<int> powerOnDelayMs;       // from start
   std::optional<int> powerOnWhenOpenedMs;  // from the tool opening the line
+  std::optional<int> powerOnEveryMs;       // again and again, while the tool has the line open
 };
 
 struct ParsedCommandLine {

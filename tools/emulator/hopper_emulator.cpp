@@ -9,6 +9,11 @@ HopperEmulator::HopperEmulator(HopperConfig config, ByteChannel& channel, Traffi
   connect(&echoTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::EchoWait); });
   connect(&gapTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::FrameGap); });
   connect(&powerTimer_, &QTimer::timeout, this, &HopperEmulator::PowerOn);
+  repeatTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&repeatTimer_, &QTimer::timeout, this, [this] {
+    // Only a hopper the tool can hear is switched on; the next one follows at the same pace.
+    if (channel_.PeerPresent()) PowerOn();
+  });
 
   connect(&channel_, &ByteChannel::BytesReceived, this, &HopperEmulator::Received);
   connect(&channel_, &ByteChannel::PeerOpened, this, &HopperEmulator::FarEndOpened);
@@ -21,6 +26,7 @@ HopperEmulator::HopperEmulator(HopperConfig config, ByteChannel& channel, Traffi
     log_.Note(QStringLiteral("cable pulled after %1 bytes: the line is closed").arg(after));
     echoTimer_.stop();
     gapTimer_.stop();
+    repeatTimer_.stop();
     emit LineGone();
   });
   connect(&transmitter_, &Transmitter::BytesLost, this, [this](std::size_t count) {
@@ -40,6 +46,11 @@ void HopperEmulator::PowerOn() {
 }
 
 void HopperEmulator::PowerOnAfter(int ms) { powerTimer_.start(ms < 0 ? 0 : ms); }
+
+void HopperEmulator::PowerOnEvery(int ms) {
+  if (ms <= 0) repeatTimer_.stop();
+  else repeatTimer_.start(ms);
+}
 
 void HopperEmulator::PowerOnWhenOpened(int ms) {
   powerOnOpenedMs_ = ms < 0 ? 0 : ms;

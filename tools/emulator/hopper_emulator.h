@@ -27,6 +27,9 @@ class HopperEmulator final : public QObject, private HopperHost {
   void PowerOnAfter(int ms);
   // Switches it on this long after the far end first opens the line (at once if it is open).
   void PowerOnWhenOpened(int ms);
+  // Switches it on again every `ms` from now, as a production line brings the next hopper;
+  // 0 stops that.
+  void PowerOnEvery(int ms);
 
   const HopperSide& Side() const { return side_; }
   const Transmitter& Output() const { return transmitter_; }
@@ -53,6 +56,7 @@ class HopperEmulator final : public QObject, private HopperHost {
   QTimer echoTimer_;
   QTimer gapTimer_;
   QTimer powerTimer_;
+  QTimer repeatTimer_;                  // --power-on-every
   std::optional<int> powerOnOpenedMs_;  // waiting for the far end to open the line
 };
 

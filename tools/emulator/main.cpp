@@ -60,6 +60,7 @@ int main(int argc, char* argv[]) {
   emulator.SetByteTimeUs(options.byteTimeUs);
   if (options.powerOnDelayMs) emulator.PowerOnAfter(*options.powerOnDelayMs);
   if (options.powerOnWhenOpenedMs) emulator.PowerOnWhenOpened(*options.powerOnWhenOpenedMs);
+  if (options.powerOnEveryMs) emulator.PowerOnEvery(*options.powerOnEveryMs);
 
   ConsoleControl control;
   QObject::connect(&control, &ConsoleControl::PowerOnAsked, &emulator, &HopperEmulator::PowerOn);

@@ -16,6 +16,7 @@
 #include "platform/files/settings_store.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
+#include "tools/screenshots/station_shot.h"
 
 namespace {
 
@@ -78,7 +79,8 @@ bool Session(QWidget* main) {
   simulation->findChild<QPushButton*>(QStringLiteral("Command1"))->click();  // "Dispense"
   auto* picture = simulation->findChild<QLabel*>(QStringLiteral("Image3"));
   if (!WaitFor([&] { return !picture->pixmap().isNull(); }, "the send animation")) return false;
-  return Shoot("Form3", "simulation.png");
+  if (!Shoot("Form3", "simulation.png")) return false;
+  return hopper::ShootStation(outFolder + QStringLiteral("/station.png"));
 }
 
 }  // namespace

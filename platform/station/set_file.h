@@ -1,5 +1,5 @@
 #pragma once
-// The parameter file `write` takes: read exactly as the tool's Open reads it, and checked as
+// The parameter file `write` and the station take: read exactly as the tool's Open reads it, and checked as
 // its Save checks the boxes before anything goes to the hopper.
 
 #include <QString>
@@ -7,7 +7,7 @@
 
 #include "core/channel_table.h"
 
-namespace hopper::cli {
+namespace hopper {
 
 struct SetFile {
   ChannelTexts entries;  // what the tool's 16 boxes would show after Open
@@ -18,4 +18,4 @@ struct SetFile {
 
 SetFile ReadSetFile(const QString& path);
 
-}  // namespace hopper::cli
+}  // namespace hopper

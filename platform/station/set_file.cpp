@@ -1,4 +1,4 @@
-#include "tools/cli/set_file.h"
+#include "platform/station/set_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
 
-namespace hopper::cli {
+namespace hopper {
 
 namespace {
 QString Text(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
@@ -58,4 +58,4 @@ SetFile ReadSetFile(const QString& path) {
   return set;
 }
 
-}  // namespace hopper::cli
+}  // namespace hopper

@@ -1,0 +1,45 @@
+#include "platform/station/station_unit.h"
+
+namespace hopper {
+
+QString LineStateText(LineState state) {
+  switch (state) {
+    case LineState::Waiting: return QStringLiteral("waiting");
+    case LineState::Receiving: return QStringLiteral("receiving");
+    case LineState::Writing: return QStringLiteral("writing");
+    case LineState::Verifying: return QStringLiteral("verifying");
+    case LineState::Passed: return QStringLiteral("PASS");
+    case LineState::Failed: return QStringLiteral("FAIL");
+    case LineState::AdapterGone: return QStringLiteral("adapter gone");
+  }
+  return {};
+}
+
+QString UnitResultText(UnitResult result) {
+  switch (result) {
+    case UnitResult::Pass: return QStringLiteral("PASS");
+    case UnitResult::Fail: return QStringLiteral("FAIL");
+    case UnitResult::Unverified: return QStringLiteral("UNVERIFIED");
+  }
+  return {};
+}
+
+QString UnitFaultName(UnitFault fault) {
+  switch (fault) {
+    case UnitFault::None: return {};
+    case UnitFault::ReportChecksum: return QStringLiteral("report-checksum");
+    case UnitFault::Communication: return QStringLiteral("communication");
+    case UnitFault::ReportCut: return QStringLiteral("report-cut");
+    case UnitFault::NoAcknowledgement: return QStringLiteral("no-acknowledgement");
+    case UnitFault::WrongAcknowledgement: return QStringLiteral("wrong-acknowledgement");
+    case UnitFault::ReadBackCut: return QStringLiteral("read-back-cut");
+    case UnitFault::ReadBackChecksum: return QStringLiteral("read-back-checksum");
+    case UnitFault::ReadBackDiffers: return QStringLiteral("read-back-differs");
+    case UnitFault::WriteFailed: return QStringLiteral("write-failed");
+    case UnitFault::AdapterGone: return QStringLiteral("adapter-gone");
+    case UnitFault::Interrupted: return QStringLiteral("interrupted");
+  }
+  return {};
+}
+
+}  // namespace hopper

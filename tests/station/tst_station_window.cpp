@@ -1,0 +1,82 @@
+// The station window, headless: two emulated hoppers on pseudo-terminals, one whose read-back
+// differs; each tile's verdict, colour, count and accessible name, and the set shown once.
+
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "settings_sandbox.h"
+#include "tests/emulator/line_test_support.h"
+#include "tools/emulator/hopper_emulator.h"
+#include "tools/emulator/pty_channel.h"
+#include "ui/station_tile.h"
+#include "ui/station_window.h"
+
+using namespace hopper;
+using namespace hopper::emulator;
+
+namespace {
+constexpr int kWaitMs = 20000;
+
+struct Hopper {
+  explicit Hopper(const HopperConfig& config) {
+    openError = line.Open();
+    hopper = std::make_unique<HopperEmulator>(config, line, log.log);
+    hopper->SetByteTimeUs(0);
+    hopper->PowerOnWhenOpened(20);
+  }
+  test::MemoryLog log;
+  PtyChannel line;
+  QString openError;
+  std::unique_ptr<HopperEmulator> hopper;
+};
+
+QString Text(const QWidget* tile, const char* label) {
+  return tile->findChild<QLabel*>(QString::fromLatin1(label))->text();
+}
+}  // namespace
+
+class StationWindowTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void tilesShowEachPort();
+};
+
+void StationWindowTest::tilesShowEachPort() {
+  test::SettingsSandbox sandbox;
+  HopperConfig differs;
+  differs.faults.readBackChange = 0;
+  Hopper good({});
+  Hopper bad(differs);
+  QVERIFY(good.openError.isEmpty() && bad.openError.isEmpty());
+  ChannelTexts set;
+  set.fill("0");
+  set[0] = "1234";
+  set[15] = "65535";
+  StationWindow window(
+      set, {{good.line.SlavePath(), good.line.SlavePath(), 0}, {bad.line.SlavePath(), bad.line.SlavePath(), 0}});
+  window.show();
+  QCOMPARE(window.Tile(0)->Verdict(), QStringLiteral("waiting"));
+  QVERIFY(window.Start());
+
+  QTRY_COMPARE_WITH_TIMEOUT(window.Tile(0)->Verdict(), QStringLiteral("PASS"), kWaitMs);
+  QTRY_COMPARE_WITH_TIMEOUT(window.Tile(1)->Verdict(), QStringLiteral("FAIL"), kWaitMs);
+  QVERIFY(window.Tile(0)->styleSheet().contains(QStringLiteral("#1b7f2a")));
+  QVERIFY(window.Tile(1)->styleSheet().contains(QStringLiteral("#c62828")));
+  QCOMPARE(Text(window.Tile(0), "counts"), QStringLiteral("1 passed · 0 failed"));
+  QCOMPARE(Text(window.Tile(1), "counts"), QStringLiteral("0 passed · 1 failed"));
+  QVERIFY(Text(window.Tile(1), "detail").contains(QStringLiteral("Channel1 sent 1234, the hopper holds 1235")));
+  QCOMPARE(window.Tile(0)->accessibleName(), good.line.SlavePath() + QStringLiteral(": PASS"));
+  QCOMPARE(window.Tile(0)->focusPolicy(), Qt::StrongFocus);
+  const QString shown = window.findChild<QLabel*>(QStringLiteral("stationSet"))->text();
+  QVERIFY(shown.contains(QStringLiteral("1: 1234")) && shown.contains(QStringLiteral("16: 65535")));
+
+  // The next hopper on the good port: the count goes on, the bad port is not held up by it.
+  good.hopper->PowerOn();
+  QTRY_COMPARE_WITH_TIMEOUT(Text(window.Tile(0), "counts"), QStringLiteral("2 passed · 0 failed"), kWaitMs);
+  window.close();
+}
+
+QTEST_MAIN(StationWindowTest)
+#include "tst_station_window.moc"

@@ -1,0 +1,43 @@
+#include "ui/station_command.h"
+
+#include <QDir>
+
+#include "platform/station/set_file.h"
+#include "platform/widgets/file_dialog.h"
+#include "platform/widgets/message_box.h"
+#include "ui/main_window.h"
+#include "ui/parameter_commands.h"
+#include "ui/station_window.h"
+
+namespace hopper {
+
+StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages) {
+  const SetFile set = ReadSetFile(setPath);
+  if (!set.refusal.isEmpty()) {
+    messages.Show(nullptr, Message{set.refusal, MessageIcon::Exclamation, QString(), set.detail});
+    return nullptr;
+  }
+  auto* window = new StationWindow(set.entries, ports);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->Start();  // a port that does not open is named at the top of the window
+  window->show();
+  return window;
+}
+
+StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages) {
+  FileDialogRequest request;
+  request.title = QStringLiteral("STATION SET");
+  request.filter = kParameterFileFilter;
+  const QString path = dialog.AskOpen(&owner, request);
+  StationWindow* window =
+      path.isEmpty() ? nullptr
+                     : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages);
+  if (!window) {
+    owner.ReturnPort();
+    return nullptr;
+  }
+  QObject::connect(window, &StationWindow::Closed, &owner, &MainWindow::ReturnPort);
+  return window;
+}
+
+}  // namespace hopper

@@ -1,0 +1,26 @@
+#pragma once
+// Opening the station window: from the main window's Parameter > Station… on the main window's
+// own port, or on its own from the command line (--station FILE).
+
+#include <QString>
+#include <vector>
+
+#include "platform/station/station.h"
+
+namespace hopper {
+
+class FileDialog;
+class MainWindow;
+class MessageBoxes;
+class StationWindow;
+
+// The main window has handed its port over: asks for the set, then runs the station on
+// `portNumber` until its window closes, when the port goes back to `owner` (at once when there
+// is no set or the port does not open). The window deletes itself when closed.
+StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages);
+
+// The station window alone on `ports` with the set in `setPath`; nullptr, after a message,
+// when the file is refused.
+StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages);
+
+}  // namespace hopper
