@@ -17,6 +17,7 @@
 #include "ui/parameter_commands.h"
 #include "ui/simulation_handover.h"
 #include "ui/station_command.h"
+#include "ui/station_window.h"
 
 namespace hopper {
 
@@ -34,11 +35,12 @@ ToolApp::ToolApp(MessageBoxes* messages)
 
 ToolApp::~ToolApp() {
   delete mainWindow_.data();
+  for (const QPointer<StationWindow>& station : stations_) delete station.data();
   history_.reset();
   journal_.reset();  // what the window recorded last is written before the program ends
 }
 
-void ToolApp::AttachJournal(MainWindow& window) {
+Journal* ToolApp::TheJournal(QWidget* parent) {
   const SettingsStore settings;
   if (!journal_ && settings.JournalEnabled()) {
     QString problem;
@@ -46,12 +48,16 @@ void ToolApp::AttachJournal(MainWindow& window) {
     historyTarget_ = setup.shared.value_or(setup.local);
     journal_ = std::make_unique<Journal>(std::move(setup));
     if (!problem.isEmpty())
-      messages_.Show(&window, Message{QStringLiteral("The shared journal cannot be used; this station keeps its own."),
-                                      MessageIcon::Exclamation,
-                                      {},
-                                      problem});
+      messages_.Show(parent, Message{QStringLiteral("The shared journal cannot be used; this station keeps its own."),
+                                     MessageIcon::Exclamation,
+                                     {},
+                                     problem});
   }
-  if (journal_) window.AttachJournal(*journal_);
+  return journal_.get();
+}
+
+void ToolApp::AttachJournal(MainWindow& window) {
+  if (Journal* journal = TheJournal(&window)) window.AttachJournal(*journal);
   connect(&window, &MainWindow::HistoryRequested, this, &ToolApp::ShowHistory);
 }
 
@@ -133,8 +139,9 @@ MainWindow* ToolApp::EnsureMainWindow() {
         *window, portNumber, messages_, QCoreApplication::applicationDirPath(),
         std::make_unique<RecordingSerialPort>(MakeSystemSerialPort(), recorder_, LineRole::Simulation));
   });
-  connect(window, &MainWindow::StationRequested, this,
-          [this, window](int portNumber) { OpenStationFromMenu(*window, portNumber, fileDialog_, messages_); });
+  connect(window, &MainWindow::StationRequested, this, [this, window](int portNumber) {
+    stations_.push_back(OpenStationFromMenu(*window, portNumber, fileDialog_, messages_, TheJournal(window)));
+  });
   connect(window, &MainWindow::LineMonitorRequested, this, [this] { ShowLineMonitor(); });
   AttachJournal(*window);
   connect(window, &MainWindow::ManualRequested, this, [this, window] { manual_->Run(window); });
@@ -163,7 +170,9 @@ bool ToolApp::StartStation(const QString& setPath, const std::vector<int>& ports
   for (int n :
        ports.empty() ? std::vector<int>{ParsePortName(SettingsStore().ComPortText().toStdString()).value_or(1)} : ports)
     stationPorts.push_back({QStringLiteral("COM%1").arg(n), {}, n});
-  return OpenStation(setPath, stationPorts, messages_) != nullptr;
+  StationWindow* station = OpenStation(setPath, stationPorts, messages_, TheJournal(nullptr));
+  stations_.push_back(station);
+  return station != nullptr;
 }
 
 void ToolApp::ReportSettingsTrouble(QWidget* parent) {

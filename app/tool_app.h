@@ -19,6 +19,7 @@ namespace hopper {
 class HistoryWindow;
 class InterruptNotifier;
 class Journal;
+class StationWindow;
 class MainWindow;
 class LineMonitor;
 class ManualCommand;
@@ -66,6 +67,9 @@ class ToolApp final : public QObject {
 
   // The journal the settings ask for, made with the first main window; none when switched off.
   void AttachJournal(MainWindow& window);
+  // That journal, for the main window and the station alike; `parent` hears of a shared
+  // database that cannot be used.
+  Journal* TheJournal(QWidget* parent);
   void ShowHistory();
 
   LineRecorder recorder_;
@@ -74,6 +78,7 @@ class ToolApp final : public QObject {
   QtFileDialog fileDialog_;
   SingleCopy singleCopy_;
   QPointer<MainWindow> mainWindow_;
+  std::vector<QPointer<StationWindow>> stations_;  // they journal, so they go before the journal
   std::unique_ptr<ManualCommand> manual_;
   std::unique_ptr<LineMonitor> monitor_;
   std::unique_ptr<Journal> journal_;

@@ -107,6 +107,10 @@ int main(int argc, char* argv[]) {
           (event.value(QStringLiteral("result")).toString() == QLatin1String("PASS") ? f->passed : f->failed)++;
     });
   });
+  // The station keeps its journal as it would at a bench, in a data folder of the run's own.
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+  station.setProcessEnvironment(environment);
   station.start(QStringLiteral(HOPPER_CLI), arguments);
   if (!station.waitForStarted(10000)) return 1;
   // The station opens every port before the first power-on, so every port starts alike.

@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "platform/journal/station_journal.h"
 #include "platform/station/set_file.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
@@ -11,7 +12,8 @@
 
 namespace hopper {
 
-StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages) {
+StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages,
+                           Journal* journal) {
   const SetFile set = ReadSetFile(setPath);
   if (!set.refusal.isEmpty()) {
     messages.Show(nullptr, Message{set.refusal, MessageIcon::Exclamation, QString(), set.detail});
@@ -19,19 +21,22 @@ StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort
   }
   auto* window = new StationWindow(set.entries, ports);
   window->setAttribute(Qt::WA_DeleteOnClose);
+  if (journal) JournalStation(window->Stations(), *journal, QStringLiteral("window"));
   window->Start();  // a port that does not open is named at the top of the window
   window->show();
   return window;
 }
 
-StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages) {
+StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages,
+                                   Journal* journal) {
   FileDialogRequest request;
   request.title = QStringLiteral("STATION SET");
   request.filter = kParameterFileFilter;
   const QString path = dialog.AskOpen(&owner, request);
   StationWindow* window =
-      path.isEmpty() ? nullptr
-                     : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages);
+      path.isEmpty()
+          ? nullptr
+          : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages, journal);
   if (!window) {
     owner.ReturnPort();
     return nullptr;

@@ -10,6 +10,7 @@
 namespace hopper {
 
 class FileDialog;
+class Journal;
 class MainWindow;
 class MessageBoxes;
 class StationWindow;
@@ -17,10 +18,13 @@ class StationWindow;
 // The main window has handed its port over: asks for the set, then runs the station on
 // `portNumber` until its window closes, when the port goes back to `owner` (at once when there
 // is no set or the port does not open). The window deletes itself when closed.
-StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages);
+// With a `journal`, every unit is kept in it.
+StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages,
+                                   Journal* journal = nullptr);
 
 // The station window alone on `ports` with the set in `setPath`; nullptr, after a message,
 // when the file is refused.
-StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages);
+StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages,
+                           Journal* journal = nullptr);
 
 }  // namespace hopper

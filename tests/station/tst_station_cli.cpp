@@ -153,6 +153,15 @@ void StationCli::unitsPerPort() {
     QCOMPARE(p.value(QStringLiteral("failed")).toInt(), kUnits - fixtures[i]->results.count(QStringLiteral("PASS")));
     QCOMPARE(p.value(QStringLiteral("unverified")).toInt(), 0);
   }
+  // Each passed unit is in the journal as a verified save.
+  QProcess history;
+  history.start(QStringLiteral(HOPPER_CLI), {QStringLiteral("history"), QStringLiteral("--json")});
+  QVERIFY(history.waitForFinished(kWaitMs));
+  int verified = 0, passed = 0;
+  for (const QJsonValue& entry : QJsonDocument::fromJson(history.readAllStandardOutput()).array())
+    verified += entry[QStringLiteral("result")].toString() == QLatin1String("verified");
+  for (const auto& f : fixtures) passed += int(f->results.count(QStringLiteral("PASS")));
+  QCOMPARE(verified, passed);
 }
 
 void StationCli::interruptedSaveIsUnverified() {

@@ -19,7 +19,7 @@ constexpr const char* kUsage =
     "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli ports [--json]\n"
     "       hopper-cli history [--since DATE] [--port P] [--json]\n"
-    "       hopper-cli station FILE --port P [--port P ...] [--json]\n"
+    "       hopper-cli station FILE --port P [--port P ...] [--json] [--no-journal]\n"
     "\n"
     "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
     "       (\"ChannelN value\", one a line), or writes them to a parameter file with --out.\n"
@@ -35,8 +35,9 @@ constexpr const char* kUsage =
     "       passed and failed units per port and exits with the worst unit's code (130 when a\n"
     "       save was out but not yet verified).\n"
     "\n"
-    "read and write keep an entry each in the journal (--no-journal: none), and say when the\n"
-    "adapter's driver did not take 9600 baud, even parity, 8 data bits and 1 stop bit.\n";
+    "read, write and station keep an entry for each report and each save in the journal\n"
+    "(--no-journal: none); read and write say when the adapter's driver did not take 9600 baud,\n"
+    "even parity, 8 data bits and 1 stop bit.\n";
 
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -52,7 +53,7 @@ void AddOptions(QCommandLineParser& p) {
        "S"},
       {"json", "Print the result as one JSON object."},
       {"log", "Write the traffic on the line to this file.", "FILE"},
-      {"no-journal", "read, write: keep no entry in the service journal."},
+      {"no-journal", "read, write, station: keep no entry in the service journal."},
       {"journal",
        "The journal's database: postgresql://user@host/database, or a file. "
        "Default: the tool's [Journal] setting, else journal.sqlite in its data folder.",

@@ -7,8 +7,11 @@
 #include <QSet>
 #include <cstdio>
 
+#include "platform/journal/journal.h"
+#include "platform/journal/station_journal.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/station/set_file.h"
+#include "tools/cli/cli_history.h"
 #include "tools/cli/cli_options.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/port_choice.h"
@@ -32,6 +35,8 @@ int RunStation(int argc, const char* const* argv) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   p.addOptions({{{"p", "port"}, "A port of the station, by COM number or path; give one for each fixture.", "P"},
                 {"json", "One JSON object a line for each event."},
+                {"no-journal", "Keep no entry in the service journal."},
+                {"journal", "The journal's database, as for read and write.", "URL"},
                 {{"h", "help"}, "Show the help."}});
   const bool parsed = p.parse(arguments);
   const bool json = p.isSet(QStringLiteral("json"));
@@ -65,7 +70,19 @@ int RunStation(int argc, const char* const* argv) {
     choices.push_back(choice);
   }
 
+  // Every unit is kept in the journal, as read and write keep theirs.
+  std::unique_ptr<Journal> journal;
+  if (!p.isSet(QStringLiteral("no-journal"))) {
+    CliOptions where;
+    where.journalUrl = p.value(QStringLiteral("journal"));
+    QString problem;
+    journal = std::make_unique<Journal>(CliJournalSetup(where, &problem));
+    if (!problem.isEmpty()) Complain(QStringLiteral("warning: ") + problem, {});
+    QObject::connect(journal.get(), &Journal::Trouble,
+                     [](const QString& why) { Complain(QStringLiteral("warning: journal: ") + why, {}); });
+  }
   Station station(set.entries, ports);
+  if (journal) JournalStation(station, *journal, QStringLiteral("hopper-cli"));
   const std::vector<Station::Refusal> refused = station.Start();
   for (const Station::Refusal& r : refused) {
     const PortProblem problem = DescribeOpenFailure(choices[static_cast<std::size_t>(r.index)], r.outcome);
