@@ -79,17 +79,10 @@ QString QtSerialPort::Explain(int portNumber) const {
 
 OpenOutcome QtSerialPort::Open() {
   if (port_.isOpen()) port_.close();
-  OpenOutcome outcome;
-  // A device given by its path is opened as it is, without the port-number rule; it is watched
-  // for after a loss all the same.
-  if (!device_.isEmpty()) {
-    outcome = OpenDevice(device_);
-  } else {
-    const PortResolution resolution = ResolvePortNumber(portNumber_, *listing_);
-    outcome = resolution.device.empty()
-                  ? OpenOutcome{OpenResult::InvalidPort, {}, QString::fromStdString(resolution.refusal), {}}
-                  : OpenDevice(QString::fromStdString(resolution.device));
-  }
+  // A device given by its path is opened without the port-number rule; it is watched for after
+  // a loss all the same.
+  OpenOutcome outcome =
+      OpenByPathOrNumber(device_, portNumber_, *listing_, [this](const QString& path) { return OpenDevice(path); });
   if (outcome.result == OpenResult::Opened) {
     opened_ = {outcome.device, {}, {}};
     lost_ = {};

@@ -133,15 +133,8 @@ OpenOutcome Win32SerialPort::Open() {
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
   }
-  OpenOutcome outcome;
-  if (!device_.isEmpty()) {
-    outcome = OpenDevice(device_);
-  } else {
-    const PortResolution resolution = ResolvePortNumber(portNumber_, *listing_);
-    outcome = resolution.device.empty()
-                  ? OpenOutcome{OpenResult::InvalidPort, {}, QString::fromStdString(resolution.refusal), {}}
-                  : OpenDevice(QString::fromStdString(resolution.device));
-  }
+  OpenOutcome outcome =
+      OpenByPathOrNumber(device_, portNumber_, *listing_, [this](const QString& path) { return OpenDevice(path); });
   if (outcome.result == OpenResult::Opened) {
     opened_ = PortNameOf(outcome.device);
     lost_.clear();
