@@ -53,6 +53,8 @@ int main(int argc, char* argv[]) {
   QCoreApplication app(argc, argv);
   const int trials = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
   QTemporaryDir dir;
+  // hopper-cli keeps the runs' backups and journal entries here, not among the user's.
+  qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
   const QString file = dir.filePath(QStringLiteral("set.TXT"));
   QFile out(file);
   out.open(QIODevice::WriteOnly);

@@ -57,5 +57,5 @@ fi
 echo "demo: hopper emulator is process $emulator_pid (kill -USR1 $emulator_pid switches the hopper on again)"
 
 status=0
-XDG_CONFIG_HOME="$tmp/config" "$bindir/hopper-setting-tool" || status=$?
+XDG_CONFIG_HOME="$tmp/config" XDG_DATA_HOME="$tmp/data" "$bindir/hopper-setting-tool" || status=$?
 exit "$status"

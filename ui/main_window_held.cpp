@@ -40,7 +40,7 @@ void MainWindow::BuildSafeguards() {
   lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
   backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
-  stationAction_ = parameter->addAction(QStringLiteral("Station…"));
+  stationAction_ = parameter->addAction(QStringLiteral("S&tation…"));
   stationAction_->setObjectName(QStringLiteral("Station"));
   connect(stationAction_, &QAction::triggered, this, [this] {
     HandOverPort();

@@ -61,6 +61,7 @@ ToolRig::~ToolRig() {
 bool ToolRig::Start(double* startUpMs) {
   auto env = HeadlessEnvironment();
   env["XDG_CONFIG_HOME"] = folder_ + "/config";
+  env["XDG_DATA_HOME"] = folder_ + "/data";  // its backups and journal entries stay with the run
   // A runtime folder of its own too: the single-copy lock lives there when there is one, and a
   // copy the user has open must not keep the measured one from starting.
   env["XDG_RUNTIME_DIR"] = folder_ + "/runtime";
