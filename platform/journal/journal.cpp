@@ -29,11 +29,19 @@ void Journal::Close() {
   closed_ = true;
   handOver_.stop();
   HandOver();
-  // After every entry handed over before now; then its last word on what waits.
-  QMetaObject::invokeMethod(worker_, &JournalWorker::Finish, Qt::BlockingQueuedConnection);
-  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-  thread_.quit();
+  // After every entry handed over before now, the worker's thread ends itself; then its last
+  // word on what waits. Waiting for the thread rather than for an answer of the worker: a
+  // thread that is gone (it has been seen to end without a word under Wine) cannot hold up
+  // the end of the program.
+  QMetaObject::invokeMethod(
+      worker_,
+      [worker = worker_] {
+        worker->Finish();
+        QThread::currentThread()->quit();
+      },
+      Qt::QueuedConnection);
   thread_.wait();
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void Journal::Record(const JournalEntry& entry) {
