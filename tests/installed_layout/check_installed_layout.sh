@@ -46,7 +46,7 @@ for _ in $(seq 600); do [ -L "$tmp/line" ] && break; kill -0 "$emulator_pid" || 
 run_installed() { # expected exit code; prints the probe's report
   local status=0
   touch "$tmp/stamp"
-  XDG_CONFIG_HOME=$tmp/config QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins \
+  XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=$plugins \
     QT_QPA_GENERIC_PLUGINS=hopperprobe timeout 300 "$prefix/bin/hopper-setting-tool" >"$tmp/report" || status=$?
   cat "$tmp/report"
   [ "$status" -eq "$1" ] || fail "the installed program ended with $status, expected $1"
