@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/files/file_checks.h"
+#include "platform/files/settings_store.h"
 #include "platform/journal/journal_query.h"
 #include "tools/cli/exit_codes.h"
 
@@ -38,6 +39,16 @@ constexpr const char* kUsage =
     "read, write and station keep an entry for each report and each save in the journal\n"
     "(--no-journal: none); read and write say when the adapter's driver did not take 9600 baud,\n"
     "even parity, 8 data bits and 1 stop bit.\n";
+
+}  // namespace
+
+bool JournalWanted(const QCommandLineParser& p) {
+  if (p.isSet(QStringLiteral("no-journal"))) return false;
+  // A database named on the command line is used; otherwise the tool's own [Journal] switch.
+  return p.isSet(QStringLiteral("journal")) || SettingsStore().JournalEnabled();
+}
+
+namespace {
 
 void AddOptions(QCommandLineParser& p) {
   p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -157,7 +168,7 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
   }
   o.json = out.json;
   o.logPath = p.value(QStringLiteral("log"));
-  o.journal = !p.isSet(QStringLiteral("no-journal"));
+  o.journal = JournalWanted(p);
   o.journalUrl = p.value(QStringLiteral("journal"));
   o.since = p.value(QStringLiteral("since"));
   if (p.isSet(QStringLiteral("journal")) && o.journalUrl.trimmed().isEmpty()) {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <optional>
 
+class QCommandLineParser;
+
 namespace hopper::cli {
 
 enum class Command { Read, Write, Ports, History };
@@ -39,5 +41,8 @@ ParsedArguments ParseArguments(int argc, const char* const* argv);
 
 // The --help text, exit codes included.
 QString HelpText();
+
+// Whether a command keeps journal entries: --no-journal, else --journal, else the settings.
+bool JournalWanted(const QCommandLineParser& parsed);
 
 }  // namespace hopper::cli

@@ -72,7 +72,7 @@ int RunStation(int argc, const char* const* argv) {
 
   // Every unit is kept in the journal, as read and write keep theirs.
   std::unique_ptr<Journal> journal;
-  if (!p.isSet(QStringLiteral("no-journal"))) {
+  if (JournalWanted(p)) {
     CliOptions where;
     where.journalUrl = p.value(QStringLiteral("journal"));
     QString problem;
