@@ -84,17 +84,26 @@ void StationCli::unitsPerPort_data() {
   QTest::newRow("pulled cable") << pulled << QStringList{"FAIL adapter-gone", "PASS", "PASS"} << 3;
 }
 
+namespace {
+
+// The parameter file the station writes, in `dir`; empty when it could not be made.
+QString WriteSet(const QTemporaryDir& dir, const QByteArray& text) {
+  const QString path = dir.filePath(QStringLiteral("set.txt"));
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
+  return path;
+}
+
+}  // namespace
+
 void StationCli::unitsPerPort() {
   QFETCH(Faults, faults);
   QFETCH(QStringList, expected);
   QFETCH(int, code);
   test::SettingsSandbox sandbox;
   QTemporaryDir dir;
-  const QString setPath = dir.filePath(QStringLiteral("set.txt"));
-  QFile setFile(setPath);
-  QVERIFY(setFile.open(QIODevice::WriteOnly));
-  setFile.write("1234\n500\n250\n100\n50\n20\n10\n5\n2\n1\n0\n0\n0\n0\n7\n65535\n");
-  setFile.close();
+  const QString setPath = WriteSet(dir, "1234\n500\n250\n100\n50\n20\n10\n5\n2\n1\n0\n0\n0\n0\n7\n65535\n");
+  QVERIFY(!setPath.isEmpty());
 
   std::vector<std::unique_ptr<Fixture>> fixtures;
   QStringList arguments{QStringLiteral("station"), setPath, QStringLiteral("--json")};
@@ -168,11 +177,8 @@ void StationCli::interruptedSaveIsUnverified() {
   // Ctrl+C while the save waits for its acknowledgement: that hopper's set is nobody's guess.
   test::SettingsSandbox sandbox;
   QTemporaryDir dir;
-  const QString setPath = dir.filePath(QStringLiteral("set.txt"));
-  QFile setFile(setPath);
-  QVERIFY(setFile.open(QIODevice::WriteOnly));
-  setFile.write("1\n2\n");
-  setFile.close();
+  const QString setPath = WriteSet(dir, "1\n2\n");
+  QVERIFY(!setPath.isEmpty());
   HopperConfig silent;
   silent.faults.noAck = true;
   Fixture fixture(dir.filePath(QStringLiteral("hopper")), silent);
