@@ -320,6 +320,12 @@ void HopperCliTest::refusals_data() {
   // Escape codes and line breaks from outside are shown, not obeyed.
   QTest::newRow("forged line in --port") << QStringList{"read", "--port", "x\x1b[31mFAKE\nhopper-cli: verified"} << 3
                                          << QString("x\\x1b[31mFAKE\\nhopper-cli: verified");
+  QTest::newRow("forged line in a station's port")
+      << QStringList{"station", file("station.TXT", " 1\r\n"), "--port", "/dev/x\x1b[31mFAKE\nhopper-cli: verified"}
+      << 3 << QString("/dev/x\\x1b[31mFAKE\\nhopper-cli: verified");
+  QTest::newRow("forged line in a station's file")
+      << QStringList{"station", dir_.filePath("a\nhopper-cli: verified"), "--port", gone} << 8
+      << QString("a\\nhopper-cli: verified");
   QTest::newRow("forged line in a file name")
       << QStringList{"write", dir_.filePath("a\nhopper-cli: verified")} << 8 << QString("a\\nhopper-cli: verified");
   // A log is a regular file or a new one: a pipe would keep the open waiting for a reader for good.

@@ -7,6 +7,7 @@
 #include <QSet>
 #include <cstdio>
 
+#include "core/escaped_text.h"
 #include "platform/journal/journal.h"
 #include "platform/journal/station_journal.h"
 #include "platform/serial/interrupt_notifier.h"
@@ -21,9 +22,10 @@ namespace hopper::cli {
 
 namespace {
 
+// Names from outside (files, ports) can hold control characters: they are shown escaped.
 void Complain(const QString& error, const QString& detail) {
-  std::fprintf(stderr, "hopper-cli: %s\n", error.toLocal8Bit().constData());
-  if (!detail.isEmpty()) std::fprintf(stderr, "  %s\n", detail.toLocal8Bit().constData());
+  std::fprintf(stderr, "hopper-cli: %s\n", EscapeControls(error.toLocal8Bit().toStdString()).c_str());
+  if (!detail.isEmpty()) std::fprintf(stderr, "  %s\n", EscapeControls(detail.toLocal8Bit().toStdString()).c_str());
 }
 
 }  // namespace
