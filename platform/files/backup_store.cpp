@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "core/parameter_file.h"
 #include "platform/files/parameter_file_io.h"
@@ -25,7 +27,30 @@ QString PortInFileName(const QString& port) {
   return name.isEmpty() ? QStringLiteral("port") : name;
 }
 
+// The set a hopper held is the technician's own record: the folder and its files are theirs alone.
+constexpr QFile::Permissions kOwnerOnly = QFile::ReadOwner | QFile::WriteOwner;
+constexpr QFile::Permissions kOwnerFolder = kOwnerOnly | QFile::ExeOwner;
+
 }  // namespace
+
+bool MakePrivateFolder(const QString& path) {
+  QDir dir(path);
+  if (!dir.exists()) {
+    // Each missing level made for this user only, from the top down.
+    QStringList missing;
+    for (QDir up(dir.absolutePath()); !up.exists(); up.setPath(QFileInfo(up.absolutePath()).absolutePath())) {
+      missing.prepend(up.absolutePath());
+      if (up.isRoot()) break;
+    }
+    for (const QString& level : missing)
+      if (!QDir().mkdir(level, kOwnerFolder) && !QFileInfo(level).isDir()) return false;
+  }
+  // A folder made by an earlier version was open to every user.
+  QFile::setPermissions(dir.absolutePath(), kOwnerFolder);
+  return dir.exists();
+}
+
+void MakePrivateFile(const QString& path) { QFile::setPermissions(path, kOwnerOnly); }
 
 QString BackupStore::DefaultFolder() {
   return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
@@ -36,7 +61,8 @@ BackupStore::BackupStore(QString folder, int keep) : folder_(std::move(folder)),
 
 BackupResult BackupStore::Write(const ChannelTexts& entries, const QString& port, const QDateTime& when) const {
   QDir dir(folder_);
-  if (!dir.mkpath(QStringLiteral("."))) return {{}, QStringLiteral("The folder %1 cannot be created.").arg(folder_)};
+  if (!MakePrivateFolder(dir.absolutePath()))
+    return {{}, QStringLiteral("The folder %1 cannot be created.").arg(folder_)};
   const QString stem =
       QStringLiteral("backup-%1-%2").arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz")), PortInFileName(port));
   QString path = dir.filePath(stem + QStringLiteral(".txt"));
@@ -45,7 +71,8 @@ BackupResult BackupStore::Write(const ChannelTexts& entries, const QString& port
   const std::string text = ParameterFileText(entries);
   if (QString why = WriteWholeFile(path, QByteArray(text.data(), qsizetype(text.size()))); !why.isEmpty())
     return {{}, QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), why)};
-  RemoveOldest();
+  MakePrivateFile(path);
+  RemoveOldest(path);
   return {path, {}};
 }
 
@@ -57,9 +84,27 @@ QStringList BackupStore::Backups() const {
   return paths;
 }
 
-void BackupStore::RemoveOldest() const {
-  const QStringList backups = Backups();
-  for (qsizetype i = keep_; i < backups.size(); ++i) QFile::remove(backups[i]);
+void BackupStore::RemoveOldest(const QString& written) const {
+  // Oldest by the time each file was written, not by the date in its name: after the clock was
+  // set back (a CMOS reset, a time server's step) the names of older backups lie in the future.
+  // A file written "in the future" cannot be newer than one written now, so those go first.
+  const QDateTime now = QDateTime::currentDateTimeUtc().addSecs(60);
+  struct Written {
+    QString path;
+    bool future;
+    QDateTime time;
+  };
+  std::vector<Written> others;
+  for (const QString& path : Backups()) {
+    if (path == written) continue;  // the backup just written is the one a save names: never pruned
+    const QDateTime time = QFileInfo(path).lastModified().toUTC();
+    others.push_back({path, time > now, time});
+  }
+  std::sort(others.begin(), others.end(), [](const Written& a, const Written& b) {
+    if (a.future != b.future) return !a.future;  // those of the present first
+    return a.time > b.time;                      // newest first
+  });
+  for (std::size_t i = std::size_t(keep_ - 1); i < others.size(); ++i) QFile::remove(others[i].path);
 }
 
 }  // namespace hopper

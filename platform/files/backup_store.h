@@ -30,7 +30,8 @@ class BackupStore {
   // Writes `entries` in the parameter-file format to a new file named by `when` and the port
   // ("backup-2026-12-07-142031-123-COM1.txt"; a device path such as /dev/ttyUSB0 gives
   // "...-ttyUSB0.txt"), through a temporary file that takes its name only once complete; then
-  // removes the oldest backups beyond the number kept.
+  // removes the oldest backups beyond the number kept, oldest by when they were written, never
+  // the one just written. The folder and the files are this user's alone.
   BackupResult Write(const ChannelTexts& entries, const QString& port,
                      const QDateTime& when = QDateTime::currentDateTime()) const;
 
@@ -40,10 +41,17 @@ class BackupStore {
   const QString& Folder() const { return folder_; }
 
  private:
-  void RemoveOldest() const;
+  // Removes the oldest backups beyond the number kept; `written` is always kept.
+  void RemoveOldest(const QString& written) const;
 
   QString folder_;
   int keep_;
 };
+
+// Makes `path` and every missing folder above it readable by this user only, and closes an
+// existing `path` to other users; false when it cannot be made.
+bool MakePrivateFolder(const QString& path);
+// Closes the file to other users.
+void MakePrivateFile(const QString& path);
 
 }  // namespace hopper

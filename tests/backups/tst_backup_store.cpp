@@ -51,6 +51,45 @@ class BackupStoreTest : public QObject {
     QVERIFY(loaded.entries == Texts(3));
   }
 
+  // After the clock was set back, the backups written before carry names and times in the
+  // future; the new one is still the one kept, and the stale ones go first.
+  void clockSetBackKeepsTheNewBackup() {
+    QTemporaryDir dir;
+    const BackupStore store(dir.filePath(QStringLiteral("data/backups")), 3);
+    const QDateTime ahead = QDateTime::currentDateTime().addYears(1);
+    QStringList future;
+    for (int n = 0; n < 3; ++n) {
+      const BackupResult result = store.Write(Texts(n), QStringLiteral("COM1"), ahead.addSecs(n));
+      QVERIFY2(result.ok(), qPrintable(result.error));
+      QFile file(result.path);
+      QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(ahead.addSecs(n), QFileDevice::FileModificationTime));
+      future << result.path;
+    }
+    QStringList now;
+    for (int n = 0; n < 3; ++n) {
+      const BackupResult result = store.Write(Texts(10 + n), QStringLiteral("COM1"));
+      QVERIFY2(result.ok(), qPrintable(result.error));
+      QVERIFY2(QFile::exists(result.path), qPrintable(result.path));
+      now << result.path;
+    }
+    QCOMPARE(store.Backups().size(), 3);
+    for (const QString& path : now) QVERIFY2(QFile::exists(path), qPrintable(path));
+    for (const QString& path : future) QVERIFY2(!QFile::exists(path), qPrintable(path));
+  }
+
+  // A technician's records are theirs alone: the folders made and the files written.
+  void backupsAreTheUsersAlone() {
+    QTemporaryDir dir;
+    const BackupStore store(dir.filePath(QStringLiteral("data/backups")));
+    const BackupResult result = store.Write(Texts(0), QStringLiteral("COM1"));
+    QVERIFY2(result.ok(), qPrintable(result.error));
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    QCOMPARE(QFile::permissions(result.path) & others, QFile::Permissions());
+    for (const QString& folder : {dir.filePath(QStringLiteral("data")), store.Folder()})
+      QCOMPARE(QFile::permissions(folder) & others, QFile::Permissions());
+  }
+
   void folderThatCannotBeMade() {
     QTemporaryDir dir;
     QFile blocker(dir.filePath("file"));
