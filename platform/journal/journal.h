@@ -5,8 +5,10 @@
 // as signals on the caller's thread.
 
 #include <QObject>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -29,14 +31,21 @@ class Journal final : public QObject {
   explicit Journal(JournalSetup setup = {}, QObject* parent = nullptr);
   ~Journal() override { Close(); }
 
-  // Writes what it can, tells what waits and what failed, then stops the thread; what a server
-  // did not take waits in the local file for the next run. Nothing is recorded after it.
+  // Writes what it can, tells what waits, what was rescued and what was lost, then stops the
+  // thread; what a server did not take waits in the local file for the next run. Nothing is
+  // recorded after it. It waits for the writer at most kCloseLimitMs: every statement on a
+  // server has a time limit, so only a server that stopped answering mid-statement takes
+  // that long, and then the program ends without it (its entries are in the local file).
   void Close();
+  static constexpr int kCloseLimitMs = 8000;
 
   // How long an entry waits before it goes to the writer's thread.
   static constexpr int kHandOverMs = 20;
 
   void Record(const JournalEntry& entry);
+  // Calls `then` once every entry recorded so far is in the local file (true), or once the
+  // local file could not take them (false). At once when nothing waits for the file.
+  void WhenKept(std::function<void(bool kept)> then);
   // Entries not yet where they belong, as last reported.
   int Waiting() const { return waiting_; }
 
@@ -46,16 +55,24 @@ class Journal final : public QObject {
  signals:
   void WaitingChanged(int count);
   void Trouble(const QString& why);
+  // At the end: what the local file could not take went into the file `path`.
+  void Rescued(const QString& path, int count);
+  // At the end: entries kept nowhere, each as a line of JSON, so that they can be shown.
+  void Lost(const QStringList& entries);
 
  private:
   void HandOver();
+  void Settle(qint64 count, bool kept);
 
-  QThread thread_;
+  QThread* thread_;
   QTimer handOver_;
   std::vector<JournalEntry> queued_;
   JournalWorker* worker_;
   bool closed_ = false;
   int waiting_ = 0;
+  qint64 recorded_ = 0;
+  qint64 kept_ = 0;
+  std::vector<std::pair<qint64, std::function<void(bool)>>> waiters_;
 };
 
 // The journal the settings ask for: the local file, and the server of [Journal]/Database when

@@ -1,13 +1,16 @@
 #include "platform/journal/journal_database.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 
 #include "core/channel_changes.h"
+#include "platform/files/backup_store.h"
 #include "platform/journal/journal_schema.h"
 
 namespace hopper {
@@ -70,29 +73,69 @@ QString JournalDatabase::Failed(const QSqlQuery& query) const {
   return QStringLiteral("%1: %2").arg(where_, query.lastError().text());
 }
 
-QString JournalDatabase::Open(const JournalTarget& target) {
+QString JournalDatabase::Open(const JournalTarget& target, Use use) {
   Close();
   where_ = target.Label();
   if (QString missing = MissingDriver(target); !missing.isEmpty()) return missing;
-  // SQLite would take a folder's name and fail only at the first write, with less to say.
-  if (!target.Shared() && QFileInfo(target.database).isDir())
-    return QStringLiteral("%1: a folder stands where the journal file belongs").arg(where_);
-  // On a fresh machine the data folder is made with the first entry, as with the first backup.
-  if (!target.Shared() && !QDir().mkpath(QFileInfo(target.database).absolutePath()))
-    return QStringLiteral("%1: its folder cannot be created").arg(where_);
+  const bool reading = use == Use::Read;
+  bool made = false;
+  if (!target.Shared()) {
+    const QFileInfo file(target.database);
+    // SQLite would take a folder's name and fail only at the first write, with less to say.
+    if (file.isDir()) return QStringLiteral("%1: a folder stands where the journal file belongs").arg(where_);
+    // Reading never makes a journal: a name mistyped is said, not answered with an empty list.
+    if (reading && !file.exists()) return QStringLiteral("%1: there is no journal file").arg(where_);
+    made = !reading && !file.exists();
+    if (made) {
+      // On a fresh machine the data folder is made with the first entry, as with the first
+      // backup; the folder and the file are this user's alone.
+      if (!MakePrivateFolder(file.absolutePath()))
+        return QStringLiteral("%1: its folder cannot be created").arg(where_);
+      QFile created(file.absoluteFilePath());
+      if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) &&
+          !created.exists())
+        return QStringLiteral("%1: %2").arg(where_, created.errorString());
+    } else if (!reading && file.absoluteFilePath() == QFileInfo(LocalJournalPath()).absoluteFilePath()) {
+      // The journal in the data folder, made open to every user by an earlier version.
+      MakePrivateFolder(file.absolutePath());
+      MakePrivateFile(file.absoluteFilePath());
+    }
+  }
   QSqlDatabase db = QSqlDatabase::contains(name_) ? Database() : QSqlDatabase::addDatabase(target.driver, name_);
   db.setDatabaseName(target.database);
   db.setHostName(target.host);
   db.setPort(target.port);
   db.setUserName(target.user);
   db.setPassword(target.password);
-  db.setConnectOptions(target.options);
-  if (!db.open()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
-  if (QString why = Migrate(); !why.isEmpty()) {
+  QString options = target.options;
+  if (reading && !target.Shared()) options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+  db.setConnectOptions(options);
+  if (!db.open()) return QStringLiteral("%1: %2").arg(where_, OpenFailure(target, db.lastError().text()));
+  if (QString why = reading ? CheckReadable() : Migrate(); !why.isEmpty()) {
     db.close();
+    // A file made just now that could not even take the tables (a full disk) is no journal.
+    if (made) QFile::remove(target.database);
     return why;
   }
   open_ = true;
+  return {};
+}
+
+QString JournalDatabase::OpenFailure(const JournalTarget& target, const QString& why) {
+  // libpq's own words for a server without TLS are terse; the technician needs to know that
+  // nothing went to it in plain text.
+  static const QRegularExpression strict(QStringLiteral("sslmode='(require|verify-ca|verify-full)'"));
+  const QRegularExpressionMatch mode = strict.match(target.options);
+  if (target.Shared() && mode.hasMatch() && why.contains(QStringLiteral("SSL"), Qt::CaseInsensitive))
+    return QStringLiteral("the server offers no TLS, and the URL asks for it (sslmode=%1); nothing was sent (%2)")
+        .arg(mode.captured(1), why.trimmed());
+  return why.trimmed();
+}
+
+QString JournalDatabase::CheckReadable() {
+  QSqlQuery query(Database());
+  if (!query.exec(QStringLiteral("SELECT COUNT(*) FROM journal_migrations")))
+    return QStringLiteral("%1: this is no journal (%2)").arg(where_, query.lastError().text().trimmed());
   return {};
 }
 

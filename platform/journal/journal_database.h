@@ -23,8 +23,10 @@ class JournalDatabase {
   JournalDatabase(const JournalDatabase&) = delete;
   JournalDatabase& operator=(const JournalDatabase&) = delete;
 
-  // Opens `target`, creating the file or the tables on first use; the error when it cannot.
-  QString Open(const JournalTarget& target);
+  // Write: opens `target`, creating the file or the tables on first use. Read: opens a journal
+  // that is there already, changing nothing. The error when it cannot.
+  enum class Use { Write, Read };
+  QString Open(const JournalTarget& target, Use use = Use::Write);
   bool IsOpen() const { return open_; }
   void Close();
 
@@ -40,6 +42,8 @@ class JournalDatabase {
 
  private:
   QString Migrate();
+  QString CheckReadable();
+  static QString OpenFailure(const JournalTarget& target, const QString& why);
   QString Failed(const QSqlQuery& query) const;
 
   QString name_;

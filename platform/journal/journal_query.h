@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QSqlDatabase>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,12 @@ struct HistoryFilter {
 // At most `limit` entries from the `offset`-th newest on; the error when the query failed.
 std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilter& filter, int limit, int offset,
                                       QString* error = nullptr);
+
+// Every entry the filter lets through, newest first, handed to `take` one at a time while the
+// database is read a page at a time: memory stays bounded whatever the journal's size. The
+// error when a query failed, after the entries read before it.
+QString EachHistoryEntry(const QSqlDatabase& db, const HistoryFilter& filter,
+                         const std::function<void(const JournalEntry&)>& take, int page = 500);
 
 // "2026-12-08", "2026-12-08 07:30" or ISO 8601, in the station's time; invalid otherwise.
 QDateTime HistoryDate(const QString& text);

@@ -1,6 +1,7 @@
 #include "platform/journal/journal_target.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QUrl>
 #include <QUrlQuery>
@@ -35,6 +36,34 @@ JournalTarget LocalJournal(const QString& path) {
   return target;
 }
 
+namespace {
+
+// How long a shared server may take: to answer at all, for one statement, and to give a lock
+// another session holds. A locked table or a slow server then fails a write within moments,
+// the entry waits in the local file, and nothing that ends the program waits longer.
+constexpr int kConnectSeconds = 3;
+constexpr int kStatementMs = 5000;
+constexpr int kLockMs = 1000;
+
+// A value in a libpq connection string: quoted, with its quotes and backslashes escaped.
+QString Quoted(QString value) {
+  value.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+  return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+}  // namespace
+
+QString RedactedUrl(const QString& text) {
+  // Also in a URL too broken to parse: "user:secret@" and "password=secret" lose the secret.
+  static const QRegularExpression userInfo(QStringLiteral("(://[^/@?#]*?:)[^/?#]*@"));
+  static const QRegularExpression passwordItem(QStringLiteral("((?:^|[?&;\\s])password=)[^&;\\s]*"),
+                                               QRegularExpression::CaseInsensitiveOption);
+  QString redacted = text;
+  redacted.replace(userInfo, QStringLiteral("\\1***@"));
+  redacted.replace(passwordItem, QStringLiteral("\\1***"));
+  return redacted;
+}
+
 JournalTarget ParseJournalTarget(const QString& text) {
   const QUrl url(text.trimmed(), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
@@ -43,7 +72,8 @@ JournalTarget ParseJournalTarget(const QString& text) {
   if (scheme == QLatin1String("sqlite") || scheme == QLatin1String("file")) return LocalJournal(url.path());
   JournalTarget target;
   if (!url.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres"))) {
-    target.error = QStringLiteral("%1 is no journal: say postgresql://user@host/database or a file path").arg(text);
+    target.error =
+        QStringLiteral("%1 is no journal: say postgresql://user@host/database or a file path").arg(RedactedUrl(text));
     return target;
   }
   target.driver = QStringLiteral("QPSQL");
@@ -52,12 +82,26 @@ JournalTarget ParseJournalTarget(const QString& text) {
   target.port = url.port(-1);
   target.user = url.userName();
   target.password = url.password();
-  const QUrlQuery query(url);
-  if (query.hasQueryItem(QStringLiteral("host"))) target.host = query.queryItemValue(QStringLiteral("host"));
-  if (query.hasQueryItem(QStringLiteral("user"))) target.user = query.queryItemValue(QStringLiteral("user"));
-  // An unreachable server must not hold the journal's worker for long.
-  target.options = QStringLiteral("connect_timeout=3;options='-c client_min_messages=warning'");
-  if (target.database.isEmpty()) target.error = QStringLiteral("%1 names no database").arg(text);
+  QString serverOptions = QStringLiteral("-c client_min_messages=warning -c statement_timeout=%1 -c lock_timeout=%2")
+                              .arg(kStatementMs)
+                              .arg(kLockMs);
+  QStringList options{QStringLiteral("connect_timeout=%1").arg(kConnectSeconds)};
+  // Every other libpq setting the URL names is honoured as libpq reads it: sslmode,
+  // sslrootcert, application_name, … (a later setting of the same name wins).
+  for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+    if (key == QLatin1String("host")) target.host = value;
+    else if (key == QLatin1String("user")) target.user = value;
+    else if (key == QLatin1String("password")) target.password = value;
+    else if (key == QLatin1String("port")) target.port = value.toInt();
+    else if (key == QLatin1String("dbname")) target.database = value;
+    else if (key == QLatin1String("options")) serverOptions += QLatin1Char(' ') + value;
+    else if (!key.isEmpty() && key.contains(QRegularExpression(QStringLiteral("^[a-z_]+$"))))
+      options << key + QLatin1Char('=') + Quoted(value);
+    else target.error = QStringLiteral("%1: %2 is no connection setting").arg(RedactedUrl(text), key);
+  }
+  options << QStringLiteral("options=") + Quoted(serverOptions);
+  target.options = options.join(QLatin1Char(';'));
+  if (target.database.isEmpty()) target.error = QStringLiteral("%1 names no database").arg(RedactedUrl(text));
   return target;
 }
 

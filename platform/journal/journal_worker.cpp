@@ -1,11 +1,15 @@
 #include "platform/journal/journal_worker.h"
 
 #include <QDateTime>
+#include <QFile>
+
+#include "platform/journal/journal_json.h"
 
 namespace hopper {
 
 namespace {
-constexpr int kBatch = 100;
+// Entries sent to the server in one go; new entries reach the local file between batches.
+constexpr int kBatch = 20;
 QString ConnectionName(const void* owner, const char* role) {
   return QStringLiteral("journal-%1-%2").arg(QLatin1String(role)).arg(quintptr(owner), 0, 16);
 }
@@ -22,13 +26,25 @@ void JournalWorker::Start() {
   retry_ = new QTimer(this);
   retry_->setSingleShot(true);
   connect(retry_, &QTimer::timeout, this, &JournalWorker::Store);
+  more_ = new QTimer(this);
+  more_->setSingleShot(true);
+  more_->setInterval(0);
+  connect(more_, &QTimer::timeout, this, &JournalWorker::Store);
   // Entries left waiting by an earlier run go on now.
   Store();
 }
 
 void JournalWorker::Take(const std::vector<JournalEntry>& entries) {
   memory_.insert(memory_.end(), entries.begin(), entries.end());
-  Store();
+  taken_ += qint64(entries.size());
+  if (retry_->isActive()) {
+    // Something failed a moment ago: the local file takes the entries now, the server waits
+    // for the retry, so a locked or slow server costs each new entry nothing.
+    StoreLocally();
+    CountWaiting();
+  } else {
+    Store();
+  }
 }
 
 void JournalWorker::Finish() {
@@ -36,13 +52,14 @@ void JournalWorker::Finish() {
   if (retry_->isActive()) {
     // The last try failed a moment ago: what waits stays in the local file for the next run,
     // and the end of the program does not wait for a server that is away.
-    retry_->stop();
     StoreLocally();
   } else {
     Store();
   }
   retry_->stop();
+  more_->stop();
   if (!memory_.empty()) Rescue();
+  CountWaiting();
   local_.reset();
   shared_.reset();
 }
@@ -52,27 +69,34 @@ void JournalWorker::Store() {
   const bool ok = SendOn() && stored;
   if (ok) troubleTold_ = false;
   else if (!retry_->isActive()) retry_->start(retryMs_);
+  CountWaiting();
+}
+
+void JournalWorker::CountWaiting() {
   int waiting = static_cast<int>(memory_.size());
-  if (sharedTarget_ && local_->IsOpen()) waiting += local_->PendingCount();
+  if (sharedTarget_ && local_ && local_->IsOpen()) waiting += local_->PendingCount();
   if (waiting != lastWaiting_) emit Waiting(lastWaiting_ = waiting);
 }
 
 bool JournalWorker::StoreLocally() {
+  const auto notKept = [this](const QString& why) {
+    Tell(why);
+    emit NotKept(taken_);
+    return false;
+  };
   if (!local_->IsOpen()) {
-    if (QString why = local_->Open(localTarget_); !why.isEmpty()) {
-      Tell(why);
-      return false;
-    }
+    if (QString why = local_->Open(localTarget_); !why.isEmpty()) return notKept(why);
   }
+  const bool any = !memory_.empty();
   while (!memory_.empty()) {
     if (QString why = local_->Add(memory_.front(), sharedTarget_.has_value()); !why.isEmpty()) {
       // A full disk, a locked or damaged file: the entry stays in memory and is tried again.
       local_->Close();
-      Tell(why);
-      return false;
+      return notKept(why);
     }
     memory_.pop_front();
   }
+  if (any) emit Kept(taken_);
   return true;
 }
 
@@ -85,18 +109,20 @@ bool JournalWorker::SendOn() {
     }
   }
   // Oldest first; an entry the server took before a failure cut off its mark is not taken twice.
-  while (local_->IsOpen()) {
+  if (local_->IsOpen()) {
     QString why;
     const std::vector<JournalEntry> batch = local_->Pending(kBatch, &why);
     if (!why.isEmpty()) {
       Tell(why);
       return false;
     }
-    if (batch.empty()) return true;
     for (const JournalEntry& entry : batch) {
       if (why = shared_->Add(entry); why.isEmpty()) why = local_->MarkSent(entry.id);
       if (!why.isEmpty()) return Failed(why);
     }
+    // More to send: after whatever came in meanwhile.
+    if (int(batch.size()) == kBatch) more_->start();
+    return true;
   }
   // The local file is out of use: what waits in memory goes to the server straight away.
   while (!memory_.empty()) {
@@ -117,9 +143,29 @@ void JournalWorker::Rescue() {
   // the damaged one left as it is for whoever mends it.
   JournalTarget rescue = localTarget_;
   rescue.database += QDateTime::currentDateTime().toString(QStringLiteral("'.rescued-'yyyyMMdd-HHmmss'.sqlite'"));
-  JournalDatabase file(QStringLiteral("rescue-%1").arg(quintptr(this), 0, 16));
-  if (!file.Open(rescue).isEmpty()) return;
-  while (!memory_.empty() && file.Add(memory_.front(), sharedTarget_.has_value()).isEmpty()) memory_.pop_front();
+  {
+    JournalDatabase file(QStringLiteral("rescue-%1").arg(quintptr(this), 0, 16));
+    if (file.Open(rescue).isEmpty()) {
+      int rescued = 0;
+      while (!memory_.empty() && file.Add(memory_.front(), sharedTarget_.has_value()).isEmpty()) {
+        memory_.pop_front();
+        ++rescued;
+      }
+      if (rescued > 0) emit Rescued(rescue.database, rescued);
+      if (rescued > 0) return LostRest();
+    }
+  }
+  // A rescue file that holds nothing is no rescue: it goes, and so does its journal.
+  QFile::remove(rescue.database);
+  QFile::remove(rescue.database + QStringLiteral("-journal"));
+  LostRest();
+}
+
+void JournalWorker::LostRest() {
+  QStringList lost;
+  for (const JournalEntry& entry : memory_) lost << JournalJsonLine(entry);
+  memory_.clear();
+  if (!lost.isEmpty()) emit Lost(lost);
 }
 
 void JournalWorker::Tell(const QString& why) {
