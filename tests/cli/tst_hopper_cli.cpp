@@ -16,6 +16,7 @@
 
 #include "core/setting_frames.h"
 #include "platform/files/settings_store.h"
+#include "platform/journal/journal_database.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
@@ -110,6 +111,8 @@ class HopperCliTest : public QObject {
   void logThatFillsUpIsToldOnce();
   void twoPortsSideBySide();
   void samePortIsBusyAndInterruptCloses();
+  void historyIsEscapedAndStreamed();
+  void fullDiskLosesNoEntrySilently();
 
  private:
   test::SettingsSandbox sandbox_;
@@ -330,6 +333,16 @@ void HopperCliTest::refusals_data() {
       << QStringList{"write", dir_.filePath("a\nhopper-cli: verified")} << 8 << QString("a\\nhopper-cli: verified");
   // A log is a regular file or a new one: a pipe would keep the open waiting for a reader for good.
   const QString pipe = dir_.filePath(QStringLiteral("log.pipe"));
+  // history answers from the journal asked for or not at all, and never makes one.
+  const QString typo = dir_.filePath("typo/journal.sqlite");
+  QTest::newRow("history of a journal not there")
+      << QStringList{"history", "--journal", typo} << 10 << QString("there is no journal file");
+  QTest::newRow("history of a journal not there, json")
+      << QStringList{"history", "--journal", typo, "--json"} << 10 << QString("there is no journal file");
+  QTest::newRow("history of a broken URL") << QStringList{"history", "--journal", "postgresql://line:s3cret@db:x/j"}
+                                           << 10 << QString("postgresql://line:***@db:x/j is no journal");
+  QTest::newRow("history of a file that is no journal")
+      << QStringList{"history", "--journal", file("plain.TXT", " 1\r\n")} << 10 << QString("this is no journal");
   QTest::newRow("log is a pipe") << QStringList{"read", "--log", pipe, "--port", gone} << 9
                                  << QString("It is not an ordinary file.");
   QTest::newRow("log is a device") << QStringList{"read", "--log", "/dev/full", "--port", gone} << 9
@@ -349,6 +362,8 @@ void HopperCliTest::refusals() {
   QVERIFY2(run.err.contains(said), qPrintable(run.err));
   QVERIFY2(!run.err.contains(QChar(0x1b)) && !run.err.contains(QStringLiteral("\nhopper-cli: verified")),
            qPrintable(run.err));
+  QVERIFY(!run.err.contains(QStringLiteral("s3cret")) && !run.out.contains(QStringLiteral("s3cret")));
+  QVERIFY(!QFileInfo::exists(dir_.filePath(QStringLiteral("typo"))));
   if (arguments.contains(QStringLiteral("--json"))) {
     QJsonParseError error{};
     const QJsonDocument object = QJsonDocument::fromJson(run.out.toUtf8(), &error);
@@ -460,6 +475,68 @@ void HopperCliTest::samePortIsBusyAndInterruptCloses() {
   QCOMPARE(interrupted.code, 130);
   QVERIFY(interrupted.err.contains("nothing was written"));
   QVERIFY(QTest::qWaitFor([&] { return hopper.log.Has("the tool closed the line"); }, kWaitMs));
+}
+
+// What the journal holds is shown escaped, a line each; as JSON it is one document however
+// many entries there are, written as they are read.
+void HopperCliTest::historyIsEscapedAndStreamed() {
+  const QString file = dir_.filePath(QStringLiteral("many.sqlite"));
+  constexpr int kEntries = 1200;  // more than one page
+  {
+    JournalDatabase db(QStringLiteral("many"));
+    QCOMPARE(db.Open(LocalJournal(file)), QString());
+    QVERIFY(db.Database().transaction());
+    for (int n = 0; n < kEntries; ++n) {
+      JournalEntry entry = NewJournalEntry(QDateTime::currentDateTime().addSecs(-n));
+      entry.port = n == 7 ? QStringLiteral("x\x1b[2J\nhopper-cli: forged") : QStringLiteral("COM1");
+      entry.detail = QString::number(n);
+      QCOMPARE(db.Add(entry), QString());
+    }
+    QVERIFY(db.Database().commit());
+  }
+  const Run lines = Cli({"history", "--journal", file});
+  QCOMPARE(lines.code, 0);
+  QVERIFY(!lines.out.contains(QChar(0x1b)) && !lines.out.contains(QStringLiteral("\nhopper-cli: forged")));
+  QVERIFY2(lines.out.contains(QStringLiteral("x\\x1b[2J\\nhopper-cli: forged")), qPrintable(lines.out.left(2000)));
+  QCOMPARE(lines.out.count(QLatin1Char('\n')), kEntries);
+
+  const Run json = Cli({"history", "--journal", file, "--json"});
+  QCOMPARE(json.code, 0);
+  QJsonParseError error{};
+  const QJsonArray all = QJsonDocument::fromJson(json.out.toUtf8(), &error).array();
+  QCOMPARE(error.error, QJsonParseError::NoError);
+  QCOMPARE(all.size(), kEntries);
+  for (int n = 0; n < kEntries; ++n) QCOMPARE(all[n]["detail"].toString(), QString::number(n));  // newest first
+  QCOMPARE(all[7]["port"].toString(), QStringLiteral("x\x1b[2J\nhopper-cli: forged"));
+}
+
+// A disk with no room for the journal (a file-size limit stands in for it): the hopper is
+// written, and the entries that could be kept nowhere are reported lost, whole, never as
+// "waiting"; no empty rescue file is left.
+void HopperCliTest::fullDiskLosesNoEntrySilently() {
+  HopperLine hopper;
+  QTemporaryDir folder;
+  const QString file = WriteFile(dir_, QStringLiteral("full.TXT"), SetText(kFileSet));
+  QProcess process;
+  process.setChildProcessModifier([] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit cap{};
+    getrlimit(RLIMIT_FSIZE, &cap);
+    cap.rlim_cur = 4096;  // one database page: a journal can take no table
+    setrlimit(RLIMIT_FSIZE, &cap);
+  });
+  Start(process, {"write", file, "--port", hopper.line.SlavePath(), "--json", "--journal",
+                  folder.filePath(QStringLiteral("journal.sqlite"))});
+  const Run run = Finish(process);
+  QCOMPARE(run.code, 0);
+  QCOMPARE(hopper.hopper->Side().Coins(), kFileSet);
+  QString warnings;
+  for (const QJsonValue& w : QJsonDocument::fromJson(run.out.toUtf8()).object().value("warnings").toArray())
+    warnings += w.toString() + QLatin1Char('\n');
+  QVERIFY2(warnings.contains(QStringLiteral("2 entries could be kept nowhere and are lost")), qPrintable(warnings));
+  QVERIFY2(warnings.contains(QStringLiteral("\"result\":\"verified\"")), qPrintable(warnings));
+  QVERIFY2(!warnings.contains(QStringLiteral("waiting")), qPrintable(warnings));
+  QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.rescued-*")}), QStringList());
 }
 
 QTEST_GUILESS_MAIN(HopperCliTest)

@@ -1,50 +1,21 @@
 #include "tools/cli/cli_history.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
 #include <cstdio>
 
+#include "core/escaped_text.h"
 #include "platform/files/settings_store.h"
 #include "platform/journal/journal_database.h"
+#include "platform/journal/journal_json.h"
 #include "platform/journal/journal_query.h"
+#include "tools/cli/cli_report.h"
 #include "tools/cli/exit_codes.h"
 
 namespace hopper::cli {
 
 namespace {
-
-constexpr int kPage = 500;
-
-QJsonValue Values(const std::optional<CoinNumbers>& values) {
-  if (!values) return QJsonValue::Null;
-  QJsonArray array;
-  for (std::uint16_t v : *values) array.append(int(v));
-  return array;
-}
-
-QJsonObject JsonOf(const JournalEntry& e) {
-  return {{"id", e.id},
-          {"utc", e.utc.toString(Qt::ISODateWithMs)},
-          {"local", e.local},
-          {"station", e.station},
-          {"user", e.user},
-          {"port", e.port},
-          {"device", e.device},
-          {"stable_name", e.stableName},
-          {"usb_serial", e.usbSerial},
-          {"header", e.header},
-          {"info", e.info},
-          {"reported", Values(e.reported)},
-          {"sent", Values(e.sent)},
-          {"read_back", Values(e.readBack)},
-          {"result", ResultName(e.result)},
-          {"detail", e.detail},
-          {"backup", e.backup},
-          {"program", e.program},
-          {"version", e.version}};
-}
 
 // "2026-12-08T07:30:01.123+01:00  COM3  verified  Channel3 250 → 251"
 QString LineOf(const JournalEntry& e) {
@@ -55,8 +26,10 @@ QString LineOf(const JournalEntry& e) {
   return line;
 }
 
+// What the journal holds came from ports and programs beyond this one: its control characters
+// are shown escaped, so a stored name can neither clear the screen nor forge a line.
 void Print(const QString& text, FILE* stream) {
-  std::fputs(text.toUtf8().constData(), stream);
+  std::fputs(EscapeControls(text.toUtf8().toStdString()).c_str(), stream);
   std::fputc('\n', stream);
 }
 
@@ -67,32 +40,43 @@ JournalSetup CliJournalSetup(const CliOptions& options, QString* problem) {
 }
 
 int RunHistory(const CliOptions& options) {
+  const auto fail = [&options](const QString& why) {
+    if (options.json)
+      std::puts(QJsonDocument(QJsonObject{{"result", QString::fromLatin1(ExitCodeName(ExitCode::JournalUnusable))},
+                                          {"exitCode", ToInt(ExitCode::JournalUnusable)},
+                                          {"error", why}})
+                    .toJson(QJsonDocument::Compact)
+                    .constData());
+    Print(QStringLiteral("hopper-cli: the journal could not be read: ") + why, stderr);
+    return ToInt(ExitCode::JournalUnusable);
+  };
+  // The journal asked for, or none: never another one in its place.
   QString problem;
   const JournalSetup setup = CliJournalSetup(options, &problem);
-  if (!problem.isEmpty()) Print(QStringLiteral("hopper-cli: warning: ") + problem, stderr);
+  if (!problem.isEmpty()) return fail(problem);
   JournalDatabase db(QStringLiteral("history"));
-  QString why = db.Open(setup.shared.value_or(setup.local));
+  if (const QString why = db.Open(setup.shared.value_or(setup.local), JournalDatabase::Use::Read); !why.isEmpty())
+    return fail(why);
   HistoryFilter filter;
   filter.since = options.since.isEmpty() ? QDateTime() : HistoryDate(options.since);
   // "3" and "com3" name COM3, as for read and write.
   bool number = false;
   const int n = QString(options.port).remove(QStringLiteral("COM"), Qt::CaseInsensitive).toInt(&number);
   filter.port = number && n > 0 ? QStringLiteral("COM%1").arg(n) : options.port;
-  QJsonArray all;
-  for (int offset = 0; why.isEmpty(); offset += kPage) {
-    const std::vector<JournalEntry> page = ReadHistory(db.Database(), filter, kPage, offset, &why);
-    for (const JournalEntry& entry : page) {
-      if (options.json) all.append(JsonOf(entry));
-      else Print(LineOf(entry), stdout);
-    }
-    if (int(page.size()) < kPage) break;
-  }
+  // JSON is written as it is read, one entry at a time, and stays one valid document.
+  bool first = true;
+  if (options.json) std::fputc('[', stdout);
+  const QString why = EachHistoryEntry(db.Database(), filter, [&](const JournalEntry& entry) {
+    if (!options.json) return Print(LineOf(entry), stdout);
+    if (!first) std::fputc(',', stdout);
+    first = false;
+    std::fputs(JournalJsonLine(entry).toUtf8().constData(), stdout);
+  });
+  if (options.json) std::fputs("]\n", stdout);
   if (!why.isEmpty()) {
-    if (options.json) Print(QJsonDocument(QJsonObject{{"error", why}}).toJson(QJsonDocument::Compact), stdout);
-    Print(QStringLiteral("hopper-cli: the journal could not be read: ") + why, stderr);
-    return ToInt(ExitCode::OutputFailed);
+    Print(QStringLiteral("hopper-cli: the journal could not be read to its end: ") + why, stderr);
+    return ToInt(ExitCode::JournalUnusable);
   }
-  if (options.json) Print(QString::fromUtf8(QJsonDocument(all).toJson(QJsonDocument::Compact)), stdout);
   return ToInt(ExitCode::Done);
 }
 

@@ -31,9 +31,7 @@ void PrintJson(const QJsonObject& object) {
   std::fflush(stdout);
 }
 
-namespace {
-
-const char* ResultName(ExitCode code) {
+const char* ExitCodeName(ExitCode code) {
   switch (code) {
     case ExitCode::Done: return "done";
     case ExitCode::BadArguments: return "bad-arguments";
@@ -44,10 +42,13 @@ const char* ResultName(ExitCode code) {
     case ExitCode::ReadBackDiffers: return "read-back-differs";
     case ExitCode::FileRefused: return "file-refused";
     case ExitCode::OutputFailed: return "output-failed";
+    case ExitCode::JournalUnusable: return "journal-unusable";
     case ExitCode::Interrupted: return "interrupted";
   }
   return "unknown";
 }
+
+namespace {
 
 QJsonValue CoinArray(const std::optional<CoinNumbers>& coins) {
   if (!coins) return QJsonValue::Null;
@@ -62,7 +63,7 @@ int ReportBadArguments(bool json, const QString& error) {
   Print(stderr, QStringLiteral("hopper-cli: %1 (see --help)").arg(error));
   if (json) {
     QJsonObject o;
-    o[QStringLiteral("result")] = QString::fromLatin1(ResultName(ExitCode::BadArguments));
+    o[QStringLiteral("result")] = QString::fromLatin1(ExitCodeName(ExitCode::BadArguments));
     o[QStringLiteral("exitCode")] = ToInt(ExitCode::BadArguments);
     o[QStringLiteral("error")] = error;
     PrintJson(o);
@@ -123,7 +124,7 @@ int Reporter::Finish(const RunSummary& s) {
   if (json_) {
     QJsonObject o;
     o[QStringLiteral("command")] = s.command == Command::Read ? QStringLiteral("read") : QStringLiteral("write");
-    o[QStringLiteral("result")] = QString::fromLatin1(ResultName(r.code));
+    o[QStringLiteral("result")] = QString::fromLatin1(ExitCodeName(r.code));
     o[QStringLiteral("exitCode")] = ToInt(r.code);
     if (!s.port.isEmpty()) o[QStringLiteral("port")] = s.port;
     if (!s.device.isEmpty()) o[QStringLiteral("device")] = s.device;

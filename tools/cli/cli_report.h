@@ -54,6 +54,8 @@ class Reporter {
 // Tells what is wrong with the command line (as one JSON object too with `json`); returns the
 // exit code for bad arguments.
 int ReportBadArguments(bool json, const QString& error);
+// "done", "port-error", …: an exit code's stable name, as JSON gives it in "result".
+const char* ExitCodeName(ExitCode code);
 
 // The channels whose read-back differs from what was written, Channel1 first (1-based numbers).
 QList<int> DifferingChannels(const CoinNumbers& written, const CoinNumbers& readBack);

@@ -102,6 +102,16 @@ int RunCommand(const CliOptions& options) {
     if (!problem.isEmpty()) warn(problem);
     QObject::connect(journal.get(), &Journal::Trouble,
                      [&warn](const QString& why) { warn(QStringLiteral("journal: ") + why); });
+    QObject::connect(journal.get(), &Journal::Rescued, [&warn](const QString& path, int count) {
+      warn(QStringLiteral("journal: %1 entries could not go into the journal file; they are in %2")
+               .arg(count)
+               .arg(QDir::toNativeSeparators(path)));
+    });
+    // Nothing is lost without a trace: an entry kept nowhere is shown whole.
+    QObject::connect(journal.get(), &Journal::Lost, [&warn](const QStringList& entries) {
+      warn(QStringLiteral("journal: %1 entries could be kept nowhere and are lost; each follows").arg(entries.size()));
+      for (const QString& entry : entries) warn(QStringLiteral("journal: lost entry: ") + entry);
+    });
     linkJournal = std::make_unique<LinkJournal>(link, *journal, QStringLiteral("hopper-cli"));
     linkJournal->SetDeviceLookup(SystemDeviceLookup());
   }

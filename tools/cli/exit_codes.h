@@ -14,6 +14,7 @@ enum class ExitCode : int {
   ReadBackDiffers = 7,    // the hopper acknowledged, but reports a set other than the one written
   FileRefused = 8,        // write: the parameter file is missing, unreadable or not a valid set
   OutputFailed = 9,       // read --out: the parameter file could not be written
+  JournalUnusable = 10,   // history: the journal is not there, cannot be read or is none
   Interrupted = 130,      // Ctrl+C or a termination signal
 };
 
@@ -28,6 +29,7 @@ inline constexpr const char* kExitCodeTable =
     "  7    read-back differs from what was written\n"
     "  8    parameter file refused (nothing was written)\n"
     "  9    output file could not be written\n"
+    "  10   history: the journal is not there, cannot be read, or is no journal\n"
     "  130  interrupted\n";
 
 inline int ToInt(ExitCode code) { return static_cast<int>(code); }

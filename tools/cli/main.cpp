@@ -9,11 +9,16 @@
 #include "tools/cli/cli_report.h"
 #include "tools/cli/cli_run.h"
 #include "tools/cli/exit_codes.h"
+#include "tools/cli/hidden_password.h"
 #include "tools/cli/station_command.h"
 
 using namespace hopper::cli;
 
-int main(int argc, char* argv[]) {
+int main(int originalCount, char* originalArguments[]) {
+  // From here on, `ps` shows a password given on the command line as stars.
+  HiddenArguments hidden(originalCount, originalArguments);
+  int& argc = hidden.Count();
+  char** argv = hidden.Values();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("hopper-cli"));
   QCoreApplication::setApplicationVersion(QStringLiteral(HOPPER_VERSION));
