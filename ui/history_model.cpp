@@ -2,38 +2,44 @@
 
 #include <QStringList>
 
+#include "platform/journal/history_reader.h"
+
 namespace hopper {
 
-QString HistoryModel::Show(const QSqlDatabase& db, const HistoryFilter& filter) {
+HistoryModel::HistoryModel(HistoryReader& reader, QObject* parent) : QAbstractTableModel(parent), reader_(reader) {
+  connect(&reader_, &HistoryReader::PageRead, this, &HistoryModel::Take);
+}
+
+void HistoryModel::Show(const HistoryFilter& filter) {
   beginResetModel();
-  db_ = db;
   filter_ = filter;
   rows_.clear();
   atEnd_ = false;
-  const QString why = FetchPage();
   endResetModel();
-  return why;
+  // An answer to an earlier filter that is still on its way is dropped when it comes.
+  pending_ = reader_.Read(filter_, 0, kPage);
 }
 
-QString HistoryModel::FetchPage() {
-  QString why;
-  std::vector<JournalEntry> page = ReadHistory(db_, filter_, kPage, int(rows_.size()), &why);
-  atEnd_ = !why.isEmpty() || int(page.size()) < kPage;
-  for (JournalEntry& entry : page) rows_.push_back(std::move(entry));
-  return why;
+void HistoryModel::Take(quint64 request, const std::vector<JournalEntry>& page, const QString& error) {
+  if (request != pending_) return;
+  pending_ = 0;
+  const bool first = rows_.empty();
+  atEnd_ = !error.isEmpty() || int(page.size()) < kPage;
+  if (!page.empty()) {
+    beginInsertRows({}, int(rows_.size()), int(rows_.size() + page.size()) - 1);
+    rows_.insert(rows_.end(), page.begin(), page.end());
+    endInsertRows();
+  }
+  emit PageCame(error, first);
 }
 
-bool HistoryModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && !atEnd_; }
+bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
+  return !parent.isValid() && !atEnd_ && pending_ == 0;
+}
 
 void HistoryModel::fetchMore(const QModelIndex& parent) {
   if (!canFetchMore(parent)) return;
-  const int first = int(rows_.size());
-  std::vector<JournalEntry> page = ReadHistory(db_, filter_, kPage, first);
-  atEnd_ = int(page.size()) < kPage;
-  if (page.empty()) return;
-  beginInsertRows({}, first, first + int(page.size()) - 1);
-  for (JournalEntry& entry : page) rows_.push_back(std::move(entry));
-  endInsertRows();
+  pending_ = reader_.Read(filter_, int(rows_.size()), kPage);
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }

@@ -1,9 +1,10 @@
 #pragma once
 // The journal's entries for the History window, newest first, read a page at a time as the
-// view scrolls: a journal of 100,000 entries opens as fast as one of ten.
+// view scrolls: a journal of 100,000 entries opens as fast as one of ten. The pages are read
+// by a HistoryReader on its own thread; the model shows what has come and says when a page is
+// still coming.
 
 #include <QAbstractTableModel>
-#include <QSqlDatabase>
 #include <vector>
 
 #include "platform/journal/journal_entry.h"
@@ -11,17 +12,21 @@
 
 namespace hopper {
 
+class HistoryReader;
+
 class HistoryModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
   static constexpr int kPage = 200;
   enum Column { Time, Port, Result, Changes, Program, Station, ColumnCount };
 
-  explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+  explicit HistoryModel(HistoryReader& reader, QObject* parent = nullptr);
 
-  // Starts over on `db` with `filter`; the error of the first page, if any.
-  QString Show(const QSqlDatabase& db, const HistoryFilter& filter);
+  // Starts over with `filter`: the list empties and its first page is asked for.
+  void Show(const HistoryFilter& filter);
   const JournalEntry& Entry(int row) const { return rows_[std::size_t(row)]; }
+  // A page has been asked for and has not come yet.
+  bool Loading() const { return pending_ != 0; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -30,12 +35,17 @@ class HistoryModel final : public QAbstractTableModel {
   bool canFetchMore(const QModelIndex& parent) const override;
   void fetchMore(const QModelIndex& parent) override;
 
- private:
-  QString FetchPage();
+ signals:
+  // A page came in (`error` empty) or could not be read; the first page of a Show included.
+  void PageCame(const QString& error, bool first);
 
-  QSqlDatabase db_;
+ private:
+  void Take(quint64 request, const std::vector<JournalEntry>& page, const QString& error);
+
+  HistoryReader& reader_;
   HistoryFilter filter_;
   std::vector<JournalEntry> rows_;
+  quint64 pending_ = 0;  // the request whose answer is awaited
   bool atEnd_ = true;
 };
 

@@ -15,6 +15,7 @@
 #include "core/parameter_file.h"
 #include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
+#include "platform/journal/history_reader.h"
 #include "platform/journal/journal_query.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
@@ -31,11 +32,10 @@ QString ValuesLine(const std::optional<CoinNumbers>& values) {
 
 HistoryWindow::HistoryWindow(JournalTarget target, FileDialog& dialog, MessageBoxes& messages, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      target_(std::move(target)),
       dialog_(dialog),
       messages_(messages),
-      db_(QStringLiteral("history-window")),
-      model_(new HistoryModel(this)),
+      reader_(new HistoryReader(std::move(target), this)),
+      model_(new HistoryModel(*reader_, this)),
       sinceEdit_(new QLineEdit(this)),
       portFilter_(new QComboBox(this)),
       resultFilter_(new QComboBox(this)),
@@ -88,6 +88,7 @@ HistoryWindow::HistoryWindow(JournalTarget target, FileDialog& dialog, MessageBo
   layout->addWidget(details_, 1);
   layout->addLayout(buttons);
 
+  connect(model_, &HistoryModel::PageCame, this, &HistoryWindow::PageCame);
   connect(sinceEdit_, &QLineEdit::editingFinished, this, &HistoryWindow::Refresh);
   connect(portFilter_, &QComboBox::currentTextChanged, this, &HistoryWindow::Refresh);
   connect(resultFilter_, &QComboBox::currentIndexChanged, this, &HistoryWindow::Refresh);
@@ -102,9 +103,6 @@ HistoryWindow::HistoryWindow(JournalTarget target, FileDialog& dialog, MessageBo
 HistoryWindow::~HistoryWindow() = default;
 
 void HistoryWindow::Open() {
-  if (!db_.IsOpen()) {
-    if (const QString why = db_.Open(target_); !why.isEmpty()) problem_->setText(why);
-  }
   Refresh();
   show();
   raise();
@@ -113,21 +111,23 @@ void HistoryWindow::Open() {
 }
 
 void HistoryWindow::Refresh() {
-  if (!db_.IsOpen()) {
-    problem_->setVisible(true);
-    ShowChosen();
-    return;
-  }
   HistoryFilter filter;
   filter.since = HistoryDate(sinceEdit_->text());
   filter.port = portFilter_->currentText().trimmed();
   if (resultFilter_->currentIndex() > 0) filter.result = JournalResult(resultFilter_->currentIndex() - 1);
-  const QString why = model_->Show(db_.Database(), filter);
-  problem_->setText(why);
-  problem_->setVisible(!why.isEmpty() || (!sinceEdit_->text().trimmed().isEmpty() && !filter.since.isValid()));
-  if (problem_->text().isEmpty() && problem_->isVisible())
+  model_->Show(filter);
+  problem_->setText(QStringLiteral("loading\u2026"));
+  problem_->setVisible(true);
+  ShowChosen();
+}
+
+void HistoryWindow::PageCame(const QString& error, bool first) {
+  problem_->setText(error);
+  if (error.isEmpty() && !sinceEdit_->text().trimmed().isEmpty() && !HistoryDate(sinceEdit_->text()).isValid())
     problem_->setText(QStringLiteral("The date is not understood: say 2026-12-08."));
-  if (model_->rowCount() > 0) table_->setCurrentIndex(model_->index(0, 0));
+  problem_->setVisible(!problem_->text().isEmpty());
+  if (first && model_->rowCount() > 0 && !table_->currentIndex().isValid())
+    table_->setCurrentIndex(model_->index(0, 0));
   ShowChosen();
 }
 

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/journal/journal_database.h"
+#include "core/setting_frames.h"
 #include "platform/journal/journal_target.h"
 
 class QComboBox;
@@ -22,6 +22,7 @@ namespace hopper {
 
 class FileDialog;
 class HistoryModel;
+class HistoryReader;
 class MessageBoxes;
 
 class HistoryWindow final : public QWidget {
@@ -30,7 +31,8 @@ class HistoryWindow final : public QWidget {
   HistoryWindow(JournalTarget target, FileDialog& dialog, MessageBoxes& messages, QWidget* parent = nullptr);
   ~HistoryWindow() override;
 
-  // Shows the window with the newest entries, reading the journal again.
+  // Shows the window with the newest entries, reading the journal again. The reading happens
+  // on a thread of its own: the window says "loading…" meanwhile and stays usable.
   void Open();
   HistoryModel& Model() { return *model_; }
 
@@ -42,14 +44,14 @@ class HistoryWindow final : public QWidget {
 
  private:
   void Refresh();
+  void PageCame(const QString& error, bool first);
   void ShowChosen();
   void SaveChosen();
   std::optional<CoinNumbers> ChosenValues() const;
 
-  JournalTarget target_;
   FileDialog& dialog_;
   MessageBoxes& messages_;
-  JournalDatabase db_;
+  HistoryReader* reader_;
   HistoryModel* model_;
   QLineEdit* sinceEdit_;
   QComboBox* portFilter_;

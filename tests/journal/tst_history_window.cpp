@@ -1,14 +1,19 @@
 // The journal on the main window: a save's entry with its three sets and its result, the quiet
 // mark while entries wait, and Parameter > History… showing it, loading it into the boxes and
-// saving it as a parameter file, by keyboard.
+// saving it as a parameter file, by keyboard; a locked shared journal that holds up neither the
+// window nor its link.
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QtTest>
 
 #include "fake_serial_port.h"
 #include "main_window_rig.h"
+#include "pg_cluster.h"
 #include "platform/journal/journal.h"
+#include "platform/journal/journal_database.h"
 #include "platform/journal/journal_query.h"
 #include "scripted_file_dialog.h"
 #include "settings_sandbox.h"
@@ -101,7 +106,7 @@ class HistoryWindowTest : public QObject {
     connect(&history, &HistoryWindow::LoadRequested, rig.window.get(), &MainWindow::LoadValues);
     history.Open();
     HistoryModel& model = history.Model();
-    QCOMPARE(model.rowCount(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 2, kWaitMs);
     QCOMPARE(model.data(model.index(0, HistoryModel::Result), Qt::DisplayRole).toString(), QStringLiteral("verified"));
     QCOMPARE(model.data(model.index(0, HistoryModel::Changes), Qt::DisplayRole).toString(),
              QStringLiteral("Channel3 250 \u2192 260"));
@@ -125,7 +130,78 @@ class HistoryWindowTest : public QObject {
 
     // The result filter leaves the report out.
     history.findChild<QComboBox*>(QStringLiteral("resultFilter"))->setCurrentText(QStringLiteral("verified"));
+    QTRY_VERIFY_WITH_TIMEOUT(!model.Loading(), kWaitMs);
     QCOMPARE(model.rowCount(), 1);
+  }
+
+  // Closing History after it has read the journal leaves no database connection in use.
+  void closingLeavesNoConnectionInUse() {
+    static QStringList said;
+    said.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) { said << text; });
+    const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+    {
+      test::MainWindowRig rig;
+      ScriptedFileDialog dialog;
+      HistoryWindow history(LocalJournal(sandbox_->path() + QStringLiteral("/history.sqlite")), dialog, rig.messages);
+      history.Open();
+      QTRY_VERIFY_WITH_TIMEOUT(history.Model().rowCount() > 0, kWaitMs);
+    }
+    QVERIFY2(!said.join('\n').contains(QStringLiteral("still in use")), qPrintable(said.join('\n')));
+  }
+
+  // History on a shared journal whose table another session holds locked: the window says
+  // "loading…" and the hopper's power-on is answered meanwhile; the entries come when the
+  // lock goes.
+  void lockedJournalHoldsUpNeitherWindowNorLink() {
+    test::PgCluster server;
+    if (!server.Problem().isEmpty()) QSKIP(qPrintable(server.Problem()));
+    QVERIFY(server.Start());
+    // This test's own lock wait, far beyond the moments it takes.
+    const JournalTarget shared = ParseJournalTarget(
+        server.Url() + QStringLiteral("&options=-c%20lock_timeout%3D120000%20-c%20statement_timeout%3D120000"));
+    QVERIFY2(shared.ok(), qPrintable(shared.error));
+    {
+      JournalDatabase made(QStringLiteral("made"));
+      QCOMPARE(made.Open(shared), QString());
+      JournalEntry entry = NewJournalEntry();
+      entry.port = QStringLiteral("COM1");
+      QCOMPARE(made.Add(entry), QString());
+    }
+    QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
+    locker.setDatabaseName(shared.database);
+    locker.setHostName(shared.host);
+    locker.setUserName(shared.user);
+    QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
+    {
+      QSqlQuery lock(locker);
+      QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+      QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
+      const auto unlock = qScopeGuard([&lock] { lock.exec(QStringLiteral("COMMIT")); });
+
+      test::MainWindowRig rig;
+      QVERIFY(rig.StartAndShow());
+      ScriptedFileDialog dialog;
+      HistoryWindow history(shared, dialog, rig.messages);
+      history.Open();
+      auto* problem = history.findChild<QLabel*>(QStringLiteral("historyProblem"));
+      QCOMPARE(problem->text(), QStringLiteral("loading\u2026"));
+
+      const std::vector<std::uint8_t> report = BuildReportFrame(1, 0x10, std::vector<std::uint8_t>{0xAB}, kReported);
+      rig.peer.write(test::Bytes(report) + "\x82");
+      QCOMPARE(rig.peer.waitForBytes(1, kWaitMs), QByteArray("\x82"));
+      rig.peer.write("\x83");
+      QTRY_COMPARE_WITH_TIMEOUT(test::StatusLine(*rig.window)->text(),
+                                QStringLiteral("Enter Data (Do not Reset hopper)"), kWaitMs);
+      QVERIFY(history.Model().Loading());  // the lock is still held
+      QCOMPARE(problem->text(), QStringLiteral("loading\u2026"));
+
+      QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+      QTRY_COMPARE_WITH_TIMEOUT(history.Model().rowCount(), 1, kWaitMs);
+      QVERIFY(problem->isHidden());
+    }
+    locker.close();
   }
 
  private:
