@@ -21,7 +21,10 @@ StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort
   }
   auto* window = new StationWindow(set.entries, ports);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  if (journal) JournalStation(window->Stations(), *journal, QStringLiteral("window"));
+  if (journal) {
+    JournalStation(window->Stations(), *journal, QStringLiteral("window"));
+    window->ShowVerdictsOnceKept(*journal);
+  }
   window->Start();  // a port that does not open is named at the top of the window
   window->show();
   return window;

@@ -3,10 +3,13 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "core/save_check.h"
+#include "platform/journal/journal.h"
 #include "ui/station_tile.h"
 
 namespace hopper {
@@ -46,9 +49,28 @@ StationWindow::StationWindow(const ChannelTexts& set, const std::vector<StationP
     grid->addWidget(tile, static_cast<int>(i) / columns, static_cast<int>(i) % columns);
   }
   layout->addLayout(grid, 1);
-  const auto refresh = [this](int index) { tiles_[static_cast<std::size_t>(index)]->Refresh(); };
-  connect(station_.get(), &Station::LineChanged, this, refresh);
-  connect(station_.get(), &Station::UnitFinished, this, refresh);
+  holding_.assign(tiles_.size(), 0);
+  connect(station_.get(), &Station::LineChanged, this, [this](int index) {
+    const auto i = static_cast<std::size_t>(index);
+    const LineState state = station_->Lines()[i]->State();
+    if (journal_ && (state == LineState::Passed || state == LineState::Failed)) ++holding_[i];
+    else if (holding_[i] == 0) tiles_[i]->Refresh();
+  });
+  connect(station_.get(), &Station::UnitFinished, this, [this](int index) {
+    const auto i = static_cast<std::size_t>(index);
+    if (!journal_) return tiles_[i]->Refresh();
+    // After this event the line's journal has recorded the unit; then wait for the file.
+    QMetaObject::invokeMethod(
+        this,
+        [this, i] {
+          journal_->WhenKept([window = QPointer<StationWindow>(this), i](bool) {
+            if (!window) return;
+            window->holding_[i] = std::max(0, window->holding_[i] - 1);
+            if (window->holding_[i] == 0) window->tiles_[i]->Refresh();
+          });
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 StationWindow::~StationWindow() { station_->Stop(); }

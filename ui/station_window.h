@@ -13,6 +13,7 @@ class QLabel;
 
 namespace hopper {
 
+class Journal;
 class StationTile;
 
 class StationWindow final : public QWidget {
@@ -24,6 +25,9 @@ class StationWindow final : public QWidget {
 
   // Opens the ports and starts; false (with the reason at the top) when a port did not open.
   bool Start();
+  // A tile shows a unit's PASS or FAIL only once the unit's entry is in `journal`'s local file
+  // (the journal outlives the window).
+  void ShowVerdictsOnceKept(Journal& journal) { journal_ = &journal; }
 
   Station& Stations() { return *station_; }
   StationTile* Tile(int index) const { return tiles_[static_cast<std::size_t>(index)]; }
@@ -39,6 +43,8 @@ class StationWindow final : public QWidget {
   QLabel* setLine_;
   QLabel* trouble_;
   std::vector<StationTile*> tiles_;
+  Journal* journal_ = nullptr;
+  std::vector<int> holding_;  // per tile: finished units whose entries are not yet kept
 };
 
 }  // namespace hopper

@@ -1,16 +1,22 @@
 // hopper-cli station with four emulated hoppers on four pseudo-terminals at once, one of them
-// faulty: each unit's result per port, the summary after SIGINT and the exit code.
+// faulty: each unit's result per port, the summary after SIGINT and the exit code. A PASS is on
+// record before it is printed; refusals are JSON too; a locked shared journal neither holds the
+// station up nor keeps it from ending, and its password is not left readable in ps.
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
 
 #include "json_lines.h"
+#include "pg_cluster.h"
+#include "platform/journal/journal_database.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"
@@ -54,6 +60,11 @@ class StationCli : public QObject {
   void unitsPerPort_data();
   void unitsPerPort();
   void interruptedSaveIsUnverified();
+  void passIsOnRecordBeforeItIsShown_data();
+  void passIsOnRecordBeforeItIsShown();
+  void refusalsAreJsonToo_data();
+  void refusalsAreJsonToo();
+  void lockedServerNeitherHoldsUpNorShowsThePassword();
 };
 
 void StationCli::unitsPerPort_data() {
@@ -92,6 +103,17 @@ QString WriteSet(const QTemporaryDir& dir, const QByteArray& text) {
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) return {};
   return path;
+}
+
+// The verified entries in the journal of the sandbox's data folder.
+int VerifiedEntries() {
+  QProcess history;
+  history.start(QStringLiteral(HOPPER_CLI), {QStringLiteral("history"), QStringLiteral("--json")});
+  if (!history.waitForFinished(kWaitMs)) return -1;
+  int verified = 0;
+  for (const QJsonValue& entry : QJsonDocument::fromJson(history.readAllStandardOutput()).array())
+    verified += entry[QStringLiteral("result")].toString() == QLatin1String("verified");
+  return verified;
 }
 
 }  // namespace
@@ -200,6 +222,133 @@ void StationCli::interruptedSaveIsUnverified() {
   const QJsonObject port = summary.value(QStringLiteral("ports")).toArray().at(0).toObject();
   QCOMPARE(port.value(QStringLiteral("unverified")).toInt(), 1);
   QCOMPARE(port.value(QStringLiteral("failed")).toInt(), 0);
+}
+
+void StationCli::passIsOnRecordBeforeItIsShown_data() {
+  QTest::addColumn<int>("units");
+  QTest::newRow("killed after the first PASS") << 1;
+  QTest::newRow("killed after the third PASS") << 3;
+}
+
+void StationCli::passIsOnRecordBeforeItIsShown() {
+  QFETCH(int, units);
+  test::SettingsSandbox sandbox;
+  QTemporaryDir dir;
+  const QString setPath = WriteSet(dir, "1\n2\n");
+  QVERIFY(!setPath.isEmpty());
+  Fixture fixture(dir.filePath(QStringLiteral("hopper")), {});
+  QVERIFY2(fixture.openError.isEmpty(), qPrintable(fixture.openError));
+  QProcess station;
+  QByteArray pending;
+  int passes = 0;
+  bool killed = false;
+  QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
+    test::TakeJsonLines(pending, station.readAllStandardOutput(), [&](const QJsonObject& event) {
+      if (killed || event.value(QStringLiteral("event")).toString() != QLatin1String("unit")) return;
+      if (event.value(QStringLiteral("result")).toString() != QLatin1String("PASS")) return;
+      if (++passes < units) return fixture.hopper->PowerOn();
+      // At once, before the program can do anything more.
+      ::kill(static_cast<pid_t>(station.processId()), SIGKILL);
+      killed = true;
+    });
+  });
+  station.start(QStringLiteral(HOPPER_CLI), {"station", setPath, "--json", "--port", fixture.link});
+  QTRY_VERIFY_WITH_TIMEOUT(killed, kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(station.state() == QProcess::NotRunning, kWaitMs);
+  QCOMPARE(VerifiedEntries(), units);
+}
+
+void StationCli::refusalsAreJsonToo_data() {
+  QTest::addColumn<QString>("refusal");
+  QTest::addColumn<int>("code");
+  QTest::newRow("the set file refused") << "file" << 8;
+  QTest::newRow("a port in use") << "port" << 3;
+}
+
+void StationCli::refusalsAreJsonToo() {
+  QFETCH(QString, refusal);
+  QFETCH(int, code);
+  test::SettingsSandbox sandbox;
+  QTemporaryDir dir;
+  const QString setPath = WriteSet(dir, refusal == "file" ? "1\nx2\n" : "1\n2\n");
+  Fixture fixture(dir.filePath(QStringLiteral("hopper")), {});
+  QProcess holder;  // a first station holds the port
+  QByteArray pending;
+  bool started = false;
+  if (refusal == "port") {
+    QObject::connect(&holder, &QProcess::readyReadStandardOutput, [&] {
+      test::TakeJsonLines(pending, holder.readAllStandardOutput(), [&](const QJsonObject& event) {
+        started = started || event.value(QStringLiteral("event")).toString() == QLatin1String("started");
+      });
+    });
+    holder.start(QStringLiteral(HOPPER_CLI), {"station", setPath, "--no-journal", "--json", "--port", fixture.link});
+    QTRY_VERIFY_WITH_TIMEOUT(started, kWaitMs);
+  }
+  QProcess station;
+  station.start(QStringLiteral(HOPPER_CLI), {"station", setPath, "--no-journal", "--json", "--port", fixture.link});
+  QVERIFY(station.waitForFinished(kWaitMs));
+  if (holder.state() != QProcess::NotRunning) {
+    ::kill(static_cast<pid_t>(holder.processId()), SIGTERM);
+    QVERIFY(holder.waitForFinished(kWaitMs));
+  }
+  QCOMPARE(station.exitCode(), code);
+  const QList<QByteArray> lines = station.readAllStandardOutput().trimmed().split('\n');
+  QCOMPARE(lines.size(), 1);
+  const QJsonObject line = QJsonDocument::fromJson(lines[0]).object();
+  QCOMPARE(line.value(QStringLiteral("event")).toString(), QStringLiteral("refused"));
+  QCOMPARE(line.value(QStringLiteral("exitCode")).toInt(), code);
+  QVERIFY(!line.value(QStringLiteral("error")).toString().isEmpty());
+  if (refusal == "port") QCOMPARE(line.value(QStringLiteral("port")).toString(), fixture.link);
+}
+
+// The line's server holds its table locked: the units pass on their local record, SIGTERM
+// ends the station all the same, and the password given with --journal is not left readable
+// in the process's arguments, nor said anywhere.
+void StationCli::lockedServerNeitherHoldsUpNorShowsThePassword() {
+  test::PgCluster server;
+  if (!server.Problem().isEmpty()) QSKIP(qPrintable(server.Problem()));
+  QVERIFY(server.Start());
+  const QString url = server.Url() + QStringLiteral("&password=s3cret");
+  const JournalTarget shared = ParseJournalTarget(url);
+  {
+    JournalDatabase made(QStringLiteral("made"));
+    QCOMPARE(made.Open(shared), QString());
+  }
+  QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
+  locker.setDatabaseName(shared.database);
+  locker.setHostName(shared.host);
+  locker.setUserName(shared.user);
+  QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
+  QSqlQuery lock(locker);
+  QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+  QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
+  const auto unlock = qScopeGuard([&lock] { lock.exec(QStringLiteral("COMMIT")); });
+
+  test::SettingsSandbox sandbox;
+  QTemporaryDir dir;
+  const QString setPath = WriteSet(dir, "1\n2\n");
+  Fixture fixture(dir.filePath(QStringLiteral("hopper")), {});
+  QProcess station;
+  QByteArray pending;
+  int passes = 0;
+  QObject::connect(&station, &QProcess::readyReadStandardOutput, [&] {
+    test::TakeJsonLines(pending, station.readAllStandardOutput(), [&](const QJsonObject& event) {
+      if (event.value(QStringLiteral("result")).toString() == QLatin1String("PASS") && ++passes < 2)
+        fixture.hopper->PowerOn();
+    });
+  });
+  station.start(QStringLiteral(HOPPER_CLI), {"station", setPath, "--json", "--journal", url, "--port", fixture.link});
+  QTRY_COMPARE_WITH_TIMEOUT(passes, 2, kWaitMs);
+  QFile arguments(QStringLiteral("/proc/%1/cmdline").arg(station.processId()));
+  QVERIFY(arguments.open(QIODevice::ReadOnly));
+  const QByteArray shown = arguments.readAll();
+  QVERIFY2(!shown.contains("s3cret") && shown.contains("password=******"), shown.constData());
+  ::kill(static_cast<pid_t>(station.processId()), SIGTERM);
+  QTRY_VERIFY_WITH_TIMEOUT(station.state() == QProcess::NotRunning, kWaitMs);
+  QCOMPARE(station.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(station.exitCode(), 0);
+  QVERIFY(!station.readAllStandardError().contains("s3cret"));
+  QCOMPARE(VerifiedEntries(), 2);
 }
 
 QTEST_GUILESS_MAIN(StationCli)

@@ -4,7 +4,10 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSet>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/escaped_text.h"
@@ -26,6 +29,29 @@ namespace {
 void Complain(const QString& error, const QString& detail) {
   std::fprintf(stderr, "hopper-cli: %s\n", EscapeControls(error.toLocal8Bit().toStdString()).c_str());
   if (!detail.isEmpty()) std::fprintf(stderr, "  %s\n", EscapeControls(detail.toLocal8Bit().toStdString()).c_str());
+}
+
+// With --json a refusal is a JSON line on stdout too, as an argument error is.
+int Refuse(bool json, ExitCode code, const QString& error, const QString& detail, const QString& port = {}) {
+  Complain(error, detail);
+  if (json) {
+    QJsonObject o{{"event", "refused"},
+                  {"result", QString::fromLatin1(ExitCodeName(code))},
+                  {"exitCode", ToInt(code)},
+                  {"error", error},
+                  {"detail", detail}};
+    if (!port.isEmpty()) o[QStringLiteral("port")] = port;
+    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Compact).constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+  }
+  return ToInt(code);
+}
+
+// Whether the line has just finished a unit: its verdict waits until the unit's entry is kept.
+bool JustFinished(const Station& station, int index) {
+  const LineState state = station.Lines()[static_cast<std::size_t>(index)]->State();
+  return state == LineState::Passed || state == LineState::Failed;
 }
 
 }  // namespace
@@ -54,10 +80,7 @@ int RunStation(int argc, const char* const* argv) {
 
   // Everything is checked before any port is touched.
   const SetFile set = ReadSetFile(words[1]);
-  if (!set.refusal.isEmpty()) {
-    Complain(set.refusal, set.detail);
-    return ToInt(ExitCode::FileRefused);
-  }
+  if (!set.refusal.isEmpty()) return Refuse(json, ExitCode::FileRefused, set.refusal, set.detail);
   for (const QString& warning : set.warnings) Complain(QStringLiteral("warning: ") + warning, {});
   std::vector<StationPort> ports;
   std::vector<PortChoice> choices;
@@ -82,20 +105,55 @@ int RunStation(int argc, const char* const* argv) {
     if (!problem.isEmpty()) Complain(QStringLiteral("warning: ") + problem, {});
     QObject::connect(journal.get(), &Journal::Trouble,
                      [](const QString& why) { Complain(QStringLiteral("warning: journal: ") + why, {}); });
+    QObject::connect(journal.get(), &Journal::Rescued, [](const QString& path, int count) {
+      Complain(QStringLiteral("warning: journal: %1 entries could not go into the journal file; they are in %2")
+                   .arg(count)
+                   .arg(path),
+               {});
+    });
+    QObject::connect(journal.get(), &Journal::Lost, [](const QStringList& entries) {
+      Complain(QStringLiteral("warning: journal: %1 entries could be kept nowhere; here they are:").arg(entries.size()),
+               {});
+      for (const QString& entry : entries) std::fprintf(stderr, "%s\n", entry.toUtf8().constData());
+    });
   }
   Station station(set.entries, ports);
   if (journal) JournalStation(station, *journal, QStringLiteral("hopper-cli"));
   const std::vector<Station::Refusal> refused = station.Start();
   for (const Station::Refusal& r : refused) {
     const PortProblem problem = DescribeOpenFailure(choices[static_cast<std::size_t>(r.index)], r.outcome);
-    Complain(problem.error, problem.advice);
+    Refuse(json, ExitCode::PortError, problem.error, problem.advice, ports[static_cast<std::size_t>(r.index)].name);
   }
   if (!refused.empty()) return ToInt(ExitCode::PortError);
 
   StationReport report(station, StationReport::StyleFor(json));
-  QObject::connect(&station, &Station::LineChanged, [&report](int index) { report.LineChanged(index); });
-  QObject::connect(&station, &Station::UnitFinished,
-                   [&report](int index, const UnitRecord& record) { report.UnitFinished(index, record); });
+  // A unit's verdict is shown only once its entry is in the local journal file: a station
+  // killed right after a PASS has that unit on record.
+  std::vector<int> holding(ports.size(), 0);
+  QObject::connect(&station, &Station::LineChanged, [&](int index) {
+    if (journal && JustFinished(station, index)) ++holding[static_cast<std::size_t>(index)];
+    else if (holding[static_cast<std::size_t>(index)] == 0) report.LineChanged(index);
+  });
+  QObject::connect(&station, &Station::UnitFinished, [&](int index, const UnitRecord& record) {
+    if (!journal) return report.UnitFinished(index, record);
+    // After this event the line's journal has recorded the unit; then wait for the file.
+    QMetaObject::invokeMethod(
+        &station,
+        [&, index, record] {
+          journal->WhenKept([&, index, record](bool kept) {
+            if (!kept)
+              Complain(QStringLiteral("warning: journal: %1 unit %2 is not in the journal file yet")
+                           .arg(record.port)
+                           .arg(record.unit),
+                       {});
+            int& held = holding[static_cast<std::size_t>(index)];
+            held = std::max(0, held - 1);
+            report.UnitFinished(index, record);
+            if (held == 0) report.LineChanged(index);
+          });
+        },
+        Qt::QueuedConnection);
+  });
   report.Started();
   QEventLoop loop;
   InterruptNotifier interrupts;
@@ -104,6 +162,10 @@ int RunStation(int argc, const char* const* argv) {
     loop.quit();
   });
   loop.exec();
+  // Units the stop finished are shown too: their entries go into the journal file first, as
+  // far as it takes them, then the summary.
+  QCoreApplication::sendPostedEvents();
+  if (journal) journal->Close();
   return report.Finish();
 }
 
