@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -15,6 +17,7 @@
 #include <csignal>
 
 #include "core/setting_frames.h"
+#include "pg_cluster.h"
 #include "platform/files/settings_store.h"
 #include "platform/journal/journal_database.h"
 #include "pty_peer.h"
@@ -113,6 +116,7 @@ class HopperCliTest : public QObject {
   void samePortIsBusyAndInterruptCloses();
   void historyIsEscapedAndStreamed();
   void fullDiskLosesNoEntrySilently();
+  void lockedServerHoldsNothingUp();
 
  private:
   test::SettingsSandbox sandbox_;
@@ -537,6 +541,38 @@ void HopperCliTest::fullDiskLosesNoEntrySilently() {
   QVERIFY2(warnings.contains(QStringLiteral("\"result\":\"verified\"")), qPrintable(warnings));
   QVERIFY2(!warnings.contains(QStringLiteral("waiting")), qPrintable(warnings));
   QCOMPARE(QDir(folder.path()).entryList({QStringLiteral("*.rescued-*")}), QStringList());
+}
+
+// The line's server holds the journal's table locked: write ends on its own once the hopper is
+// verified, with its entries in the local file and said to wait.
+void HopperCliTest::lockedServerHoldsNothingUp() {
+  test::PgCluster server;
+  if (!server.Problem().isEmpty()) QSKIP(qPrintable(server.Problem()));
+  QVERIFY(server.Start());
+  const JournalTarget shared = ParseJournalTarget(server.Url());
+  {
+    JournalDatabase made(QStringLiteral("made"));
+    QCOMPARE(made.Open(shared), QString());
+  }
+  QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
+  locker.setDatabaseName(shared.database);
+  locker.setHostName(shared.host);
+  locker.setUserName(shared.user);
+  QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
+  QSqlQuery lock(locker);
+  QVERIFY(lock.exec(QStringLiteral("BEGIN")));
+  QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
+  const auto unlock = qScopeGuard([&lock] { lock.exec(QStringLiteral("COMMIT")); });
+
+  const QDateTime began = QDateTime::currentDateTimeUtc();
+  HopperLine hopper;
+  const QString file = WriteFile(dir_, QStringLiteral("locked.TXT"), SetText(kFileSet));
+  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath(), "--json", "--journal", server.Url()});
+  QCOMPARE(run.code, 0);
+  QVERIFY2(run.err.contains(QStringLiteral("journal: 2 entries waiting")), qPrintable(run.err));
+  const QJsonArray journal = JournalSince(hopper.line.SlavePath(), began);
+  QCOMPARE(journal.size(), 2);
+  QCOMPARE(journal[0]["result"].toString(), QStringLiteral("verified"));
 }
 
 QTEST_GUILESS_MAIN(HopperCliTest)
