@@ -6,6 +6,10 @@
 #include <QtTest>
 #include <memory>
 
+#include "platform/journal/journal.h"
+#include "platform/journal/journal_database.h"
+#include "platform/journal/journal_query.h"
+#include "platform/journal/station_journal.h"
 #include "settings_sandbox.h"
 #include "tests/emulator/line_test_support.h"
 #include "tools/emulator/hopper_emulator.h"
@@ -41,6 +45,7 @@ class StationWindowTest : public QObject {
   Q_OBJECT
  private slots:
   void tilesShowEachPort();
+  void passIsShownOnceTheEntryIsKept();
 };
 
 void StationWindowTest::tilesShowEachPort() {
@@ -75,6 +80,35 @@ void StationWindowTest::tilesShowEachPort() {
   // The next hopper on the good port: the count goes on, the bad port is not held up by it.
   good.hopper->PowerOn();
   QTRY_COMPARE_WITH_TIMEOUT(Text(window.Tile(0), "counts"), QStringLiteral("2 passed · 0 failed"), kWaitMs);
+  window.close();
+}
+
+// With a journal, a tile says PASS only once the unit's entry is in the local file.
+void StationWindowTest::passIsShownOnceTheEntryIsKept() {
+  test::SettingsSandbox sandbox;
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("journal.sqlite"));
+  JournalSetup setup;
+  setup.local = LocalJournal(file);
+  Journal journal(setup);
+  Hopper good({});
+  QVERIFY(good.openError.isEmpty());
+  ChannelTexts set;
+  set.fill("0");
+  set[0] = "7";
+  StationWindow window(set, {{good.line.SlavePath(), good.line.SlavePath(), 0}});
+  JournalStation(window.Stations(), journal, QStringLiteral("window"));
+  window.ShowVerdictsOnceKept(journal);
+  window.show();
+  QVERIFY(window.Start());
+  QTRY_COMPARE_WITH_TIMEOUT(window.Tile(0)->Verdict(), QStringLiteral("PASS"), kWaitMs);
+  JournalDatabase db(QStringLiteral("check"));
+  QCOMPARE(db.Open(LocalJournal(file), JournalDatabase::Use::Read), QString());
+  HistoryFilter verified;
+  verified.result = JournalResult::Verified;
+  QString why;
+  QCOMPARE(ReadHistory(db.Database(), verified, 10, 0, &why).size(), std::size_t(1));
+  QCOMPARE(why, QString());
   window.close();
 }
 
