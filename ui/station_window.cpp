@@ -53,8 +53,9 @@ StationWindow::StationWindow(const ChannelTexts& set, const std::vector<StationP
   connect(station_.get(), &Station::LineChanged, this, [this](int index) {
     const auto i = static_cast<std::size_t>(index);
     const LineState state = station_->Lines()[i]->State();
+    // Only the verdict waits for the journal; the states after it are shown as they come.
     if (journal_ && (state == LineState::Passed || state == LineState::Failed)) ++holding_[i];
-    else if (holding_[i] == 0) tiles_[i]->Refresh();
+    else tiles_[i]->Refresh();
   });
   connect(station_.get(), &Station::UnitFinished, this, [this](int index) {
     const auto i = static_cast<std::size_t>(index);

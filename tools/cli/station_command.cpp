@@ -131,8 +131,10 @@ int RunStation(int argc, const char* const* argv) {
   // killed right after a PASS has that unit on record.
   std::vector<int> holding(ports.size(), 0);
   QObject::connect(&station, &Station::LineChanged, [&](int index) {
+    // Only the verdict's own state waits; the states after it (adapter gone, the next hopper)
+    // are shown as they come.
     if (journal && JustFinished(station, index)) ++holding[static_cast<std::size_t>(index)];
-    else if (holding[static_cast<std::size_t>(index)] == 0) report.LineChanged(index);
+    else report.LineChanged(index);
   });
   QObject::connect(&station, &Station::UnitFinished, [&](int index, const UnitRecord& record) {
     if (!journal) return report.UnitFinished(index, record);
@@ -149,7 +151,7 @@ int RunStation(int argc, const char* const* argv) {
             int& held = holding[static_cast<std::size_t>(index)];
             held = std::max(0, held - 1);
             report.UnitFinished(index, record);
-            if (held == 0) report.LineChanged(index);
+            if (held == 0 && JustFinished(station, index)) report.LineChanged(index);
           });
         },
         Qt::QueuedConnection);
