@@ -168,7 +168,8 @@ cli() { # limit-seconds output-file arguments...
 
 step "hopper-cli.exe write on COM3, right after the window was killed"
 printf ' %s\r\n' 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7 >"$tmp/set.txt"
-cli 120 "$tmp/cli.out" write "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60
+# The journal named, as on a machine that switched it on: the case of the hang at exit seen before.
+cli 120 "$tmp/cli.out" write "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60 --journal 'C:\journal.sqlite'
 code=$?
 cat "$tmp/cli.out"
 if [ "$code" -eq 0 ] && grep -q "save frame: 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7" "$tmp/emulator3.log"; then
@@ -176,11 +177,19 @@ if [ "$code" -eq 0 ] && grep -q "save frame: 1111 500 250 100 50 20 10 5 2 1 0 0
 else
   grep -E "save|echo" "$tmp/emulator3.log"; fail "hopper-cli.exe write (exit code $code; 124: it did not end)"
 fi
-cli 60 "$tmp/history.out" history --port COM3
+cli 60 "$tmp/history.out" history --port COM3 --journal 'C:\journal.sqlite'
 if grep -q "verified" "$tmp/history.out"; then
   pass "the journal holds the write: $(grep -m1 verified "$tmp/history.out")"
 else
   cat "$tmp/history.out"; fail "hopper-cli.exe history shows no verified save on COM3"
+fi
+# Without --journal: the settings' [Journal] switch, whose default on Windows is still off.
+cli 120 "$tmp/default.out" write "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60
+cli 60 "$tmp/default-history.out" history --port COM3
+if grep -q "verified" "$tmp/default-history.out"; then
+  pass "the journal is on by default"
+else
+  known "the journal is off by default on Windows ([Journal] Enabled=true switches it on)"
 fi
 
 step "A hopper on COM12, read into a parameter file twice"
