@@ -176,6 +176,15 @@ if [ "$code" -eq 0 ] && grep -q "save frame: 1111 500 250 100 50 20 10 5 2 1 0 0
   pass "hopper-cli.exe write: exit code 0 within its time, the emulator holds the set"
 else
   grep -E "save|echo" "$tmp/emulator3.log"; fail "hopper-cli.exe write (exit code $code; 124: it did not end)"
+  if [ "$code" -eq 124 ]; then
+    # Once more with Wine telling its exceptions and threads: where the end of the program stops.
+    "$WINESERVER" -k; "$WINESERVER" -w
+    WINEDEBUG=+seh,+tid,+threadpool WINEPATH= timeout 120 "$WINE" "$program/hopper-cli.exe" write \
+      "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60 --journal 'C:\journal.sqlite' >"$tmp/hang.out" 2>&1
+    echo "--- WINEDEBUG=+seh,+tid,+threadpool, the exceptions and the last lines ($tmp/hang.out):"
+    grep -E "exception|EXCEPTION" "$tmp/hang.out" | head -20
+    tail -40 "$tmp/hang.out"
+  fi
 fi
 cli 60 "$tmp/history.out" history --port COM3 --journal 'C:\journal.sqlite'
 if grep -q "verified" "$tmp/history.out"; then
