@@ -113,6 +113,7 @@ class HopperCliTest : public QObject {
   void twoPortsSideBySide();
   void samePortIsBusyAndInterruptCloses();
   void portableCopiesKeepTheirOwnFiles();
+  void writeAfterAKilledCopyEnds();
 
  private:
   test::SettingsSandbox sandbox_;
@@ -509,6 +510,27 @@ void HopperCliTest::portableCopiesKeepTheirOwnFiles() {
   // The user's own folders got nothing.
   QCOMPARE(BackupStore().Backups().size(), userBackups);
   QCOMPARE(SettingsStore().MappedDevice(5), QString());
+}
+
+// A copy killed while its journal is open (as a technician ends a hung window) leaves nothing
+// that keeps the next write from ending, its entries in the same journal.
+void HopperCliTest::writeAfterAKilledCopyEnds() {
+  const QDateTime began = QDateTime::currentDateTimeUtc();
+  HopperLine idle({}, false);
+  QProcess killed;
+  Start(killed, {"read", "--port", idle.line.SlavePath()});
+  QVERIFY(QTest::qWaitFor([&] { return killed.readAllStandardError().contains("switch the hopper on"); }, kWaitMs));
+  killed.kill();
+  QVERIFY(killed.waitForFinished(kWaitMs));
+
+  HopperLine hopper;
+  const QString file = WriteFile(dir_, QStringLiteral("after-kill.TXT"), SetText(kFileSet));
+  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath()});
+  QVERIFY2(run.code == 0, qPrintable(run.err));
+  QCOMPARE(hopper.hopper->Side().Coins(), kFileSet);
+  const QJsonArray journal = JournalSince(hopper.line.SlavePath(), began);
+  QCOMPARE(journal.size(), 2);
+  QCOMPARE(journal[0]["result"].toString(), QStringLiteral("verified"));
 }
 
 QTEST_GUILESS_MAIN(HopperCliTest)
