@@ -9,6 +9,7 @@
 
 #include "core/parameter_file.h"
 #include "platform/files/parameter_file_io.h"
+#include "platform/files/portable_folder.h"
 
 namespace hopper {
 
@@ -33,7 +34,7 @@ constexpr QFile::Permissions kOwnerFolder = kOwnerOnly | QFile::ExeOwner;
 
 }  // namespace
 
-bool MakePrivateFolder(const QString& path) {
+bool MakePrivateFolder(const QString& path, bool closeExisting) {
   QDir dir(path);
   if (!dir.exists()) {
     // Each missing level made for this user only, from the top down.
@@ -45,14 +46,16 @@ bool MakePrivateFolder(const QString& path) {
     for (const QString& level : missing)
       if (!QDir().mkdir(level, kOwnerFolder) && !QFileInfo(level).isDir()) return false;
   }
-  // A folder made by an earlier version was open to every user.
-  QFile::setPermissions(dir.absolutePath(), kOwnerFolder);
+  // A folder of the tool's own made by an earlier version was open to every user.
+  if (closeExisting) QFile::setPermissions(dir.absolutePath(), kOwnerFolder);
   return dir.exists();
 }
 
 void MakePrivateFile(const QString& path) { QFile::setPermissions(path, kOwnerOnly); }
 
 QString BackupStore::DefaultFolder() {
+  if (const QString portable = PortableFolder(); !portable.isEmpty())
+    return QDir(portable).filePath(QStringLiteral("backups"));
   return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
       .filePath(QStringLiteral("Hopper kit/backups"));
 }
@@ -61,7 +64,7 @@ BackupStore::BackupStore(QString folder, int keep) : folder_(std::move(folder)),
 
 BackupResult BackupStore::Write(const ChannelTexts& entries, const QString& port, const QDateTime& when) const {
   QDir dir(folder_);
-  if (!MakePrivateFolder(dir.absolutePath()))
+  if (!MakePrivateFolder(dir.absolutePath(), true))
     return {{}, QStringLiteral("The folder %1 cannot be created.").arg(folder_)};
   const QString stem =
       QStringLiteral("backup-%1-%2").arg(when.toString(QStringLiteral("yyyy-MM-dd-HHmmss-zzz")), PortInFileName(port));

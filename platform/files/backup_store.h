@@ -1,8 +1,9 @@
 #pragma once
 // Copies of the coin numbers a hopper held before each save, one parameter file per save in
-// the user's data folder ($XDG_DATA_HOME/Hopper kit/backups on Linux), so Parameter > Open
-// brings any of them back. Only the newest ones are kept; files of any other name in the
-// folder are never touched. Qt Core only: the command-line tool keeps its backups here too.
+// the user's data folder ($XDG_DATA_HOME/Hopper kit/backups on Linux; "backups" in the program's
+// folder when that holds portable.ini), so Parameter > Open brings any of them back. Only the
+// newest ones are kept; files of any other name in the folder are never touched. Qt Core only: the command-line tool
+// keeps its backups here too.
 
 #include <QDateTime>
 #include <QString>
@@ -48,9 +49,10 @@ class BackupStore {
   int keep_;
 };
 
-// Makes `path` and every missing folder above it readable by this user only, and closes an
-// existing `path` to other users; false when it cannot be made.
-bool MakePrivateFolder(const QString& path);
+// Makes `path` and every missing folder above it readable by this user only; with
+// `closeExisting`, an existing `path` (a folder of the tool's own) is closed to other users too.
+// False when it cannot be made.
+bool MakePrivateFolder(const QString& path, bool closeExisting = false);
 // Closes the file to other users.
 void MakePrivateFile(const QString& path);
 

@@ -11,6 +11,7 @@
 
 #include "core/channel_changes.h"
 #include "platform/files/backup_store.h"
+#include "platform/files/portable_folder.h"
 #include "platform/journal/journal_schema.h"
 
 namespace hopper {
@@ -95,9 +96,11 @@ QString JournalDatabase::Open(const JournalTarget& target, Use use) {
       if (!created.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner) &&
           !created.exists())
         return QStringLiteral("%1: %2").arg(where_, created.errorString());
-    } else if (!reading && file.absoluteFilePath() == QFileInfo(LocalJournalPath()).absoluteFilePath()) {
-      // The journal in the data folder, made open to every user by an earlier version.
-      MakePrivateFolder(file.absolutePath());
+    } else if (!reading && PortableFolder().isEmpty() &&
+               file.absoluteFilePath() == QFileInfo(LocalJournalPath()).absoluteFilePath()) {
+      // The journal in the user's data folder, made open to every user by an earlier version
+      // (a portable copy's journal sits in the program's folder, which is left as it is).
+      MakePrivateFolder(file.absolutePath(), true);
       MakePrivateFile(file.absoluteFilePath());
     }
   }
