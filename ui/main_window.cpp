@@ -46,13 +46,14 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
   link_->SetQuestions(this);
   BuildControls();
   BuildMenu();
-  BuildSafeguards();
+  BuildHeldValueControls();
   BuildJournalControls();
 
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
   connect(portSelector_, &PortSelector::PortChosen, this, &MainWindow::OnPortChosen);
   connect(link_, &SettingLink::Reported, this, &MainWindow::ShowEvent);
+  connect(link_, &SettingLink::Judged, this, &MainWindow::ShowVerdict);
   connect(link_, &SettingLink::DeviceLost, this, &MainWindow::OnDeviceLost);
   connect(link_, &SettingLink::Reconnected, this, &MainWindow::OnReconnected);
   WirePortChoice();

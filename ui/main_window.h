@@ -50,6 +50,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void SetBackupStore(const BackupStore& store) { link_->SetBackupStore(store); }
   // What the hopper last confirmed, and how the last save's read-back compared.
   const HeldValues& Held() const { return link_->Held(); }
+  // The last save's verdict, the one the mark beside the status line shows.
+  const std::optional<Verdict>& LastVerdict() const { return link_->LastVerdict(); }
   // The link's reports and saves go into `journal` (which outlives the window); the mark under
   // the buttons says when entries wait.
   void AttachJournal(Journal& journal);
@@ -73,6 +75,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
 
   // The status line's font size; a caption too long for the line is set smaller.
   static constexpr double kStatusPointSize = 8.25;
+  // Beside the status line after a save the hopper read back exactly.
+  static constexpr QChar kVerifiedMark{u'\u2713'};
 
  signals:
   void ManualRequested();
@@ -129,11 +133,13 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OnPortsCommand();
 
   // What the hopper holds (main_window_held.cpp)
-  void BuildSafeguards();
+  void BuildHeldValueControls();
   bool SaveUnconfirmed(const std::vector<int>& channels) override;
   bool SaveWithoutBackup(const QString& why) override;
-  void BlockChecked();
-  void ShowVerification();
+  void ShowHeldMarks();
+  // The mark beside the status line: the last save's verdict; gone when the link starts over.
+  void ShowVerdict(const Verdict& verdict);
+  void ClearVerdictMark();
   void OnEntryChanged(int index);
   void OpenBackupFolder();
 

@@ -1,6 +1,5 @@
 // What the hopper holds, on the main window: the marks on the boxes, the questions before
-// saving values from a report that failed or without a backup, and how the save's read-back
-// compared with what was sent.
+// saving values from a report that failed or without a backup, and the last save's verdict.
 
 #include <QAction>
 #include <QDesktopServices>
@@ -27,7 +26,7 @@ QString Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-void MainWindow::BuildSafeguards() {
+void MainWindow::BuildHeldValueControls() {
   verifyMark_ = new QLabel(centralWidget());
   verifyMark_->setObjectName(QStringLiteral("verifyMark"));
   verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
@@ -58,10 +57,7 @@ void MainWindow::OnEntryChanged(int index) {
   box->SetMark(Held().MarkFor(index, box->text().toStdString()));
 }
 
-void MainWindow::BlockChecked() {
-  frame_->ShowMarks(Held());
-  ShowVerification();
-}
+void MainWindow::ShowHeldMarks() { frame_->ShowMarks(Held()); }
 
 bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
   const Message question{
@@ -83,30 +79,32 @@ bool MainWindow::SaveWithoutBackup(const QString& why) {
                                      why});
 }
 
-void MainWindow::ShowVerification() {
-  const std::string text = VerificationText(Held().State(), Held().Differing().size());
-  verifyMark_->setToolTip(QString::fromStdString(text));
-  QString mark;
+void MainWindow::ShowVerdict(const Verdict& verdict) {
+  frame_->ShowMarks(Held());
+  QString mark = QStringLiteral("?");
   QColor colour(255, 0, 0);
-  switch (Held().State()) {
-    case Verification::Verified:
-      mark = QStringLiteral("\u2713");
-      colour = QColor(0, 160, 0);
-      break;
-    case Verification::Differs: mark = QStringLiteral("\u2260"); break;
-    case Verification::NotVerified: mark = QStringLiteral("?"); break;
-    case Verification::None:
-    case Verification::Pending: break;
+  if (verdict.kind == VerdictKind::Verified) {
+    mark = QString(kVerifiedMark);
+    colour = QColor(0, 160, 0);
+  } else if (verdict.kind == VerdictKind::Differs) {
+    mark = QStringLiteral("\u2260");
   }
   QPalette palette = verifyMark_->palette();
   palette.setColor(QPalette::WindowText, colour);
   verifyMark_->setPalette(palette);
   verifyMark_->setText(mark);
-  if (Held().State() == Verification::Differs) {
-    ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
-                                      .arg(Plural(Held().Differing().size(), "channel", "channels"))
-                                      .arg(Held().Differing().size() == 1 ? "s" : ""));
+  verifyMark_->setToolTip(QString::fromStdString(VerdictText(verdict)));
+  if (verdict.kind == VerdictKind::Differs) {
+    const std::size_t n = verdict.differing.size();
+    ShowStatus(
+        StatusColour::Red,
+        QStringLiteral("Save complete, %1 differ%2").arg(Plural(n, "channel", "channels")).arg(n == 1 ? "s" : ""));
   }
+}
+
+void MainWindow::ClearVerdictMark() {
+  verifyMark_->clear();
+  verifyMark_->setToolTip(QString());
 }
 
 void MainWindow::OpenBackupFolder() {

@@ -29,6 +29,8 @@ void MainWindow::SetStatus(const QColor& colour, const QString& caption) {
 }
 
 void MainWindow::ShowStatus(StatusColour colour, const QString& caption) {
+  // The tick never stands beside an error.
+  if (colour == StatusColour::Red && verifyMark_->text() == kVerifiedMark) ClearVerdictMark();
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, caption);
 }
 
@@ -37,9 +39,10 @@ void MainWindow::ShowEvent(const LinkEvent& event) {
   if (const std::optional<StatusCaption> status = StatusCaptionFor(event))
     ShowStatus(status->colour, ToQString(status->text));
   switch (event.kind) {
+    case LinkEventKind::ReportStarted: ClearVerdictMark(); break;  // the hopper starts over
+    case LinkEventKind::SaveSent: ClearVerdictMark(); break;
     case LinkEventKind::ChannelValue: ShowReceived(event.channel, event.value); break;
-    case LinkEventKind::BlockChecked: BlockChecked(); break;
-    case LinkEventKind::ResponseWatchEnded: ShowVerification(); break;
+    case LinkEventKind::BlockChecked: ShowHeldMarks(); break;
     case LinkEventKind::ReceiveWatchEnded:
       if (!event.ok) OnReceiveWatchExpired();
       break;
@@ -80,7 +83,7 @@ void MainWindow::OnSave() {
   SetInputsLocked(true);
   const SaveOutcome outcome = link_->Save(frame_->Texts());
   switch (outcome.result) {
-    case SaveResult::Sent: ShowVerification(); return;  // the response watch gives the inputs back
+    case SaveResult::Sent: return;  // the response watch gives the inputs back
     case SaveResult::Withheld:
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
     case SaveResult::PortClosed:

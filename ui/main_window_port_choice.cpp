@@ -43,7 +43,7 @@ void MainWindow::UsePortNumber(int portNumber) {
   if (link_->UsePortNumber(portNumber)) {
     // Another port, maybe another hopper: nothing it holds is known.
     frame_->ShowMarks(Held());
-    ShowVerification();
+    ClearVerdictMark();
   }
   portSelector_->ShowPort(portNumber);
 }

@@ -21,7 +21,7 @@ const QStringList kColumns = {
     QStringLiteral("header_hex"), QStringLiteral("info_hex"),    QStringLiteral("reported"),
     QStringLiteral("sent"),       QStringLiteral("read_back"),   QStringLiteral("result"),
     QStringLiteral("detail"),     QStringLiteral("backup"),      QStringLiteral("program"),
-    QStringLiteral("version"),
+    QStringLiteral("version"),    QStringLiteral("detail_kind"),
 };
 
 QVariant ValuesOrNull(const std::optional<CoinNumbers>& values) {
@@ -50,7 +50,7 @@ JournalEntry EntryOfRow(const QSqlQuery& query) {
   e.sent = ValuesOf(next());
   e.readBack = ValuesOf(next());
   e.result = ResultNamed(next().toString()).value_or(JournalResult::Failed);
-  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version}) *text = next().toString();
+  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind}) *text = next().toString();
   return e;
 }
 
@@ -149,7 +149,7 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   query.addBindValue(ValuesOrNull(e.sent));
   query.addBindValue(ValuesOrNull(e.readBack));
   query.addBindValue(ResultName(e.result));
-  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version}) query.addBindValue(*text);
+  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind}) query.addBindValue(*text);
   query.addBindValue(pending ? 1 : 0);
   return query.exec() ? QString() : Failed(query);
 }

@@ -24,6 +24,22 @@ std::optional<JournalResult> ResultNamed(const QString& name) {
   return std::nullopt;
 }
 
+JournalResult ResultOf(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Verified: return JournalResult::Verified;
+    case VerdictKind::Differs: return JournalResult::Differs;
+    case VerdictKind::NoAcknowledgement: return JournalResult::NoResponse;
+    case VerdictKind::ReadBackCut:
+    case VerdictKind::ReadBackChecksum:
+    case VerdictKind::PortLost:
+    case VerdictKind::Interrupted: return JournalResult::Unverified;
+    case VerdictKind::WrongAcknowledgement:
+    case VerdictKind::NewReportInstead:
+    case VerdictKind::WriteFailed: return JournalResult::Failed;
+  }
+  return JournalResult::Failed;
+}
+
 QString ChangesText(const JournalEntry& entry) {
   if (!entry.reported || !entry.sent) return {};
   QStringList changes;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/save_judge.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
@@ -16,12 +17,14 @@ enum class JournalResult {
   Differs,     // the read-back holds other values; detail: the channels
   Unverified,  // acknowledged, but no good read-back; detail: why
   NoResponse,  // no acknowledgement in time
-  Failed,      // detail: the status line's caption, or what failed
+  Failed,      // detail: what failed
 };
 
 // "read", "verified", "differs", "unverified", "no response", "failed".
 QString ResultName(JournalResult result);
 std::optional<JournalResult> ResultNamed(const QString& name);
+// The result a save's verdict is kept as.
+JournalResult ResultOf(VerdictKind kind);
 
 struct JournalEntry {
   QString id;  // unique over every station: a server never takes an entry twice
@@ -39,9 +42,10 @@ struct JournalEntry {
   std::optional<CoinNumbers> sent;
   std::optional<CoinNumbers> readBack;
   JournalResult result = JournalResult::Read;
-  QString detail;
-  QString backup;   // the file written before the save
-  QString program;  // "window" or "hopper-cli"
+  QString detail;      // in words
+  QString detailKind;  // a save's verdict by its stable name ("read-back-cut", ...), or a unit's fault
+  QString backup;      // the file written before the save
+  QString program;     // "window" or "hopper-cli"
   QString version;
 };
 

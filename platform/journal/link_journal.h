@@ -1,10 +1,8 @@
 #pragma once
 // The setting link's record in the journal, the same for the window and hopper-cli: one entry
-// for each power-on report read, and one for each save once its outcome is known (verified,
-// differs, unverified, no response, failed), with what the hopper reported, what was sent,
-// what it read back and the backup written before the save.
+// for each power-on report read, and one for each save once its verdict is known, with what the
+// hopper reported, what was sent, what it read back and the backup written before the save.
 
-#include <QByteArray>
 #include <QObject>
 #include <functional>
 #include <optional>
@@ -28,23 +26,23 @@ class LinkJournal final : public QObject {
 
  private:
   void OnEvent(const LinkEvent& event);
-  void OnClosing();
+  void OnJudged(const Verdict& verdict);
   JournalEntry Begin();
-  void BeginSave();
-  void EndSave(JournalResult result, const QString& detail = {});
+  JournalEntry BeginSave();
 
   SettingLink& link_;
   Journal& journal_;
   QString program_;
   DeviceLookup lookup_;
-  QByteArray header_;
-  QByteArray info_;
-  CoinNumbers values_{};
+  QString header_;  // of the last report read, in hex
+  QString info_;
   std::optional<JournalEntry> save_;  // the save under way
-  bool acknowledged_ = false;
 };
 
 // The machine's own device listing, for SetDeviceLookup.
 LinkJournal::DeviceLookup SystemDeviceLookup();
+
+// A new entry for a save or report on `port`, with the device found by `lookup` (if any).
+JournalEntry PortEntry(const SerialPort& port, const QString& program, const LinkJournal::DeviceLookup& lookup);
 
 }  // namespace hopper

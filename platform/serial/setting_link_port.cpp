@@ -6,6 +6,7 @@
 namespace hopper {
 
 bool SettingLink::UsePortNumber(int portNumber) {
+  judge_.Interrupted();
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
@@ -27,6 +28,7 @@ bool SettingLink::StartOverAfterTrouble() {
 }
 
 void SettingLink::HandOver() {
+  judge_.Interrupted();
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
@@ -41,6 +43,8 @@ void SettingLink::HandBack() {
 void SettingLink::OnDeviceLost(const QString& why) {
   // The port is closed by now and watches for the device; the next opening starts over.
   trouble_ = true;
+  lossReason_ = why;
+  judge_.PortLost();
   emit DeviceLost(why);
 }
 

@@ -18,7 +18,7 @@ namespace {
 class RecordingHost : public LinkHost {
  public:
   // The window's reading of the events: its status line, its boxes, its write-failure box.
-  void Happened(const LinkEvent& event) override {
+  void OnLinkEvent(const LinkEvent& event) override {
     if (const auto status = StatusCaptionFor(event))
       ops << QStringLiteral("status %1 %2")
                  .arg(status->colour == StatusColour::Blue ? "blue" : "red",

@@ -47,7 +47,7 @@ const QString kGoodReport = "hopper -> tool E0 checksum 0xE0 good: report comple
 class DecodedLink final : public LinkHost {
  public:
   explicit DecodedLink(TrafficDecoder& decoder, std::int64_t& ms) : decoder_(decoder), ms_(ms) {}
-  void Happened(const LinkEvent& event) override { decoder_.Link(++ms_, event); }
+  void OnLinkEvent(const LinkEvent& event) override { decoder_.Link(++ms_, event); }
   void SendByte(std::uint8_t) override {}  // the transcripts give the echo as a step of its own
   bool LineOpen() const override { return true; }
   bool SendFrame(std::span<const std::uint8_t> bytes) override {

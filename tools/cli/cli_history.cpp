@@ -41,6 +41,7 @@ QJsonObject JsonOf(const JournalEntry& e) {
           {"read_back", Values(e.readBack)},
           {"result", ResultName(e.result)},
           {"detail", e.detail},
+          {"detail_kind", e.detailKind},
           {"backup", e.backup},
           {"program", e.program},
           {"version", e.version}};

@@ -106,7 +106,6 @@ void Reporter::Progress(Step step, const QString& where) {
     case Step::Receiving: Say(QStringLiteral("receiving the report")); break;
     case Step::Received: Say(QStringLiteral("received")); break;
     case Step::Saving: Say(QStringLiteral("saving")); break;
-    case Step::Verifying: break;
     case Step::Verified: Say(QStringLiteral("verified")); break;
   }
 }
@@ -138,6 +137,7 @@ int Reporter::Finish(const RunSummary& s) {
       QJsonArray channels;
       for (int c : differing) channels.append(c);
       o[QStringLiteral("differing")] = channels;
+      if (!r.verdict.isEmpty()) o[QStringLiteral("verdict")] = r.verdict;
     }
     if (!s.lineTrouble.isEmpty()) o[QStringLiteral("lineTrouble")] = QJsonArray::fromStringList(s.lineTrouble);
     if (!s.warnings.isEmpty()) o[QStringLiteral("warnings")] = QJsonArray::fromStringList(s.warnings);
