@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "core/link_captions.h"
+#include "core/save_check.h"
 #include "hopper_bench.h"
 #include "platform/station/station_line.h"
 
@@ -141,7 +142,7 @@ void OneVerdictTest::everyFaceTellsTheSame() {
     QCOMPARE(hopper.openError, QString());
     auto port = std::make_unique<QtSerialPort>();
     port->SetDevice(hopper.line.SlavePath());
-    StationLine line(QStringLiteral("bench"), std::move(port), TextsOf(kSet));
+    StationLine line(QStringLiteral("bench"), std::move(port), hopper::TextsOf(kSet));
     std::optional<UnitRecord> unit;
     connect(&line, &StationLine::UnitFinished, this, [&unit](const UnitRecord& record) {
       if (!unit) unit = record;
