@@ -1,12 +1,9 @@
 #include "platform/journal/link_journal.h"
 
-#include <QFileInfo>
-
 #include "core/held_values.h"
 #include "core/link_captions.h"
 #include "core/save_check.h"
 #include "platform/journal/journal.h"
-#include "platform/serial/system_serial.h"
 
 namespace hopper {
 
@@ -28,13 +25,16 @@ LinkJournal::LinkJournal(SettingLink& link, Journal& journal, QString program, Q
 JournalEntry LinkJournal::Begin() {
   JournalEntry entry = NewJournalEntry();
   const int number = link_.Port().PortNumber();
-  entry.device = link_.Port().DeviceFor(number);
+  const DeviceIdentity identity = link_.Port().Identity();
+  // An entry made after the port closed names the device the number stands for.
+  entry.device = identity.IsEmpty() ? link_.Port().DeviceFor(number) : identity.path;
+  entry.stableName = identity.stablePath;
+  entry.usbSerial = identity.serialNumber;
   entry.port = number > 0 ? QStringLiteral("COM%1").arg(number) : entry.device;
   entry.header = Hex(header_);
   entry.info = Hex(info_);
   entry.program = program_;
   entry.version = QStringLiteral(HOPPER_VERSION);
-  if (lookup_ && !entry.device.isEmpty()) lookup_(entry);
   return entry;
 }
 
@@ -102,20 +102,6 @@ void LinkJournal::EndSave(JournalResult result, const QString& detail) {
   save_->detail = detail;
   journal_.Record(*save_);
   save_.reset();
-}
-
-LinkJournal::DeviceLookup SystemDeviceLookup() {
-  return [listing = MakeSystemDeviceListing()](JournalEntry& entry) {
-    const QString wanted = QFileInfo(entry.device).canonicalFilePath();
-    for (const SerialDevice& device : listing->List()) {
-      const QString path = QString::fromStdString(device.systemPath);
-      const QString stable = QString::fromStdString(device.stablePath);
-      if (path != entry.device && stable != entry.device && QFileInfo(path).canonicalFilePath() != wanted) continue;
-      entry.stableName = stable;
-      entry.usbSerial = QString::fromStdString(device.serialNumber);
-      return;
-    }
-  };
 }
 
 }  // namespace hopper

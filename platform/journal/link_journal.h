@@ -2,11 +2,11 @@
 // The setting link's record in the journal, the same for the window and hopper-cli: one entry
 // for each power-on report read, and one for each save once its outcome is known (verified,
 // differs, unverified, no response, failed), with what the hopper reported, what was sent,
-// what it read back and the backup written before the save.
+// what it read back and the backup written before the save. The device's stable name and USB
+// serial number come from its port, which learnt them when it opened.
 
 #include <QByteArray>
 #include <QObject>
-#include <functional>
 #include <optional>
 
 #include "platform/journal/journal_entry.h"
@@ -22,10 +22,6 @@ class LinkJournal final : public QObject {
   // `program`: "window" or "hopper-cli"; the entries carry this build's version beside it.
   LinkJournal(SettingLink& link, Journal& journal, QString program, QObject* parent = nullptr);
 
-  // The device of the port: its stable name and USB serial number, for the entries.
-  using DeviceLookup = std::function<void(JournalEntry&)>;
-  void SetDeviceLookup(DeviceLookup lookup) { lookup_ = std::move(lookup); }
-
  private:
   void OnEvent(const LinkEvent& event);
   void OnClosing();
@@ -36,15 +32,11 @@ class LinkJournal final : public QObject {
   SettingLink& link_;
   Journal& journal_;
   QString program_;
-  DeviceLookup lookup_;
   QByteArray header_;
   QByteArray info_;
   CoinNumbers values_{};
   std::optional<JournalEntry> save_;  // the save under way
   bool acknowledged_ = false;
 };
-
-// The machine's own device listing, for SetDeviceLookup.
-LinkJournal::DeviceLookup SystemDeviceLookup();
 
 }  // namespace hopper

@@ -7,8 +7,7 @@ namespace hopper {
 
 void JournalStation(Station& station, Journal& journal, const QString& program) {
   for (const std::unique_ptr<StationLine>& line : station.Lines()) {
-    auto* recorder = new LinkJournal(line->Link(), journal, program, line.get());
-    recorder->SetDeviceLookup(SystemDeviceLookup());
+    new LinkJournal(line->Link(), journal, program, line.get());
   }
 }
 

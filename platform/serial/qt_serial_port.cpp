@@ -211,10 +211,16 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
       this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
 }
 
-void QtSerialPort::LearnIdentity() {
+void QtSerialPort::LearnIdentity() const {
   if (!port_.isOpen() || identityLearned_) return;
   opened_ = IdentityOf(opened_.path, listing_->List());
   identityLearned_ = true;
+}
+
+DeviceIdentity QtSerialPort::Identity() const {
+  if (!port_.isOpen()) return {};
+  LearnIdentity();
+  return opened_;
 }
 
 void QtSerialPort::CloseAfterLoss(const QString& why) {
