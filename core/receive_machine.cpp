@@ -191,8 +191,10 @@ SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
   }
   state_ = LinkState::AwaitSaveAck;
   afterSave_ = true;
-  Tell(LinkEventKind::SaveSent, 0);
+  // The watch runs from the frame's last byte: armed before anyone hears of the save, so what
+  // they do about it (the journal's entry, the status line) cannot make it late.
   host_.ArmResponseWatch();
+  Tell(LinkEventKind::SaveSent, 0);
   return {};
 }
 
