@@ -88,6 +88,10 @@ QString JournalDatabase::Open(const JournalTarget& target) {
   db.setPassword(target.password);
   db.setConnectOptions(target.options);
   if (!db.open()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  // A station writes an entry every few tenths of a second: in write-ahead mode each is one
+  // append and one flush, not a journal file made, flushed and deleted around every entry.
+  // Where the file system cannot have it, SQLite keeps the mode it had.
+  if (!target.Shared()) QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
   if (QString why = Migrate(); !why.isEmpty()) {
     db.close();
     return why;
@@ -152,6 +156,23 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version}) query.addBindValue(*text);
   query.addBindValue(pending ? 1 : 0);
   return query.exec() ? QString() : Failed(query);
+}
+
+QString JournalDatabase::AddAll(const std::deque<JournalEntry>& entries, bool pending) {
+  QSqlDatabase db = Database();
+  if (entries.size() > 1 && !db.transaction()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  for (const JournalEntry& entry : entries) {
+    if (QString why = Add(entry, pending); !why.isEmpty()) {
+      if (entries.size() > 1) db.rollback();
+      return why;
+    }
+  }
+  if (entries.size() > 1 && !db.commit()) {
+    const QString why = QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+    db.rollback();
+    return why;
+  }
+  return {};
 }
 
 std::vector<JournalEntry> JournalDatabase::Pending(int limit, QString* error) {

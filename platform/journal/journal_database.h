@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <deque>
 #include <vector>
 
 #include "platform/journal/journal_entry.h"
@@ -30,6 +31,9 @@ class JournalDatabase {
 
   // `pending`: the entry is still to be sent to the shared server.
   QString Add(const JournalEntry& entry, bool pending = false);
+  // All of `entries` in one transaction, so a burst of them costs the disk one flush: all are
+  // added, or none and the error.
+  QString AddAll(const std::deque<JournalEntry>& entries, bool pending = false);
   // The oldest entries still to be sent, oldest first.
   std::vector<JournalEntry> Pending(int limit, QString* error = nullptr);
   int PendingCount();
