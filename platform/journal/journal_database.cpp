@@ -62,6 +62,7 @@ JournalDatabase::~JournalDatabase() {
 }
 
 void JournalDatabase::Close() {
+  insert_.reset();  // a statement left on the connection would keep it in use
   if (QSqlDatabase::contains(name_)) Database().close();
   open_ = false;
 }
@@ -141,12 +142,18 @@ QString JournalDatabase::Migrate() {
 }
 
 QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
-  QSqlQuery query(Database());
-  QStringList marks;
-  for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
-  query.prepare(
-      QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
-          .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
+  if (!insert_) {
+    // Prepared once: a station adds entries all day, and the statement is the same each time.
+    auto prepared = std::make_unique<QSqlQuery>(Database());
+    QStringList marks;
+    for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
+    if (!prepared->prepare(
+            QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
+                .arg(JournalColumns(), marks.join(QStringLiteral(", ")))))
+      return Failed(*prepared);
+    insert_ = std::move(prepared);
+  }
+  QSqlQuery& query = *insert_;
   query.addBindValue(e.id);
   query.addBindValue(e.utc.toUTC().toString(Qt::ISODateWithMs));
   for (const QString* text :

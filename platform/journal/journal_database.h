@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/journal/journal_entry.h"
@@ -49,6 +50,7 @@ class JournalDatabase {
   QString name_;
   QString where_;
   bool open_ = false;
+  std::unique_ptr<QSqlQuery> insert_;  // Add()'s statement, prepared once for each opening
 };
 
 // The columns of an entry, in the order EntryOfRow reads them.
