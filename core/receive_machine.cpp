@@ -204,9 +204,11 @@ SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
   }
   state_ = LinkState::AwaitSaveAck;
   afterSave_ = true;
+  // The watch runs from the frame's last byte: armed before anyone hears of the save, so what
+  // they do about it (the journal's entry, the status line) cannot make it late.
+  host_.ArmResponseWatch();
   sent.kind = LinkEventKind::SaveSent;
   host_.OnLinkEvent(sent);
-  host_.ArmResponseWatch();
   return {};
 }
 

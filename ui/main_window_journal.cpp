@@ -27,8 +27,7 @@ void MainWindow::BuildJournalControls() {
 }
 
 void MainWindow::AttachJournal(Journal& journal) {
-  auto* record = new LinkJournal(*link_, journal, QStringLiteral("window"), this);
-  record->SetDeviceLookup(SystemDeviceLookup());
+  new LinkJournal(*link_, journal, QStringLiteral("window"), this);
   connect(&journal, &Journal::WaitingChanged, this, [this](int count) {
     journalMark_->setText(Journal::WaitingText(count));
     journalMark_->setVisible(count > 0);

@@ -21,6 +21,12 @@ Journal::Journal(JournalSetup setup, QObject* parent)
   });
   connect(worker_, &JournalWorker::Trouble, this, &Journal::Trouble);
   thread_.start();
+  QTimer::singleShot(kOpenAfterMs, this, &Journal::StartWriter);
+}
+
+void Journal::StartWriter() {
+  if (writerStarted_) return;
+  writerStarted_ = true;
   QMetaObject::invokeMethod(worker_, &JournalWorker::Start, Qt::QueuedConnection);
 }
 
@@ -28,6 +34,7 @@ void Journal::Close() {
   if (closed_) return;
   closed_ = true;
   handOver_.stop();
+  StartWriter();
   HandOver();
   // After every entry handed over before now, the worker's thread ends itself; then its last
   // word on what waits. Waiting for the thread rather than for an answer of the worker: a
@@ -52,6 +59,7 @@ void Journal::Record(const JournalEntry& entry) {
 
 void Journal::HandOver() {
   if (queued_.empty()) return;
+  StartWriter();
   QMetaObject::invokeMethod(
       worker_, [worker = worker_, entries = std::exchange(queued_, {})] { worker->Take(entries); },
       Qt::QueuedConnection);

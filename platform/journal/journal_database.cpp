@@ -62,6 +62,7 @@ JournalDatabase::~JournalDatabase() {
 }
 
 void JournalDatabase::Close() {
+  insert_.reset();  // a statement left on the connection would keep it in use
   if (QSqlDatabase::contains(name_)) Database().close();
   open_ = false;
 }
@@ -88,6 +89,13 @@ QString JournalDatabase::Open(const JournalTarget& target) {
   db.setPassword(target.password);
   db.setConnectOptions(target.options);
   if (!db.open()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  // A station writes an entry every few tenths of a second: in write-ahead mode each is one
+  // append and one flush, not a journal file made, flushed and deleted around every entry.
+  // Where the file system cannot have it, SQLite keeps the mode it had.
+  if (!target.Shared()) QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+  // Entries are only ever appended: a small page cache does, and the program does not grow by
+  // SQLite's default two megabytes over a long day of entries.
+  if (!target.Shared()) QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size=-256"));
   if (QString why = Migrate(); !why.isEmpty()) {
     db.close();
     return why;
@@ -134,12 +142,18 @@ QString JournalDatabase::Migrate() {
 }
 
 QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
-  QSqlQuery query(Database());
-  QStringList marks;
-  for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
-  query.prepare(
-      QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
-          .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
+  if (!insert_) {
+    // Prepared once: a station adds entries all day, and the statement is the same each time.
+    auto prepared = std::make_unique<QSqlQuery>(Database());
+    QStringList marks;
+    for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
+    if (!prepared->prepare(
+            QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
+                .arg(JournalColumns(), marks.join(QStringLiteral(", ")))))
+      return Failed(*prepared);
+    insert_ = std::move(prepared);
+  }
+  QSqlQuery& query = *insert_;
   query.addBindValue(e.id);
   query.addBindValue(e.utc.toUTC().toString(Qt::ISODateWithMs));
   for (const QString* text :
@@ -152,6 +166,23 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind}) query.addBindValue(*text);
   query.addBindValue(pending ? 1 : 0);
   return query.exec() ? QString() : Failed(query);
+}
+
+QString JournalDatabase::AddAll(const std::deque<JournalEntry>& entries, bool pending) {
+  QSqlDatabase db = Database();
+  if (entries.size() > 1 && !db.transaction()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  for (const JournalEntry& entry : entries) {
+    if (QString why = Add(entry, pending); !why.isEmpty()) {
+      if (entries.size() > 1) db.rollback();
+      return why;
+    }
+  }
+  if (entries.size() > 1 && !db.commit()) {
+    const QString why = QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+    db.rollback();
+    return why;
+  }
+  return {};
 }
 
 std::vector<JournalEntry> JournalDatabase::Pending(int limit, QString* error) {

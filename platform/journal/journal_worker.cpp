@@ -64,15 +64,14 @@ bool JournalWorker::StoreLocally() {
       return false;
     }
   }
-  while (!memory_.empty()) {
-    if (QString why = local_->Add(memory_.front(), sharedTarget_.has_value()); !why.isEmpty()) {
-      // A full disk, a locked or damaged file: the entry stays in memory and is tried again.
-      local_->Close();
-      Tell(why);
-      return false;
-    }
-    memory_.pop_front();
+  // What waits goes in one transaction: a station's burst of entries is one flush to disk.
+  if (QString why = local_->AddAll(memory_, sharedTarget_.has_value()); !why.isEmpty()) {
+    // A full disk, a locked or damaged file: the entries stay in memory and are tried again.
+    local_->Close();
+    Tell(why);
+    return false;
   }
+  memory_.clear();
   return true;
 }
 

@@ -1,21 +1,21 @@
 #include "platform/journal/link_journal.h"
 
-#include <QFileInfo>
-
 #include "core/traffic_entry.h"
 #include "platform/journal/journal.h"
-#include "platform/serial/system_serial.h"
 
 namespace hopper {
 
-JournalEntry PortEntry(const SerialPort& port, const QString& program, const LinkJournal::DeviceLookup& lookup) {
+JournalEntry PortEntry(const SerialPort& port, const QString& program) {
   JournalEntry entry = NewJournalEntry();
   const int number = port.PortNumber();
-  entry.device = port.DeviceFor(number);
+  const DeviceIdentity identity = port.Identity();
+  // An entry made after the port closed names the device the number stands for.
+  entry.device = identity.IsEmpty() ? port.DeviceFor(number) : identity.path;
+  entry.stableName = identity.stablePath;
+  entry.usbSerial = identity.serialNumber;
   entry.port = number > 0 ? QStringLiteral("COM%1").arg(number) : entry.device;
   entry.program = program;
   entry.version = QStringLiteral(HOPPER_VERSION);
-  if (lookup && !entry.device.isEmpty()) lookup(entry);
   return entry;
 }
 
@@ -26,7 +26,7 @@ LinkJournal::LinkJournal(SettingLink& link, Journal& journal, QString program, Q
 }
 
 JournalEntry LinkJournal::Begin() {
-  JournalEntry entry = PortEntry(link_.Port(), program_, lookup_);
+  JournalEntry entry = PortEntry(link_.Port(), program_);
   entry.header = header_;
   entry.info = info_;
   return entry;
@@ -62,20 +62,6 @@ void LinkJournal::OnJudged(const Verdict& verdict) {
   entry.detailKind = QString::fromLatin1(VerdictName(verdict.kind));
   if (!verdict.Verified()) entry.detail = QString::fromStdString(VerdictText(verdict));
   journal_.Record(entry);
-}
-
-LinkJournal::DeviceLookup SystemDeviceLookup() {
-  return [listing = MakeSystemDeviceListing()](JournalEntry& entry) {
-    const QString wanted = QFileInfo(entry.device).canonicalFilePath();
-    for (const SerialDevice& device : listing->List()) {
-      const QString path = QString::fromStdString(device.systemPath);
-      const QString stable = QString::fromStdString(device.stablePath);
-      if (path != entry.device && stable != entry.device && QFileInfo(path).canonicalFilePath() != wanted) continue;
-      entry.stableName = stable;
-      entry.usbSerial = QString::fromStdString(device.serialNumber);
-      return;
-    }
-  };
 }
 
 }  // namespace hopper

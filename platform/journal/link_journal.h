@@ -2,9 +2,10 @@
 // The setting link's record in the journal, the same for the window and hopper-cli: one entry
 // for each power-on report read, and one for each save once its verdict is known, with what the
 // hopper reported, what was sent, what it read back and the backup written before the save.
+// The device's stable name and USB serial number come from its port, which learnt them when it
+// opened.
 
 #include <QObject>
-#include <functional>
 #include <optional>
 
 #include "platform/journal/journal_entry.h"
@@ -20,10 +21,6 @@ class LinkJournal final : public QObject {
   // `program`: "window" or "hopper-cli"; the entries carry this build's version beside it.
   LinkJournal(SettingLink& link, Journal& journal, QString program, QObject* parent = nullptr);
 
-  // The device of the port: its stable name and USB serial number, for the entries.
-  using DeviceLookup = std::function<void(JournalEntry&)>;
-  void SetDeviceLookup(DeviceLookup lookup) { lookup_ = std::move(lookup); }
-
  private:
   void OnEvent(const LinkEvent& event);
   void OnJudged(const Verdict& verdict);
@@ -33,16 +30,12 @@ class LinkJournal final : public QObject {
   SettingLink& link_;
   Journal& journal_;
   QString program_;
-  DeviceLookup lookup_;
   QString header_;  // of the last report read, in hex
   QString info_;
   std::optional<JournalEntry> save_;  // the save under way
 };
 
-// The machine's own device listing, for SetDeviceLookup.
-LinkJournal::DeviceLookup SystemDeviceLookup();
-
-// A new entry for a save or report on `port`, with the device found by `lookup` (if any).
-JournalEntry PortEntry(const SerialPort& port, const QString& program, const LinkJournal::DeviceLookup& lookup);
+// A new entry for a save or report on `port`, with the device it learnt when it opened.
+JournalEntry PortEntry(const SerialPort& port, const QString& program);
 
 }  // namespace hopper

@@ -6,9 +6,8 @@
 
 namespace hopper {
 
-JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const QString& program,
-                         const LinkJournal::DeviceLookup& lookup) {
-  JournalEntry entry = PortEntry(port, program, lookup);
+JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const QString& program) {
+  JournalEntry entry = PortEntry(port, program);
   entry.header = unit.header;
   entry.info = unit.info;
   entry.reported = unit.reported;
@@ -30,8 +29,8 @@ void JournalStation(Station& station, Journal& journal, const QString& program) 
   for (const std::unique_ptr<StationLine>& line : station.Lines()) {
     StationLine* where = line.get();
     QObject::connect(where, &StationLine::UnitFinished, where,
-                     [&journal, where, program, lookup = SystemDeviceLookup()](const UnitRecord& unit) {
-                       journal.Record(EntryOfUnit(unit, where->Link().Port(), program, lookup));
+                     [&journal, where, program](const UnitRecord& unit) {
+                       journal.Record(EntryOfUnit(unit, where->Link().Port(), program));
                      });
   }
 }

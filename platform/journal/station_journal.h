@@ -13,8 +13,7 @@ class Journal;
 class Station;
 
 // The entry a finished unit on `port` is kept as.
-JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const QString& program,
-                         const LinkJournal::DeviceLookup& lookup);
+JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const QString& program);
 
 // Call before the station starts. The connections go with the station's lines.
 void JournalStation(Station& station, Journal& journal, const QString& program);

@@ -86,7 +86,7 @@ const QStringList kSaveOps{
     "03e8"
     "01f4" +
         QString(56, QLatin1Char('0')),
-    "status blue Saving", "arm response"};
+    "arm response", "status blue Saving"};
 
 // "save 1000,500": the boxes as typed, the rest "0".
 ChannelTexts Boxes(const QString& values) {

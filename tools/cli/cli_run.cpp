@@ -103,7 +103,6 @@ int RunCommand(const CliOptions& options) {
     QObject::connect(journal.get(), &Journal::Trouble,
                      [&warn](const QString& why) { warn(QStringLiteral("journal: ") + why); });
     linkJournal = std::make_unique<LinkJournal>(link, *journal, QStringLiteral("hopper-cli"));
-    linkJournal->SetDeviceLookup(SystemDeviceLookup());
   }
 
   HopperSession session(link);
