@@ -16,7 +16,7 @@ namespace hopper {
 
 class JournalDatabase {
  public:
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 3;
 
   explicit JournalDatabase(QString connectionName);
   ~JournalDatabase();

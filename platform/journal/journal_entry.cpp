@@ -37,6 +37,13 @@ std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry) {
   return entry.sent ? entry.sent : entry.reported;
 }
 
+QString UnitText(const QString& typed) {
+  QString unit;
+  for (const QChar c : typed)
+    if (!c.isNonCharacter() && c.category() != QChar::Other_Control && c.category() != QChar::Other_Format) unit += c;
+  return unit.simplified().left(kUnitLength);
+}
+
 JournalEntry NewJournalEntry(const QDateTime& now) {
   JournalEntry entry;
   entry.id = QUuid::createUuid().toString(QUuid::WithoutBraces);

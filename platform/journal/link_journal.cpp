@@ -34,6 +34,7 @@ JournalEntry LinkJournal::Begin() {
   entry.info = Hex(info_);
   entry.program = program_;
   entry.version = QStringLiteral(HOPPER_VERSION);
+  entry.unit = unit_;
   if (lookup_ && !entry.device.isEmpty()) lookup_(entry);
   return entry;
 }
@@ -95,6 +96,8 @@ void LinkJournal::OnClosing() {
   if (save_)
     EndSave(acknowledged_ ? JournalResult::Unverified : JournalResult::NoResponse,
             QStringLiteral("the port closed before the save was checked"));
+  // The link starts over: whatever hopper answers next has not been named yet.
+  unit_.clear();
 }
 
 void LinkJournal::EndSave(JournalResult result, const QString& detail) {

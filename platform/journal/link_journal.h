@@ -25,6 +25,9 @@ class LinkJournal final : public QObject {
   // The device of the port: its stable name and USB serial number, for the entries.
   using DeviceLookup = std::function<void(JournalEntry&)>;
   void SetDeviceLookup(DeviceLookup lookup) { lookup_ = std::move(lookup); }
+  // The unit's serial goes with every entry until another is set or the port closes.
+  void SetUnit(const QString& unit) { unit_ = UnitText(unit); }
+  const QString& Unit() const { return unit_; }
 
  private:
   void OnEvent(const LinkEvent& event);
@@ -37,6 +40,7 @@ class LinkJournal final : public QObject {
   Journal& journal_;
   QString program_;
   DeviceLookup lookup_;
+  QString unit_;
   QByteArray header_;
   QByteArray info_;
   CoinNumbers values_{};
