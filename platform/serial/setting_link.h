@@ -50,6 +50,8 @@ class SettingLink final : public QObject, private LinkHost {
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
+  // The port as the backups name it: "COM3", or the device path given.
+  QString PortLabel() const;
   // Without backups (the production station records each unit's reported set itself, and
   // hundreds of units an hour would push the technician's own backups out of the folder).
   void SetKeepsBackups(bool keep) { keepsBackups_ = keep; }
@@ -119,7 +121,6 @@ class SettingLink final : public QObject, private LinkHost {
   void OnDeviceLost(const QString& why);
   void OnDeviceReturned();
   void Reconnect();
-  QString PortLabel() const;
 
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine machine_;
