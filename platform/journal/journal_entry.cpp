@@ -48,7 +48,10 @@ JournalEntry NewJournalEntry(const QDateTime& now) {
   JournalEntry entry;
   entry.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
   entry.utc = now.toUTC();
-  entry.local = now.toLocalTime().toString(Qt::ISODateWithMs);
+  // With its offset ("+01:00", "Z" at UTC): a local time alone says nothing once the entry
+  // is read on a server beside other stations' entries.
+  const QDateTime local = now.toLocalTime();
+  entry.local = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
   entry.station = QSysInfo::machineHostName();
   entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
   return entry;

@@ -83,6 +83,10 @@ class JournalTest : public QObject {
     QCOMPARE(e.id, written.id);
     QCOMPARE(e.utc, written.utc);
     QCOMPARE(e.local, written.local);
+    QVERIFY2(QRegularExpression(QStringLiteral("T\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)$"))
+                 .match(e.local)
+                 .hasMatch(),
+             qPrintable(e.local));  // the station's time with its offset
     QCOMPARE(e.header, written.header);
     QCOMPARE(e.info, written.info);
     QVERIFY(e.reported == written.reported && e.sent == written.sent && e.readBack == written.readBack);
