@@ -29,6 +29,8 @@ void MainWindow::BuildJournalControls() {
 void MainWindow::AttachJournal(Journal& journal) {
   auto* record = new LinkJournal(*link_, journal, QStringLiteral("window"), this);
   record->SetDeviceLookup(SystemDeviceLookup());
+  record->SetUnit(unit_);
+  linkJournal_ = record;
   connect(&journal, &Journal::WaitingChanged, this, [this](int count) {
     journalMark_->setText(Journal::WaitingText(count));
     journalMark_->setVisible(count > 0);
