@@ -204,7 +204,8 @@ void CliRecordsTest::reportRefusals_data() {
   QTest::addColumn<QString>("said");
   const QString kept = Write(dir_, QStringLiteral("kept.pdf"), "an earlier report");
   QTest::newRow("no such entry") << "nope" << dir_.filePath("nope.pdf") << false << 10 << "no entry nope";
-  QTest::newRow("a folder") << "last" << dir_.path() << false << 9 << "a folder stands there";
+  QDir(dir_.path()).mkdir(QStringLiteral("folder.pdf"));
+  QTest::newRow("a folder") << "last" << dir_.filePath("folder.pdf") << false << 9 << "a folder stands there";
   QTest::newRow("no such folder") << "last" << dir_.filePath("none/x.pdf") << false << 9 << "could not be written";
   QTest::newRow("read-only place") << "last"
                                    << "/proc/visit.pdf" << false << 9 << "could not be written";
