@@ -64,10 +64,17 @@ SetSource JournalSet(const QSqlDatabase& db, const QString& id) {
   return set;
 }
 
+bool NoJournalYet(const JournalTarget& journal) { return !journal.Shared() && !QFileInfo::exists(journal.database); }
+
 SetSource NamedSet(const QString& word, const BackupStore& store, const JournalTarget& journal) {
   if (word == QLatin1String("backup:last")) return NewestBackup(store);
   if (!word.startsWith(QLatin1String("journal:"))) return FileSet(word);
   const QString id = word.mid(8);
+  if (NoJournalYet(journal)) {
+    SetSource none{word, {}, {}, {}};
+    none.error = QStringLiteral("there is no journal yet");
+    return none;
+  }
   JournalDatabase db(QStringLiteral("set-source"));
   if (const QString why = db.Open(journal); !why.isEmpty()) {
     SetSource set{word, {}, {}, {}};

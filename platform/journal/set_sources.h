@@ -32,6 +32,9 @@ SetSource NewestBackup(const BackupStore& store, const QString& port = {});
 // What a journal entry left the hopper with: its read-back, else what was sent, else its report.
 SetSource JournalSet(const QSqlDatabase& db, const QString& id);
 
+// A local journal file that is not there yet: reading it must not make it.
+bool NoJournalYet(const JournalTarget& journal);
+
 // hopper-cli's words: "backup:last", "journal:ID" (or journal:last), anything else a file.
 SetSource NamedSet(const QString& word, const BackupStore& store, const JournalTarget& journal);
 

@@ -90,6 +90,7 @@ class CliRecordsTest : public QObject {
   void reportRefusals_data();
   void reportRefusals();
   void csvRoundTripsEveryField();
+  void readingMakesNoJournal();
   void csvOnAFullDisk();
   void unitGoesWithTheEntries();
 
@@ -269,6 +270,19 @@ void CliRecordsTest::csvRoundTripsEveryField() {
   QCOMPARE(one.code, 0);
   QCOMPARE(one.out.count(save_.id.toUtf8()), 1);
   QVERIFY(!one.out.contains(read_.id.toUtf8()));
+}
+
+void CliRecordsTest::readingMakesNoJournal() {
+  const QString none = dir_.filePath(QStringLiteral("none.sqlite"));
+  const Run report = Cli({"report", "last", "--pdf", dir_.filePath("none.pdf"), "--journal", none});
+  QCOMPARE(report.code, 10);
+  QVERIFY2(report.err.contains("no entry yet"), qPrintable(report.err));
+  const Run csv = Cli({"history", "--csv", "--journal", none});
+  QCOMPARE(csv.code, 0);
+  QCOMPARE(csv.out, CsvHead());
+  QCOMPARE(Cli({"diff", "journal:last", before_, "--journal", none}).code, 2);
+  QVERIFY(!QFile::exists(none));
+  QVERIFY(!QFile::exists(dir_.filePath("none.pdf")));
 }
 
 void CliRecordsTest::csvOnAFullDisk() {

@@ -5,6 +5,7 @@
 
 #include "platform/journal/journal_database.h"
 #include "platform/journal/journal_query.h"
+#include "platform/journal/set_sources.h"
 #include "platform/report/visit_report.h"
 #include "tools/cli/cli_history.h"
 #include "tools/cli/exit_codes.h"
@@ -22,8 +23,10 @@ int RunReport(const CliOptions& options) {
   QString problem;
   const JournalSetup setup = CliJournalSetup(options, &problem);
   if (!problem.isEmpty()) std::fputs(("hopper-cli: warning: " + problem + '\n').toUtf8().constData(), stderr);
+  const JournalTarget target = setup.shared.value_or(setup.local);
+  if (NoJournalYet(target)) return Fail(ExitCode::NoSuchEntry, QStringLiteral("the journal holds no entry yet"));
   JournalDatabase db(QStringLiteral("report"));
-  if (const QString why = db.Open(setup.shared.value_or(setup.local)); !why.isEmpty())
+  if (const QString why = db.Open(target); !why.isEmpty())
     return Fail(ExitCode::OutputFailed, QStringLiteral("the journal could not be read: ") + why);
   QString why;
   const std::optional<JournalEntry> entry = FindEntry(db.Database(), options.entry, &why);
