@@ -15,7 +15,7 @@ class HistoryModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
   static constexpr int kPage = 200;
-  enum Column { Time, Port, Result, Changes, Program, Station, ColumnCount };
+  enum Column { Time, Port, Result, Changes, Program, Station, Unit, ColumnCount };
 
   explicit HistoryModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 

@@ -48,6 +48,7 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
   BuildMenu();
   BuildHeldValueControls();
   BuildJournalControls();
+  BuildRecordControls();
 
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);

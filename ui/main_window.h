@@ -21,6 +21,8 @@ namespace hopper {
 
 class ChannelBox;
 class Journal;
+class LinkJournal;
+class ScanCatcher;
 class ChannelFrame;
 class MessageBoxes;
 class PortChooser;
@@ -52,11 +54,23 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   const HeldValues& Held() const { return link_->Held(); }
   // The last save's verdict, the one the mark beside the status line shows.
   const std::optional<Verdict>& LastVerdict() const { return link_->LastVerdict(); }
+  // Where the backups go, and the port as they name it.
+  const BackupStore& Backups() const { return link_->Backups(); }
+  QString PortLabel() const { return link_->PortLabel(); }
   // The link's reports and saves go into `journal` (which outlives the window); the mark under
   // the buttons says when entries wait.
   void AttachJournal(Journal& journal);
   // A set from the journal into the boxes, as a parameter file is loaded.
   void LoadValues(const CoinNumbers& values);
+  // The unit's serial, from its label: shown in the title after the caption and kept with every
+  // journal entry until the port closes or another is entered. Empty: no unit named.
+  void SetUnit(const QString& unit);
+  const QString& Unit() const { return unit_; }
+  // Sees a barcode scanner's keys; tests give it their own clock.
+  ScanCatcher& Scans() { return *scans_; }
+  // Parameter > Put back the set before the last save: the newest backup of this port's
+  // hopper into the boxes, asking first when they hold edits not yet saved.
+  void PutBackLastSet();
   // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
   void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
@@ -88,6 +102,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void LineMonitorRequested();
   void SaveParameterFileRequested();
   void HistoryRequested();
+  void CompareRequested();
   // The window is closing; its port number has been stored.
   void Closing();
 
@@ -146,6 +161,11 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   // The journal (main_window_journal.cpp)
   void BuildJournalControls();
 
+  // The unit, Compare and the set before the last save (main_window_records.cpp)
+  void BuildRecordControls();
+  void AskUnit();
+  bool HoldsUnsavedEdits() const;
+
   // The controls, named by what they do; each carries its historic name as its objectName
   // (Label2, Command1, Command2, Combo1, Openfile, Savefile, Manual, Simulation), so automation
   // finds them as it always has. The channel boxes Text1_0 to Text1_15 belong to frame_; the
@@ -165,6 +185,9 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
   QAction* historyAction_ = nullptr;         // Parameter > History…
   QLabel* journalMark_ = nullptr;            // under the buttons: "journal: 3 entries waiting"
+  QAction* unitAction_ = nullptr;            // Parameter > Unit… (Ctrl+U)
+  QAction* compareAction_ = nullptr;         // Parameter > Compare…
+  QAction* putBackAction_ = nullptr;         // Parameter > Put back the set before the last save
 
   MessageBoxes& messages_;
   SettingLink* link_;
@@ -176,6 +199,9 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   std::unique_ptr<PortChooser> chooser_;
   std::optional<int> portOverride_;
   bool receiveErrorOpen_ = false;  // the receive watch's box is up
+  ScanCatcher* scans_ = nullptr;
+  LinkJournal* linkJournal_ = nullptr;
+  QString unit_;
 };
 
 }  // namespace hopper

@@ -27,7 +27,9 @@ void MainWindow::BuildJournalControls() {
 }
 
 void MainWindow::AttachJournal(Journal& journal) {
-  new LinkJournal(*link_, journal, QStringLiteral("window"), this);
+  auto* record = new LinkJournal(*link_, journal, QStringLiteral("window"), this);
+  record->SetUnit(unit_);
+  linkJournal_ = record;
   connect(&journal, &Journal::WaitingChanged, this, [this](int count) {
     journalMark_->setText(Journal::WaitingText(count));
     journalMark_->setVisible(count > 0);

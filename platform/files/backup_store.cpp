@@ -60,6 +60,16 @@ QStringList BackupStore::Backups() const {
   return paths;
 }
 
+QStringList BackupStore::BackupsOf(const QString& port) const {
+  // "…-COM1.txt", or "…-COM1-2.txt" for a second backup in the same millisecond; not "…-COM11.txt".
+  const QRegularExpression ours(
+      QStringLiteral("-%1(-\\d+)?\\.txt$").arg(QRegularExpression::escape(PortInFileName(port))));
+  QStringList paths;
+  for (const QString& path : Backups())
+    if (ours.match(path).hasMatch()) paths << path;
+  return paths;
+}
+
 void BackupStore::RemoveOldest() const {
   const QStringList backups = Backups();
   for (qsizetype i = keep_; i < backups.size(); ++i) QFile::remove(backups[i]);

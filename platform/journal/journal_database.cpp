@@ -6,6 +6,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <algorithm>
 
 #include "core/channel_changes.h"
 #include "platform/journal/journal_schema.h"
@@ -22,6 +23,7 @@ const QStringList kColumns = {
     QStringLiteral("sent"),       QStringLiteral("read_back"),   QStringLiteral("result"),
     QStringLiteral("detail"),     QStringLiteral("backup"),      QStringLiteral("program"),
     QStringLiteral("version"),    QStringLiteral("detail_kind"),
+    QStringLiteral("unit"),
 };
 
 QVariant ValuesOrNull(const std::optional<CoinNumbers>& values) {
@@ -50,7 +52,7 @@ JournalEntry EntryOfRow(const QSqlQuery& query) {
   e.sent = ValuesOf(next());
   e.readBack = ValuesOf(next());
   e.result = ResultNamed(next().toString()).value_or(JournalResult::Failed);
-  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind}) *text = next().toString();
+  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind, &e.unit}) *text = next().toString();
   return e;
 }
 
@@ -122,15 +124,20 @@ QString JournalDatabase::Migrate() {
   };
   for (const QString& sql : SchemaSetup(postgres))
     if (!query.exec(sql)) return fail(query);
-  if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM journal_migrations")) || !query.next())
-    return fail(query);
-  const int have = query.value(0).toInt();
+  if (!query.exec(QStringLiteral("SELECT version FROM journal_migrations"))) return fail(query);
+  QList<int> applied;
+  while (query.next()) applied << query.value(0).toInt();
+  const int have = applied.isEmpty() ? 0 : *std::max_element(applied.begin(), applied.end());
   if (have > kSchemaVersion) {
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return QStringLiteral("%1 was made by a newer version of this program (schema %2)").arg(where_).arg(have);
   }
-  for (int version = have + 1; version <= kSchemaVersion; ++version) {
-    for (const QString& sql : MigrationSteps(version, postgres))
+  // Each step not yet taken, by its number rather than after the highest: a step that came
+  // into the program later than a higher one is still taken on files that have the higher.
+  for (int version = 1; version <= kSchemaVersion; ++version) {
+    const QStringList steps = MigrationSteps(version, postgres);
+    if (applied.contains(version) || steps.isEmpty()) continue;
+    for (const QString& sql : steps)
       if (!query.exec(sql)) return fail(query);
     query.prepare(QStringLiteral("INSERT INTO journal_migrations (version, applied_utc) VALUES (?, ?)"));
     query.addBindValue(version);
@@ -163,7 +170,7 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   query.addBindValue(ValuesOrNull(e.sent));
   query.addBindValue(ValuesOrNull(e.readBack));
   query.addBindValue(ResultName(e.result));
-  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind}) query.addBindValue(*text);
+  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind, &e.unit}) query.addBindValue(*text);
   query.addBindValue(pending ? 1 : 0);
   return query.exec() ? QString() : Failed(query);
 }

@@ -18,7 +18,7 @@ namespace hopper {
 
 class JournalDatabase {
  public:
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
   explicit JournalDatabase(QString connectionName);
   ~JournalDatabase();

@@ -53,11 +53,21 @@ std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry) {
   return entry.sent ? entry.sent : entry.reported;
 }
 
+QString UnitText(const QString& typed) {
+  QString unit;
+  for (const QChar c : typed)
+    if (!c.isNonCharacter() && c.category() != QChar::Other_Control && c.category() != QChar::Other_Format) unit += c;
+  return unit.simplified().left(kUnitLength);
+}
+
 JournalEntry NewJournalEntry(const QDateTime& now) {
   JournalEntry entry;
   entry.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
   entry.utc = now.toUTC();
-  entry.local = now.toLocalTime().toString(Qt::ISODateWithMs);
+  // With its offset ("+01:00", "Z" at UTC): a local time alone says nothing once the entry
+  // is read on a server beside other stations' entries.
+  const QDateTime local = now.toLocalTime();
+  entry.local = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
   entry.station = QSysInfo::machineHostName();
   entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
   return entry;

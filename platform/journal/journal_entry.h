@@ -47,12 +47,18 @@ struct JournalEntry {
   QString backup;      // the file written before the save
   QString program;     // "window" or "hopper-cli"
   QString version;
+  QString unit;  // the unit's serial from its label, where the technician entered one
 };
 
 // "Channel3 250 → 251, Channel7 0 → 5": what a save changed against the report before it.
 QString ChangesText(const JournalEntry& entry);
 // The set an entry leaves the hopper with: the read-back, else what was sent, else the report.
 std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry);
+
+// A unit's serial as the journal keeps it: spaces at either end and control characters gone,
+// at most kUnitLength characters.
+inline constexpr int kUnitLength = 64;
+QString UnitText(const QString& typed);
 
 // A new entry with its id, times, station and user filled in.
 JournalEntry NewJournalEntry(const QDateTime& now = QDateTime::currentDateTime());

@@ -30,6 +30,10 @@ std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilte
     where << QStringLiteral("result = ?");
     values << ResultName(*filter.result);
   }
+  if (!filter.unit.isEmpty()) {
+    where << QStringLiteral("unit = ?");
+    values << filter.unit;
+  }
   QSqlQuery query(db);
   query.setForwardOnly(true);
   query.prepare(QStringLiteral("SELECT %1 FROM journal_entries %2 ORDER BY time_utc DESC, seq DESC LIMIT %3 OFFSET %4")
@@ -45,6 +49,24 @@ std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilte
   }
   while (query.next()) entries.push_back(EntryOfRow(query));
   return entries;
+}
+
+std::optional<JournalEntry> FindEntry(const QSqlDatabase& db, const QString& id, QString* error) {
+  if (id == QLatin1String("last")) {
+    std::vector<JournalEntry> newest = ReadHistory(db, {}, 1, 0, error);
+    if (newest.empty()) return std::nullopt;
+    return newest.front();
+  }
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  query.prepare(QStringLiteral("SELECT %1 FROM journal_entries WHERE entry_id = ?").arg(JournalColumns()));
+  query.addBindValue(id);
+  if (!query.exec()) {
+    if (error) *error = query.lastError().text();
+    return std::nullopt;
+  }
+  if (!query.next()) return std::nullopt;
+  return EntryOfRow(query);
 }
 
 QDateTime HistoryDate(const QString& text) {

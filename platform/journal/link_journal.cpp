@@ -29,6 +29,7 @@ JournalEntry LinkJournal::Begin() {
   JournalEntry entry = PortEntry(link_.Port(), program_);
   entry.header = header_;
   entry.info = info_;
+  entry.unit = unit_;
   return entry;
 }
 

@@ -21,6 +21,10 @@ class LinkJournal final : public QObject {
   // `program`: "window" or "hopper-cli"; the entries carry this build's version beside it.
   LinkJournal(SettingLink& link, Journal& journal, QString program, QObject* parent = nullptr);
 
+  // The unit's serial goes with every entry until another is set or the port closes.
+  void SetUnit(const QString& unit) { unit_ = UnitText(unit); }
+  const QString& Unit() const { return unit_; }
+
  private:
   void OnEvent(const LinkEvent& event);
   void OnJudged(const Verdict& verdict);
@@ -32,6 +36,7 @@ class LinkJournal final : public QObject {
   QString program_;
   QString header_;  // of the last report read, in hex
   QString info_;
+  QString unit_;
   std::optional<JournalEntry> save_;  // the save under way
 };
 

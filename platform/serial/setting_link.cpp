@@ -144,6 +144,7 @@ void SettingLink::Close() {
   responseWatch_->stop();
   receiveWatch_->stop();
   port_->Close();
+  emit PortClosed();
 }
 
 }  // namespace hopper

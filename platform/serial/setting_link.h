@@ -52,6 +52,8 @@ class SettingLink final : public QObject, private LinkHost, private JudgeHost {
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
+  // The port as the backups name it: "COM3", or the device path given.
+  QString PortLabel() const;
   // Without backups (the production station records each unit's reported set itself, and
   // hundreds of units an hour would push the technician's own backups out of the folder).
   void SetKeepsBackups(bool keep) { keepsBackups_ = keep; }
@@ -108,6 +110,9 @@ class SettingLink final : public QObject, private LinkHost, private JudgeHost {
   void Reconnected(const OpenOutcome& outcome);
   // The verdict of a save, once; after the event that decided it, or at the deadline.
   void Judged(const hopper::Verdict& verdict);
+  // The port closed (another port, the hand-over, a lost device, the end): whatever answers
+  // next may be another hopper.
+  void PortClosed();
 
  private:
   // LinkHost
@@ -130,7 +135,6 @@ class SettingLink final : public QObject, private LinkHost, private JudgeHost {
   void OnDeviceLost(const QString& why);
   void OnDeviceReturned();
   void Reconnect();
-  QString PortLabel() const;
 
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine machine_;

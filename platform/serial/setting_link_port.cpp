@@ -10,6 +10,7 @@ bool SettingLink::UsePortNumber(int portNumber) {
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
+  emit PortClosed();
   const bool changed = portNumber != port_->PortNumber();
   if (changed) held_.HopperChanged(PortLabel().toStdString());
   port_->SetPortNumber(portNumber);
@@ -33,6 +34,7 @@ void SettingLink::HandOver() {
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
   handedOver_ = true;
+  emit PortClosed();
 }
 
 void SettingLink::HandBack() {

@@ -44,7 +44,8 @@ QJsonObject JsonOf(const JournalEntry& e) {
           {"detail_kind", e.detailKind},
           {"backup", e.backup},
           {"program", e.program},
-          {"version", e.version}};
+          {"version", e.version},
+          {"unit", e.unit}};
 }
 
 // "2026-12-08T07:30:01.123+01:00  COM3  verified  Channel3 250 → 251"
@@ -79,6 +80,7 @@ int RunHistory(const CliOptions& options) {
   bool number = false;
   const int n = QString(options.port).remove(QStringLiteral("COM"), Qt::CaseInsensitive).toInt(&number);
   filter.port = number && n > 0 ? QStringLiteral("COM%1").arg(n) : options.port;
+  filter.unit = options.unit;
   QJsonArray all;
   for (int offset = 0; why.isEmpty(); offset += kPage) {
     const std::vector<JournalEntry> page = ReadHistory(db.Database(), filter, kPage, offset, &why);

@@ -36,6 +36,7 @@ namespace {
 const char* ResultName(ExitCode code) {
   switch (code) {
     case ExitCode::Done: return "done";
+    case ExitCode::Differ: return "differ";
     case ExitCode::BadArguments: return "bad-arguments";
     case ExitCode::PortError: return "port-error";
     case ExitCode::HopperTimeout: return "timeout";
@@ -44,6 +45,7 @@ const char* ResultName(ExitCode code) {
     case ExitCode::ReadBackDiffers: return "read-back-differs";
     case ExitCode::FileRefused: return "file-refused";
     case ExitCode::OutputFailed: return "output-failed";
+    case ExitCode::NoSuchEntry: return "no-such-entry";
     case ExitCode::Interrupted: return "interrupted";
   }
   return "unknown";

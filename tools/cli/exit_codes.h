@@ -6,6 +6,7 @@ namespace hopper::cli {
 
 enum class ExitCode : int {
   Done = 0,               // read: the set was read; write: the hopper holds exactly the file's set
+  Differ = 1,             // diff: the sets differ
   BadArguments = 2,       // the command line is wrong
   PortError = 3,          // the port is missing, busy, not allowed, or went away
   HopperTimeout = 4,      // no report from the hopper within --timeout
@@ -14,12 +15,14 @@ enum class ExitCode : int {
   ReadBackDiffers = 7,    // the hopper acknowledged, but reports a set other than the one written
   FileRefused = 8,        // write: the parameter file is missing, unreadable or not a valid set
   OutputFailed = 9,       // read --out: the parameter file could not be written
+  NoSuchEntry = 10,       // report: the journal holds no such entry
   Interrupted = 130,      // Ctrl+C or a termination signal
 };
 
 inline constexpr const char* kExitCodeTable =
     "Exit codes:\n"
-    "  0    done (write: the read-back equals the file)\n"
+    "  0    done (write: the read-back equals the file; diff: the sets are equal)\n"
+    "  1    diff: the sets differ\n"
     "  2    bad arguments\n"
     "  3    port error: missing, busy, access denied, or lost\n"
     "  4    timeout waiting for the hopper's report\n"
@@ -27,7 +30,8 @@ inline constexpr const char* kExitCodeTable =
     "  6    no acknowledgement of the save\n"
     "  7    read-back differs from what was written\n"
     "  8    parameter file refused (nothing was written)\n"
-    "  9    output file could not be written\n"
+    "  9    output file could not be written (or the journal could not be read)\n"
+    "  10   report: no such journal entry\n"
     "  130  interrupted\n";
 
 inline int ToInt(ExitCode code) { return static_cast<int>(code); }
