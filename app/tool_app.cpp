@@ -10,6 +10,7 @@
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
+#include "ui/added_window.h"
 #include "ui/history_window.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
@@ -69,7 +70,9 @@ void ToolApp::ShowHistory() {
       if (mainWindow_) mainWindow_->LoadValues(values);
     });
   }
+  DressAddedWindow(history_.get(), mainWindow_);
   history_->Open();
+  KeepWithinScreen(history_.get());
 }
 
 LineMonitor& ToolApp::ShowLineMonitor() {
@@ -84,7 +87,9 @@ LineMonitor& ToolApp::ShowLineMonitor() {
       if (mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
     });
   }
+  DressAddedWindow(monitor_.get(), mainWindow_);
   monitor_->Open();
+  KeepWithinScreen(monitor_.get());
   return *monitor_;
 }
 
