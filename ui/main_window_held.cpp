@@ -2,12 +2,9 @@
 // saving values from a report that failed or without a backup, and how the save's read-back
 // compared with what was sent.
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QUrl>
 
 #include "platform/serial/line_recorder.h"
@@ -15,6 +12,7 @@
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/main_window.h"
+#include "ui/readable_colours.h"
 #include "ui/twips.h"
 
 namespace hopper {
@@ -33,21 +31,6 @@ void MainWindow::BuildSafeguards() {
   verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
   verifyMark_->setAlignment(Qt::AlignCenter);
 
-  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
-  parameter->addSeparator();
-  lineMonitorAction_ = parameter->addAction(QStringLiteral("Line &monitor"));
-  lineMonitorAction_->setObjectName(QStringLiteral("LineMonitor"));
-  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
-  backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
-  stationAction_ = parameter->addAction(QStringLiteral("S&tation…"));
-  stationAction_->setObjectName(QStringLiteral("Station"));
-  connect(stationAction_, &QAction::triggered, this, [this] {
-    HandOverPort();
-    emit StationRequested(Port().PortNumber());
-  });
-  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
-  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
   connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);
 }
 
@@ -87,21 +70,20 @@ void MainWindow::ShowVerification() {
   const std::string text = VerificationText(Held().State(), Held().Differing().size());
   verifyMark_->setToolTip(QString::fromStdString(text));
   QString mark;
-  QColor colour(255, 0, 0);
+  // Colours dark enough to read on white, which the mark stands on in a dark theme.
+  QColor colour(192, 0, 0);
   switch (Held().State()) {
     case Verification::Verified:
       mark = QStringLiteral("\u2713");
-      colour = QColor(0, 160, 0);
+      colour = QColor(0, 128, 0);
       break;
     case Verification::Differs: mark = QStringLiteral("\u2260"); break;
     case Verification::NotVerified: mark = QStringLiteral("?"); break;
     case Verification::None:
     case Verification::Pending: break;
   }
-  QPalette palette = verifyMark_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  verifyMark_->setPalette(palette);
   verifyMark_->setText(mark);
+  ShowTextInColour(verifyMark_, colour);
   if (Held().State() == Verification::Differs) {
     ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
                                       .arg(Plural(Held().Differing().size(), "channel", "channels"))
