@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTimer>
 
 #include "platform/files/settings_store.h"
 #include "platform/serial/system_serial.h"
@@ -29,6 +30,7 @@ namespace hopper {
 namespace {
 
 const QColor kCreatedStatusColour(0, 0, 192);
+constexpr int kFrameKnownMs = 300;
 
 QFont CaptionFont(qreal pointSize) {
   QFont font(QStringLiteral("PMingLiU"));
@@ -207,7 +209,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  KeepWithinScreen(this);  // now with the desktop's frame around it
+  KeepWithinScreen(this);
+  // The desktop tells the size of its frame a moment after the window shows: look once more then.
+  QTimer::singleShot(kFrameKnownMs, this, [this] { KeepWithinScreen(this); });
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
