@@ -12,7 +12,18 @@
 
 namespace hopper {
 
-enum class FindingKind { Held, ModemManager, BrailleService, SharedStableName };
+enum class FindingKind {
+  Held,
+  ModemManager,
+  BrailleService,
+  SharedStableName,
+  // On Windows (core/adapter_doctor.h): a driver version known to break the adapter, a chip
+  // the driver no longer drives, a counterfeit chip, any other device problem Windows reports.
+  BrokenDriver,
+  UnsupportedChip,
+  CounterfeitChip,
+  DeviceProblem,
+};
 
 struct PortFinding {
   FindingKind kind = FindingKind::Held;

@@ -20,14 +20,24 @@ mkdir -p "$CACHE" "$SRC"
 start=$(date +%s)
 
 # The sources come through a private apt configuration, so the machine's own lists stay as they are.
+# Its entries are those of the archives the machine already uses (its mirror, its proxy settings),
+# as source entries; a change of the machine's sources is picked up at the next fetch.
 APT=$CACHE/apt
 APT_OPTS=(-o "Dir::Etc::SourceList=$APT/sources.list" -o "Dir::Etc::SourceParts=$APT/sources.list.d"
           -o "Dir::State::Lists=$APT/lists" -o "Dir::Cache=$APT/cache" -o "APT::Sandbox::User=root")
 apt_source() { # package=version
+  local derived=$APT/derived
+  rm -rf "$derived"
+  "$HERE/kit-apt-sources.sh" "$derived"
+  if ! cmp -s "$derived/sources.list" "$APT/sources.list" ||
+     ! diff -r "$derived/sources.list.d" "$APT/sources.list.d" >/dev/null 2>&1; then
+    rm -f "$APT/updated"
+  fi
   if [ ! -f "$APT/updated" ]; then
-    mkdir -p "$APT/lists/partial" "$APT/cache/archives/partial" "$APT/sources.list.d"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-      >"$APT/sources.list"
+    mkdir -p "$APT/lists/partial" "$APT/cache/archives/partial"
+    rm -rf "$APT/sources.list.d"
+    cp -r "$derived/sources.list.d" "$APT/sources.list.d"
+    cp "$derived/sources.list" "$APT/sources.list"
     apt-get "${APT_OPTS[@]}" update -q
     touch "$APT/updated"
   fi

@@ -52,6 +52,9 @@ if(CMAKE_STRIP)
 endif()
 
 set(CPACK_GENERATOR NSIS ZIP)
+# Only the zip holds portable.ini (see portable.ini).
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/zip_only.cmake)
+set(CPACK_HOPPER_PORTABLE_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/add_portable_ini.cmake)
 set(CPACK_PACKAGE_NAME hopper-setting-tool)
 set(CPACK_PACKAGE_VENDOR "Hopper Setting Tool developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up the coin numbers of a coin hopper over a serial line")

@@ -7,6 +7,7 @@
 
 #include "core/parameter_file.h"
 #include "platform/files/parameter_file_io.h"
+#include "platform/files/portable_folder.h"
 
 namespace hopper {
 
@@ -28,6 +29,8 @@ QString PortInFileName(const QString& port) {
 }  // namespace
 
 QString BackupStore::DefaultFolder() {
+  if (const QString portable = PortableFolder(); !portable.isEmpty())
+    return QDir(portable).filePath(QStringLiteral("backups"));
   return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
       .filePath(QStringLiteral("Hopper kit/backups"));
 }

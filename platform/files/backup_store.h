@@ -1,8 +1,9 @@
 #pragma once
 // Copies of the coin numbers a hopper held before each save, one parameter file per save in
-// the user's data folder ($XDG_DATA_HOME/Hopper kit/backups on Linux), so Parameter > Open
-// brings any of them back. Only the newest ones are kept; files of any other name in the
-// folder are never touched. Qt Core only: the command-line tool keeps its backups here too.
+// the user's data folder ($XDG_DATA_HOME/Hopper kit/backups on Linux; "backups" in the program's
+// folder when that holds portable.ini), so Parameter > Open brings any of them back. Only the
+// newest ones are kept; files of any other name in the folder are never touched. Qt Core only: the command-line tool
+// keeps its backups here too.
 
 #include <QDateTime>
 #include <QString>

@@ -15,6 +15,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "platform/files/file_checks.h"
 
@@ -74,13 +77,31 @@ void RemoveLeftoversIn(const QDir& folder) {
   }
 }
 
-bool WriteOut(QFile& file, const QByteArray& bytes) {
-  if (file.write(bytes) != bytes.size() || !file.flush()) return false;
-#ifdef Q_OS_UNIX
-  // The new content is on the disk before it takes the old one's place.
-  if (::fsync(file.handle()) != 0) return false;
+#ifdef Q_OS_WIN
+// Windows' fsync: the file's cached content goes to the disk. Any handle with write access to
+// the file flushes all of it, so a handle of its own serves while Qt's stays open.
+bool FlushToDisk(const QString& path) {
+  HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(handle) != 0;
+  CloseHandle(handle);
+  return flushed;
+}
 #endif
-  return true;
+
+// Why the content could not be written; empty when it is on the disk.
+QString WriteOut(QFile& file, const QByteArray& bytes) {
+  if (file.write(bytes) != bytes.size() || !file.flush()) return file.errorString();
+    // The new content is on the disk before it takes the old one's place.
+#ifdef Q_OS_UNIX
+  if (::fsync(file.handle()) != 0) return file.errorString();
+#endif
+#ifdef Q_OS_WIN
+  if (!FlushToDisk(file.fileName())) return qt_error_string(static_cast<int>(GetLastError()));
+#endif
+  return QString();
 }
 }  // namespace
 
@@ -101,8 +122,7 @@ QString WriteWholeFile(const QString& path, const QByteArray& bytes) {
   if (!temporary.isOpen()) return temporary.errorString();
   Lock(temporary);
   if (target.exists()) temporary.setPermissions(target.permissions());  // who may read it stays the same
-  QString why;
-  if (!WriteOut(temporary, bytes)) why = temporary.errorString();
+  QString why = WriteOut(temporary, bytes);
   temporary.close();
   if (why.isEmpty()) {
     std::error_code error;

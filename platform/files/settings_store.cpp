@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/files/file_checks.h"
+#include "platform/files/portable_folder.h"
 
 namespace hopper {
 
@@ -67,6 +68,7 @@ bool MayOpen(const QString& whatFails) {
 std::optional<SettingsTrouble> SettingsStore::TakeTrouble() { return std::exchange(PendingTrouble(), std::nullopt); }
 
 QString SettingsStore::Folder() {
+  if (const QString portable = PortableFolder(); !portable.isEmpty()) return portable;
   return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
       .filePath(QStringLiteral("Hopper kit"));
 }

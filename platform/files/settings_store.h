@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings of the tool: an INI file under the user's configuration folder
-// ($XDG_CONFIG_HOME, else ~/.config on Linux), organization and application "Hopper kit".
+// ($XDG_CONFIG_HOME, else ~/.config on Linux), organization and application "Hopper kit"; in the
+// program's folder when that holds portable.ini (platform/files/portable_folder.h).
 // Every key is named here once.
 
 #include <QString>
@@ -20,7 +21,7 @@ struct SettingsTrouble {
 class SettingsStore {
  public:
   // The folder that holds the settings file; it is looked up anew each time, so a changed
-  // XDG_CONFIG_HOME takes effect at once.
+  // XDG_CONFIG_HOME or a portable.ini put beside the program takes effect at once.
   static QString Folder();
   static QString FilePath();
 

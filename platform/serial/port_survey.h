@@ -1,8 +1,9 @@
 #pragma once
 // Looks at the system for what keeps a serial device from the tool: another program holding
 // it, a modem manager probing it, a braille-display service that took a USB adapter, two
-// adapters sharing one stable name. Reads Linux's /proc, /sys, /run and lock folders; finds
-// nothing elsewhere.
+// adapters sharing one stable name. Reads Linux's /proc, /sys, /run and lock folders. On
+// Windows: the adapters' drivers and device states (core/adapter_doctor.h). Finds nothing
+// elsewhere.
 
 #include <QString>
 #include <vector>

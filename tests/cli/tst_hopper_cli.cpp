@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -15,6 +16,7 @@
 #include <csignal>
 
 #include "core/setting_frames.h"
+#include "platform/files/backup_store.h"
 #include "platform/files/settings_store.h"
 #include "pty_peer.h"
 #include "settings_sandbox.h"
@@ -110,6 +112,8 @@ class HopperCliTest : public QObject {
   void logThatFillsUpIsToldOnce();
   void twoPortsSideBySide();
   void samePortIsBusyAndInterruptCloses();
+  void portableCopiesKeepTheirOwnFiles();
+  void writeAfterAKilledCopyEnds();
 
  private:
   test::SettingsSandbox sandbox_;
@@ -460,6 +464,73 @@ void HopperCliTest::samePortIsBusyAndInterruptCloses() {
   QCOMPARE(interrupted.code, 130);
   QVERIFY(interrupted.err.contains("nothing was written"));
   QVERIFY(QTest::qWaitFor([&] { return hopper.log.Has("the tool closed the line"); }, kWaitMs));
+}
+
+// Two copies of the program, each in a folder with portable.ini beside it: each reads the
+// settings of its own folder (which port COM5 is), and keeps its backups and journal there.
+void HopperCliTest::portableCopiesKeepTheirOwnFiles() {
+  HopperLine first;
+  HopperLine second;
+  CoinNumbers other = kFileSet;
+  other[0] = 42;
+  const qsizetype userBackups = BackupStore().Backups().size();
+  QTemporaryDir folders[2];
+  const HopperLine* const lines[2] = {&first, &second};
+  const QString sets[2] = {WriteFile(dir_, QStringLiteral("portable-a.TXT"), SetText(kFileSet)),
+                           WriteFile(dir_, QStringLiteral("portable-b.TXT"), SetText(other))};
+  for (int i = 0; i < 2; ++i) {
+    const QDir folder(folders[i].path());
+    QVERIFY(QFile::copy(QStringLiteral(HOPPER_CLI), folder.filePath(QStringLiteral("hopper-cli"))));
+    WriteFile(folders[i], QStringLiteral("portable.ini"), "");
+    QSettings settings(folder.filePath(QStringLiteral("Hopper kit.ini")), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("Setting/COMPORT"), QStringLiteral("5"));
+    settings.setValue(QStringLiteral("Ports/COM5"), lines[i]->line.SlavePath());
+  }
+  for (int i = 0; i < 2; ++i) {
+    QProcess copy;
+    copy.start(QDir(folders[i].path()).filePath(QStringLiteral("hopper-cli")), {"write", sets[i]});
+    const Run run = Finish(copy);
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+  }
+  QCOMPARE(first.hopper->Side().Coins(), kFileSet);
+  QCOMPARE(second.hopper->Side().Coins(), other);
+  for (int i = 0; i < 2; ++i) {
+    const QDir folder(folders[i].path());
+    QCOMPARE(BackupStore(folder.filePath(QStringLiteral("backups"))).Backups().size(), 1);
+    QVERIFY(QFileInfo(folder.filePath(QStringLiteral("journal.sqlite"))).isFile());
+    // The copy's journal holds its own hopper's save and nothing of the other's.
+    QProcess history;
+    history.start(folder.filePath(QStringLiteral("hopper-cli")), {"history", "--json"});
+    const Run listed = Finish(history);
+    QCOMPARE(listed.code, 0);
+    const QJsonArray entries = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries[0]["sent"].toArray().at(0).toInt(), i == 0 ? 1234 : 42);
+  }
+  // The user's own folders got nothing.
+  QCOMPARE(BackupStore().Backups().size(), userBackups);
+  QCOMPARE(SettingsStore().MappedDevice(5), QString());
+}
+
+// A copy killed while its journal is open (as a technician ends a hung window) leaves nothing
+// that keeps the next write from ending, its entries in the same journal.
+void HopperCliTest::writeAfterAKilledCopyEnds() {
+  const QDateTime began = QDateTime::currentDateTimeUtc();
+  HopperLine idle({}, false);
+  QProcess killed;
+  Start(killed, {"read", "--port", idle.line.SlavePath()});
+  QVERIFY(QTest::qWaitFor([&] { return killed.readAllStandardError().contains("switch the hopper on"); }, kWaitMs));
+  killed.kill();
+  QVERIFY(killed.waitForFinished(kWaitMs));
+
+  HopperLine hopper;
+  const QString file = WriteFile(dir_, QStringLiteral("after-kill.TXT"), SetText(kFileSet));
+  const Run run = Cli({"write", file, "--port", hopper.line.SlavePath()});
+  QVERIFY2(run.code == 0, qPrintable(run.err));
+  QCOMPARE(hopper.hopper->Side().Coins(), kFileSet);
+  const QJsonArray journal = JournalSince(hopper.line.SlavePath(), began);
+  QCOMPARE(journal.size(), 2);
+  QCOMPARE(journal[0]["result"].toString(), QStringLiteral("verified"));
 }
 
 QTEST_GUILESS_MAIN(HopperCliTest)

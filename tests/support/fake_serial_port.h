@@ -17,6 +17,8 @@ class FakeSerialPort final : public SerialPort {
 
   // How the next Open() ends; the device defaults to "/dev/fake<n>".
   OpenOutcome nextOpen{OpenResult::Opened, {}, {}, {}};
+  // Results taken first, one an Open(), before nextOpen answers again.
+  std::deque<OpenResult> openSequence;
   QByteArray written;  // every byte written while open, in order
   int openCalls = 0;
   // How many more bytes the line takes before every write fails; -1: it never fails.
@@ -32,6 +34,10 @@ class FakeSerialPort final : public SerialPort {
   OpenOutcome Open() override {
     ++openCalls;
     OpenOutcome outcome = nextOpen;
+    if (!openSequence.empty()) {
+      outcome.result = openSequence.front();
+      openSequence.pop_front();
+    }
     if (outcome.device.isEmpty()) outcome.device = DeviceFor(portNumber_);
     open_ = outcome.result == OpenResult::Opened;
     return outcome;
@@ -75,6 +81,8 @@ class FakeSerialPort final : public SerialPort {
     open_ = false;
     emit DeviceLost(QStringLiteral("device went away"));
   }
+  // The device lost is there again.
+  void Return() { emit DeviceReturned(); }
 
  private:
   int portNumber_ = 0;

@@ -6,7 +6,10 @@
 # 2. the installer, installed and removed silently; the zip unpacked and run from elsewhere;
 # 3. the tool's own window started on COM4, with the Linux hopper emulator on the far end;
 # 4. the main window's whole dialogue (power-on report, save, verified read-back) on COM2 and
-#    `hopper-cli.exe write` on COM3, each against an emulator of its own.
+#    `hopper-cli.exe write` on COM3 after the killed window, each against an emulator of its own,
+#    its entries in the journal; a hopper on COM12 read into a parameter file twice, the second
+#    time over the first; the unzipped, portable folder keeping its settings, backups and
+#    journal beside the program.
 # Wine rewrites dosdevices/comN at every start, so each COM port is mapped through Wine's
 # registry to a fixed link, which points at the pseudo-terminal. Everything runs in a
 # throwaway Wine prefix.
@@ -70,19 +73,20 @@ step "Wine prefix $WINEPREFIX"
 "$WINESERVER" -w
 
 # The far ends: an echo on COM1; hopper emulators on COM2 (the window's dialogue), COM3
-# (hopper-cli) and COM4 (the tool itself), each switched on when the tool opens its line.
+# (hopper-cli), COM4 (the tool itself) and COM12 (a high number, as adapters get them), each
+# switched on when the tool opens its line.
 python3 "$here/pty_echo.py" "$tmp/com1" >/dev/null &
 pids+=($!)
-for n in 2 3 4; do
+for n in 2 3 4 12; do
   "$linux_bin/hopper-emulator" --link "$tmp/com$n" --power-on-when-opened 300 </dev/null >"$tmp/emulator$n.log" 2>&1 &
   pids+=($!)
 done
-for n in 1 2 3 4; do
+for n in 1 2 3 4 12; do
   wait_for 100 test -L "$tmp/com$n" || { echo "no line at $tmp/com$n"; exit 1; }
   "$WINE" reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "$tmp/com$n" /f >/dev/null 2>&1
 done
 "$WINESERVER" -k; "$WINESERVER" -w  # the ports are mapped when Wine starts again
-echo "COM1 -> $(readlink "$tmp/com1") (echo), COM2..COM4 -> the hopper emulator"
+echo "COM1 -> $(readlink "$tmp/com1") (echo), COM2..COM4 and COM12 -> the hopper emulator"
 
 # Wine hands WINEQT_X to a Windows program as QT_X; QT_ variables themselves it keeps back.
 export WINEPATH="$(windows_path "$kit/bin");$(windows_path "$program")"
@@ -133,6 +137,9 @@ if [ -n "$zip" ]; then
   cli=$(find "$tmp/unzipped" -name hopper-cli.exe | head -n1)
   version=$(WINEPATH= "$WINE" "$cli" --version 2>&1 | tr -d '\r')
   [ -n "$cli" ] && [[ $version == *1.* ]] && pass "zip runs from $tmp/unzipped: $version" || fail "the unzipped hopper-cli.exe did not run"
+  portable=$(dirname "$cli")
+  [ -f "$portable/portable.ini" ] && pass "the zip's folder is portable (portable.ini)" || fail "the zip has no portable.ini"
+  [ ! -e "$program/portable.ini" ] && pass "the installed layout has no portable.ini" || fail "the program folder has portable.ini"
 else
   fail "no zip"
 fi
@@ -149,15 +156,80 @@ else
 fi
 kill "$tool" 2>/dev/null
 
-step "hopper-cli.exe write on COM3"
+# hopper-cli.exe in the program folder (or `cli` as given), its output without carriage returns;
+# a run that has not ended within its limit is killed and reported with exit code 124.
+cli() { # limit-seconds output-file arguments...
+  local limit=$1 output=$2; shift 2
+  WINEPATH= timeout "$limit" "$WINE" "${CLI:-$program/hopper-cli.exe}" "$@" >"$output.raw" 2>&1
+  local code=$?
+  tr -d '\r' <"$output.raw" >"$output"
+  return "$code"
+}
+
+step "hopper-cli.exe write on COM3, right after the window was killed"
 printf ' %s\r\n' 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7 >"$tmp/set.txt"
-WINEPATH= "$WINE" "$program/hopper-cli.exe" write "$(windows_path "$tmp/set.txt")" --port COM3 >"$tmp/cli.out" 2>&1
+# The journal named, as on a machine that switched it on: the case of the hang at exit seen before.
+cli 120 "$tmp/cli.out" write "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60 --journal 'C:\journal.sqlite'
 code=$?
-tr -d '\r' <"$tmp/cli.out"
+cat "$tmp/cli.out"
 if [ "$code" -eq 0 ] && grep -q "save frame: 1111 500 250 100 50 20 10 5 2 1 0 0 0 0 0 7" "$tmp/emulator3.log"; then
-  pass "hopper-cli.exe write: exit code 0, the emulator holds the set"
+  pass "hopper-cli.exe write: exit code 0 within its time, the emulator holds the set"
 else
-  grep -E "save|echo" "$tmp/emulator3.log"; fail "hopper-cli.exe write (exit code $code)"
+  grep -E "save|echo" "$tmp/emulator3.log"; fail "hopper-cli.exe write (exit code $code; 124: it did not end)"
+  if [ "$code" -eq 124 ]; then
+    # Once more with Wine telling its exceptions and threads: where the end of the program stops.
+    "$WINESERVER" -k; "$WINESERVER" -w
+    WINEDEBUG=+seh,+tid,+threadpool WINEPATH= timeout 120 "$WINE" "$program/hopper-cli.exe" write \
+      "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60 --journal 'C:\journal.sqlite' >"$tmp/hang.out" 2>&1
+    echo "--- WINEDEBUG=+seh,+tid,+threadpool, the exceptions and the last lines ($tmp/hang.out):"
+    grep -E "exception|EXCEPTION" "$tmp/hang.out" | head -20
+    tail -40 "$tmp/hang.out"
+  fi
+fi
+cli 60 "$tmp/history.out" history --port COM3 --journal 'C:\journal.sqlite'
+if grep -q "verified" "$tmp/history.out"; then
+  pass "the journal holds the write: $(grep -m1 verified "$tmp/history.out")"
+else
+  cat "$tmp/history.out"; fail "hopper-cli.exe history shows no verified save on COM3"
+fi
+# Without --journal: the settings' [Journal] switch, whose default on Windows is still off.
+cli 120 "$tmp/default.out" write "$(windows_path "$tmp/set.txt")" --port COM3 --timeout 60
+cli 60 "$tmp/default-history.out" history --port COM3
+if grep -q "verified" "$tmp/default-history.out"; then
+  pass "the journal is on by default"
+else
+  known "the journal is off by default on Windows ([Journal] Enabled=true switches it on)"
+fi
+
+step "A hopper on COM12, read into a parameter file twice"
+for round in 1 2; do
+  cli 120 "$tmp/read12.out" read --port COM12 --out 'C:\set12.txt' --timeout 60
+  code=$?
+  saved=$WINEPREFIX/drive_c/set12.txt
+  if [ "$code" -eq 0 ] && [ "$(grep -c . "$saved" 2>/dev/null)" -eq 16 ] && ! ls "$WINEPREFIX"/drive_c/*.hopper-save >/dev/null 2>&1; then
+    [ "$round" = 1 ] && pass "COM12 read into C:\\set12.txt" || pass "C:\\set12.txt saved over the older one, nothing left beside it"
+  else
+    cat "$tmp/read12.out"; fail "hopper-cli.exe read --port COM12 --out (round $round, exit code $code)"
+  fi
+done
+
+step "The portable folder"
+if [ -n "${portable:-}" ]; then
+  # Its own settings: port 7 is COM12 there, and nowhere else.
+  printf '[Ports]\r\nCOM7=COM12\r\n' >"$portable/Hopper kit.ini"
+  CLI=$portable/hopper-cli.exe cli 120 "$tmp/portable.out" write "$(windows_path "$tmp/set.txt")" --port 7 --timeout 60
+  code=$?
+  cat "$tmp/portable.out"
+  backups=$(ls "$portable/backups" 2>/dev/null | wc -l)
+  if [ "$code" -eq 0 ] && [ "$backups" -ge 1 ] && [ -f "$portable/journal.sqlite" ]; then
+    pass "the unzipped folder's settings took port 7 to COM12; its backup and journal are beside the program"
+  else
+    ls -la "$portable"; fail "portable write (exit code $code, $backups backups)"
+  fi
+  cli 60 "$tmp/other.out" read --port 7 --timeout 5
+  [ $? -ne 0 ] && pass "the installed program's settings know no port 7" || fail "port 7 reached from outside the portable folder"
+else
+  fail "no unzipped folder to try"
 fi
 
 echo

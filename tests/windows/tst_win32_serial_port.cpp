@@ -5,13 +5,19 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "fake_device_listing.h"
 #include "platform/files/backup_store.h"
+#include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
+#include "platform/serial/adapter_records_win32.h"
 #include "platform/serial/device_access.h"
+#include "platform/serial/port_survey.h"
 #include "platform/serial/registry_device_listing.h"
+#include "platform/serial/resume_notice_win32.h"
+#include "platform/serial/system_serial.h"
 #include "platform/serial/win32_serial_port.h"
 
 using namespace hopper;
@@ -182,6 +188,53 @@ class Win32SerialPortTest : public QObject {
     QVERIFY(!local.isEmpty());
     QCOMPARE(settings.toLower(), (local + QStringLiteral("/Hopper kit/Hopper kit.ini")).toLower());
     QVERIFY2(backups.toLower().startsWith(local.toLower() + QLatin1Char('/')), qPrintable(backups));
+  }
+
+  // Whatever the machine has (under Wine: few devices or none), reading it goes through and
+  // every record names its device.
+  void adapterRecordsAreRead() {
+    for (const AdapterRecord& adapter : AdapterRecords()) {
+      QVERIFY(!adapter.instanceId.empty());
+      for (const PortFinding& finding : AdapterFindings(adapter)) QVERIFY(!finding.device.empty());
+    }
+    const std::vector<PortFinding> findings = PortSurvey().Look(RegistryDeviceListing().List());
+    for (const PortFinding& finding : findings) QVERIFY(!FindingText(finding).empty());
+  }
+
+  // A parameter file saved over an older one: flushed, then put in its place, nothing left beside it.
+  void savedFileReplacesTheOlder() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("set.TXT"));
+    QCOMPARE(WriteWholeFile(path, "old\r\n"), QString());
+    QCOMPARE(WriteWholeFile(path, "new\r\n"), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("new\r\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("set.TXT")});
+  }
+
+  // The program's port is patient: a port another program holds is told as in use after its
+  // patience, and a wake from sleep gives up the open line and announces it back.
+  void systemPortWaitsThenTellsInUse() {
+    if (EchoPort().isEmpty()) QSKIP("no COM port with an echoing far end (HOPPER_TEST_PORT)");
+    Win32SerialPort holder(listing_);
+    OpenEchoPort(holder);
+    std::unique_ptr<SerialPort> port = MakeSystemSerialPort(EchoPort());
+    QCOMPARE(port->Open().result, OpenResult::PortInUse);
+    QVERIFY(!port->IsOpen());
+  }
+
+  void wakeFromSleepCountsAsAReplug() {
+    if (EchoPort().isEmpty()) QSKIP("no COM port with an echoing far end (HOPPER_TEST_PORT)");
+    std::unique_ptr<SerialPort> port = MakeSystemSerialPort(EchoPort());
+    const OpenOutcome opened = port->Open();
+    QVERIFY2(opened.result == OpenResult::Opened, qPrintable(opened.detail));
+    QSignalSpy lost(port.get(), &SerialPort::DeviceLost);
+    QSignalSpy returned(port.get(), &SerialPort::DeviceReturned);
+    emit ResumeNotice::Instance().Resumed();
+    QVERIFY(returned.wait(10000));
+    QCOMPARE(lost.size(), 1);
+    QVERIFY(!port->IsOpen());
   }
 
   void portNumberIsTheWindowsPort() {

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 
 #include "core/port_findings.h"
 #include "platform/serial/port_survey.h"
@@ -21,6 +22,10 @@ QString KindName(FindingKind kind) {
     case FindingKind::ModemManager: return QStringLiteral("modem-manager");
     case FindingKind::BrailleService: return QStringLiteral("braille-service");
     case FindingKind::SharedStableName: return QStringLiteral("shared-stable-name");
+    case FindingKind::BrokenDriver: return QStringLiteral("broken-driver");
+    case FindingKind::UnsupportedChip: return QStringLiteral("unsupported-chip");
+    case FindingKind::CounterfeitChip: return QStringLiteral("counterfeit-chip");
+    case FindingKind::DeviceProblem: return QStringLiteral("device-problem");
   }
   return QStringLiteral("unknown");
 }
@@ -74,9 +79,11 @@ int RunPorts(bool json) {
     for (const QString& line : FindingLines(findings, Text(d.systemPath))) Print(stdout, QStringLiteral("  ") + line);
   }
   // What concerns no listed device: an adapter that has no serial device at all.
-  for (const PortFinding& f : findings)
-    if (f.kind == FindingKind::BrailleService)
-      Print(stdout, Text(f.device) + QStringLiteral("\n  ") + Text(FindingText(f)));
+  for (const PortFinding& f : findings) {
+    const bool listed =
+        std::any_of(devices.begin(), devices.end(), [&](const SerialDevice& d) { return d.systemPath == f.device; });
+    if (!listed) Print(stdout, Text(f.device) + QStringLiteral("\n  ") + Text(FindingText(f)));
+  }
   return ToInt(ExitCode::Done);
 }
 
