@@ -12,6 +12,7 @@
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
 #include "ui/compare_window.h"
+#include "ui/added_window.h"
 #include "ui/history_window.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
@@ -76,7 +77,9 @@ void ToolApp::ShowHistory() {
               if (CompareWindow* compare = ShowCompare()) compare->AddSet(name, TextsOf(values));
             });
   }
+  DressAddedWindow(history_.get(), mainWindow_);
   history_->Open();
+  KeepWithinScreen(history_.get());
 }
 
 CompareWindow* ToolApp::ShowCompare() {
@@ -98,7 +101,9 @@ LineMonitor& ToolApp::ShowLineMonitor() {
       if (mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
     });
   }
+  DressAddedWindow(monitor_.get(), mainWindow_);
   monitor_->Open();
+  KeepWithinScreen(monitor_.get());
   return *monitor_;
 }
 

@@ -101,6 +101,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OpenParameterFileRequested();
   void LineMonitorRequested();
   void SaveParameterFileRequested();
+  // A file was dropped onto the window: it is loaded as "Open" loads a chosen one.
+  void ParameterFileDropped(const QString& path);
   void HistoryRequested();
   void CompareRequested();
   // The window is closing; its port number has been stored.
@@ -108,12 +110,16 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Construction (main_window.cpp)
   void BuildControls();
   void BuildMenu();
+  void ScrollWhenTooTall();
   void PlaceWindow();
 
   // The link's events on the controls (main_window_link.cpp)
@@ -181,7 +187,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   QAction* lineMonitorAction_ = nullptr;     // Parameter > Line monitor (Ctrl+L)
   QAction* backupFolderAction_ = nullptr;    // Parameter > Backup folder
   QAction* stationAction_ = nullptr;         // Parameter > Station…
-  QAction* portsAction_ = nullptr;           // "P&orts…": the port assignment window
+  QAction* portsAction_ = nullptr;           // Parameter > Ports…: the port assignment window
   QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
   QAction* historyAction_ = nullptr;         // Parameter > History…
   QLabel* journalMark_ = nullptr;            // under the buttons: "journal: 3 entries waiting"

@@ -1,12 +1,9 @@
 // What the hopper holds, on the main window: the marks on the boxes, the questions before
 // saving values from a report that failed or without a backup, and the last save's verdict.
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QUrl>
 
 #include "platform/serial/line_recorder.h"
@@ -14,6 +11,7 @@
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/main_window.h"
+#include "ui/readable_colours.h"
 #include "ui/twips.h"
 
 namespace hopper {
@@ -32,21 +30,6 @@ void MainWindow::BuildHeldValueControls() {
   verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
   verifyMark_->setAlignment(Qt::AlignCenter);
 
-  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
-  parameter->addSeparator();
-  lineMonitorAction_ = parameter->addAction(QStringLiteral("Line &monitor"));
-  lineMonitorAction_->setObjectName(QStringLiteral("LineMonitor"));
-  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
-  backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
-  stationAction_ = parameter->addAction(QStringLiteral("S&tation…"));
-  stationAction_->setObjectName(QStringLiteral("Station"));
-  connect(stationAction_, &QAction::triggered, this, [this] {
-    HandOverPort();
-    emit StationRequested(Port().PortNumber());
-  });
-  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
-  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
   connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);
 }
 
@@ -82,17 +65,16 @@ bool MainWindow::SaveWithoutBackup(const QString& why) {
 void MainWindow::ShowVerdict(const Verdict& verdict) {
   frame_->ShowMarks(Held());
   QString mark = QStringLiteral("?");
-  QColor colour(255, 0, 0);
+  // Colours dark enough to read on white, which the mark stands on in a dark theme.
+  QColor colour(192, 0, 0);
   if (verdict.kind == VerdictKind::Verified) {
     mark = QString(kVerifiedMark);
-    colour = QColor(0, 160, 0);
+    colour = QColor(0, 128, 0);
   } else if (verdict.kind == VerdictKind::Differs) {
     mark = QStringLiteral("\u2260");
   }
-  QPalette palette = verifyMark_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  verifyMark_->setPalette(palette);
   verifyMark_->setText(mark);
+  ShowTextInColour(verifyMark_, colour);
   verifyMark_->setToolTip(QString::fromStdString(VerdictText(verdict)));
   if (verdict.kind == VerdictKind::Differs) {
     const std::size_t n = verdict.differing.size();

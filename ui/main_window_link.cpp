@@ -1,6 +1,7 @@
 // The setting link on the main window: its events on the status line and the boxes, the Save
 // command, and the inputs locked while a save is in flight.
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 
@@ -9,6 +10,7 @@
 #include "ui/fitted_caption.h"
 #include "ui/main_window.h"
 #include "ui/qstring_view.h"
+#include "ui/readable_colours.h"
 
 namespace hopper {
 
@@ -21,11 +23,14 @@ constexpr std::string_view kPortClosedMessage = "The serial port is not open: no
 }  // namespace
 
 void MainWindow::SetStatus(const QColor& colour, const QString& caption) {
-  QPalette palette = statusLine_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  statusLine_->setPalette(palette);
   statusLine_->setText(caption);
+  ShowTextInColour(statusLine_, colour);
   FitCaption(statusLine_, kStatusPointSize);
+  // A screen reader speaks each new status at once, as it does an alert.
+  if (!caption.isEmpty()) {
+    QAccessibleEvent alert(statusLine_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+  }
 }
 
 void MainWindow::ShowStatus(StatusColour colour, const QString& caption) {

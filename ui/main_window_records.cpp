@@ -17,15 +17,6 @@
 namespace hopper {
 
 void MainWindow::BuildRecordControls() {
-  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
-  unitAction_ = parameter->addAction(QStringLiteral("&Unit\u2026"), QKeySequence(Qt::CTRL | Qt::Key_U), this,
-                                     &MainWindow::AskUnit);
-  unitAction_->setObjectName(QStringLiteral("Unit"));
-  compareAction_ = parameter->addAction(QStringLiteral("&Compare\u2026"), this, &MainWindow::CompareRequested);
-  compareAction_->setObjectName(QStringLiteral("Compare"));
-  putBackAction_ =
-      parameter->addAction(QStringLiteral("&Put back the set before the last save"), this, &MainWindow::PutBackLastSet);
-  putBackAction_->setObjectName(QStringLiteral("PutBack"));
   scans_ = new ScanCatcher(*this);
   connect(scans_, &ScanCatcher::Scanned, this, &MainWindow::SetUnit);
   // The link starts over on another port, a hand-over or a replug: the next hopper is unnamed.

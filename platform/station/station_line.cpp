@@ -31,6 +31,7 @@ StationLine::StationLine(QString name, std::unique_ptr<SerialPort> port, const C
 }
 
 void StationLine::Start() {
+  stopped_ = false;  // a station that did not start may be started again
   link_.Start();
   Enter(LineState::Waiting);
   link_.TakeWaitingBytesLater();

@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -88,6 +90,30 @@ bool ShootReportPage(const QString& path) {
   return true;
 }
 
+// The main window with its Parameter menu open, the menu drawn where it drops down.
+bool ShootParameterMenu(QWidget* main) {
+  auto* bar = main->findChild<QMenuBar*>();
+  auto* menu = main->findChild<QMenu*>(QStringLiteral("Parameter"));
+  bar->setActiveAction(menu->menuAction());
+  if (!WaitFor([&] { return menu->isVisible(); }, "the Parameter menu")) return false;
+  QPixmap picture = main->grab();
+  const QPoint at = menu->pos() - main->mapToGlobal(QPoint(0, 0));
+  QPixmap whole(picture.size().expandedTo(QSize(at.x() + menu->width(), at.y() + menu->height())));
+  whole.fill(Qt::white);
+  QPainter painter(&whole);
+  painter.drawPixmap(0, 0, picture);
+  painter.drawPixmap(at, menu->grab());
+  painter.end();
+  menu->close();
+  const QString path = outFolder + QStringLiteral("/main-menu.png");
+  if (!whole.save(path)) {
+    std::fprintf(stderr, "hopper-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
 QString Caption(QWidget* main) { return main->findChild<QLabel*>(QStringLiteral("Label2"))->text(); }
 
 bool Session(QWidget* main) {
@@ -103,6 +129,7 @@ bool Session(QWidget* main) {
   if (!WaitFor([&] { return Caption(main) == QLatin1String("Save complete") && save->isEnabled(); }, "the read-back"))
     return false;
   if (!Shoot("Form1", "main-saved.png")) return false;
+  if (!ShootParameterMenu(main)) return false;
 
   // Compare after the save: the hopper's set, the boxes, and the backup before the save.
   main->findChild<QAction*>(QStringLiteral("Compare"))->trigger();
