@@ -5,6 +5,7 @@
 #include "app/tool_app.h"
 #include "core/escaped_text.h"
 #include "platform/files/file_checks.h"
+#include "ui/deferred_icon_style.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char* argv[]) {
   if (const int code = Answer(early); code >= 0) return code;
 
   QApplication application(argc, argv);
+  QApplication::setStyle(new hopper::DeferredIconStyle);
   const hopper::CommandLine line = hopper::ParseCommandLine(QApplication::arguments());
   if (const int code = Answer(line); code >= 0) return code;
   hopper::ToolApp tool;

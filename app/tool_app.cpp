@@ -4,12 +4,15 @@
 #include <utility>
 
 #include "core/port_resolution.h"
+#include "core/save_check.h"
 #include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
 #include "platform/journal/journal.h"
 #include "platform/serial/interrupt_notifier.h"
 #include "platform/serial/recording_serial_port.h"
 #include "platform/serial/system_serial.h"
+#include "ui/compare_window.h"
+#include "ui/added_window.h"
 #include "ui/history_window.h"
 #include "ui/line_monitor.h"
 #include "ui/main_window.h"
@@ -59,6 +62,7 @@ Journal* ToolApp::TheJournal(QWidget* parent) {
 void ToolApp::AttachJournal(MainWindow& window) {
   if (Journal* journal = TheJournal(&window)) window.AttachJournal(*journal);
   connect(&window, &MainWindow::HistoryRequested, this, &ToolApp::ShowHistory);
+  connect(&window, &MainWindow::CompareRequested, this, &ToolApp::ShowCompare);
 }
 
 void ToolApp::ShowHistory() {
@@ -68,8 +72,21 @@ void ToolApp::ShowHistory() {
     connect(history_.get(), &HistoryWindow::LoadRequested, this, [this](const CoinNumbers& values) {
       if (mainWindow_) mainWindow_->LoadValues(values);
     });
+    connect(history_.get(), &HistoryWindow::CompareRequested, this,
+            [this](const QString& name, const CoinNumbers& values) {
+              if (CompareWindow* compare = ShowCompare()) compare->AddSet(name, TextsOf(values));
+            });
   }
+  DressAddedWindow(history_.get(), mainWindow_);
   history_->Open();
+  KeepWithinScreen(history_.get());
+}
+
+CompareWindow* ToolApp::ShowCompare() {
+  if (!mainWindow_) return nullptr;
+  if (!compare_) compare_ = new CompareWindow(*mainWindow_, fileDialog_, messages_, mainWindow_);
+  compare_->Open();
+  return compare_;
 }
 
 LineMonitor& ToolApp::ShowLineMonitor() {
@@ -84,7 +101,9 @@ LineMonitor& ToolApp::ShowLineMonitor() {
       if (mainWindow_ && mainWindow_->isVisible()) mainWindow_->activateWindow();
     });
   }
+  DressAddedWindow(monitor_.get(), mainWindow_);
   monitor_->Open();
+  KeepWithinScreen(monitor_.get());
   return *monitor_;
 }
 

@@ -16,6 +16,7 @@
 
 namespace hopper {
 
+class CompareWindow;
 class HistoryWindow;
 class InterruptNotifier;
 class Journal;
@@ -71,6 +72,8 @@ class ToolApp final : public QObject {
   // database that cannot be used.
   Journal* TheJournal(QWidget* parent);
   void ShowHistory();
+  // Parameter > Compare…, or History's Compare: the window belongs to the main window.
+  CompareWindow* ShowCompare();
 
   LineRecorder recorder_;
   QtMessageBoxes qtMessages_;
@@ -83,6 +86,7 @@ class ToolApp final : public QObject {
   std::unique_ptr<LineMonitor> monitor_;
   std::unique_ptr<Journal> journal_;
   std::unique_ptr<HistoryWindow> history_;
+  QPointer<CompareWindow> compare_;
   JournalTarget historyTarget_;
   std::unique_ptr<InterruptNotifier> endRequests_;
   std::optional<int> portOverride_;

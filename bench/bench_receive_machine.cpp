@@ -9,7 +9,7 @@
 namespace {
 class CountingHost : public hopper::LinkHost {
  public:
-  void Happened(const hopper::LinkEvent& event) override { ops += 1 + static_cast<std::size_t>(event.value & 1); }
+  void OnLinkEvent(const hopper::LinkEvent& event) override { ops += 1 + static_cast<std::size_t>(event.value & 1); }
   void SendByte(std::uint8_t) override { ++ops; }
   bool LineOpen() const override { return true; }
   bool SendFrame(std::span<const std::uint8_t> bytes) override {

@@ -15,21 +15,10 @@ void HeldValues::ValueReceived(int index, std::uint16_t value) {
 }
 
 void HeldValues::BlockChecked(bool match) {
-  const bool saveOpen = verification_ == Verification::Pending || verification_ == Verification::NotVerified;
-  if (!match) {
-    // The values stay in their boxes, marked as unconfirmed; a save still open cannot be verified.
-    if (saveOpen) verification_ = Verification::NotVerified;
-    return;
-  }
+  // Without a match the values stay in their boxes, marked as unconfirmed.
+  if (!match) return;
   confirmed_ = received_;
   unconfirmed_.fill(false);
-  differs_.fill(false);
-  if (!saveOpen) {
-    verification_ = Verification::None;
-    return;
-  }
-  for (std::size_t i = 0; i < kCoinCount; ++i) differs_[i] = received_[i] != sent_[i];
-  verification_ = Differing().empty() ? Verification::Verified : Verification::Differs;
 }
 
 void HeldValues::Edited(int index) {
@@ -40,14 +29,15 @@ void HeldValues::Edited(int index) {
   otherPort_[i].clear();
 }
 
-void HeldValues::SaveSent(const CoinNumbers& sent) {
-  sent_ = sent;
-  differs_.fill(false);
-  verification_ = Verification::Pending;
-}
+void HeldValues::SaveSent() { differs_.fill(false); }
 
-void HeldValues::ResponseWatchEnded() {
-  if (verification_ == Verification::Pending) verification_ = Verification::NotVerified;
+void HeldValues::Judged(const Verdict& verdict) {
+  differs_.fill(false);
+  for (const ChannelDifference& d : verdict.differing) {
+    const auto i = static_cast<std::size_t>(d.channel);
+    differs_[i] = true;
+    difference_[i] = d;
+  }
 }
 
 void HeldValues::HopperChanged(std::string_view before) {
@@ -55,7 +45,6 @@ void HeldValues::HopperChanged(std::string_view before) {
     if (fromLine_[i] && otherPort_[i].empty()) otherPort_[i] = before;
   confirmed_.reset();
   differs_.fill(false);
-  verification_ = Verification::None;
 }
 
 std::vector<int> HeldValues::Unconfirmed() const {
@@ -76,7 +65,7 @@ ChannelMarkText HeldValues::MarkFor(int index, std::string_view text) const {
   const auto i = static_cast<std::size_t>(index);
   if (differs_[i])
     return {ChannelMark::Differs,
-            "sent " + std::to_string(sent_[i]) + ", hopper holds " + std::to_string(received_[i])};
+            "sent " + std::to_string(difference_[i].sent) + ", hopper holds " + std::to_string(difference_[i].held)};
   if (!otherPort_[i].empty())
     return {ChannelMark::OtherHopper, "from the hopper on " + otherPort_[i] + ", not this one"};
   if (unconfirmed_[i]) return {ChannelMark::Unconfirmed, "not confirmed: the block it came in did not complete"};
@@ -93,19 +82,6 @@ std::string ChannelListText(const std::vector<int>& channels) {
     text += Name(channels[k]);
   }
   return text;
-}
-
-std::string VerificationText(Verification state, std::size_t differing) {
-  switch (state) {
-    case Verification::Verified: return "Verified: the hopper holds exactly what was sent.";
-    case Verification::Differs:
-      return "Not as sent: the hopper holds other values in " + std::to_string(differing) +
-             (differing == 1 ? " channel." : " channels.");
-    case Verification::NotVerified: return "Not verified: no read-back with a matching checksum came.";
-    case Verification::None:
-    case Verification::Pending: break;
-  }
-  return {};
 }
 
 }  // namespace hopper

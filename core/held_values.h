@@ -1,7 +1,7 @@
 #pragma once
 // What the tool knows the hopper holds, and how the 16 boxes stand against it: the set the
 // hopper last confirmed (a block whose checksum matched), the channels whose values came from
-// a block that never completed, and whether the read-back after a save matched what was sent.
+// a block that never completed, and the channels the last save's verdict found different.
 
 #include <array>
 #include <cstdint>
@@ -11,17 +11,10 @@
 #include <vector>
 
 #include "core/channel_table.h"
+#include "core/save_judge.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
-
-enum class Verification {
-  None,         // no save since start (or since the last report)
-  Pending,      // a save went out; its read-back has not been checked yet
-  Verified,     // the read-back matched every value sent
-  Differs,      // the read-back matched its checksum but holds other values
-  NotVerified,  // no read-back with a matching checksum came (yet)
-};
 
 enum class ChannelMark {
   None,
@@ -44,10 +37,10 @@ class HeldValues {
   void BlockChecked(bool match);
   // The technician typed into box `index`, or a parameter file was loaded into it.
   void Edited(int index);
-  // A save frame with these values went out.
-  void SaveSent(const CoinNumbers& sent);
-  // The save's response watch ended: without a good read-back by now, the save is not verified.
-  void ResponseWatchEnded();
+  // A save frame went out: the last save's differences are history.
+  void SaveSent();
+  // The save's verdict: its differing channels are marked until edited.
+  void Judged(const Verdict& verdict);
   // The link moved from the port named `before` to another: the hopper there has confirmed
   // nothing yet, and the received values in the boxes are that other hopper's.
   void HopperChanged(std::string_view before);
@@ -58,7 +51,6 @@ class HeldValues {
   // Channels whose read-back differed from what the last save sent.
   std::vector<int> Differing() const;
 
-  Verification State() const { return verification_; }
   const std::optional<CoinNumbers>& Confirmed() const { return confirmed_; }
 
   // How box `index` showing `text` stands against the hopper.
@@ -67,18 +59,14 @@ class HeldValues {
  private:
   CoinNumbers received_{};
   std::optional<CoinNumbers> confirmed_;
-  CoinNumbers sent_{};
+  std::array<ChannelDifference, kChannelCount> difference_{};
   std::array<bool, kChannelCount> unconfirmed_{};
   std::array<bool, kChannelCount> differs_{};
   std::array<bool, kChannelCount> fromLine_{};        // received, not typed or loaded since
   std::array<std::string, kChannelCount> otherPort_;  // where a value of another hopper came from
-  Verification verification_ = Verification::None;
 };
 
 // "Channel3", "Channel1 and Channel4", "Channel1, Channel2 and Channel5", "all 16 channels".
 std::string ChannelListText(const std::vector<int>& channels);
-
-// What the status line says about a checked save, or nothing for a save still open.
-std::string VerificationText(Verification state, std::size_t differing);
 
 }  // namespace hopper

@@ -24,6 +24,10 @@ inline constexpr std::string_view kCaptionNoResponse = "No Response";
 // The receive watch's message: two lines joined by a carriage return.
 inline constexpr std::string_view kReceiveWatchMessage =
     "Receive Error perhaps incorrect interface\rswitch to Vorn interface then Restart Hopper";
+// Its two lines, for a face that shows them apart.
+inline constexpr std::string_view kReceiveWatchProblem = kReceiveWatchMessage.substr(0, 41);
+inline constexpr std::string_view kReceiveWatchAdvice = kReceiveWatchMessage.substr(42);
+static_assert(kReceiveWatchMessage[41] == '\r');
 
 struct StatusCaption {
   StatusColour colour = StatusColour::Blue;

@@ -5,6 +5,9 @@
 // of them reads the others' words.
 
 #include <cstdint>
+#include <vector>
+
+#include "core/setting_frames.h"
 
 namespace hopper {
 
@@ -19,8 +22,8 @@ enum class LinkEventKind : std::uint8_t {
   // Outside the bytes
   Started,             // start-up: the link waits for the hopper's report
   SaveRefused,         // channel: the first box out of range, or 0 for a table of zeros; ok: range
-  SaveSent,            // the save frame is on the line; the response watch runs
-  SaveWriteFailed,     // the line did not take the save frame; the link waits for a report
+  SaveSent,            // values: the set in the frame now on the line; the response watch runs
+  SaveWriteFailed,     // values: the set the line did not take; the link waits for a report
   ResponseWatchEnded,  // ok: the save was acknowledged in time
   ReceiveWatchEnded,   // ok: the report had completed in time; otherwise back to WaitStart
   PortReturned,        // the simulation window gave the port back: the next block is a read-back
@@ -34,7 +37,8 @@ enum class LinkEventKind : std::uint8_t {
   HeaderComplete,  // value: the info length; the data block follows, receive watch armed
   HighByte,        // channel: the box whose coin number it starts
   ChannelValue,    // channel, value: a coin number for the box
-  BlockChecked,    // ok: the checksum matched; value: what the data add up to (mod 256)
+  BlockChecked,    // ok: the checksum matched; value: what the data add up to (mod 256); values: the
+                   // block's 16 coin numbers; header, info: the report's, unless it is a read-back
   SyncEchoed,
   Ready,
   Acknowledged,
@@ -50,6 +54,9 @@ struct LinkEvent {
   bool ok = true;
   bool readBack = false;  // the block is the read-back after a save
   LinkFault fault = LinkFault::Checksum;
+  CoinNumbers values{};                // a whole set: the block checked, or the save's
+  std::vector<std::uint8_t> header{};  // the two header bytes and the info length
+  std::vector<std::uint8_t> info{};    // the info bytes
 };
 
 }  // namespace hopper

@@ -18,24 +18,27 @@ LinkEvent EventOf(LinkEventKind kind, std::uint8_t byte, int value, bool readBac
 
 }  // namespace
 
-void ReceiveMachine::Tell(LinkEventKind kind, std::uint8_t byte, int value) {
-  host_.Happened(EventOf(kind, byte, value, afterSave_));
+void ReceiveMachine::Report(LinkEventKind kind, std::uint8_t byte, int value) {
+  host_.OnLinkEvent(EventOf(kind, byte, value, afterSave_));
 }
 
 void ReceiveMachine::Consume(std::uint8_t b) {
   switch (state_) {
     case LinkState::WaitStart:
       if (b == kStartByte) {
-        Tell(LinkEventKind::ReportStarted, b);
+        header_.clear();
+        info_.clear();
+        Report(LinkEventKind::ReportStarted, b);
         state_ = LinkState::Header;
         vars_.headerCount = 1;
       } else {
-        Tell(LinkEventKind::IgnoredWaitingForStart, b);
+        Report(LinkEventKind::IgnoredWaitingForStart, b);
       }
       break;
 
     case LinkState::Header:
       vars_.headerCount += 1;
+      header_.push_back(b);
       if (vars_.headerCount == 4) {
         vars_.infoLength = b;
         vars_.headerCount = 0;
@@ -44,17 +47,18 @@ void ReceiveMachine::Consume(std::uint8_t b) {
         if (vars_.infoLength == 0) {
           HeaderComplete(b);
         } else {
-          Tell(LinkEventKind::InfoLength, b, b);
+          Report(LinkEventKind::InfoLength, b, b);
         }
       } else {
-        Tell(LinkEventKind::HeaderByte, b);
+        Report(LinkEventKind::HeaderByte, b);
       }
       break;
 
     case LinkState::SkipInfo:
       vars_.headerCount += 1;
+      info_.push_back(b);
       if (vars_.headerCount == vars_.infoLength) HeaderComplete(b);
-      else Tell(LinkEventKind::InfoByte, b);
+      else Report(LinkEventKind::InfoByte, b);
       break;
 
     case LinkState::Data: {
@@ -73,12 +77,13 @@ void ReceiveMachine::Consume(std::uint8_t b) {
         vars_.pairHalf = 0;
         event.kind = LinkEventKind::ChannelValue;
         event.value = vars_.channelValue;
+        block_[static_cast<std::size_t>(event.channel)] = static_cast<std::uint16_t>(vars_.channelValue);
       }
       if (vars_.dataCount == static_cast<std::int16_t>(kDataBlockSize)) {
         vars_.dataCount = 0;
         state_ = LinkState::Checksum;
       }
-      host_.Happened(event);
+      host_.OnLinkEvent(event);
       break;
     }
 
@@ -88,12 +93,17 @@ void ReceiveMachine::Consume(std::uint8_t b) {
       vars_.checksumSum = 0;
       LinkEvent event = EventOf(LinkEventKind::BlockChecked, b, sum, afterSave_);
       event.ok = match;
+      event.values = block_;
+      if (!afterSave_) {
+        event.header = header_;
+        event.info = info_;
+      }
       if (match) {
         state_ = afterSave_ ? LinkState::WaitStart : LinkState::AwaitSync;
         vars_.reportReceived = true;
-        host_.Happened(event);
+        host_.OnLinkEvent(event);
       } else {
-        host_.Happened(event);
+        host_.OnLinkEvent(event);
         LinkError(LinkFault::Checksum, b, sum);
       }
       break;
@@ -101,7 +111,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
 
     case LinkState::AwaitSync:
       if (b == kSyncByte) {
-        Tell(LinkEventKind::SyncEchoed, b);
+        Report(LinkEventKind::SyncEchoed, b);
         host_.SendByte(kSyncByte);
         state_ = LinkState::EnterData;
       } else {
@@ -111,7 +121,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
 
     case LinkState::EnterData:
       // A repeated ready byte prompts again.
-      if (b == kReadyByte) Tell(LinkEventKind::Ready, b);
+      if (b == kReadyByte) Report(LinkEventKind::Ready, b);
       else LinkError(LinkFault::Communication, b, kReadyByte);
       break;
 
@@ -122,7 +132,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
         // abandoned part-way must not shift its values into the wrong boxes.
         ClearBlock();
         state_ = LinkState::Data;
-        Tell(LinkEventKind::Acknowledged, b);
+        Report(LinkEventKind::Acknowledged, b);
       } else {
         LinkError(LinkFault::SaveFailed, b, kSaveAckByte);
       }
@@ -130,7 +140,7 @@ void ReceiveMachine::Consume(std::uint8_t b) {
 
     case LinkState::None:
       // Start-up never completed: the link listens to nothing.
-      Tell(LinkEventKind::IgnoredBeforeStart, b);
+      Report(LinkEventKind::IgnoredBeforeStart, b);
       break;
   }
 }
@@ -147,14 +157,14 @@ void ReceiveMachine::HeaderComplete(std::uint8_t b) {
   afterSave_ = false;
   vars_.reportReceived = false;
   state_ = LinkState::Data;
-  Tell(LinkEventKind::HeaderComplete, b, vars_.infoLength);
+  Report(LinkEventKind::HeaderComplete, b, vars_.infoLength);
   host_.ArmReceiveWatch();
 }
 
 void ReceiveMachine::LinkError(LinkFault fault, std::uint8_t b, int expected) {
   LinkEvent event = EventOf(LinkEventKind::LinkError, b, expected, afterSave_);
   event.fault = fault;
-  host_.Happened(event);
+  host_.OnLinkEvent(event);
   state_ = LinkState::WaitStart;
   host_.DrainInput();
   vars_.headerCount = 0;
@@ -163,7 +173,7 @@ void ReceiveMachine::LinkError(LinkFault fault, std::uint8_t b, int expected) {
 void ReceiveMachine::StartUp() {
   vars_.headerCount = 0;
   state_ = LinkState::WaitStart;
-  Tell(LinkEventKind::Started, 0);
+  Report(LinkEventKind::Started, 0);
 }
 
 SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
@@ -173,17 +183,20 @@ SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
     event.kind = LinkEventKind::SaveRefused;
     event.channel = check.channel;
     event.ok = check.verdict == SaveVerdict::RangeError;
-    host_.Happened(event);
+    host_.OnLinkEvent(event);
     if (check.verdict == SaveVerdict::RangeError) return {SaveResult::RangeError, check.channel, kRangeErrorMessage};
     return {SaveResult::AllZero, check.channel, kAllZeroMessage};
   }
   if (!host_.LineOpen()) return {SaveResult::PortClosed, 0, {}};
-  if (!host_.MaySend()) return {SaveResult::Withheld, 0, {}};
   vars_.saveAcknowledged = false;
-  const SaveFrame frame = BuildSaveFrame(CoinNumbersOf(texts));
-  if (!host_.SendFrame(frame)) {
+  LinkEvent sent;
+  sent.values = CoinNumbersOf(texts);
+  sent.readBack = true;
+  if (!host_.SendFrame(BuildSaveFrame(sent.values))) {
     // Part of the frame may have reached the hopper: the link listens for its next report.
-    Tell(LinkEventKind::SaveWriteFailed, 0);
+    sent.kind = LinkEventKind::SaveWriteFailed;
+    sent.readBack = afterSave_;
+    host_.OnLinkEvent(sent);
     state_ = LinkState::WaitStart;
     afterSave_ = false;
     vars_.headerCount = 0;
@@ -191,15 +204,18 @@ SaveOutcome ReceiveMachine::Save(const ChannelTexts& texts) {
   }
   state_ = LinkState::AwaitSaveAck;
   afterSave_ = true;
-  Tell(LinkEventKind::SaveSent, 0);
+  // The watch runs from the frame's last byte: armed before anyone hears of the save, so what
+  // they do about it (the journal's entry, the status line) cannot make it late.
   host_.ArmResponseWatch();
+  sent.kind = LinkEventKind::SaveSent;
+  host_.OnLinkEvent(sent);
   return {};
 }
 
 void ReceiveMachine::PortReturned() {
   afterSave_ = true;
   state_ = LinkState::WaitStart;
-  Tell(LinkEventKind::PortReturned, 0);
+  Report(LinkEventKind::PortReturned, 0);
 }
 
 bool ReceiveMachine::ReceiveWatchExpired() {
@@ -208,7 +224,7 @@ bool ReceiveMachine::ReceiveWatchExpired() {
   LinkEvent event;
   event.kind = LinkEventKind::ReceiveWatchEnded;
   event.ok = !expired;
-  host_.Happened(event);
+  host_.OnLinkEvent(event);
   return expired;
 }
 
@@ -216,7 +232,7 @@ bool ReceiveMachine::ResponseWatchExpired() {
   LinkEvent event;
   event.kind = LinkEventKind::ResponseWatchEnded;
   event.ok = vars_.saveAcknowledged;
-  host_.Happened(event);
+  host_.OnLinkEvent(event);
   return vars_.saveAcknowledged;
 }
 

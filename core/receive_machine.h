@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/channel_table.h"
 #include "core/link_event.h"
@@ -16,17 +17,15 @@ namespace hopper {
 inline constexpr int kReceiveWatchMs = 500;
 inline constexpr int kResponseWatchMs = 1000;
 
-// What the state machine needs from whoever owns the port. Every fact goes to Happened(); the
+// What the state machine needs from whoever owns the port. Every fact goes to OnLinkEvent(); the
 // other operations are the link's own actions on the line and its watches.
 class LinkHost {
  public:
   virtual ~LinkHost() = default;
-  virtual void Happened(const LinkEvent& event) = 0;
+  virtual void OnLinkEvent(const LinkEvent& event) = 0;
   virtual void SendByte(std::uint8_t byte) = 0;
   // Whether the port is open: a save on a closed one sends nothing.
   virtual bool LineOpen() const = 0;
-  // The last word before a valid save goes out on an open line; false sends nothing.
-  virtual bool MaySend() { return true; }
   // The bytes in one write; false when the line did not take them all.
   virtual bool SendFrame(std::span<const std::uint8_t> bytes) = 0;
   virtual void ArmReceiveWatch() = 0;
@@ -39,7 +38,7 @@ enum class SaveResult {
   RangeError,   // refused: a box above 65535
   AllZero,      // refused: no box above 0
   PortClosed,   // valid, but there is no open port: nothing was sent
-  Withheld,     // valid, but the host did not let it go out: nothing was sent
+  Withheld,     // valid, but the technician kept it back (or its backup failed): nothing was sent
   WriteFailed,  // the line did not take the frame
 };
 
@@ -93,7 +92,7 @@ class ReceiveMachine {
   const LinkVariables& Variables() const { return vars_; }
 
  private:
-  void Tell(LinkEventKind kind, std::uint8_t byte, int value = 0);
+  void Report(LinkEventKind kind, std::uint8_t byte, int value = 0);
   void LinkError(LinkFault fault, std::uint8_t byte, int expected);
   void HeaderComplete(std::uint8_t byte);
   void ClearBlock();
@@ -102,6 +101,9 @@ class ReceiveMachine {
   LinkState state_ = LinkState::None;
   bool afterSave_ = false;
   LinkVariables vars_;
+  CoinNumbers block_{};               // the coin numbers of the block being received
+  std::vector<std::uint8_t> header_;  // of the report being received
+  std::vector<std::uint8_t> info_;
 };
 
 }  // namespace hopper

@@ -23,7 +23,7 @@ void TrafficDecoder::Emit(std::int64_t ms, TrafficDirection direction, TrafficBy
 
 void TrafficDecoder::FlushHalfPair(std::int64_t ms) {
   if (heldReceived_.empty()) return;
-  Emit(ms, TrafficDirection::FromHopper, std::move(heldReceived_), std::move(heldMeaning_));
+  Emit(ms, TrafficDirection::FromHopper, heldReceived_, std::move(heldMeaning_));
   heldReceived_.clear();
   heldMeaning_.clear();
 }
@@ -66,7 +66,7 @@ void TrafficDecoder::ByteOfLink(std::int64_t ms, const LinkEvent& e) {
       return;
     case K::ChannelValue:
       heldReceived_.push_back(b);
-      Emit(ms, TrafficDirection::FromHopper, std::move(heldReceived_),
+      Emit(ms, TrafficDirection::FromHopper, heldReceived_,
            readBack + ChannelName(e.channel) + " = " + std::to_string(e.value));
       heldReceived_.clear();
       heldMeaning_.clear();
@@ -76,7 +76,11 @@ void TrafficDecoder::ByteOfLink(std::int64_t ms, const LinkEvent& e) {
         meaning = "checksum " + Byte(b) +
                   " good: " + (e.readBack ? "read-back complete" : "report complete, waiting for sync 0x82");
       } else {
-        const LinkEvent fault{K::LinkError, b, 0, 0, false, e.readBack, LinkFault::Checksum};
+        LinkEvent fault;
+        fault.kind = K::LinkError;
+        fault.byte = b;
+        fault.ok = false;
+        fault.readBack = e.readBack;
         meaning = "checksum " + Byte(b) + " bad, the data add up to " + Byte(static_cast<std::uint8_t>(e.value)) +
                   ": " + std::string(StatusCaptionFor(fault)->text);
       }
@@ -138,7 +142,7 @@ void TrafficDecoder::SentBySimulation(std::int64_t ms, std::uint8_t b) {
   if (heldSent_.size() < 3) return;
   const int code = heldSent_[1];
   const bool good = code >= kFirstChannelCode && code <= kLastChannelCode && heldSent_[2] == kDispenseTail;
-  Emit(ms, TrafficDirection::ToHopper, std::move(heldSent_),
+  Emit(ms, TrafficDirection::ToHopper, heldSent_,
        good ? "dispense " + ChannelName(code - kFirstChannelCode) : "dispense command with a bad channel or end byte");
   heldSent_.clear();
 }

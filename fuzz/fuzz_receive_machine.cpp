@@ -8,7 +8,7 @@
 namespace {
 class CheckingHost : public hopper::LinkHost {
  public:
-  void Happened(const hopper::LinkEvent& event) override {
+  void OnLinkEvent(const hopper::LinkEvent& event) override {
     if (event.channel < 0 || event.channel > 15) std::abort();
     if (event.kind == hopper::LinkEventKind::ChannelValue && (event.value < 0 || event.value > 65535)) std::abort();
   }

@@ -1,10 +1,14 @@
 #include "ui/channel_box.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <optional>
 
 #include "core/channel_table.h"
+#include "ui/dropped_file.h"
 #include "ui/qstring_view.h"
+#include "ui/readable_colours.h"
 
 namespace hopper {
 
@@ -45,14 +49,19 @@ void ChannelBox::SetMark(const ChannelMarkText& mark) {
   if (mark.mark == mark_) return;
   mark_ = mark.mark;
   QPalette shades = QApplication::palette(this);
-  // Pale tints that keep the digits readable: changed, from a failed block, not as sent, from
-  // another hopper.
+  // Pale tints: changed, from a failed block, not as sent, from another hopper. A mark sets the
+  // digits' colour too, so a dark theme's light text never stands on a pale tint.
+  std::optional<QColor> tint;
   switch (mark_) {
     case ChannelMark::None: break;
-    case ChannelMark::Changed: shades.setColor(QPalette::Base, QColor(255, 244, 184)); break;
-    case ChannelMark::Unconfirmed: shades.setColor(QPalette::Base, QColor(255, 214, 160)); break;
-    case ChannelMark::Differs: shades.setColor(QPalette::Base, QColor(255, 190, 190)); break;
-    case ChannelMark::OtherHopper: shades.setColor(QPalette::Base, QColor(214, 224, 255)); break;
+    case ChannelMark::Changed: tint = QColor(255, 244, 184); break;
+    case ChannelMark::Unconfirmed: tint = QColor(255, 214, 160); break;
+    case ChannelMark::Differs: tint = QColor(255, 190, 190); break;
+    case ChannelMark::OtherHopper: tint = QColor(214, 224, 255); break;
+  }
+  if (tint) {
+    shades.setColor(QPalette::Base, *tint);
+    shades.setColor(QPalette::Text, ToQColor(TextFor(ToRgb(*tint))));
   }
   setPalette(shades);
 }
@@ -70,6 +79,29 @@ void ChannelBox::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QLineEdit::keyPressEvent(event);
+}
+
+void ChannelBox::dragEnterEvent(QDragEnterEvent* event) {
+  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
+  else if (BoxTakesDroppedText(event->mimeData())) QLineEdit::dragEnterEvent(event);
+  else event->ignore();
+}
+
+void ChannelBox::dragMoveEvent(QDragMoveEvent* event) {
+  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
+  else if (BoxTakesDroppedText(event->mimeData())) QLineEdit::dragMoveEvent(event);
+  else event->ignore();
+}
+
+void ChannelBox::dropEvent(QDropEvent* event) {
+  if (const std::optional<QString> file = DroppedFile(event->mimeData())) {
+    event->acceptProposedAction();
+    emit FileDropped(*file);
+  } else if (BoxTakesDroppedText(event->mimeData())) {
+    QLineEdit::dropEvent(event);
+  } else {
+    event->ignore();
+  }
 }
 
 }  // namespace hopper

@@ -1,6 +1,6 @@
 #pragma once
 // One entry box of the channel table: at most five characters, typed characters filtered,
-// and Enter or an arrow key asking for the focus to move round the ring of boxes.
+// Enter or an arrow key asking for the focus to move round the ring of boxes, and drops.
 
 #include <QLineEdit>
 
@@ -21,9 +21,15 @@ class ChannelBox final : public QLineEdit {
  signals:
   // The key pressed in this box moves the focus to box `target`.
   void FocusMoveRequested(int target);
+  // A file was dropped onto the box: the window loads it as a parameter file.
+  void FileDropped(const QString& path);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // A dropped file is handed on; dropped text is taken only when the filter lets it through.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   int index_;

@@ -13,11 +13,16 @@ namespace hopper {
 ChannelFrame::ChannelFrame(MessageBoxes& messages, QWidget* parent)
     : QGroupBox(QStringLiteral("Enter Change Coin Numbers"), parent), messages_(messages) {
   setObjectName(QStringLiteral("Frame1"));
+  // One face and size for all sixteen captions, Channel16 as whole as Channel1.
+  QStringList captions;
+  for (int i = 0; i < kChannelCount; ++i) captions << QStringLiteral("Channel%1").arg(i + 1);
+  const QRect labelPlace = TwipsRect(120, 360, 960 - 120, 180);  // up to its box
+  const QFont captionFont = FittingFont(font().family(), font().pointSizeF(), captions, labelPlace.width());
   for (int i = 0; i < kChannelCount; ++i) {
-    auto* label = new QLabel(QStringLiteral("Channel%1").arg(i + 1), this);
+    auto* label = new QLabel(captions[i], this);
     label->setObjectName(QStringLiteral("Label1_%1").arg(i));
-    label->setGeometry(TwipsRect(120, 360 * (i + 1), 960 - 120, 180));  // up to its box
-    FitCaption(label, label->font().pointSizeF());
+    label->setGeometry(TwipsRect(120, 360 * (i + 1), 960 - 120, 180));
+    label->setFont(captionFont);
     labels_[static_cast<std::size_t>(i)] = label;
 
     auto* box = new ChannelBox(i, this);
@@ -25,6 +30,7 @@ ChannelFrame::ChannelFrame(MessageBoxes& messages, QWidget* parent)
     label->setBuddy(box);
     boxes_[static_cast<std::size_t>(i)] = box;
     connect(box, &ChannelBox::FocusMoveRequested, this, &ChannelFrame::FocusAndSelect);
+    connect(box, &ChannelBox::FileDropped, this, &ChannelFrame::FileDropped);
     connect(box, &QLineEdit::textChanged, this, [this, box] { ApplyEntryChangeRule(box); });
   }
   // The boxes are the first stops of the window's tab order, Channel1 to Channel16.

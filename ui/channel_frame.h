@@ -36,6 +36,8 @@ class ChannelFrame final : public QGroupBox {
  signals:
   // Box `index` has a new text that passed the entry-change rule (typed, loaded or received).
   void EntryChanged(int index);
+  // A file was dropped onto one of the boxes.
+  void FileDropped(const QString& path);
 
  private:
   void ApplyEntryChangeRule(ChannelBox* box);

@@ -5,8 +5,10 @@
 #include <QFont>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 class QLabel;
+class QPushButton;
 
 namespace hopper {
 
@@ -17,6 +19,15 @@ void FitCaption(QLabel* label, double pointSize, double smallestPointSize = 6.0)
 // The same for a label that wraps its text at word boundaries: `wholeText`, the longest text it
 // will show, fits the label's width and height in the font it gets.
 void FitWrappedCaption(QLabel* label, const QString& wholeText, double pointSize, double smallestPointSize = 5.0);
+
+// The face `family` at `pointSize` where this machine has it and every one of `captions` fits
+// `width` in it. Otherwise the face of those at hand (that one, the desktop's own, its condensed
+// cuts, the usual narrow ones) in which they fit at the largest size up to `pointSize`, at that
+// size: so every caption of a kind is drawn whole, and at one size.
+QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width);
+
+// The room a push button leaves for its caption.
+double CaptionRoom(const QPushButton* button);
 
 // True when `text`, wrapped at word boundaries in `font`, fits `area`.
 bool WrappedTextFits(const QFont& font, const QString& text, QSizeF area);

@@ -56,6 +56,7 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     case Changes: return ChangesText(e);
     case Program: return e.program;
     case Station: return e.user.isEmpty() ? e.station : e.user + QLatin1Char('@') + e.station;
+    case Unit: return e.unit;
     default: return {};
   }
 }
@@ -63,7 +64,8 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const QStringList names = {QStringLiteral("Time"),    QStringLiteral("Port"),    QStringLiteral("Result"),
-                                    QStringLiteral("Changed"), QStringLiteral("Program"), QStringLiteral("Station")};
+                                    QStringLiteral("Changed"), QStringLiteral("Program"), QStringLiteral("Station"),
+                                    QStringLiteral("Unit")};
   return names.value(section);
 }
 

@@ -18,7 +18,7 @@ class HistoryModel final : public QAbstractTableModel {
   Q_OBJECT
  public:
   static constexpr int kPage = 200;
-  enum Column { Time, Port, Result, Changes, Program, Station, ColumnCount };
+  enum Column { Time, Port, Result, Changes, Program, Station, Unit, ColumnCount };
 
   explicit HistoryModel(HistoryReader& reader, QObject* parent = nullptr);
 

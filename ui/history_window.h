@@ -1,14 +1,16 @@
 #pragma once
 // Parameter > History…: the journal's entries, newest first, filtered by date, port and
-// result; the chosen entry in full, with the channels its save changed (before → after).
+// result and unit; the chosen entry in full, with the channels its save changed (before → after).
 // "Load into boxes" puts its set into the main window as Open does a backup file; "Save as
-// parameter file" writes it. Works by keyboard alone: Tab through the filters, the list and
-// the buttons; Escape closes.
+// parameter file" writes it; "Compare" sets it beside the boxes; "Report…" writes the visit
+// report of the selected entries as a PDF; "Export CSV…" the filtered entries. Works by keyboard alone: Tab through the
+// filters, the list and the buttons; Escape closes.
 
 #include <QWidget>
 #include <memory>
 
 #include "core/setting_frames.h"
+#include "platform/journal/journal_query.h"
 #include "platform/journal/journal_target.h"
 
 class QComboBox;
@@ -38,6 +40,7 @@ class HistoryWindow final : public QWidget {
 
  signals:
   void LoadRequested(const CoinNumbers& values);
+  void CompareRequested(const QString& name, const CoinNumbers& values);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +50,12 @@ class HistoryWindow final : public QWidget {
   void PageCame(const QString& error, bool first);
   void ShowChosen();
   void SaveChosen();
+  void ReportSelected();
+  void ExportCsv();
+  void CsvSaved(const QString& path, const QString& error);
+  HistoryFilter CurrentFilter() const;
+  // A file written: a message when it failed.
+  void TellFailure(const QString& what, const QString& path, const QString& why);
   std::optional<CoinNumbers> ChosenValues() const;
 
   FileDialog& dialog_;
@@ -56,11 +65,15 @@ class HistoryWindow final : public QWidget {
   QLineEdit* sinceEdit_;
   QComboBox* portFilter_;
   QComboBox* resultFilter_;
+  QLineEdit* unitFilter_;
   QTableView* table_;
   QPlainTextEdit* details_;
   QLabel* problem_;
   QPushButton* loadButton_;
   QPushButton* saveButton_;
+  QPushButton* compareButton_;
+  QPushButton* reportButton_;
+  QPushButton* csvButton_;
 };
 
 }  // namespace hopper

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -129,6 +130,14 @@ void LineMonitor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void LineMonitor::hideEvent(QHideEvent* event) {
+  // Out of sight the rows are neither kept nor followed: the recorder decodes them anew when
+  // the monitor opens again.
+  model_->Stop();
+  recorder_.ForgetEntries();
+  QWidget::hideEvent(event);
 }
 
 void LineMonitor::closeEvent(QCloseEvent* event) {

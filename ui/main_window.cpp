@@ -3,16 +3,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
 
 #include "platform/files/settings_store.h"
 #include "platform/serial/system_serial.h"
 #include "platform/widgets/message_box.h"
+#include "ui/added_window.h"
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
+#include "ui/dropped_file.h"
+#include "ui/fitted_caption.h"
 #include "ui/port_chooser.h"
 #include "ui/port_selector.h"
 #include "ui/twips.h"
@@ -23,11 +30,18 @@ namespace hopper {
 namespace {
 
 const QColor kCreatedStatusColour(0, 0, 192);
+constexpr int kFrameKnownMs = 300;
 
 QFont CaptionFont(qreal pointSize) {
   QFont font(QStringLiteral("PMingLiU"));
   font.setPointSizeF(pointSize);
   return font;
+}
+
+QAction* AddCommand(QMenu* menu, const QString& caption, const QString& name) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  return action;
 }
 
 }  // namespace
@@ -46,13 +60,18 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
   link_->SetQuestions(this);
   BuildControls();
   BuildMenu();
-  BuildSafeguards();
+  BuildHeldValueControls();
   BuildJournalControls();
+  BuildRecordControls();
+  ScrollWhenTooTall();
 
+  setAcceptDrops(true);
+  connect(frame_, &ChannelFrame::FileDropped, this, &MainWindow::ParameterFileDropped);
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::OnSave);
   connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
   connect(portSelector_, &PortSelector::PortChosen, this, &MainWindow::OnPortChosen);
   connect(link_, &SettingLink::Reported, this, &MainWindow::ShowEvent);
+  connect(link_, &SettingLink::Judged, this, &MainWindow::ShowVerdict);
   connect(link_, &SettingLink::DeviceLost, this, &MainWindow::OnDeviceLost);
   connect(link_, &SettingLink::Reconnected, this, &MainWindow::OnReconnected);
   WirePortChoice();
@@ -84,16 +103,27 @@ void MainWindow::BuildControls() {
   saveButton_->setObjectName(QStringLiteral("Command1"));
   saveButton_->setGeometry(TwipsRect(360, 6480, 600, 375));
   saveButton_->setToolTip(QStringLiteral("Save Setting and Auto Refresh"));
-  saveButton_->setFont(CaptionFont(12));
 
   exitButton_ = new QPushButton(QStringLiteral("&Exit"), client);
   exitButton_->setObjectName(QStringLiteral("Command2"));
   exitButton_->setGeometry(TwipsRect(1200, 6480, 600, 375));
-  exitButton_->setFont(CaptionFont(12));
 
   portSelector_ = new PortSelector(client);
+  // The selector has no caption on the window: assistive technology learns it is the port from
+  // its name (Windows) and from a label that is never shown (Linux names a combo box by its label).
+  portSelector_->setAccessibleName(QStringLiteral("Port"));
+  auto* portCaption = new QLabel(QStringLiteral("Port"), client);
+  portCaption->setObjectName(QStringLiteral("portCaption"));
+  portCaption->setBuddy(portSelector_);
+  portCaption->hide();
   portSelector_->move(Px(2160), Px(6480));
   portSelector_->resize(Px(975), portSelector_->sizeHint().height());
+
+  // Where PMingLiU is missing, a face in which both captions stand whole in their buttons.
+  const QFont buttonFont = FittingFont(QStringLiteral("PMingLiU"), 12, {QStringLiteral("Save"), QStringLiteral("Exit")},
+                                       CaptionRoom(saveButton_));
+  saveButton_->setFont(buttonFont);
+  exitButton_->setFont(buttonFont);
 
   QWidget::setTabOrder(frame_->Box(kChannelCount - 1), saveButton_);
   QWidget::setTabOrder(saveButton_, exitButton_);
@@ -105,10 +135,24 @@ void MainWindow::BuildMenu() {
   menuBar()->setStyleSheet(QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 1px 3px; }"));
   QMenu* parameter = menuBar()->addMenu(QStringLiteral("Parameter"));
   parameter->setObjectName(QStringLiteral("Parameter"));
-  openParametersAction_ = parameter->addAction(QStringLiteral("Open"));
-  openParametersAction_->setObjectName(QStringLiteral("Openfile"));
-  saveParametersAction_ = parameter->addAction(QStringLiteral("Save"));
-  saveParametersAction_->setObjectName(QStringLiteral("Savefile"));
+  openParametersAction_ = AddCommand(parameter, QStringLiteral("Open"), QStringLiteral("Openfile"));
+  saveParametersAction_ = AddCommand(parameter, QStringLiteral("Save"), QStringLiteral("Savefile"));
+  // The tool's own commands stand below the parameter files, where the narrow window shows
+  // them: a fourth title on the menu bar would only be reached through its overflow arrow.
+  parameter->addSeparator();
+  lineMonitorAction_ = AddCommand(parameter, QStringLiteral("Line &monitor"), QStringLiteral("LineMonitor"));
+  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  stationAction_ = AddCommand(parameter, QStringLiteral("S&tation\u2026"), QStringLiteral("Station"));
+  historyAction_ = AddCommand(parameter, QStringLiteral("&History\u2026"), QStringLiteral("History"));
+  portsAction_ = AddCommand(parameter, QStringLiteral("P&orts\u2026"), QStringLiteral("Ports"));
+  backupFolderAction_ = AddCommand(parameter, QStringLiteral("&Backup folder"), QStringLiteral("BackupFolder"));
+  // The records a technician hands over: the unit's name, sets side by side, the set put back.
+  parameter->addSeparator();
+  unitAction_ = AddCommand(parameter, QStringLiteral("&Unit\u2026"), QStringLiteral("Unit"));
+  unitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+  compareAction_ = AddCommand(parameter, QStringLiteral("&Compare\u2026"), QStringLiteral("Compare"));
+  putBackAction_ =
+      AddCommand(parameter, QStringLiteral("&Put back the set before the last save"), QStringLiteral("PutBack"));
   // "[F1]" and "[F2]" are plain text: the keys themselves go through the key preview.
   manualAction_ = menuBar()->addAction(QStringLiteral("[F1]Manual"));
   manualAction_->setObjectName(QStringLiteral("Manual"));
@@ -125,8 +169,31 @@ void MainWindow::BuildMenu() {
 
   connect(openParametersAction_, &QAction::triggered, this, &MainWindow::OpenParameterFileRequested);
   connect(saveParametersAction_, &QAction::triggered, this, &MainWindow::SaveParameterFileRequested);
+  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
+  connect(stationAction_, &QAction::triggered, this, [this] {
+    HandOverPort();
+    emit StationRequested(Port().PortNumber());
+  });
+  connect(historyAction_, &QAction::triggered, this, &MainWindow::HistoryRequested);
+  connect(portsAction_, &QAction::triggered, this, &MainWindow::OnPortsCommand);
+  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
+  connect(unitAction_, &QAction::triggered, this, &MainWindow::AskUnit);
+  connect(compareAction_, &QAction::triggered, this, &MainWindow::CompareRequested);
+  connect(putBackAction_, &QAction::triggered, this, &MainWindow::PutBackLastSet);
   connect(manualAction_, &QAction::triggered, this, &MainWindow::ManualRequested);
   connect(simulationAction_, &QAction::triggered, this, &MainWindow::OnSimulation);
+}
+
+void MainWindow::ScrollWhenTooTall() {
+  // On a small screen or at a large scale the controls scroll inside the window rather than
+  // run off the screen's bottom; with room enough no scroll bar shows and nothing moves.
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName(QStringLiteral("clientScroll"));
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setFocusPolicy(Qt::NoFocus);  // out of the tab order: boxes, Save, Exit, the port
+  scroll->setWidgetResizable(true);
+  scroll->setWidget(takeCentralWidget());
+  setCentralWidget(scroll);
 }
 
 void MainWindow::PlaceWindow() {
@@ -135,6 +202,7 @@ void MainWindow::PlaceWindow() {
   const QSize frameExtra = frameGeometry().size() - geometry().size();
   move(Px(4000), Px(300));
   resize((QSize(Px(3500), Px(7600)) - frameExtra).expandedTo(minimumSizeHint()));
+  KeepWithinScreen(this);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -149,6 +217,24 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  KeepWithinScreen(this);
+  // The desktop tells the size of its frame a moment after the window shows: look once more then.
+  QTimer::singleShot(kFrameKnownMs, this, [this] { KeepWithinScreen(this); });
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  if (const std::optional<QString> file = DroppedFile(event->mimeData())) {
+    event->acceptProposedAction();
+    emit ParameterFileDropped(*file);
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

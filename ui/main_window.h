@@ -21,6 +21,8 @@ namespace hopper {
 
 class ChannelBox;
 class Journal;
+class LinkJournal;
+class ScanCatcher;
 class ChannelFrame;
 class MessageBoxes;
 class PortChooser;
@@ -50,11 +52,25 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void SetBackupStore(const BackupStore& store) { link_->SetBackupStore(store); }
   // What the hopper last confirmed, and how the last save's read-back compared.
   const HeldValues& Held() const { return link_->Held(); }
+  // The last save's verdict, the one the mark beside the status line shows.
+  const std::optional<Verdict>& LastVerdict() const { return link_->LastVerdict(); }
+  // Where the backups go, and the port as they name it.
+  const BackupStore& Backups() const { return link_->Backups(); }
+  QString PortLabel() const { return link_->PortLabel(); }
   // The link's reports and saves go into `journal` (which outlives the window); the mark under
   // the buttons says when entries wait.
   void AttachJournal(Journal& journal);
   // A set from the journal into the boxes, as a parameter file is loaded.
   void LoadValues(const CoinNumbers& values);
+  // The unit's serial, from its label: shown in the title after the caption and kept with every
+  // journal entry until the port closes or another is entered. Empty: no unit named.
+  void SetUnit(const QString& unit);
+  const QString& Unit() const { return unit_; }
+  // Sees a barcode scanner's keys; tests give it their own clock.
+  ScanCatcher& Scans() { return *scans_; }
+  // Parameter > Put back the set before the last save: the newest backup of this port's
+  // hopper into the boxes, asking first when they hold edits not yet saved.
+  void PutBackLastSet();
   // What "Choose a port…" and "Ports…" open; the port assignment window unless a test says else.
   void SetPortChooser(std::unique_ptr<PortChooser> chooser);
 
@@ -73,6 +89,8 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
 
   // The status line's font size; a caption too long for the line is set smaller.
   static constexpr double kStatusPointSize = 8.25;
+  // Beside the status line after a save the hopper read back exactly.
+  static constexpr QChar kVerifiedMark{u'\u2713'};
 
  signals:
   void ManualRequested();
@@ -83,18 +101,25 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OpenParameterFileRequested();
   void LineMonitorRequested();
   void SaveParameterFileRequested();
+  // A file was dropped onto the window: it is loaded as "Open" loads a chosen one.
+  void ParameterFileDropped(const QString& path);
   void HistoryRequested();
+  void CompareRequested();
   // The window is closing; its port number has been stored.
   void Closing();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Construction (main_window.cpp)
   void BuildControls();
   void BuildMenu();
+  void ScrollWhenTooTall();
   void PlaceWindow();
 
   // The link's events on the controls (main_window_link.cpp)
@@ -129,16 +154,23 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   void OnPortsCommand();
 
   // What the hopper holds (main_window_held.cpp)
-  void BuildSafeguards();
+  void BuildHeldValueControls();
   bool SaveUnconfirmed(const std::vector<int>& channels) override;
   bool SaveWithoutBackup(const QString& why) override;
-  void BlockChecked();
-  void ShowVerification();
+  void ShowHeldMarks();
+  // The mark beside the status line: the last save's verdict; gone when the link starts over.
+  void ShowVerdict(const Verdict& verdict);
+  void ClearVerdictMark();
   void OnEntryChanged(int index);
   void OpenBackupFolder();
 
   // The journal (main_window_journal.cpp)
   void BuildJournalControls();
+
+  // The unit, Compare and the set before the last save (main_window_records.cpp)
+  void BuildRecordControls();
+  void AskUnit();
+  bool HoldsUnsavedEdits() const;
 
   // The controls, named by what they do; each carries its historic name as its objectName
   // (Label2, Command1, Command2, Combo1, Openfile, Savefile, Manual, Simulation), so automation
@@ -155,10 +187,13 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   QAction* lineMonitorAction_ = nullptr;     // Parameter > Line monitor (Ctrl+L)
   QAction* backupFolderAction_ = nullptr;    // Parameter > Backup folder
   QAction* stationAction_ = nullptr;         // Parameter > Station…
-  QAction* portsAction_ = nullptr;           // "P&orts…": the port assignment window
+  QAction* portsAction_ = nullptr;           // Parameter > Ports…: the port assignment window
   QLabel* verifyMark_ = nullptr;             // beside the status line: how the last save read back
   QAction* historyAction_ = nullptr;         // Parameter > History…
   QLabel* journalMark_ = nullptr;            // under the buttons: "journal: 3 entries waiting"
+  QAction* unitAction_ = nullptr;            // Parameter > Unit… (Ctrl+U)
+  QAction* compareAction_ = nullptr;         // Parameter > Compare…
+  QAction* putBackAction_ = nullptr;         // Parameter > Put back the set before the last save
 
   MessageBoxes& messages_;
   SettingLink* link_;
@@ -170,6 +205,9 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   std::unique_ptr<PortChooser> chooser_;
   std::optional<int> portOverride_;
   bool receiveErrorOpen_ = false;  // the receive watch's box is up
+  ScanCatcher* scans_ = nullptr;
+  LinkJournal* linkJournal_ = nullptr;
+  QString unit_;
 };
 
 }  // namespace hopper

@@ -1,13 +1,9 @@
 // What the hopper holds, on the main window: the marks on the boxes, the questions before
-// saving values from a report that failed or without a backup, and how the save's read-back
-// compared with what was sent.
+// saving values from a report that failed or without a backup, and the last save's verdict.
 
-#include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QUrl>
 
 #include "platform/serial/line_recorder.h"
@@ -15,6 +11,7 @@
 #include "ui/channel_box.h"
 #include "ui/channel_frame.h"
 #include "ui/main_window.h"
+#include "ui/readable_colours.h"
 #include "ui/twips.h"
 
 namespace hopper {
@@ -27,27 +24,12 @@ QString Plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-void MainWindow::BuildSafeguards() {
+void MainWindow::BuildHeldValueControls() {
   verifyMark_ = new QLabel(centralWidget());
   verifyMark_->setObjectName(QStringLiteral("verifyMark"));
   verifyMark_->setGeometry(TwipsRect(3030, 6240, 255, 255));
   verifyMark_->setAlignment(Qt::AlignCenter);
 
-  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
-  parameter->addSeparator();
-  lineMonitorAction_ = parameter->addAction(QStringLiteral("Line &monitor"));
-  lineMonitorAction_->setObjectName(QStringLiteral("LineMonitor"));
-  lineMonitorAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-  backupFolderAction_ = parameter->addAction(QStringLiteral("&Backup folder"));
-  backupFolderAction_->setObjectName(QStringLiteral("BackupFolder"));
-  stationAction_ = parameter->addAction(QStringLiteral("S&tation…"));
-  stationAction_->setObjectName(QStringLiteral("Station"));
-  connect(stationAction_, &QAction::triggered, this, [this] {
-    HandOverPort();
-    emit StationRequested(Port().PortNumber());
-  });
-  connect(lineMonitorAction_, &QAction::triggered, this, &MainWindow::LineMonitorRequested);
-  connect(backupFolderAction_, &QAction::triggered, this, &MainWindow::OpenBackupFolder);
   connect(frame_, &ChannelFrame::EntryChanged, this, &MainWindow::OnEntryChanged);
 }
 
@@ -58,10 +40,7 @@ void MainWindow::OnEntryChanged(int index) {
   box->SetMark(Held().MarkFor(index, box->text().toStdString()));
 }
 
-void MainWindow::BlockChecked() {
-  frame_->ShowMarks(Held());
-  ShowVerification();
-}
+void MainWindow::ShowHeldMarks() { frame_->ShowMarks(Held()); }
 
 bool MainWindow::SaveUnconfirmed(const std::vector<int>& unconfirmed) {
   const Message question{
@@ -83,30 +62,31 @@ bool MainWindow::SaveWithoutBackup(const QString& why) {
                                      why});
 }
 
-void MainWindow::ShowVerification() {
-  const std::string text = VerificationText(Held().State(), Held().Differing().size());
-  verifyMark_->setToolTip(QString::fromStdString(text));
-  QString mark;
-  QColor colour(255, 0, 0);
-  switch (Held().State()) {
-    case Verification::Verified:
-      mark = QStringLiteral("\u2713");
-      colour = QColor(0, 160, 0);
-      break;
-    case Verification::Differs: mark = QStringLiteral("\u2260"); break;
-    case Verification::NotVerified: mark = QStringLiteral("?"); break;
-    case Verification::None:
-    case Verification::Pending: break;
+void MainWindow::ShowVerdict(const Verdict& verdict) {
+  frame_->ShowMarks(Held());
+  QString mark = QStringLiteral("?");
+  // Colours dark enough to read on white, which the mark stands on in a dark theme.
+  QColor colour(192, 0, 0);
+  if (verdict.kind == VerdictKind::Verified) {
+    mark = QString(kVerifiedMark);
+    colour = QColor(0, 128, 0);
+  } else if (verdict.kind == VerdictKind::Differs) {
+    mark = QStringLiteral("\u2260");
   }
-  QPalette palette = verifyMark_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  verifyMark_->setPalette(palette);
   verifyMark_->setText(mark);
-  if (Held().State() == Verification::Differs) {
-    ShowStatus(StatusColour::Red, QStringLiteral("Save complete, %1 differ%2")
-                                      .arg(Plural(Held().Differing().size(), "channel", "channels"))
-                                      .arg(Held().Differing().size() == 1 ? "s" : ""));
+  ShowTextInColour(verifyMark_, colour);
+  verifyMark_->setToolTip(QString::fromStdString(VerdictText(verdict)));
+  if (verdict.kind == VerdictKind::Differs) {
+    const std::size_t n = verdict.differing.size();
+    ShowStatus(
+        StatusColour::Red,
+        QStringLiteral("Save complete, %1 differ%2").arg(Plural(n, "channel", "channels")).arg(n == 1 ? "s" : ""));
   }
+}
+
+void MainWindow::ClearVerdictMark() {
+  verifyMark_->clear();
+  verifyMark_->setToolTip(QString());
 }
 
 void MainWindow::OpenBackupFolder() {

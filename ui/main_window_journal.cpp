@@ -1,11 +1,8 @@
 // The service journal on the main window: the link's record through the one LinkJournal, the
-// quiet mark beneath the buttons while entries wait or the journal fails, Parameter > History…
-// and the set an entry brings back into the boxes.
+// quiet mark beneath the buttons while entries wait or the journal fails, and the set an entry
+// brings back into the boxes.
 
-#include <QAction>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 
 #include "platform/journal/journal.h"
 #include "platform/journal/link_journal.h"
@@ -20,15 +17,12 @@ void MainWindow::BuildJournalControls() {
   journalMark_->setGeometry(TwipsRect(240, 6900, 2895, 255));
   journalMark_->setEnabled(false);  // greyed: a mark, not a message
   journalMark_->hide();
-  QMenu* parameter = menuBar()->findChild<QMenu*>(QStringLiteral("Parameter"));
-  historyAction_ = parameter->addAction(QStringLiteral("&History\u2026"));
-  historyAction_->setObjectName(QStringLiteral("History"));
-  connect(historyAction_, &QAction::triggered, this, &MainWindow::HistoryRequested);
 }
 
 void MainWindow::AttachJournal(Journal& journal) {
   auto* record = new LinkJournal(*link_, journal, QStringLiteral("window"), this);
-  record->SetDeviceLookup(SystemDeviceLookup());
+  record->SetUnit(unit_);
+  linkJournal_ = record;
   connect(&journal, &Journal::WaitingChanged, this, [this](int count) {
     journalMark_->setText(Journal::WaitingText(count));
     journalMark_->setVisible(count > 0);

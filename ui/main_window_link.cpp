@@ -1,6 +1,7 @@
 // The setting link on the main window: its events on the status line and the boxes, the Save
 // command, and the inputs locked while a save is in flight.
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 
@@ -9,6 +10,7 @@
 #include "ui/fitted_caption.h"
 #include "ui/main_window.h"
 #include "ui/qstring_view.h"
+#include "ui/readable_colours.h"
 
 namespace hopper {
 
@@ -21,14 +23,19 @@ constexpr std::string_view kPortClosedMessage = "The serial port is not open: no
 }  // namespace
 
 void MainWindow::SetStatus(const QColor& colour, const QString& caption) {
-  QPalette palette = statusLine_->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  statusLine_->setPalette(palette);
   statusLine_->setText(caption);
+  ShowTextInColour(statusLine_, colour);
   FitCaption(statusLine_, kStatusPointSize);
+  // A screen reader speaks each new status at once, as it does an alert.
+  if (!caption.isEmpty()) {
+    QAccessibleEvent alert(statusLine_, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+  }
 }
 
 void MainWindow::ShowStatus(StatusColour colour, const QString& caption) {
+  // The tick never stands beside an error.
+  if (colour == StatusColour::Red && verifyMark_->text() == kVerifiedMark) ClearVerdictMark();
   SetStatus(colour == StatusColour::Blue ? kBlue : kRed, caption);
 }
 
@@ -37,9 +44,10 @@ void MainWindow::ShowEvent(const LinkEvent& event) {
   if (const std::optional<StatusCaption> status = StatusCaptionFor(event))
     ShowStatus(status->colour, ToQString(status->text));
   switch (event.kind) {
+    case LinkEventKind::ReportStarted: ClearVerdictMark(); break;  // the hopper starts over
+    case LinkEventKind::SaveSent: ClearVerdictMark(); break;
     case LinkEventKind::ChannelValue: ShowReceived(event.channel, event.value); break;
-    case LinkEventKind::BlockChecked: BlockChecked(); break;
-    case LinkEventKind::ResponseWatchEnded: ShowVerification(); break;
+    case LinkEventKind::BlockChecked: ShowHeldMarks(); break;
     case LinkEventKind::ReceiveWatchEnded:
       if (!event.ok) OnReceiveWatchExpired();
       break;
@@ -80,7 +88,7 @@ void MainWindow::OnSave() {
   SetInputsLocked(true);
   const SaveOutcome outcome = link_->Save(frame_->Texts());
   switch (outcome.result) {
-    case SaveResult::Sent: ShowVerification(); return;  // the response watch gives the inputs back
+    case SaveResult::Sent: return;  // the response watch gives the inputs back
     case SaveResult::Withheld:
     case SaveResult::WriteFailed: SetInputsLocked(false); return;
     case SaveResult::PortClosed:

@@ -108,6 +108,7 @@ void MainWindow::OnDeviceLost(const QString& why) {
 }
 
 void MainWindow::OnReconnected(const OpenOutcome& outcome) {
+  ClearVerdictMark();  // the hopper may have been switched over meanwhile
   ShowDeviceTip();
   if (outcome.result == OpenResult::Opened) {
     statusLine_->setToolTip(QString());

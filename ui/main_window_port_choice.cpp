@@ -1,9 +1,6 @@
 // The main window's way out of port trouble: the port assignment window from the menu and from
 // the boxes of a failed opening.
 
-#include <QAction>
-#include <QMenuBar>
-
 #include "platform/widgets/message_box.h"
 #include "ui/channel_frame.h"
 #include "ui/main_window.h"
@@ -13,12 +10,7 @@
 
 namespace hopper {
 
-void MainWindow::WirePortChoice() {
-  chooser_ = std::make_unique<WindowPortChooser>(messages_);
-  portsAction_ = menuBar()->addAction(QStringLiteral("P&orts…"));
-  portsAction_->setObjectName(QStringLiteral("Ports"));
-  connect(portsAction_, &QAction::triggered, this, &MainWindow::OnPortsCommand);
-}
+void MainWindow::WirePortChoice() { chooser_ = std::make_unique<WindowPortChooser>(messages_); }
 
 void MainWindow::SetPortChooser(std::unique_ptr<PortChooser> chooser) { chooser_ = std::move(chooser); }
 
@@ -43,7 +35,7 @@ void MainWindow::UsePortNumber(int portNumber) {
   if (link_->UsePortNumber(portNumber)) {
     // Another port, maybe another hopper: nothing it holds is known.
     frame_->ShowMarks(Held());
-    ShowVerification();
+    ClearVerdictMark();
   }
   portSelector_->ShowPort(portNumber);
 }

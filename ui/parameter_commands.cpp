@@ -84,7 +84,12 @@ void ParameterCommands::LoadFile() {
   FileDialogRequest request;
   if (!PrepareRequest(request, kLoadFileTitle, settings_.LoadPath(QString()))) return;
   const QString chosen = dialog_.AskOpen(table_.DialogParent(), request);
-  if (chosen.isEmpty()) return;
+  if (!chosen.isEmpty()) LoadChosenFile(chosen);
+}
+
+void ParameterCommands::LoadDroppedFile(const QString& path) { LoadChosenFile(QDir::toNativeSeparators(path)); }
+
+void ParameterCommands::LoadChosenFile(const QString& chosen) {
   if (MakeChosenFolderCurrent(chosen)) chosenThisRun_ = true;
 
   if (!IsOrdinaryFile(chosen)) {
@@ -166,6 +171,7 @@ ParameterCommands* AttachParameterCommands(MainWindow& window, FileDialog& dialo
   auto* commands = new ParameterCommands(window, dialog, boxes, programFolder, SettingsStore(), &window);
   QObject::connect(&window, &MainWindow::OpenParameterFileRequested, commands, &ParameterCommands::LoadFile);
   QObject::connect(&window, &MainWindow::SaveParameterFileRequested, commands, &ParameterCommands::SaveFile);
+  QObject::connect(&window, &MainWindow::ParameterFileDropped, commands, &ParameterCommands::LoadDroppedFile);
   return commands;
 }
 

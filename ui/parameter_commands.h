@@ -34,6 +34,8 @@ class ParameterCommands : public QObject {
 
  public slots:
   void LoadFile();  // "Open"
+  // A file dropped onto the window, loaded as if chosen in "Open"'s dialog.
+  void LoadDroppedFile(const QString& path);
   void SaveFile();  // "Save"
 
  private:
@@ -44,6 +46,8 @@ class ParameterCommands : public QObject {
   // The dialog question for a command, opening in the working folder of the stored path;
   // false when no working folder can be found.
   bool PrepareRequest(FileDialogRequest& request, const QString& title, const QString& storedPath) const;
+  // The checks and the loading of a chosen file, shared by "Open" and a drop.
+  void LoadChosenFile(const QString& chosen);
   void Warn(const QString& text, const QString& path, const QString& why, const QString& title = QString());
 
   ChannelTableView& table_;

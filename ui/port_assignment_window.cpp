@@ -1,8 +1,10 @@
 #include "ui/port_assignment_window.h"
 
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,12 +21,23 @@
 #include "platform/serial/serial_device_list.h"
 #include "platform/widgets/message_box.h"
 #include "ui/port_assignment_rows.h"
+#include "ui/readable_colours.h"
 
 namespace hopper {
 
+namespace {
+
+// A stable name and the device it leads to are the same device.
+bool SameDevice(const QString& a, const QString& b) {
+  const QString canonicalA = QFileInfo(a).canonicalFilePath();
+  return a == b || (!canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath());
+}
+
+}  // namespace
+
 PortAssignmentWindow::PortAssignmentWindow(std::shared_ptr<const DeviceListing> listing, MessageBoxes& messages,
                                            int number, QWidget* parent)
-    : QDialog(parent), listing_(std::move(listing)), messages_(messages) {
+    : QDialog(parent), listing_(std::move(listing)), messages_(messages), portInUse_(number) {
   setObjectName(QStringLiteral("PortAssignment"));
   setWindowTitle(QStringLiteral("Ports"));
   BuildControls();
@@ -71,7 +84,6 @@ void PortAssignmentWindow::BuildControls() {
   warningLine_->setObjectName(QStringLiteral("warningLine"));
   warningLine_->setWordWrap(true);
   warningLine_->setTextFormat(Qt::PlainText);
-  warningLine_->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0)"));
   findingsText_ = new QPlainTextEdit(this);
   findingsText_->setObjectName(QStringLiteral("findingsText"));
   findingsText_->setReadOnly(true);
@@ -88,7 +100,9 @@ void PortAssignmentWindow::BuildControls() {
   automaticButton_->setToolTip(QStringLiteral("Remove the assignment: the port number follows the first-start rule"));
   closeButton_ = new QPushButton(QStringLiteral("&Close"), this);
   closeButton_->setObjectName(QStringLiteral("closeButton"));
-  assignButton_->setDefault(true);
+  // No default button: Enter in the list or a field must not reassign the port the tool works
+  // on. Enter on a focused button still presses it (keyPressEvent).
+  for (QPushButton* button : {assignButton_, automaticButton_, closeButton_}) button->setAutoDefault(false);
 
   auto* fields = new QGridLayout;
   fields->addWidget(pathLabel, 0, 0);
@@ -186,6 +200,7 @@ void PortAssignmentWindow::ShowSharedNameWarning() {
                                              "assigned by where it is plugged in; keep it in the same USB socket.")
                                   .arg(QString::fromStdString(device->systemPath))
                             : QString());
+  ShowTextInColour(warningLine_, QColor(255, 0, 0));
 }
 
 void PortAssignmentWindow::ShowResolved() {
@@ -203,9 +218,35 @@ void PortAssignmentWindow::OnAssign() {
     devicePath_->setFocus(Qt::OtherFocusReason);
     return;
   }
+  if (!MayTakePortInUse(path)) return;
   SettingsStore().SetMappedDevice(portNumberBox_->value(), path);
   assigned_ = portNumberBox_->value();
   accept();
+}
+
+void PortAssignmentWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+bool PortAssignmentWindow::MayTakePortInUse(const QString& path) {
+  const int number = portNumberBox_->value();
+  if (number != portInUse_) return true;
+  const QString now = QString::fromStdString(ResolvePortNumber(number, *listing_).device);
+  if (now.isEmpty() || SameDevice(now, path)) return true;
+  const QString port = QStringLiteral("COM%1").arg(number);
+  const bool yes = messages_.Ask(
+      this, Message{QStringLiteral("Give %1, the port in use, to %2?").arg(port, path), MessageIcon::Exclamation,
+                    windowTitle(),
+                    QStringLiteral("%1 now stands for %2, the device the tool works with. Yes ends that link and "
+                                   "reopens %1 on %3.")
+                        .arg(port, now, path)});
+  if (!yes) devicePath_->setFocus(Qt::OtherFocusReason);
+  return yes;
 }
 
 void PortAssignmentWindow::OnAutomatic() {

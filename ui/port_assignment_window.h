@@ -46,11 +46,17 @@ class PortAssignmentWindow final : public QDialog {
   // The line settings the driver of `device` did not take when the tool opened it.
   void SetLineTrouble(const QString& device, const QStringList& trouble);
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void BuildControls();
   void OnRowChosen();
   void OnAssign();
   void OnAutomatic();
+  // Giving the port the tool works on to another device ends the hopper's link: asked first,
+  // naming both devices.
+  bool MayTakePortInUse(const QString& path);
   void ShowResolved();
   void ShowFindings(const std::vector<SerialDevice>& devices);
   void ShowSharedNameWarning();
@@ -74,6 +80,7 @@ class PortAssignmentWindow final : public QDialog {
   PortSurvey survey_;
   QString troubledDevice_;
   QStringList lineTrouble_;
+  const int portInUse_;  // the number the main window works on
   std::optional<int> assigned_;
 };
 

@@ -6,14 +6,16 @@
 #include "platform/station/set_file.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
+#include "ui/added_window.h"
 #include "ui/main_window.h"
 #include "ui/parameter_commands.h"
+#include "ui/port_chooser.h"
 #include "ui/station_window.h"
 
 namespace hopper {
 
 StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages,
-                           Journal* journal) {
+                           Journal* journal, QWidget* owner) {
   const SetFile set = ReadSetFile(setPath);
   if (!set.refusal.isEmpty()) {
     messages.Show(nullptr, Message{set.refusal, MessageIcon::Exclamation, QString(), set.detail});
@@ -25,8 +27,11 @@ StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort
     JournalStation(window->Stations(), *journal, QStringLiteral("window"));
     window->ShowVerdictsOnceKept(*journal);
   }
-  window->Start();  // a port that does not open is named at the top of the window
+  DressAddedWindow(window, owner);
+  window->SetPortChooser(std::make_unique<WindowPortChooser>(messages));
+  window->Start();  // a port that does not open is shown on its tile
   window->show();
+  KeepWithinScreen(window);
   return window;
 }
 
@@ -39,7 +44,7 @@ StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog
   StationWindow* window =
       path.isEmpty()
           ? nullptr
-          : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages, journal);
+          : OpenStation(path, {{QStringLiteral("COM%1").arg(portNumber), {}, portNumber}}, messages, journal, &owner);
   if (!window) {
     owner.ReturnPort();
     return nullptr;

@@ -7,6 +7,8 @@
 
 #include "platform/station/station.h"
 
+class QWidget;
+
 namespace hopper {
 
 class FileDialog;
@@ -22,9 +24,9 @@ class StationWindow;
 StationWindow* OpenStationFromMenu(MainWindow& owner, int portNumber, FileDialog& dialog, MessageBoxes& messages,
                                    Journal* journal = nullptr);
 
-// The station window alone on `ports` with the set in `setPath`; nullptr, after a message,
-// when the file is refused.
+// The station window on `ports` with the set in `setPath`, beside `owner` when given; nullptr,
+// after a message, when the file is refused.
 StationWindow* OpenStation(const QString& setPath, const std::vector<StationPort>& ports, MessageBoxes& messages,
-                           Journal* journal = nullptr);
+                           Journal* journal = nullptr, QWidget* owner = nullptr);
 
 }  // namespace hopper

@@ -15,7 +15,7 @@ TrafficModel::TrafficModel(LineRecorder& recorder, QObject* parent) : QAbstractT
   refresh_.setInterval(kRefreshMs);
   connect(&refresh_, &QTimer::timeout, this, &TrafficModel::CatchUp);
   connect(&recorder_, &LineRecorder::Recorded, this, [this] {
-    if (!refresh_.isActive()) refresh_.start();
+    if (following_ && !refresh_.isActive()) refresh_.start();
   });
   CatchUp();
 }
@@ -52,7 +52,16 @@ QVariant TrafficModel::data(const QModelIndex& index, int role) const {
   return {};
 }
 
+void TrafficModel::Stop() {
+  following_ = false;
+  refresh_.stop();
+  beginResetModel();
+  rows_ = 0;
+  endResetModel();
+}
+
 void TrafficModel::CatchUp() {
+  following_ = true;
   const TrafficRing& ring = recorder_.Entries();
   const std::uint64_t first = ring.FirstSerial();
   const std::uint64_t end = ring.Started();

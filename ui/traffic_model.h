@@ -22,8 +22,10 @@ class TrafficModel final : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-  // Brings the rows up to what the recorder holds now.
+  // Brings the rows up to what the recorder holds now, and follows it from then on.
   void CatchUp();
+  // Shows no rows and stops following until the next CatchUp(): the view is hidden.
+  void Stop();
 
  signals:
   void RowsAppended();
@@ -31,7 +33,8 @@ class TrafficModel final : public QAbstractTableModel {
  private:
   LineRecorder& recorder_;
   QTimer refresh_;
-  int rows_ = 0;                   // rows the view knows of
+  int rows_ = 0;  // rows the view knows of
+  bool following_ = true;
   std::uint64_t firstSerial_ = 0;  // the recorder's serial number of row 0
 };
 

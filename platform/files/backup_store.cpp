@@ -87,6 +87,16 @@ QStringList BackupStore::Backups() const {
   return paths;
 }
 
+QStringList BackupStore::BackupsOf(const QString& port) const {
+  // "…-COM1.txt", or "…-COM1-2.txt" for a second backup in the same millisecond; not "…-COM11.txt".
+  const QRegularExpression ours(
+      QStringLiteral("-%1(-\\d+)?\\.txt$").arg(QRegularExpression::escape(PortInFileName(port))));
+  QStringList paths;
+  for (const QString& path : Backups())
+    if (ours.match(path).hasMatch()) paths << path;
+  return paths;
+}
+
 void BackupStore::RemoveOldest(const QString& written) const {
   // Oldest by the time each file was written, not by the date in its name: after the clock was
   // set back (a CMOS reset, a time server's step) the names of older backups lie in the future.

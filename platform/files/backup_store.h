@@ -38,6 +38,8 @@ class BackupStore {
 
   // The backups in the folder, newest first (full paths); other files are not listed.
   QStringList Backups() const;
+  // Those of the hopper on `port`, newest first.
+  QStringList BackupsOf(const QString& port) const;
 
   const QString& Folder() const { return folder_; }
 

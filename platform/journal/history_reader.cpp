@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <memory>
 
+#include "platform/journal/journal_csv.h"
 #include "platform/journal/journal_database.h"
 
 namespace hopper {
@@ -13,13 +14,22 @@ class HistoryReader::Worker final : public QObject {
   explicit Worker(JournalTarget target) : target_(std::move(target)) {}
   ~Worker() override = default;
 
-  std::vector<JournalEntry> Read(const HistoryFilter& filter, int offset, int limit, QString* error) {
+  // The connection, opened when first needed; the reason when it cannot be.
+  QString Opened() {
     if (!db_) db_ = std::make_unique<JournalDatabase>(QStringLiteral("history-window"));
-    if (!db_->IsOpen()) {
-      if (QString why = db_->Open(target_, JournalDatabase::Use::Read); !why.isEmpty()) {
-        *error = why;
-        return {};
-      }
+    if (!db_->IsOpen()) return db_->Open(target_, JournalDatabase::Use::Read);
+    return {};
+  }
+
+  QString SaveCsv(const HistoryFilter& filter, const QString& path) {
+    if (QString why = Opened(); !why.isEmpty()) return why;
+    return SaveHistoryCsv(db_->Database(), filter, path);
+  }
+
+  std::vector<JournalEntry> Read(const HistoryFilter& filter, int offset, int limit, QString* error) {
+    if (QString why = Opened(); !why.isEmpty()) {
+      *error = why;
+      return {};
     }
     QString why;
     std::vector<JournalEntry> page = ReadHistory(db_->Database(), filter, limit, offset, &why);
@@ -68,6 +78,22 @@ quint64 HistoryReader::Read(const HistoryFilter& filter, int offset, int limit) 
       },
       Qt::QueuedConnection);
   return request;
+}
+
+void HistoryReader::SaveCsv(const HistoryFilter& filter, const QString& path) {
+  QMetaObject::invokeMethod(
+      worker_,
+      [worker = worker_, reader = QPointer<HistoryReader>(this), filter, path] {
+        const QString error = worker->SaveCsv(filter, path);
+        if (!reader) return;
+        QMetaObject::invokeMethod(
+            reader.data(),
+            [reader, path, error] {
+              if (reader) emit reader->CsvSaved(path, error);
+            },
+            Qt::QueuedConnection);
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace hopper

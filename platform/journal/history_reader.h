@@ -24,10 +24,15 @@ class HistoryReader final : public QObject {
   // Asks for at most `limit` entries from the `offset`-th newest on; PageRead answers it.
   // Returns the request's number.
   quint64 Read(const HistoryFilter& filter, int offset, int limit);
+  // Writes every entry the filter lets through as CSV into `path`, on the reader's thread and
+  // through its connection; CsvSaved answers it.
+  void SaveCsv(const HistoryFilter& filter, const QString& path);
 
  signals:
   // `error` is empty when the page was read; a page shorter than asked for is the last.
   void PageRead(quint64 request, const std::vector<hopper::JournalEntry>& page, const QString& error);
+  // `error` is empty when the file was written whole.
+  void CsvSaved(const QString& path, const QString& error);
 
  private:
   class Worker;

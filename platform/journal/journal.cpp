@@ -27,6 +27,12 @@ Journal::Journal(JournalSetup setup, QObject* parent)
   connect(worker_, &JournalWorker::Rescued, this, &Journal::Rescued);
   connect(worker_, &JournalWorker::Lost, this, &Journal::Lost);
   thread_->start();
+  QTimer::singleShot(kOpenAfterMs, this, &Journal::StartWriter);
+}
+
+void Journal::StartWriter() {
+  if (writerStarted_) return;
+  writerStarted_ = true;
   QMetaObject::invokeMethod(worker_, &JournalWorker::Start, Qt::QueuedConnection);
 }
 
@@ -34,6 +40,7 @@ void Journal::Close() {
   if (closed_) return;
   closed_ = true;
   handOver_.stop();
+  StartWriter();
   HandOver();
   // After every entry handed over before now, the worker's thread ends itself; then its last
   // word on what waits. Waiting for the thread rather than for an answer of the worker: a
@@ -90,6 +97,7 @@ void Journal::Settle(qint64 count, bool kept) {
 
 void Journal::HandOver() {
   if (queued_.empty()) return;
+  StartWriter();
   QMetaObject::invokeMethod(
       worker_, [worker = worker_, entries = std::exchange(queued_, {})] { worker->Take(entries); },
       Qt::QueuedConnection);

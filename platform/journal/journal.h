@@ -39,8 +39,13 @@ class Journal final : public QObject {
   void Close();
   static constexpr int kCloseLimitMs = 8000;
 
-  // How long an entry waits before it goes to the writer's thread.
+  // How long an entry waits before it goes to the writer's thread; the entries of a station's
+  // ports that come within it go as one batch, written in one transaction. Short: a writer that
+  // wakes while the link handles the next frame of a dialogue takes the CPU from it.
   static constexpr int kHandOverMs = 20;
+  // How long after it is made the writer opens its file (its database driver, the file, the
+  // tables): out of the way of the window being shown. An entry handed over first opens it.
+  static constexpr int kOpenAfterMs = 500;
 
   void Record(const JournalEntry& entry);
   // Calls `then` once every entry recorded so far is in the local file (true), or once the
@@ -63,12 +68,14 @@ class Journal final : public QObject {
  private:
   void HandOver();
   void Settle(qint64 count, bool kept);
+  void StartWriter();
 
   QThread* thread_;
   QTimer handOver_;
   std::vector<JournalEntry> queued_;
   JournalWorker* worker_;
   bool closed_ = false;
+  bool writerStarted_ = false;
   int waiting_ = 0;
   qint64 recorded_ = 0;
   qint64 kept_ = 0;

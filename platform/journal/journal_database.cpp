@@ -8,6 +8,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
+#include <algorithm>
 
 #include "core/channel_changes.h"
 #include "platform/files/backup_store.h"
@@ -25,7 +26,7 @@ const QStringList kColumns = {
     QStringLiteral("header_hex"), QStringLiteral("info_hex"),    QStringLiteral("reported"),
     QStringLiteral("sent"),       QStringLiteral("read_back"),   QStringLiteral("result"),
     QStringLiteral("detail"),     QStringLiteral("backup"),      QStringLiteral("program"),
-    QStringLiteral("version"),
+    QStringLiteral("version"),    QStringLiteral("detail_kind"), QStringLiteral("unit"),
 };
 
 QVariant ValuesOrNull(const std::optional<CoinNumbers>& values) {
@@ -54,7 +55,8 @@ JournalEntry EntryOfRow(const QSqlQuery& query) {
   e.sent = ValuesOf(next());
   e.readBack = ValuesOf(next());
   e.result = ResultNamed(next().toString()).value_or(JournalResult::Failed);
-  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version}) *text = next().toString();
+  for (QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind, &e.unit})
+    *text = next().toString();
   return e;
 }
 
@@ -66,6 +68,7 @@ JournalDatabase::~JournalDatabase() {
 }
 
 void JournalDatabase::Close() {
+  insert_.reset();  // a statement left on the connection would keep it in use
   if (QSqlDatabase::contains(name_)) Database().close();
   open_ = false;
 }
@@ -114,10 +117,32 @@ QString JournalDatabase::Open(const JournalTarget& target, Use use) {
   if (reading && !target.Shared()) options += QStringLiteral(";QSQLITE_OPEN_READONLY");
   db.setConnectOptions(options);
   if (!db.open()) return QStringLiteral("%1: %2").arg(where_, OpenFailure(target, db.lastError().text()));
-  if (QString why = reading ? CheckReadable() : Migrate(); !why.isEmpty()) {
+  if (!reading && !target.Shared()) {
+    // A station writes an entry every few tenths of a second: in write-ahead mode each is one
+    // append and one flush, not a journal file made, flushed and deleted around every entry.
+    // Where the file system cannot have it, SQLite keeps the mode it had.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    // Entries are only ever appended: a small page cache does, and the program does not grow by
+    // SQLite's default two megabytes over a long day of entries.
+    QSqlQuery(db).exec(QStringLiteral("PRAGMA cache_size=-256"));
+  }
+  QString why = reading ? CheckReadable() : Migrate();
+  if (why.isEmpty() && reading && NeedsMigration()) {
+    // A journal of an earlier version lacks columns the reading asks for: it is brought up to
+    // date as a writer would (it is a journal already; nothing new is made).
+    if (!target.Shared()) {
+      db.close();
+      db.setConnectOptions(target.options);
+      if (!db.open()) return QStringLiteral("%1: %2").arg(where_, OpenFailure(target, db.lastError().text()));
+    }
+    why = Migrate();
+  }
+  if (!why.isEmpty()) {
     db.close();
     // A file made just now that could not even take the tables (a full disk) is no journal.
-    if (made) QFile::remove(target.database);
+    if (made)
+      for (const char* beside : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(target.database + QLatin1String(beside));
     return why;
   }
   open_ = true;
@@ -142,6 +167,18 @@ QString JournalDatabase::CheckReadable() {
   return {};
 }
 
+bool JournalDatabase::NeedsMigration() {
+  QSqlDatabase db = Database();
+  const bool postgres = db.driverName() == QLatin1String("QPSQL");
+  QSqlQuery query(db);
+  if (!query.exec(QStringLiteral("SELECT version FROM journal_migrations"))) return false;
+  QList<int> applied;
+  while (query.next()) applied << query.value(0).toInt();
+  for (int version = 1; version <= kSchemaVersion; ++version)
+    if (!applied.contains(version) && !MigrationSteps(version, postgres).isEmpty()) return true;
+  return false;
+}
+
 QString JournalDatabase::Migrate() {
   QSqlDatabase db = Database();
   const bool postgres = db.driverName() == QLatin1String("QPSQL");
@@ -160,15 +197,20 @@ QString JournalDatabase::Migrate() {
   };
   for (const QString& sql : SchemaSetup(postgres))
     if (!query.exec(sql)) return fail(query);
-  if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(version), 0) FROM journal_migrations")) || !query.next())
-    return fail(query);
-  const int have = query.value(0).toInt();
+  if (!query.exec(QStringLiteral("SELECT version FROM journal_migrations"))) return fail(query);
+  QList<int> applied;
+  while (query.next()) applied << query.value(0).toInt();
+  const int have = applied.isEmpty() ? 0 : *std::max_element(applied.begin(), applied.end());
   if (have > kSchemaVersion) {
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
     return QStringLiteral("%1 was made by a newer version of this program (schema %2)").arg(where_).arg(have);
   }
-  for (int version = have + 1; version <= kSchemaVersion; ++version) {
-    for (const QString& sql : MigrationSteps(version, postgres))
+  // Each step not yet taken, by its number rather than after the highest: a step that came
+  // into the program later than a higher one is still taken on files that have the higher.
+  for (int version = 1; version <= kSchemaVersion; ++version) {
+    const QStringList steps = MigrationSteps(version, postgres);
+    if (applied.contains(version) || steps.isEmpty()) continue;
+    for (const QString& sql : steps)
       if (!query.exec(sql)) return fail(query);
     query.prepare(QStringLiteral("INSERT INTO journal_migrations (version, applied_utc) VALUES (?, ?)"));
     query.addBindValue(version);
@@ -180,12 +222,18 @@ QString JournalDatabase::Migrate() {
 }
 
 QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
-  QSqlQuery query(Database());
-  QStringList marks;
-  for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
-  query.prepare(
-      QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
-          .arg(JournalColumns(), marks.join(QStringLiteral(", "))));
+  if (!insert_) {
+    // Prepared once: a station adds entries all day, and the statement is the same each time.
+    auto prepared = std::make_unique<QSqlQuery>(Database());
+    QStringList marks;
+    for (qsizetype i = 0; i <= kColumns.size(); ++i) marks << QStringLiteral("?");
+    if (!prepared->prepare(
+            QStringLiteral("INSERT INTO journal_entries (%1, pending) VALUES (%2) ON CONFLICT (entry_id) DO NOTHING")
+                .arg(JournalColumns(), marks.join(QStringLiteral(", ")))))
+      return Failed(*prepared);
+    insert_ = std::move(prepared);
+  }
+  QSqlQuery& query = *insert_;
   query.addBindValue(e.id);
   query.addBindValue(e.utc.toUTC().toString(Qt::ISODateWithMs));
   for (const QString* text :
@@ -195,9 +243,27 @@ QString JournalDatabase::Add(const JournalEntry& e, bool pending) {
   query.addBindValue(ValuesOrNull(e.sent));
   query.addBindValue(ValuesOrNull(e.readBack));
   query.addBindValue(ResultName(e.result));
-  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version}) query.addBindValue(*text);
+  for (const QString* text : {&e.detail, &e.backup, &e.program, &e.version, &e.detailKind, &e.unit})
+    query.addBindValue(*text);
   query.addBindValue(pending ? 1 : 0);
   return query.exec() ? QString() : Failed(query);
+}
+
+QString JournalDatabase::AddAll(const std::deque<JournalEntry>& entries, bool pending) {
+  QSqlDatabase db = Database();
+  if (entries.size() > 1 && !db.transaction()) return QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+  for (const JournalEntry& entry : entries) {
+    if (QString why = Add(entry, pending); !why.isEmpty()) {
+      if (entries.size() > 1) db.rollback();
+      return why;
+    }
+  }
+  if (entries.size() > 1 && !db.commit()) {
+    const QString why = QStringLiteral("%1: %2").arg(where_, db.lastError().text());
+    db.rollback();
+    return why;
+  }
+  return {};
 }
 
 std::vector<JournalEntry> JournalDatabase::Pending(int limit, QString* error) {

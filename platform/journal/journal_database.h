@@ -5,6 +5,8 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/journal/journal_entry.h"
@@ -16,7 +18,7 @@ namespace hopper {
 
 class JournalDatabase {
  public:
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 3;
 
   explicit JournalDatabase(QString connectionName);
   ~JournalDatabase();
@@ -32,6 +34,9 @@ class JournalDatabase {
 
   // `pending`: the entry is still to be sent to the shared server.
   QString Add(const JournalEntry& entry, bool pending = false);
+  // All of `entries` in one transaction, so a burst of them costs the disk one flush: all are
+  // added, or none and the error.
+  QString AddAll(const std::deque<JournalEntry>& entries, bool pending = false);
   // The oldest entries still to be sent, oldest first.
   std::vector<JournalEntry> Pending(int limit, QString* error = nullptr);
   int PendingCount();
@@ -42,6 +47,8 @@ class JournalDatabase {
 
  private:
   QString Migrate();
+  // An earlier version's journal, read now, lacks a step of the schema.
+  bool NeedsMigration();
   QString CheckReadable();
   static QString OpenFailure(const JournalTarget& target, const QString& why);
   QString Failed(const QSqlQuery& query) const;
@@ -49,6 +56,7 @@ class JournalDatabase {
   QString name_;
   QString where_;
   bool open_ = false;
+  std::unique_ptr<QSqlQuery> insert_;  // Add()'s statement, prepared once for each opening
 };
 
 // The columns of an entry, in the order EntryOfRow reads them.

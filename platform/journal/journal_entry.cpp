@@ -24,6 +24,22 @@ std::optional<JournalResult> ResultNamed(const QString& name) {
   return std::nullopt;
 }
 
+JournalResult ResultOf(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Verified: return JournalResult::Verified;
+    case VerdictKind::Differs: return JournalResult::Differs;
+    case VerdictKind::NoAcknowledgement: return JournalResult::NoResponse;
+    case VerdictKind::ReadBackCut:
+    case VerdictKind::ReadBackChecksum:
+    case VerdictKind::PortLost:
+    case VerdictKind::Interrupted: return JournalResult::Unverified;
+    case VerdictKind::WrongAcknowledgement:
+    case VerdictKind::NewReportInstead:
+    case VerdictKind::WriteFailed: return JournalResult::Failed;
+  }
+  return JournalResult::Failed;
+}
+
 QString ChangesText(const JournalEntry& entry) {
   if (!entry.reported || !entry.sent) return {};
   QStringList changes;
@@ -37,11 +53,21 @@ std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry) {
   return entry.sent ? entry.sent : entry.reported;
 }
 
+QString UnitText(const QString& typed) {
+  QString unit;
+  for (const QChar c : typed)
+    if (!c.isNonCharacter() && c.category() != QChar::Other_Control && c.category() != QChar::Other_Format) unit += c;
+  return unit.simplified().left(kUnitLength);
+}
+
 JournalEntry NewJournalEntry(const QDateTime& now) {
   JournalEntry entry;
   entry.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
   entry.utc = now.toUTC();
-  entry.local = now.toLocalTime().toString(Qt::ISODateWithMs);
+  // With its offset ("+01:00", "Z" at UTC): a local time alone says nothing once the entry
+  // is read on a server beside other stations' entries.
+  const QDateTime local = now.toLocalTime();
+  entry.local = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
   entry.station = QSysInfo::machineHostName();
   entry.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
   return entry;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/save_judge.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
@@ -16,12 +17,14 @@ enum class JournalResult {
   Differs,     // the read-back holds other values; detail: the channels
   Unverified,  // acknowledged, but no good read-back; detail: why
   NoResponse,  // no acknowledgement in time
-  Failed,      // detail: the status line's caption, or what failed
+  Failed,      // detail: what failed
 };
 
 // "read", "verified", "differs", "unverified", "no response", "failed".
 QString ResultName(JournalResult result);
 std::optional<JournalResult> ResultNamed(const QString& name);
+// The result a save's verdict is kept as.
+JournalResult ResultOf(VerdictKind kind);
 
 struct JournalEntry {
   QString id;  // unique over every station: a server never takes an entry twice
@@ -39,16 +42,23 @@ struct JournalEntry {
   std::optional<CoinNumbers> sent;
   std::optional<CoinNumbers> readBack;
   JournalResult result = JournalResult::Read;
-  QString detail;
-  QString backup;   // the file written before the save
-  QString program;  // "window" or "hopper-cli"
+  QString detail;      // in words
+  QString detailKind;  // a save's verdict by its stable name ("read-back-cut", ...), or a unit's fault
+  QString backup;      // the file written before the save
+  QString program;     // "window" or "hopper-cli"
   QString version;
+  QString unit;  // the unit's serial from its label, where the technician entered one
 };
 
 // "Channel3 250 → 251, Channel7 0 → 5": what a save changed against the report before it.
 QString ChangesText(const JournalEntry& entry);
 // The set an entry leaves the hopper with: the read-back, else what was sent, else the report.
 std::optional<CoinNumbers> ValuesOf(const JournalEntry& entry);
+
+// A unit's serial as the journal keeps it: spaces at either end and control characters gone,
+// at most kUnitLength characters.
+inline constexpr int kUnitLength = 64;
+QString UnitText(const QString& typed);
 
 // A new entry with its id, times, station and user filled in.
 JournalEntry NewJournalEntry(const QDateTime& now = QDateTime::currentDateTime());

@@ -31,9 +31,11 @@ QJsonObject JournalJson(const JournalEntry& e) {
           {"read_back", Values(e.readBack)},
           {"result", ResultName(e.result)},
           {"detail", e.detail},
+          {"detail_kind", e.detailKind},
           {"backup", e.backup},
           {"program", e.program},
-          {"version", e.version}};
+          {"version", e.version},
+          {"unit", e.unit}};
 }
 
 QString JournalJsonLine(const JournalEntry& entry) {

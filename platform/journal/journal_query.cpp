@@ -36,6 +36,10 @@ Conditions ConditionsOf(const HistoryFilter& filter) {
     c.where << QStringLiteral("result = ?");
     c.values << ResultName(*filter.result);
   }
+  if (!filter.unit.isEmpty()) {
+    c.where << QStringLiteral("unit = ?");
+    c.values << filter.unit;
+  }
   return c;
 }
 
@@ -93,6 +97,24 @@ QString EachHistoryEntry(const QSqlDatabase& db, const HistoryFilter& filter,
     if (query.lastError().isValid()) return query.lastError().text();
     if (rows < page) return {};
   }
+}
+
+std::optional<JournalEntry> FindEntry(const QSqlDatabase& db, const QString& id, QString* error) {
+  if (id == QLatin1String("last")) {
+    std::vector<JournalEntry> newest = ReadHistory(db, {}, 1, 0, error);
+    if (newest.empty()) return std::nullopt;
+    return newest.front();
+  }
+  QSqlQuery query(db);
+  query.setForwardOnly(true);
+  query.prepare(QStringLiteral("SELECT %1 FROM journal_entries WHERE entry_id = ?").arg(JournalColumns()));
+  query.addBindValue(id);
+  if (!query.exec()) {
+    if (error) *error = query.lastError().text();
+    return std::nullopt;
+  }
+  if (!query.next()) return std::nullopt;
+  return EntryOfRow(query);
 }
 
 QDateTime HistoryDate(const QString& text) {

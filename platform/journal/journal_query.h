@@ -17,6 +17,7 @@ struct HistoryFilter {
   QDateTime until;  // invalid: to the newest
   QString port;     // "COM3" or a device path; empty: every port
   std::optional<JournalResult> result;
+  QString unit;  // empty: every unit
 };
 
 // At most `limit` entries from the `offset`-th newest on; the error when the query failed.
@@ -28,6 +29,9 @@ std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilte
 // error when a query failed, after the entries read before it.
 QString EachHistoryEntry(const QSqlDatabase& db, const HistoryFilter& filter,
                          const std::function<void(const JournalEntry&)>& take, int page = 500);
+// The entry with this id, or "last" for the newest; nothing when there is none (`error` says
+// when the query itself failed).
+std::optional<JournalEntry> FindEntry(const QSqlDatabase& db, const QString& id, QString* error = nullptr);
 
 // "2026-12-08", "2026-12-08 07:30" or ISO 8601, in the station's time; invalid otherwise.
 QDateTime HistoryDate(const QString& text);

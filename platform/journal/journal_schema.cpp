@@ -25,6 +25,15 @@ QStringList MigrationSteps(int version, bool postgres) {
           QStringLiteral("CREATE INDEX IF NOT EXISTS journal_entries_time ON journal_entries (time_utc, seq)"),
           QStringLiteral("CREATE INDEX IF NOT EXISTS journal_entries_pending ON journal_entries (pending, seq)"),
       };
+    case 2:
+      // What a save's verdict was, by its stable name, beside the words of `detail`.
+      return {QStringLiteral("ALTER TABLE journal_entries ADD COLUMN detail_kind TEXT")};
+    case 3:
+      // The unit's serial, so a unit's record can be found whichever port or station it met.
+      return {
+          QStringLiteral("ALTER TABLE journal_entries ADD COLUMN unit TEXT"),
+          QStringLiteral("CREATE INDEX IF NOT EXISTS journal_entries_unit ON journal_entries (unit, time_utc)"),
+      };
     default: return {};
   }
 }

@@ -88,14 +88,13 @@ bool JournalWorker::StoreLocally() {
     if (QString why = local_->Open(localTarget_); !why.isEmpty()) return notKept(why);
   }
   const bool any = !memory_.empty();
-  while (!memory_.empty()) {
-    if (QString why = local_->Add(memory_.front(), sharedTarget_.has_value()); !why.isEmpty()) {
-      // A full disk, a locked or damaged file: the entry stays in memory and is tried again.
-      local_->Close();
-      return notKept(why);
-    }
-    memory_.pop_front();
+  // What waits goes in one transaction: a station's burst of entries is one flush to disk.
+  if (QString why = local_->AddAll(memory_, sharedTarget_.has_value()); !why.isEmpty()) {
+    // A full disk, a locked or damaged file: the entries stay in memory and are tried again.
+    local_->Close();
+    return notKept(why);
   }
+  memory_.clear();
   if (any) emit Kept(taken_);
   return true;
 }
@@ -157,7 +156,7 @@ void JournalWorker::Rescue() {
   }
   // A rescue file that holds nothing is no rescue: it goes, and so does its journal.
   QFile::remove(rescue.database);
-  QFile::remove(rescue.database + QStringLiteral("-journal"));
+  for (const char* beside : {"-journal", "-wal", "-shm"}) QFile::remove(rescue.database + QLatin1String(beside));
   LostRest();
 }
 

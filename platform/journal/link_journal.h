@@ -1,12 +1,11 @@
 #pragma once
 // The setting link's record in the journal, the same for the window and hopper-cli: one entry
-// for each power-on report read, and one for each save once its outcome is known (verified,
-// differs, unverified, no response, failed), with what the hopper reported, what was sent,
-// what it read back and the backup written before the save.
+// for each power-on report read, and one for each save once its verdict is known, with what the
+// hopper reported, what was sent, what it read back and the backup written before the save.
+// The device's stable name and USB serial number come from its port, which learnt them when it
+// opened.
 
-#include <QByteArray>
 #include <QObject>
-#include <functional>
 #include <optional>
 
 #include "platform/journal/journal_entry.h"
@@ -22,29 +21,26 @@ class LinkJournal final : public QObject {
   // `program`: "window" or "hopper-cli"; the entries carry this build's version beside it.
   LinkJournal(SettingLink& link, Journal& journal, QString program, QObject* parent = nullptr);
 
-  // The device of the port: its stable name and USB serial number, for the entries.
-  using DeviceLookup = std::function<void(JournalEntry&)>;
-  void SetDeviceLookup(DeviceLookup lookup) { lookup_ = std::move(lookup); }
+  // The unit's serial goes with every entry until another is set or the port closes.
+  void SetUnit(const QString& unit) { unit_ = UnitText(unit); }
+  const QString& Unit() const { return unit_; }
 
  private:
   void OnEvent(const LinkEvent& event);
-  void OnClosing();
+  void OnJudged(const Verdict& verdict);
   JournalEntry Begin();
-  void BeginSave();
-  void EndSave(JournalResult result, const QString& detail = {});
+  JournalEntry BeginSave();
 
   SettingLink& link_;
   Journal& journal_;
   QString program_;
-  DeviceLookup lookup_;
-  QByteArray header_;
-  QByteArray info_;
-  CoinNumbers values_{};
+  QString header_;  // of the last report read, in hex
+  QString info_;
+  QString unit_;
   std::optional<JournalEntry> save_;  // the save under way
-  bool acknowledged_ = false;
 };
 
-// The machine's own device listing, for SetDeviceLookup.
-LinkJournal::DeviceLookup SystemDeviceLookup();
+// A new entry for a save or report on `port`, with the device it learnt when it opened.
+JournalEntry PortEntry(const SerialPort& port, const QString& program);
 
 }  // namespace hopper

@@ -1,14 +1,37 @@
 #include "platform/journal/station_journal.h"
 
+#include "platform/journal/journal.h"
 #include "platform/journal/link_journal.h"
 #include "platform/station/station.h"
 
 namespace hopper {
 
+JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const QString& program) {
+  JournalEntry entry = PortEntry(port, program);
+  entry.header = unit.header;
+  entry.info = unit.info;
+  entry.reported = unit.reported;
+  if (unit.saveSent) entry.sent = unit.written;
+  entry.readBack = unit.readBack;
+  entry.detail = unit.reason;
+  if (unit.verdict) {
+    entry.result = ResultOf(unit.verdict->kind);
+    entry.detailKind = QString::fromLatin1(VerdictName(unit.verdict->kind));
+  } else {
+    // The unit failed before its save: nothing was written.
+    entry.result = JournalResult::Failed;
+    entry.detailKind = UnitFaultName(unit.fault);
+  }
+  return entry;
+}
+
 void JournalStation(Station& station, Journal& journal, const QString& program) {
   for (const std::unique_ptr<StationLine>& line : station.Lines()) {
-    auto* recorder = new LinkJournal(line->Link(), journal, program, line.get());
-    recorder->SetDeviceLookup(SystemDeviceLookup());
+    StationLine* where = line.get();
+    QObject::connect(where, &StationLine::UnitFinished, where,
+                     [&journal, where, program](const UnitRecord& unit) {
+                       journal.Record(EntryOfUnit(unit, where->Link().Port(), program));
+                     });
   }
 }
 

@@ -33,7 +33,6 @@ class RtfDocumentBuilder {
   // Reads tokens until the end, or until the document is full: then, or when the tokens are
   // only the start of a longer file (`inputCut`), says so at the document's end.
   void Build(RtfTokenizer& tokenizer, bool inputCut = false);
-  bool WasCut() const { return cut_; }
 
  private:
   enum class Destination { Text, FontTable, ColorTable, Skip };

@@ -5,7 +5,11 @@
 namespace hopper {
 
 LineRecorder::LineRecorder(std::size_t capacity, QObject* parent)
-    : QObject(parent), ring_(capacity), decoder_([this](TrafficEntry entry) { Add(std::move(entry)); }) {
+    : QObject(parent),
+      records_(capacity),
+      entries_(records_.Capacity()),
+      decoder_([this](TrafficEntry entry) { entries_.Add(std::move(entry)); }),
+      logDecoder_([this](TrafficEntry entry) { AddToLog(std::move(entry)); }) {
   clock_.start();
 }
 
@@ -27,18 +31,66 @@ bool LineRecorder::LogTo(const QString& path, QString* why) {
   return false;
 }
 
-void LineRecorder::Port(LineRole role, PortEvent event, const QString& detail) {
-  decoder_.Port(Now(), role, event, detail.toStdString());
+void LineRecorder::Received(LineRole role, std::uint8_t byte) {
+  // What a byte read by the setting link meant comes with the link's event for it.
+  if (role == LineRole::Simulation) Keep(RawTraffic::OfByte(Now(), RawKind::Received, role, byte));
 }
 
-void LineRecorder::Add(TrafficEntry entry) {
-  if (log_.isOpen()) {
-    // An entry is written once nothing more can join it: when the next one starts.
-    const bool hadOne = logTail_.Size() > 0;
-    if (!logTail_.Add(entry) && hadOne) WriteLine(logTail_.At(0));
-  }
-  ring_.Add(std::move(entry));
+void LineRecorder::Discarded(LineRole role, std::span<const std::uint8_t> bytes) {
+  const std::int64_t now = Now();
+  for (const std::uint8_t byte : bytes) Keep(RawTraffic::OfByte(now, RawKind::Discarded, role, byte));
+}
+
+void LineRecorder::Port(LineRole role, PortEvent event, const QString& detail) {
+  // The texts of records that have left the ring go with them.
+  while (!details_.empty() && details_.front().first < records_.FirstSerial()) details_.pop_front();
+  Keep(RawTraffic::OfPort(Now(), role, event), detail.toStdString());
+}
+
+void LineRecorder::Keep(const RawTraffic& record, std::string detail) {
+  if (!detail.empty()) details_.emplace_back(records_.Started(), std::move(detail));
+  records_.Add(record);
+  if (log_.isOpen()) Replay(record, DetailOf(records_.Started() - 1), logDecoder_);
   emit Recorded();
+}
+
+std::string_view LineRecorder::DetailOf(std::uint64_t serial) const {
+  for (auto it = details_.rbegin(); it != details_.rend() && it->first >= serial; ++it)
+    if (it->first == serial) return it->second;
+  return {};
+}
+
+void LineRecorder::StartDecoding() const {
+  // Entries cleared keep their serial numbers: a view can tell that what it showed has gone.
+  entries_.Clear();
+  decoder_ = TrafficDecoder([this](TrafficEntry entry) { entries_.Add(std::move(entry)); });
+  decodedUpTo_ = records_.FirstSerial();
+  decoding_ = true;
+}
+
+const TrafficRing& LineRecorder::Entries() const {
+  // Records that left the ring before they were decoded: start again from the oldest held.
+  if (!decoding_ || decodedUpTo_ < records_.FirstSerial()) StartDecoding();
+  for (; decodedUpTo_ < records_.Started(); ++decodedUpTo_)
+    Replay(records_.At(std::size_t(decodedUpTo_ - records_.FirstSerial())), DetailOf(decodedUpTo_), decoder_);
+  return entries_;
+}
+
+void LineRecorder::ForgetEntries() {
+  entries_.Clear();
+  decoding_ = false;  // decoded anew from the oldest record at the next look
+}
+
+void LineRecorder::Clear() {
+  records_.Clear();
+  details_.clear();
+  StartDecoding();
+}
+
+void LineRecorder::AddToLog(TrafficEntry entry) {
+  // An entry is written once nothing more can join it: when the next one starts.
+  const bool hadOne = logTail_.Size() > 0;
+  if (!logTail_.Add(std::move(entry)) && hadOne) WriteLine(logTail_.At(0));
 }
 
 void LineRecorder::WriteLine(const TrafficEntry& entry) {
@@ -51,9 +103,10 @@ void LineRecorder::WriteLine(const TrafficEntry& entry) {
 }
 
 QByteArray LineRecorder::Text() const {
+  const TrafficRing& entries = Entries();
   QByteArray text;
-  for (std::size_t i = 0; i < ring_.Size(); ++i) {
-    text += FormatTrafficLine(ring_.At(i));
+  for (std::size_t i = 0; i < entries.Size(); ++i) {
+    text += FormatTrafficLine(entries.At(i));
     text += '\n';
   }
   return text;

@@ -1,14 +1,19 @@
 #pragma once
-// The record of the hopper line's traffic since the program started: decoded entries in a
-// bounded ring for the line monitor, and optionally appended to a log file as they complete.
+// The record of the hopper line's traffic since the program started: every byte and event with
+// its time, in a bounded ring of small raw records (core/raw_traffic.h). What they meant is
+// decoded only for whoever looks: the line monitor's entries, "Save log..." and the log file.
 // Qt Core only.
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <cstdint>
+#include <deque>
 #include <span>
+#include <string>
+#include <utility>
 
+#include "core/raw_traffic.h"
 #include "core/traffic_decoder.h"
 #include "core/traffic_entry.h"
 
@@ -17,7 +22,8 @@ namespace hopper {
 class LineRecorder final : public QObject {
   Q_OBJECT
  public:
-  explicit LineRecorder(std::size_t capacity = TrafficRing::kDefaultCapacity, QObject* parent = nullptr);
+  // `capacity`: the records kept, one for each byte or event.
+  explicit LineRecorder(std::size_t capacity = RawTrafficRing::kDefaultCapacity, QObject* parent = nullptr);
   ~LineRecorder() override;
 
   // Appends every entry to `path` from now on; false (with the reason) when it cannot be opened
@@ -26,32 +32,45 @@ class LineRecorder final : public QObject {
   // Writes out the entry still held back for the log, as the end of the recording does.
   void FinishLog();
 
-  void Received(LineRole role, std::uint8_t byte) { decoder_.Received(Now(), role, byte); }
-  void Sent(LineRole role, std::uint8_t byte) { decoder_.Sent(Now(), role, byte); }
-  void Discarded(LineRole role, std::span<const std::uint8_t> bytes) { decoder_.Discarded(Now(), role, bytes); }
+  void Received(LineRole role, std::uint8_t byte);
+  void Sent(LineRole role, std::uint8_t byte) { Keep(RawTraffic::OfByte(Now(), RawKind::Sent, role, byte)); }
+  void Discarded(LineRole role, std::span<const std::uint8_t> bytes);
   void Port(LineRole role, PortEvent event, const QString& detail);
-  void Link(const LinkEvent& event) { decoder_.Link(Now(), event); }
+  void Link(const LinkEvent& event) { Keep(RawTraffic::OfLink(Now(), event)); }
 
-  const TrafficRing& Entries() const { return ring_; }
-  void Clear() { ring_.Clear(); }
+  const RawTrafficRing& Records() const { return records_; }
+  // The records held, decoded. Kept, and brought up to date at each call, until ForgetEntries().
+  const TrafficRing& Entries() const;
+  // Nobody looks at the entries any more: their memory goes; the records stay.
+  void ForgetEntries();
+  void Clear();
 
-  // The shown entries as text, one line each, for "Save log...".
+  // The entries as text, one line each, for "Save log...".
   QByteArray Text() const;
 
  signals:
-  // An entry was added or the newest one grew.
+  // A byte or an event was recorded.
   void Recorded();
   // The log file took no more: it is closed, and this comes once, at the first failed write.
   void LogFailed(const QString& why);
 
  private:
   std::int64_t Now() const { return clock_.elapsed(); }
-  void Add(TrafficEntry entry);
+  void Keep(const RawTraffic& record, std::string detail = {});
+  std::string_view DetailOf(std::uint64_t serial) const;
+  void StartDecoding() const;
+  void AddToLog(TrafficEntry entry);
   void WriteLine(const TrafficEntry& entry);
 
   QElapsedTimer clock_;
-  TrafficRing ring_;
-  TrafficDecoder decoder_;
+  RawTrafficRing records_;
+  std::deque<std::pair<std::uint64_t, std::string>> details_;  // port events' texts, by serial
+  // The decoded entries, for whoever looks; `decodedUpTo_` is the serial of the next record.
+  mutable TrafficRing entries_;
+  mutable TrafficDecoder decoder_;
+  mutable std::uint64_t decodedUpTo_ = 0;
+  mutable bool decoding_ = false;
+  TrafficDecoder logDecoder_;
   QFile log_;
   TrafficRing logTail_{2};  // joins runs for the log file as the ring does
 };

@@ -54,7 +54,17 @@ OpenResult ClassifyOpenFailure(QSerialPort::SerialPortError error, bool accessAl
   }
 }
 
-QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(std::make_shared<QtDeviceListing>(), parent) {}
+namespace {
+// One listing for every port of the program: a station opens all its ports at once, and each
+// learns its device's identity a moment later; one look at the machine's devices answers them
+// all, where one each stalled the line for as many looks.
+std::shared_ptr<const DeviceListing> SharedListing() {
+  static const std::shared_ptr<const DeviceListing> listing = std::make_shared<QtDeviceListing>();
+  return listing;
+}
+}  // namespace
+
+QtSerialPort::QtSerialPort(QObject* parent) : QtSerialPort(SharedListing(), parent) {}
 
 QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject* parent)
     : SerialPort(parent),
@@ -211,10 +221,16 @@ void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
       this, [this, why] { CloseAfterLoss(why); }, Qt::QueuedConnection);
 }
 
-void QtSerialPort::LearnIdentity() {
+void QtSerialPort::LearnIdentity() const {
   if (!port_.isOpen() || identityLearned_) return;
   opened_ = IdentityOf(opened_.path, listing_->List());
   identityLearned_ = true;
+}
+
+DeviceIdentity QtSerialPort::Identity() const {
+  if (!port_.isOpen()) return {};
+  LearnIdentity();
+  return opened_;
 }
 
 void QtSerialPort::CloseAfterLoss(const QString& why) {

@@ -35,6 +35,7 @@ class QtSerialPort final : public SerialPort {
   OpenOutcome Open() override;
   void Close() override;
   bool IsOpen() const override { return port_.isOpen(); }
+  DeviceIdentity Identity() const override;
   QStringList LineTrouble() const override { return lineTrouble_; }
   std::optional<LineErrorCounts> ErrorCounts() const override;
   // Asks another than the system's own driver what it took (tests).
@@ -51,7 +52,7 @@ class QtSerialPort final : public SerialPort {
 
  private:
   void OnError(QSerialPort::SerialPortError error);
-  void LearnIdentity();
+  void LearnIdentity() const;
   void CloseAfterLoss(const QString& why);
   OpenOutcome OpenDevice(const QString& device);
 
@@ -60,12 +61,14 @@ class QtSerialPort final : public SerialPort {
   QStringList lineTrouble_;  // what the driver did not take at the last opening
   QSerialPort port_;
   ReplugWatch replug_;
-  DeviceIdentity opened_;  // what the port has open now
-  DeviceIdentity lost_;    // what went away while open, until it is open again or the port closed
+  // What the port has open now; its stable name and serial number are learnt a moment after the
+  // opening, or at the first question before then.
+  mutable DeviceIdentity opened_;
+  DeviceIdentity lost_;  // what went away while open, until it is open again or the port closed
   int portNumber_ = 0;
   QString device_;
   bool lossPending_ = false;
-  bool identityLearned_ = false;  // opened_ has the stable name and serial number, if any
+  mutable bool identityLearned_ = false;  // opened_ has the stable name and serial number, if any
 };
 
 }  // namespace hopper

@@ -24,6 +24,7 @@ class RecordingSerialPort final : public SerialPort {
   OpenOutcome Open() override;
   void Close() override;
   bool IsOpen() const override { return port_->IsOpen(); }
+  DeviceIdentity Identity() const override { return port_->Identity(); }
   QStringList LineTrouble() const override { return port_->LineTrouble(); }
   std::optional<LineErrorCounts> ErrorCounts() const override { return port_->ErrorCounts(); }
 

@@ -10,17 +10,10 @@
 #include <QTimer>
 #include <memory>
 
+#include "platform/serial/device_identity.h"
 #include "platform/serial/serial_device_list.h"
 
 namespace hopper {
-
-// What tells the same adapter apart from another.
-struct DeviceIdentity {
-  QString path;          // the path the port opened, as given (an assignment, a stable name)
-  QString stablePath;    // its stable name, when it has one
-  QString serialNumber;  // its USB serial number, when it has one
-  bool IsEmpty() const { return path.isEmpty(); }
-};
 
 // The identity of `path` among `devices`.
 DeviceIdentity IdentityOf(const QString& path, const std::vector<SerialDevice>& devices);

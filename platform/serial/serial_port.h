@@ -11,6 +11,7 @@
 #include <span>
 
 #include "core/line_check.h"
+#include "platform/serial/device_identity.h"
 
 namespace hopper {
 
@@ -48,6 +49,10 @@ class SerialPort : public QObject {
   }
 
   virtual OpenOutcome Open() = 0;
+  // The device open now, with its stable name and USB serial number where the system tells
+  // them. Learnt once for each opening (so again after a replug), never per question: asking
+  // costs nothing. Empty while closed, and only the path where the port knows no more.
+  virtual DeviceIdentity Identity() const { return {}; }
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
   // The line settings the driver did not take at the last opening, each with what to do;

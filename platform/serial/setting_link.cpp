@@ -1,5 +1,6 @@
 // The setting link's dialogue: every received byte through the receive machine, what the
-// hopper holds, the Save command with its questions and backup, and the two watches.
+// hopper holds, the Save command with its questions and backup, the two watches and the
+// judge of each save.
 
 #include "platform/serial/setting_link.h"
 
@@ -29,11 +30,14 @@ SettingLink::SettingLink(std::unique_ptr<SerialPort> port, QObject* parent)
       port_(port ? std::move(port) : MakeSystemSerialPort()),
       machine_(static_cast<LinkHost&>(*this)),
       responseWatch_(MakeWatch(this, "Timer1", kResponseWatchMs)),
-      receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)) {
+      receiveWatch_(MakeWatch(this, "Timer3", kReceiveWatchMs)),
+      verdictWatch_(MakeWatch(this, "verdictWatch", SaveJudge::kDeadlineMs)),
+      judge_(static_cast<JudgeHost&>(*this)) {
   port_->setParent(nullptr);
   ConnectPort();
   connect(responseWatch_, &QTimer::timeout, this, &SettingLink::OnResponseWatch);
   connect(receiveWatch_, &QTimer::timeout, this, [this] { machine_.ReceiveWatchExpired(); });
+  connect(verdictWatch_, &QTimer::timeout, this, [this] { judge_.DeadlineReached(); });
 }
 
 SettingLink::~SettingLink() = default;
@@ -54,25 +58,38 @@ void SettingLink::SetLineRecorder(LineRecorder* recorder) {
   ConnectPort();
 }
 
-void SettingLink::Happened(const LinkEvent& event) {
+void SettingLink::OnLinkEvent(const LinkEvent& event) {
   switch (event.kind) {
     case LinkEventKind::ChannelValue:
       held_.ValueReceived(event.channel, static_cast<std::uint16_t>(event.value));
       break;
     case LinkEventKind::BlockChecked: held_.BlockChecked(event.ok); break;
     case LinkEventKind::SaveSent:
-      if (saving_) held_.SaveSent(CoinNumbersOf(*saving_));
+      held_.SaveSent();
+      lastVerdict_.reset();
       break;
     default: break;
   }
   if (recorder_) recorder_->Link(event);
+  // The verdict comes before the event that decided it: a listener that ends the dialogue on
+  // the event cannot leave the save unjudged.
+  judge_.Take(event);
   emit Reported(event);
+}
+
+void SettingLink::VerdictReached(const Verdict& verdict) {
+  verdictWatch_->stop();
+  held_.Judged(verdict);
+  lastVerdict_ = verdict;
+  emit Judged(verdict);
 }
 
 void SettingLink::Start() { machine_.StartUp(); }
 
 void SettingLink::TakeWaitingBytes() {
-  // Every waiting byte passes through the state machine, one at a time, in order.
+  // Every waiting byte passes through the state machine, one at a time, in order; while a
+  // question before a save is open they wait for its answer.
+  if (asking_) return;
   while (port_->BytesWaiting() > 0) {
     const std::optional<std::uint8_t> byte = port_->ReadByte();
     if (!byte) break;
@@ -90,15 +107,19 @@ void SettingLink::TakeWaitingBytesLater() {
 }
 
 SaveOutcome SettingLink::Save(const ChannelTexts& texts) {
-  // What goes out is known to the held values before anyone hears that it went.
-  saving_ = &texts;
-  const SaveOutcome outcome = machine_.Save(texts);
-  saving_ = nullptr;
-  return outcome;
+  // Only a save that would go out is questioned and backed up; a refused one says why as before.
+  if (CheckSave(texts).verdict == SaveVerdict::Valid && port_->IsOpen()) {
+    asking_ = true;
+    const bool go = QuestionAndBackUp();
+    asking_ = false;
+    // What came during the questions came before the frame: it is taken first, whole.
+    TakeWaitingBytes();
+    if (!go) return {SaveResult::Withheld, 0, {}};
+  }
+  return machine_.Save(texts);
 }
 
-bool SettingLink::MaySend() {
-  // Only a save that would go out is questioned and backed up; a refused one says why as before.
+bool SettingLink::QuestionAndBackUp() {
   const std::vector<int> unconfirmed = held_.Unconfirmed();
   if (!unconfirmed.empty() && questions_ && !questions_->SaveUnconfirmed(unconfirmed)) return false;
   // The set the hopper last confirmed is kept before anything overwrites it.
@@ -111,7 +132,6 @@ bool SettingLink::MaySend() {
 }
 
 void SettingLink::OnResponseWatch() {
-  held_.ResponseWatchEnded();
   machine_.ResponseWatchExpired();
   // A save in flight is over before a port that came back during it is reopened.
   if (!reconnectPending_) return;
@@ -120,10 +140,11 @@ void SettingLink::OnResponseWatch() {
 }
 
 void SettingLink::Close() {
-  emit Closing();
+  judge_.Interrupted();
   responseWatch_->stop();
   receiveWatch_->stop();
   port_->Close();
+  emit PortClosed();
 }
 
 }  // namespace hopper

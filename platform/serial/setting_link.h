@@ -3,7 +3,8 @@
 // received byte passes through, the two watches, what the hopper holds, the backup before a
 // save, the record of the line, the hand-over of the port to the simulation window and the
 // reopening of an adapter that was pulled and plugged in again. It reports what happened as
-// LinkEvents; the main window shows them and the command line turns them into its results.
+// LinkEvents and each save's one verdict; the main window, the journal, the command line and
+// the station show them.
 // Qt Core and SerialPort only.
 
 #include <QObject>
@@ -13,6 +14,7 @@
 
 #include "core/held_values.h"
 #include "core/receive_machine.h"
+#include "core/save_judge.h"
 #include "platform/files/backup_store.h"
 #include "platform/serial/serial_port.h"
 
@@ -30,7 +32,7 @@ class SaveQuestions {
   virtual bool SaveWithoutBackup(const QString& why) = 0;
 };
 
-class SettingLink final : public QObject, private LinkHost {
+class SettingLink final : public QObject, private LinkHost, private JudgeHost {
   Q_OBJECT
  public:
   // Without a port the link makes its own on Qt's serial port.
@@ -50,6 +52,8 @@ class SettingLink final : public QObject, private LinkHost {
   // Where the copy of the hopper's values goes before each save.
   void SetBackupStore(const BackupStore& store) { backups_ = store; }
   const BackupStore& Backups() const { return backups_; }
+  // The port as the backups name it: "COM3", or the device path given.
+  QString PortLabel() const;
   // Without backups (the production station records each unit's reported set itself, and
   // hundreds of units an hour would push the technician's own backups out of the folder).
   void SetKeepsBackups(bool keep) { keepsBackups_ = keep; }
@@ -57,9 +61,12 @@ class SettingLink final : public QObject, private LinkHost {
   void SetQuestions(SaveQuestions* questions) { questions_ = questions; }
   // The last backup written or tried before a save.
   const BackupResult& LastBackup() const { return lastBackup_; }
-  // While Save() runs: the texts it sends, for whoever hears of the save sent or its write
-  // failing. Nothing otherwise.
-  const ChannelTexts* Saving() const { return saving_; }
+  // The verdict of the last save judged, if any.
+  const std::optional<Verdict>& LastVerdict() const { return lastVerdict_; }
+  // A save is out and not judged yet.
+  bool SaveOpen() const { return judge_.Open(); }
+  // Why the device went away, the last time it did.
+  const QString& LossReason() const { return lossReason_; }
 
   // The link starts listening: it waits for the hopper's report.
   void Start();
@@ -69,7 +76,8 @@ class SettingLink final : public QObject, private LinkHost {
   // The same from an event of its own: bytes that came before anyone listened are taken as if
   // they had just arrived (nothing, once the port has closed).
   void TakeWaitingBytesLater();
-  // The Save command with the boxes' texts (setting_link.cpp).
+  // The Save command with the boxes' texts (setting_link.cpp). A save that would go out is
+  // first questioned and backed up; bytes that arrive meanwhile wait until that is done.
   SaveOutcome Save(const ChannelTexts& texts);
   // The technician typed into box `index`, or a parameter file was loaded into it.
   void Edited(int index) { held_.Edited(index); }
@@ -100,37 +108,48 @@ class SettingLink final : public QObject, private LinkHost {
   void DeviceLost(const QString& why);
   // The device came back and the port was opened again, or could not be.
   void Reconnected(const OpenOutcome& outcome);
-  // Close() was called: a save still open will not be checked any more.
-  void Closing();
+  // The verdict of a save, once; after the event that decided it, or at the deadline.
+  void Judged(const hopper::Verdict& verdict);
+  // The port closed (another port, the hand-over, a lost device, the end): whatever answers
+  // next may be another hopper.
+  void PortClosed();
 
  private:
   // LinkHost
-  void Happened(const LinkEvent& event) override;
+  void OnLinkEvent(const LinkEvent& event) override;
   void SendByte(std::uint8_t byte) override { port_->WriteByte(byte); }
   bool LineOpen() const override { return port_->IsOpen(); }
-  bool MaySend() override;
   bool SendFrame(std::span<const std::uint8_t> bytes) override { return port_->Write(bytes); }
   void ArmReceiveWatch() override { receiveWatch_->start(); }
   void ArmResponseWatch() override { responseWatch_->start(); }
   void DrainInput() override { port_->ReadAll(); }
+  // JudgeHost
+  void ArmVerdictDeadline(int ms) override { verdictWatch_->start(ms); }
+  void VerdictReached(const Verdict& verdict) override;
+
+  // Asks what must be asked before a save goes out and writes the backup; false keeps it back.
+  bool QuestionAndBackUp();
 
   void ConnectPort();
   void OnResponseWatch();
   void OnDeviceLost(const QString& why);
   void OnDeviceReturned();
   void Reconnect();
-  QString PortLabel() const;
 
   std::unique_ptr<SerialPort> port_;
   ReceiveMachine machine_;
   QTimer* responseWatch_;  // Timer1: 1000 ms from the save frame
   QTimer* receiveWatch_;   // Timer3: 500 ms from a report's header
+  QTimer* verdictWatch_;   // the judge's read-back deadline
+  SaveJudge judge_;
+  std::optional<Verdict> lastVerdict_;
   HeldValues held_;
   BackupStore backups_;
   BackupResult lastBackup_;
   SaveQuestions* questions_ = nullptr;
   LineRecorder* recorder_ = nullptr;
-  const ChannelTexts* saving_ = nullptr;  // the texts of the Save under way
+  QString lossReason_;
+  bool asking_ = false;  // a question before a save is open: received bytes wait
   bool keepsBackups_ = true;
   bool handedOver_ = false;        // the simulation window has the port
   bool trouble_ = false;           // the port failed: the next opening starts the link over

@@ -6,9 +6,11 @@
 namespace hopper {
 
 bool SettingLink::UsePortNumber(int portNumber) {
+  judge_.Interrupted();
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
+  emit PortClosed();
   const bool changed = portNumber != port_->PortNumber();
   if (changed) held_.HopperChanged(PortLabel().toStdString());
   port_->SetPortNumber(portNumber);
@@ -27,10 +29,12 @@ bool SettingLink::StartOverAfterTrouble() {
 }
 
 void SettingLink::HandOver() {
+  judge_.Interrupted();
   port_->Close();
   // Closing the port ended any report on its way: nothing more of it can arrive to be watched.
   receiveWatch_->stop();
   handedOver_ = true;
+  emit PortClosed();
 }
 
 void SettingLink::HandBack() {
@@ -41,6 +45,8 @@ void SettingLink::HandBack() {
 void SettingLink::OnDeviceLost(const QString& why) {
   // The port is closed by now and watches for the device; the next opening starts over.
   trouble_ = true;
+  lossReason_ = why;
+  judge_.PortLost();
   emit DeviceLost(why);
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/line_settings.h"
 #include "platform/serial/port_resolver.h"
+#include "platform/serial/replug_watch.h"
 
 namespace hopper {
 
@@ -123,6 +124,12 @@ QString Win32SerialPort::DeviceFor(int portNumber) const {
   return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
 }
 
+DeviceIdentity Win32SerialPort::Identity() const {
+  if (!IsOpen()) return {};
+  if (identity_.path != opened_) identity_ = IdentityOf(opened_, listing_->List());
+  return identity_;
+}
+
 QString Win32SerialPort::Explain(int portNumber) const {
   return DescribeResolution(portNumber, ResolvePortNumber(portNumber, *listing_));
 }
@@ -137,6 +144,7 @@ OpenOutcome Win32SerialPort::Open() {
       OpenByPathOrNumber(device_, portNumber_, *listing_, [this](const QString& path) { return OpenDevice(path); });
   if (outcome.result == OpenResult::Opened) {
     opened_ = PortNameOf(outcome.device);
+    identity_ = {};
     lost_.clear();
     replugTimer_.stop();
   } else if (!lost_.isEmpty()) {

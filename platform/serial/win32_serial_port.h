@@ -49,6 +49,7 @@ class Win32SerialPort final : public SerialPort {
   OpenOutcome Open() override;
   void Close() override;
   bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
+  DeviceIdentity Identity() const override;
 
   qint64 BytesWaiting() override { return received_.size(); }
   std::optional<std::uint8_t> ReadByte() override;
@@ -81,8 +82,9 @@ class Win32SerialPort final : public SerialPort {
   QByteArray received_;
   DCB lineState_{};
   QTimer replugTimer_;
-  QString opened_;  // the port name open now
-  QString lost_;    // the port name lost while open, until it is open again or the port closed
+  QString opened_;                   // the port name open now
+  mutable DeviceIdentity identity_;  // of opened_, learnt at the first question after each opening
+  QString lost_;                     // the port name lost while open, until it is open again or the port closed
   int portNumber_ = 0;
   QString device_;
 };

@@ -4,7 +4,6 @@
 // unit and waits for the next hopper. Nothing on one port waits for another.
 
 #include <QObject>
-#include <QTimer>
 #include <memory>
 
 #include "core/channel_table.h"
@@ -52,7 +51,7 @@ class StationLine final : public QObject, private SaveQuestions {
   void OnEvent(const LinkEvent& event);
   void OnLinkError(const LinkEvent& event);
   void SendSave();
-  void ReadBackComplete();
+  void OnJudged(const Verdict& verdict);
   void Finish(UnitResult result, UnitFault fault, const QString& reason);
   void Enter(LineState state);
   bool InUnit() const;
@@ -60,9 +59,7 @@ class StationLine final : public QObject, private SaveQuestions {
   QString name_;
   ChannelTexts set_;
   SettingLink link_;
-  QTimer readBackWatch_;  // the read-back must follow the acknowledgement within the response watch
   LineState state_ = LineState::Waiting;
-  CoinNumbers entries_{};
   UnitRecord unit_;  // the unit under way
   LineCounts counts_;
   std::optional<UnitRecord> last_;

@@ -32,6 +32,7 @@ QString UnitFaultName(UnitFault fault) {
     case UnitFault::ReportCut: return QStringLiteral("report-cut");
     case UnitFault::NoAcknowledgement: return QStringLiteral("no-acknowledgement");
     case UnitFault::WrongAcknowledgement: return QStringLiteral("wrong-acknowledgement");
+    case UnitFault::NewReportInstead: return QStringLiteral("new-report-instead");
     case UnitFault::ReadBackCut: return QStringLiteral("read-back-cut");
     case UnitFault::ReadBackChecksum: return QStringLiteral("read-back-checksum");
     case UnitFault::ReadBackDiffers: return QStringLiteral("read-back-differs");
@@ -40,6 +41,30 @@ QString UnitFaultName(UnitFault fault) {
     case UnitFault::Interrupted: return QStringLiteral("interrupted");
   }
   return {};
+}
+
+UnitResult UnitResultOf(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Verified: return UnitResult::Pass;
+    case VerdictKind::Interrupted: return UnitResult::Unverified;
+    default: return UnitResult::Fail;
+  }
+}
+
+UnitFault UnitFaultOf(VerdictKind kind) {
+  switch (kind) {
+    case VerdictKind::Verified: return UnitFault::None;
+    case VerdictKind::Differs: return UnitFault::ReadBackDiffers;
+    case VerdictKind::NoAcknowledgement: return UnitFault::NoAcknowledgement;
+    case VerdictKind::WrongAcknowledgement: return UnitFault::WrongAcknowledgement;
+    case VerdictKind::ReadBackCut: return UnitFault::ReadBackCut;
+    case VerdictKind::ReadBackChecksum: return UnitFault::ReadBackChecksum;
+    case VerdictKind::NewReportInstead: return UnitFault::NewReportInstead;
+    case VerdictKind::WriteFailed: return UnitFault::WriteFailed;
+    case VerdictKind::PortLost: return UnitFault::AdapterGone;
+    case VerdictKind::Interrupted: return UnitFault::Interrupted;
+  }
+  return UnitFault::None;
 }
 
 }  // namespace hopper

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/save_judge.h"
 #include "core/setting_frames.h"
 
 namespace hopper {
@@ -35,6 +36,7 @@ enum class UnitFault {
   ReportCut,          // the report stopped part-way (hopper switched off, cable)
   NoAcknowledgement,  // the save frame got no answer within the response watch
   WrongAcknowledgement,
+  NewReportInstead,  // the hopper started a new report instead of acknowledging
   ReadBackCut,       // acknowledged, but the read-back stopped part-way
   ReadBackChecksum,  // the read-back's checksum did not match
   ReadBackDiffers,   // the read-back holds another set than the one written
@@ -54,7 +56,14 @@ struct UnitRecord {
   std::optional<CoinNumbers> reported;  // what the hopper held when switched on
   CoinNumbers written{};                // the station's set
   std::optional<CoinNumbers> readBack;  // what the hopper reported after the save
+  std::optional<Verdict> verdict;       // the save's, once it went out
+  QString header;                       // the report's header and info bytes, in hex
+  QString info;
 };
+
+// What a unit whose save went out ended as: the verdict's result and fault.
+UnitResult UnitResultOf(VerdictKind kind);
+UnitFault UnitFaultOf(VerdictKind kind);
 
 // "waiting", "receiving", "writing", … as a port's line shows it.
 QString LineStateText(LineState state);

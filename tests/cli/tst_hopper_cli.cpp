@@ -322,6 +322,16 @@ void HopperCliTest::refusals_data() {
                                << QString("Channel2 is above 65535");
   QTest::newRow("all zero") << QStringList{"write", file("zero.TXT", " 0\r\n"), "--port", gone} << 8
                             << QString("Unavailable setting");
+  QTest::newRow("diff with one set") << QStringList{"diff", "a.TXT"} << 2 << QString("diff needs two sets or more");
+  QTest::newRow("report of nothing") << QStringList{"report", "--pdf", "x.pdf"} << 2
+                                     << QString("report needs a journal");
+  QTest::newRow("report without a PDF") << QStringList{"report", "last"} << 2 << QString("report needs --pdf FILE");
+  QTest::newRow("csv beside json") << QStringList{"history", "--csv", "--json"} << 2 << QString("--csv belongs");
+  QTest::newRow("unit on ports") << QStringList{"ports", "--unit", "HX-1"} << 2 << QString("--unit belongs");
+  QTest::newRow("unit of nothing but spaces") << QStringList{"read", "--unit", " \t "} << 2 << QString("--unit needs");
+  QTest::newRow("pdf on history") << QStringList{"history", "--pdf", "x.pdf"} << 2 << QString("--pdf belongs");
+  QTest::newRow("port on diff") << QStringList{"diff", "a", "b", "--port", "3"} << 2
+                                << QString("--port does not belong to diff");
   // With --json a script always gets its object, also for a line that is wrong.
   QTest::newRow("json, bad timeout") << QStringList{"read", "--json", "--timeout", "soon"} << 2 << QString("--timeout");
   QTest::newRow("json, unknown option") << QStringList{"--json", "--fast"} << 2 << QString("fast");
@@ -344,13 +354,13 @@ void HopperCliTest::refusals_data() {
   // history answers from the journal asked for or not at all, and never makes one.
   const QString typo = dir_.filePath("typo/journal.sqlite");
   QTest::newRow("history of a journal not there")
-      << QStringList{"history", "--journal", typo} << 10 << QString("there is no journal file");
+      << QStringList{"history", "--journal", typo} << 11 << QString("there is no journal file");
   QTest::newRow("history of a journal not there, json")
-      << QStringList{"history", "--journal", typo, "--json"} << 10 << QString("there is no journal file");
+      << QStringList{"history", "--journal", typo, "--json"} << 11 << QString("there is no journal file");
   QTest::newRow("history of a broken URL") << QStringList{"history", "--journal", "postgresql://line:s3cret@db:x/j"}
-                                           << 10 << QString("postgresql://line:***@db:x/j is no journal");
+                                           << 11 << QString("postgresql://line:***@db:x/j is no journal");
   QTest::newRow("history of a file that is no journal")
-      << QStringList{"history", "--journal", file("plain.TXT", " 1\r\n")} << 10 << QString("this is no journal");
+      << QStringList{"history", "--journal", file("plain.TXT", " 1\r\n")} << 11 << QString("this is no journal");
   QTest::newRow("log is a pipe") << QStringList{"read", "--log", pipe, "--port", gone} << 9
                                  << QString("It is not an ordinary file.");
   QTest::newRow("log is a device") << QStringList{"read", "--log", "/dev/full", "--port", gone} << 9

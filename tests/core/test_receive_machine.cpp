@@ -18,7 +18,7 @@ namespace {
 class RecordingHost : public LinkHost {
  public:
   // The window's reading of the events: its status line, its boxes, its write-failure box.
-  void Happened(const LinkEvent& event) override {
+  void OnLinkEvent(const LinkEvent& event) override {
     if (const auto status = StatusCaptionFor(event))
       ops << QStringLiteral("status %1 %2")
                  .arg(status->colour == StatusColour::Blue ? "blue" : "red",
@@ -86,7 +86,7 @@ const QStringList kSaveOps{
     "03e8"
     "01f4" +
         QString(56, QLatin1Char('0')),
-    "status blue Saving", "arm response"};
+    "arm response", "status blue Saving"};
 
 // "save 1000,500": the boxes as typed, the rest "0".
 ChannelTexts Boxes(const QString& values) {

@@ -1,7 +1,10 @@
 // The line monitor's reading of whole dialogues: what went over the line in, one line per
 // entry out ("<direction> <hex> <meaning>", the time left off), as the monitor's ring keeps them.
+// Each transcript is read twice: as it happens, and replayed from the raw records the line
+// recorder keeps, which must read the same.
 #include <QtTest>
 
+#include "core/raw_traffic.h"
 #include "core/receive_machine.h"
 #include "core/setting_frames.h"
 #include "core/traffic_decoder.h"
@@ -42,12 +45,38 @@ const QStringList kReportStart{"-- link started: waiting for the hopper's report
                                "hopper -> tool 3A last info byte: the data block follows, receive watch armed"};
 const QString kGoodReport = "hopper -> tool E0 checksum 0xE0 good: report complete, waiting for sync 0x82";
 
+// What the line did, told to the decoder at once or kept as raw records and replayed.
+class Feed {
+ public:
+  Feed(TrafficDecoder& decoder, bool viaRecords) : decoder_(decoder), viaRecords_(viaRecords) {}
+  void Link(std::int64_t ms, const LinkEvent& event) {
+    if (viaRecords_) Replay(RawTraffic::OfLink(ms, event), {}, decoder_);
+    else decoder_.Link(ms, event);
+  }
+  void Sent(std::int64_t ms, LineRole role, std::uint8_t b) {
+    if (viaRecords_) Replay(RawTraffic::OfByte(ms, RawKind::Sent, role, b), {}, decoder_);
+    else decoder_.Sent(ms, role, b);
+  }
+  void Discarded(std::int64_t ms, LineRole role, std::span<const std::uint8_t> bytes) {
+    if (!viaRecords_) return decoder_.Discarded(ms, role, bytes);
+    for (std::uint8_t b : bytes) Replay(RawTraffic::OfByte(ms, RawKind::Discarded, role, b), {}, decoder_);
+  }
+  void Port(std::int64_t ms, LineRole role, PortEvent event, std::string_view detail) {
+    if (viaRecords_) Replay(RawTraffic::OfPort(ms, role, event), detail, decoder_);
+    else decoder_.Port(ms, role, event, detail);
+  }
+
+ private:
+  TrafficDecoder& decoder_;
+  bool viaRecords_;
+};
+
 // The setting link as the program runs it: its machine takes the received bytes and tells the
 // decoder what they meant; the frame it sends is recorded as sent bytes, as the port would.
 class DecodedLink final : public LinkHost {
  public:
-  explicit DecodedLink(TrafficDecoder& decoder, std::int64_t& ms) : decoder_(decoder), ms_(ms) {}
-  void Happened(const LinkEvent& event) override { decoder_.Link(++ms_, event); }
+  explicit DecodedLink(Feed& decoder, std::int64_t& ms) : decoder_(decoder), ms_(ms) {}
+  void OnLinkEvent(const LinkEvent& event) override { decoder_.Link(++ms_, event); }
   void SendByte(std::uint8_t) override {}  // the transcripts give the echo as a step of its own
   bool LineOpen() const override { return true; }
   bool SendFrame(std::span<const std::uint8_t> bytes) override {
@@ -60,7 +89,7 @@ class DecodedLink final : public LinkHost {
   ReceiveMachine machine{*this};
 
  private:
-  TrafficDecoder& decoder_;
+  Feed& decoder_;
   std::int64_t& ms_;
 };
 
@@ -127,7 +156,64 @@ class TrafficDecoderTest : public QObject {
                        "-- port lost: cable pulled"};
   }
 
-  void transcript() {
+  void transcript() { Transcript(false); }
+  void transcriptFromRecords_data() { transcript_data(); }
+  void transcriptFromRecords() { Transcript(true); }
+
+  // A record is 16 bytes and gives back the event it was made of.
+  void recordKeepsEvent_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("readBack");
+    QTest::addColumn<int>("fault");
+    QTest::newRow("coin number 65535") << int(LinkEventKind::ChannelValue) << 15 << 65535 << true << true << 0;
+    QTest::newRow("bad checksum") << int(LinkEventKind::BlockChecked) << 0 << 0xE1 << false << false << 0;
+    QTest::newRow("save failed") << int(LinkEventKind::LinkError) << 0 << 0x84 << true << true
+                                 << int(LinkFault::SaveFailed);
+    QTest::newRow("communication") << int(LinkEventKind::LinkError) << 0 << 0x82 << true << false
+                                   << int(LinkFault::Communication);
+  }
+  void recordKeepsEvent() {
+    QFETCH(int, kind);
+    QFETCH(int, channel);
+    QFETCH(int, value);
+    QFETCH(bool, ok);
+    QFETCH(bool, readBack);
+    QFETCH(int, fault);
+    const LinkEvent event{LinkEventKind(kind), 0x5A, channel, value, ok, readBack, LinkFault(fault)};
+    const RawTraffic record = RawTraffic::OfLink(1234567890123, event);
+    QCOMPARE(sizeof record, std::size_t(16));
+    QCOMPARE(record.ms, std::int64_t(1234567890123));
+    const LinkEvent back = record.Link();
+    QCOMPARE(int(back.kind), kind);
+    QCOMPARE(back.byte, std::uint8_t(0x5A));
+    QCOMPARE(back.channel, channel);
+    QCOMPARE(back.value, value);
+    QCOMPARE(back.ok, ok);
+    QCOMPARE(back.readBack, readBack);
+    QCOMPARE(int(back.fault), fault);
+  }
+
+  // The ring keeps the newest records, oldest first, and counts every one it was given.
+  void recordRingKeepsNewest() {
+    RawTrafficRing ring(3);
+    for (std::uint8_t b = 1; b <= 5; ++b) ring.Add(RawTraffic::OfByte(b, RawKind::Sent, LineRole::SettingLink, b));
+    QCOMPARE(ring.Size(), std::size_t(3));
+    QCOMPARE(ring.Started(), std::uint64_t(5));
+    QCOMPARE(ring.FirstSerial(), std::uint64_t(2));
+    QCOMPARE(ring.At(0).byte, std::uint8_t(3));
+    QCOMPARE(ring.At(2).byte, std::uint8_t(5));
+    ring.Clear();
+    QCOMPARE(ring.Size(), std::size_t(0));
+    QCOMPARE(ring.FirstSerial(), std::uint64_t(5));
+    ring.Add(RawTraffic::OfByte(6, RawKind::Sent, LineRole::SettingLink, 6));
+    QCOMPARE(ring.At(0).byte, std::uint8_t(6));
+  }
+
+ private:
+  void Transcript(bool viaRecords) {
     QFETCH(QStringList, steps);
     QFETCH(QStringList, lines);
 
@@ -140,7 +226,8 @@ class TrafficDecoderTest : public QObject {
                                           (last.bytes.empty() ? "" : HexText(last.bytes) + " ") + last.meaning);
     });
     std::int64_t ms = 0;
-    DecodedLink link(decoder, ms);
+    Feed feed(decoder, viaRecords);
+    DecodedLink link(feed, ms);
     for (const QString& step : steps) {
       const QString verb = step.section(' ', 0, 0);
       const QByteArray bytes = QByteArray::fromHex(step.section(' ', 1).toLatin1());
@@ -151,15 +238,15 @@ class TrafficDecoderTest : public QObject {
       const bool saveFrame = verb == "out" && data.size() == 1 + kDataBlockSize && data[0] == kSaveLeadByte;
       if (saveFrame) link.machine.Save(TextsOfFrame(data));
       else if (verb.endsWith("ut"))
-        for (std::uint8_t b : data) decoder.Sent(++ms, role, b);
-      if (verb.endsWith("iscard")) decoder.Discarded(++ms, role, data);
+        for (std::uint8_t b : data) feed.Sent(++ms, role, b);
+      if (verb.endsWith("iscard")) feed.Discarded(++ms, role, data);
       if (verb == "started") link.machine.StartUp();
       if (verb == "receive") link.machine.ReceiveWatchExpired();
       if (verb == "response") link.machine.ResponseWatchExpired();
       if (verb == "simClosed") link.machine.PortReturned();
-      if (verb.endsWith("pened")) decoder.Port(++ms, role, PortEvent::Opened, "COM1");
-      if (verb.endsWith("losed")) decoder.Port(++ms, role, PortEvent::Closed, "");
-      if (verb == "lost") decoder.Port(++ms, role, PortEvent::Lost, "cable pulled");
+      if (verb.endsWith("pened")) feed.Port(++ms, role, PortEvent::Opened, "COM1");
+      if (verb.endsWith("losed")) feed.Port(++ms, role, PortEvent::Closed, "");
+      if (verb == "lost") feed.Port(++ms, role, PortEvent::Lost, "cable pulled");
       if (verb == "noise")
         for (int i = 0; i < 1 << 20; ++i) link.machine.Consume(static_cast<std::uint8_t>(i == 0x3A ? 0 : i));
     }
@@ -168,6 +255,7 @@ class TrafficDecoderTest : public QObject {
     QCOMPARE(all, lines);
   }
 
+ private slots:
   void format_data() {
     QTest::addColumn<QByteArray>("meaning");
     QTest::addColumn<QString>("line");

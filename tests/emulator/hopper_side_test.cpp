@@ -113,6 +113,32 @@ void HopperSideTest::saveFrameIsAcknowledgedAndReadBack() {
   QVERIFY(d.host.sent.startsWith(ToQ(BuildReportFrame(kDefault.header1, kDefault.header2, kDefault.info, kNewCoins))));
 }
 
+void HopperSideTest::lateAnswerAndReadBackWaitForTheirTimers() {
+  Faults faults;
+  faults.ackDelayMs = 500;
+  faults.readBackDelayMs = 700;
+  Dialogue d(faults);
+  d.hopper.PowerOn();
+  d.Settle();
+  d.wire.clear();
+  d.Save();
+  QCOMPARE(d.wire, QByteArray());
+  QCOMPARE(d.host.armed[HopperTimer::AckDelay], 500);
+  d.hopper.TimerFired(HopperTimer::AckDelay);
+  d.Settle();
+  QCOMPARE(d.wire, Bytes({0x84}));
+  QCOMPARE(d.host.armed[HopperTimer::ReadBackDelay], 700);
+  d.hopper.TimerFired(HopperTimer::ReadBackDelay);
+  d.Settle();
+  QCOMPARE(d.wire, Bytes({0x84}) + ToQ(BuildReadBackBlock(kNewCoins)));
+  QCOMPARE(d.tool.machine.State(), LinkState::WaitStart);
+  // Switched on again while an answer waits: the answer is dropped with the old dialogue.
+  d.Save();
+  QVERIFY(d.host.Armed(HopperTimer::AckDelay));
+  d.hopper.PowerOn();
+  QVERIFY(!d.host.Armed(HopperTimer::AckDelay) && !d.host.Armed(HopperTimer::ReadBackDelay));
+}
+
 void HopperSideTest::faultsOnTheLine_data() {
   QTest::addColumn<Faults>("faults");
   QTest::addColumn<bool>("save");

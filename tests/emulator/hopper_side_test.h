@@ -8,6 +8,7 @@ class HopperSideTest : public QObject {
   void echoBringsTheReadyByte();
   void noEchoMeansNoReadyByte();
   void saveFrameIsAcknowledgedAndReadBack();
+  void lateAnswerAndReadBackWaitForTheirTimers();
   void faultsOnTheLine_data();
   void faultsOnTheLine();
   void dispenseCommandsAreLogged_data();

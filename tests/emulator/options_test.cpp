@@ -58,7 +58,7 @@ void OptionsTest::faultOptionsAreTaken() {
   const ParsedCommandLine parsed = Parse(
       "--bad-report-checksum --bad-readback-checksum --no-echo-wait --wrong-ready 0x85 --wrong-ack 133 "
       "--cut-report 12 --info-length-zero --noise 9 --seed 42 --pull-cable 30 --readback-change 16 --fast "
-      "--power-on-when-opened 300 "
+      "--power-on-when-opened 300 --ack-delay 500 --readback-delay 700 "
       "--header 0x02,0x20 --info-length 3 --echo-timeout 250");
   QVERIFY2(parsed.options, qPrintable(parsed.error));
   const EmulatorOptions& o = *parsed.options;
@@ -71,6 +71,8 @@ void OptionsTest::faultOptionsAreTaken() {
   QCOMPARE(f.noiseSeed, 42u);
   QCOMPARE(f.pullCableAfter, std::optional<std::size_t>(30));
   QCOMPARE(f.readBackChange, std::optional<std::size_t>(15));
+  QCOMPARE(f.ackDelayMs, 500);
+  QCOMPARE(f.readBackDelayMs, 700);
   QCOMPARE(o.byteTimeUs, 0);
   QCOMPARE(o.powerOnWhenOpenedMs, std::optional<int>(300));
   QCOMPARE(o.config.header1, std::uint8_t{0x02});
@@ -132,7 +134,9 @@ void OptionsTest::helpListsEveryOption() {
                              "--noise",
                              "--seed",
                              "--pull-cable",
-                             "--readback-change"}) {
+                             "--readback-change",
+                             "--ack-delay",
+                             "--readback-delay"}) {
     QVERIFY2(parsed.help.contains(QLatin1String(option)), option);
   }
 }

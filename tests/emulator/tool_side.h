@@ -19,7 +19,7 @@ class ToolSide final : public LinkHost {
  public:
   ToolSide() { machine.StartUp(); }
 
-  void Happened(const LinkEvent& event) override {
+  void OnLinkEvent(const LinkEvent& event) override {
     if (const auto status = StatusCaptionFor(event)) {
       red = status->colour == StatusColour::Red;
       caption_ = std::string(status->text);

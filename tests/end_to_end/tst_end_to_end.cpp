@@ -42,6 +42,8 @@ class EndToEndTest : public QObject {
   void faults();
   void survivesThePortClosedAndReopened();
   void readBackThatDiffersIsMarked();
+  void tickGoesWithAnErrorOrAStartOver_data();
+  void tickGoesWithAnErrorOrAStartOver();
   void unconfirmedValuesAskBeforeSaving();
   void backupThatCannotBeWrittenAsks();
   void reconnectsWhenTheAdapterComesBack();
@@ -123,6 +125,31 @@ void EndToEndTest::readBackThatDiffersIsMarked() {
   QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*bench.window)->isEnabled(), kWaitMs);
   bench.window->SetEntryText(2, QStringLiteral("250"));  // edited: the difference mark gives way
   QCOMPARE(ChannelBoxAt(*bench.window, 2)->toolTip(), QStringLiteral("hopper holds 251"));
+}
+
+void EndToEndTest::tickGoesWithAnErrorOrAStartOver_data() {
+  QTest::addColumn<QString>("then");
+  QTest::newRow("a save refused") << "refused";
+  QTest::newRow("the hopper switched on again") << "power on";
+}
+
+void EndToEndTest::tickGoesWithAnErrorOrAStartOver() {
+  QFETCH(QString, then);
+  HopperBench bench;
+  QVERIFY(bench.window->StartUp());
+  QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), kEnterData, kWaitMs);
+  SaveButton(*bench.window)->click();
+  QTRY_COMPARE_WITH_TIMEOUT(VerifyMark(*bench.window)->text(), QStringLiteral("\u2713"), kWaitMs);
+  QTRY_VERIFY_WITH_TIMEOUT(SaveButton(*bench.window)->isEnabled(), kWaitMs);
+  if (then == "refused") {
+    bench.window->SetEntryText(0, QStringLiteral("70000"));
+    SaveButton(*bench.window)->click();
+    QCOMPARE(bench.Caption(), QString::fromLatin1(kCaptionDataError));
+  } else {
+    bench.hopper->PowerOn();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.Caption(), QString(), kWaitMs);
+  }
+  QCOMPARE(VerifyMark(*bench.window)->text(), QString());
 }
 
 void EndToEndTest::unconfirmedValuesAskBeforeSaving() {

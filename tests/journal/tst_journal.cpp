@@ -21,6 +21,7 @@
 #include "platform/journal/journal.h"
 #include "platform/journal/journal_database.h"
 #include "platform/journal/journal_query.h"
+#include "platform/journal/journal_schema.h"
 
 using namespace hopper;
 
@@ -39,6 +40,7 @@ JournalEntry Entry(int n, const QString& station = QStringLiteral("bench")) {
   values[2] = std::uint16_t(n + 1000);
   e.sent = e.readBack = values;
   e.detail = QString::number(n);  // the order it was recorded in
+  e.unit = n <= 2 ? QStringLiteral("HX-2031") : QStringLiteral("Gerät, \"東\"");
   return e;
 }
 
@@ -90,10 +92,15 @@ class JournalTest : public QObject {
     QCOMPARE(e.id, written.id);
     QCOMPARE(e.utc, written.utc);
     QCOMPARE(e.local, written.local);
+    QVERIFY2(QRegularExpression(QStringLiteral("T\\d\\d:\\d\\d:\\d\\d\\.\\d{3}(Z|[+-]\\d\\d:\\d\\d)$"))
+                 .match(e.local)
+                 .hasMatch(),
+             qPrintable(e.local));  // the station's time with its offset
     QCOMPARE(e.header, written.header);
     QCOMPARE(e.info, written.info);
     QVERIFY(e.reported == written.reported && e.sent == written.sent && e.readBack == written.readBack);
     QCOMPARE(e.result, JournalResult::Verified);
+    QCOMPARE(e.unit, written.unit);
     QSqlQuery query(db.Database());
     QVERIFY(query.exec(QStringLiteral("SELECT MAX(version) FROM journal_migrations")) && query.next());
     QCOMPARE(query.value(0).toInt(), JournalDatabase::kSchemaVersion);
@@ -261,28 +268,101 @@ class JournalTest : public QObject {
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("offset");
     QTest::addColumn<QStringList>("details");  // newest first
-    QTest::newRow("all, newest first") << QString() << QString() << 0 << QStringList{"6", "5", "4", "3", "2", "1"};
-    QTest::newRow("second page") << QString() << QString() << 4 << QStringList{"2", "1"};
-    QTest::newRow("one port") << "COM1" << QString() << 0 << QStringList{"6", "4", "2"};
-    QTest::newRow("one result") << QString() << "verified" << 0 << QStringList{"6", "3"};
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("all, newest first") << QString() << QString() << 0 << QStringList{"6", "5", "4", "3", "2", "1"}
+                                       << QString();
+    QTest::newRow("second page") << QString() << QString() << 4 << QStringList{"2", "1"} << QString();
+    QTest::newRow("one port") << "COM1" << QString() << 0 << QStringList{"6", "4", "2"} << QString();
+    QTest::newRow("one result") << QString() << "verified" << 0 << QStringList{"6", "3"} << QString();
     QTest::newRow("both") << "COM2"
-                          << "verified" << 0 << QStringList{"3"};
+                          << "verified" << 0 << QStringList{"3"} << QString();
+    QTest::newRow("one unit") << QString() << QString() << 0 << QStringList{"2", "1"} << "HX-2031";
+    QTest::newRow("unit and port") << "COM2" << QString() << 0 << QStringList{"5", "3"} << "Gerät, \"東\"";
   }
   void historyFilters() {
     QFETCH(QString, port);
     QFETCH(QString, result);
     QFETCH(int, offset);
     QFETCH(QStringList, details);
+    QFETCH(QString, unit);
     QTemporaryDir dir;
     JournalDatabase db(QStringLiteral("filters"));
     QCOMPARE(db.Open(LocalJournal(dir.filePath(QStringLiteral("j.sqlite")))), QString());
     for (int n = 1; n <= 6; ++n) QCOMPARE(db.Add(Entry(n)), QString());
     HistoryFilter filter;
     filter.port = port;
+    filter.unit = unit;
     if (!result.isEmpty()) filter.result = ResultNamed(result);
     QStringList got;
     for (const JournalEntry& e : ReadHistory(db.Database(), filter, 10, offset)) got << e.detail;
     QCOMPARE(got, details);
+  }
+
+  void findsAnEntryByIdOrTheNewest() {
+    QTemporaryDir dir;
+    JournalDatabase db(QStringLiteral("find"));
+    QCOMPARE(db.Open(LocalJournal(dir.filePath(QStringLiteral("j.sqlite")))), QString());
+    QVERIFY(!FindEntry(db.Database(), QStringLiteral("last")));
+    const JournalEntry first = Entry(1), second = Entry(2);
+    QCOMPARE(db.Add(first), QString());
+    QCOMPARE(db.Add(second), QString());
+    QCOMPARE(FindEntry(db.Database(), first.id)->detail, QStringLiteral("1"));
+    QCOMPARE(FindEntry(db.Database(), QStringLiteral("last"))->detail, QStringLiteral("2"));
+    QVERIFY(!FindEntry(db.Database(), QStringLiteral("no-such-entry")));
+  }
+
+  // A journal from before units were kept: its entries stay, and new ones carry their unit.
+  void olderJournalTakesTheUnitColumn_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("file") << false;
+    QTest::newRow("server") << true;
+  }
+  void olderJournalTakesTheUnitColumn() {
+    QFETCH(bool, onServer);
+    if (onServer) RequireServer();
+    QTemporaryDir dir;
+    JournalTarget target = LocalJournal(dir.filePath(QStringLiteral("old.sqlite")));
+    if (onServer) {
+      JournalDatabase admin(QStringLiteral("admin"));
+      QCOMPARE(admin.Open(ParseJournalTarget(server_->Url())), QString());
+      QSqlQuery(admin.Database()).exec(QStringLiteral("DROP DATABASE IF EXISTS before_units"));
+      QVERIFY(QSqlQuery(admin.Database()).exec(QStringLiteral("CREATE DATABASE before_units")));
+      target = ParseJournalTarget(
+          QString(server_->Url()).replace(QStringLiteral("/postgres?"), QStringLiteral("/before_units?")));
+    }
+    const JournalEntry old = Entry(1);
+    {
+      // The tables as the first version made them, with one entry.
+      QSqlDatabase db = QSqlDatabase::addDatabase(target.driver, QStringLiteral("old"));
+      db.setDatabaseName(target.database);
+      db.setHostName(target.host);
+      db.setUserName(target.user);
+      QVERIFY(db.open());
+      QSqlQuery q(db);
+      for (const QString& sql : SchemaSetup(onServer) + MigrationSteps(1, onServer))
+        QVERIFY2(q.exec(sql), qPrintable(sql));
+      QVERIFY(q.exec(QStringLiteral("INSERT INTO journal_migrations VALUES (1, 'then')")));
+      QVERIFY(q.exec(QStringLiteral("INSERT INTO journal_entries (entry_id, time_utc, time_local, result) "
+                                    "VALUES ('%1', '2026-01-02T03:04:05.000Z', 'then', 'read')")
+                         .arg(old.id)));
+      db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("old"));
+    JournalDatabase db(QStringLiteral("migrated"));
+    QCOMPARE(db.Open(target), QString());
+    const JournalEntry added = Entry(2);
+    QCOMPARE(db.Add(added), QString());
+    const std::vector<JournalEntry> read = ReadHistory(db.Database(), {}, 10, 0);
+    QCOMPARE(read.size(), std::size_t(2));
+    QCOMPARE(read[1].id, old.id);
+    QCOMPARE(read[1].unit, QString());
+    QCOMPARE(read[0].unit, QStringLiteral("HX-2031"));
+    QSqlQuery query(db.Database());
+    QVERIFY(query.exec(QStringLiteral("SELECT MAX(version) FROM journal_migrations")) && query.next());
+    QCOMPARE(query.value(0).toInt(), JournalDatabase::kSchemaVersion);
+    // Opened again, nothing is taken twice.
+    db.Close();
+    QCOMPARE(db.Open(target), QString());
   }
 
   void damagedFileIsToldOnceAndLosesNothing_data() {

@@ -1,6 +1,7 @@
 // The "Parameter" menu of the real main window, with the file dialog answered by the test.
 
 #include <QAction>
+#include <QMimeData>
 #include <QtTest>
 
 #include "load_rows.h"
@@ -35,6 +36,23 @@ class ParameterMenuTest : public testing::FileTest {
     dialog_.Answer(path);
     window_->findChild<QAction*>(QStringLiteral("Openfile"))->trigger();
   }
+  // Drags `data` onto box `index` as the desktop does; true when the box took the drop.
+  bool Drop(int index, QMimeData* data) {
+    ChannelBox* box = ChannelBoxAt(*window_, index);
+    const QPoint at = box->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    return drop.isAccepted();
+  }
+  void DropFile(const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setText(QUrl::fromLocalFile(path).toString());  // file managers send both
+    QVERIFY(Drop(3, &data));
+  }
   void Save(const QString& path) {
     dialog_.Answer(path);
     window_->findChild<QAction*>(QStringLiteral("Savefile"))->trigger();
@@ -62,6 +80,46 @@ class ParameterMenuTest : public testing::FileTest {
     Open(Path("set.txt"));
     QCOMPARE(Shown(), expected.isEmpty() ? Boxes("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9") : expected);
     QCOMPARE(boxes_.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+  }
+
+  // A file dropped onto a box is loaded as "Open" loads it: same checks, same messages.
+  void droppedFileLoads_data() { testing::AddLoadRows(); }
+  void droppedFileLoads() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QFETCH(QString, message);
+    Fill(Boxes("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9"));
+    QVERIFY(testing::WriteFile(Path("set.txt"), bytes));
+    DropFile(Path("set.txt"));
+    QCOMPARE(Shown(), expected.isEmpty() ? Boxes("9,9,9,9,9,9,9,9,9,9,9,9,9,9,9,9") : expected);
+    QCOMPARE(boxes_.Texts(), message.isEmpty() ? QStringList() : QStringList{message});
+  }
+
+  void droppedMissingFileIsReportedAsOpenDoes() {
+    Fill(Boxes("9,9"));
+    DropFile(Path("nothing.txt"));
+    QCOMPARE(boxes_.Texts(), QStringList{QStringLiteral("File Does Not Exist")});
+    QCOMPARE(Shown(), Boxes("9,9"));
+  }
+
+  void droppedTextOnlyWhenTheFilterTakesIt_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("digits") << "42" << true;
+    QTest::newRow("letters") << "file" << false;
+    QTest::newRow("a sign") << "-1" << false;
+    QTest::newRow("a space") << "1 2" << false;
+  }
+  void droppedTextOnlyWhenTheFilterTakesIt() {
+    QFETCH(QString, text);
+    QFETCH(bool, taken);
+    Fill(Boxes(""));
+    ChannelBoxAt(*window_, 5)->clear();
+    QMimeData data;
+    data.setText(text);
+    QCOMPARE(Drop(5, &data), taken);
+    QCOMPARE(window_->EntryText(5), taken ? text : QString());
+    QVERIFY(boxes_.shown.isEmpty());  // never "Hey man~~!Just number only"
   }
 
   void roundTripNormalises() {

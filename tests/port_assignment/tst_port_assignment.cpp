@@ -40,6 +40,8 @@ class PortAssignmentTest : public QObject {
     QFile::remove(SettingsStore::FilePath());
     listing_ = std::make_shared<test::FakeDeviceListing>();
     messages_.shown.clear();
+    messages_.asked.clear();
+    messages_.answer = false;
   }
 
   void listsAndFollowsAdapters() {
@@ -118,6 +120,63 @@ class PortAssignmentTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(FindingsText(w)->toPlainText(), QStringLiteral("Nothing found in the way of any device."),
                               10000);
     QTRY_COMPARE_WITH_TIMEOUT(WarningLine(w)->text(), QString(), 10000);
+  }
+
+  void enterInTheListAssignsNothing() {
+    listing_->AddAdapter(QStringLiteral("/dev/ttyS0"));
+    PortAssignmentWindow w(listing_, messages_, 1);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    DeviceTable(w)->setFocus();
+    for (QPushButton* button : {AssignButton(w), AutomaticButton(w), CloseButton(w)}) QVERIFY(!button->isDefault());
+    QTest::keyClick(DeviceTable(w), Qt::Key_Return);
+    QTest::keyClick(DevicePath(w), Qt::Key_Return);
+    QTest::keyClick(DeviceTable(w), Qt::Key_Enter);
+    CloseButton(w)->setFocus();
+    QTest::keyClick(CloseButton(w), Qt::Key_Return);  // Enter on a button presses it: the one thing that happened
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+    QCOMPARE(w.Assigned(), std::nullopt);
+    QVERIFY(SettingsStore().MappedDevices().empty());
+  }
+
+  // The port the tool works on is COM1 on the first terminal; the technician assigns the second.
+  void asksBeforeTakingThePortInUse_data() {
+    QTest::addColumn<int>("portNumber");
+    QTest::addColumn<bool>("sameDevice");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("assigned");
+    QTest::newRow("port in use, No") << 1 << false << false << true << false;
+    QTest::newRow("port in use, Yes") << 1 << false << true << true << true;
+    QTest::newRow("port in use, same device") << 1 << true << false << false << true;
+    QTest::newRow("another port") << 2 << false << false << false << true;
+  }
+  void asksBeforeTakingThePortInUse() {
+    QFETCH(int, portNumber);
+    QFETCH(bool, sameDevice);
+    QFETCH(bool, answer);
+    QFETCH(bool, asked);
+    QFETCH(bool, assigned);
+    test::PtyPeer working;
+    test::PtyPeer other;
+    QTemporaryDir byId;
+    const QString stable = byId.filePath(QStringLiteral("usb-Hopper_A1-if00-port0"));
+    QVERIFY(QFile::link(working.path(), stable));
+    SettingsStore().SetMappedDevice(1, stable);
+    const QString chosen = sameDevice ? working.path() : other.path();
+    messages_.answer = answer;
+    PortAssignmentWindow w(listing_, messages_, 1);
+    PortNumberBox(w)->setValue(portNumber);
+    DevicePath(w)->setText(chosen);
+    AssignButton(w)->click();
+    QCOMPARE(messages_.asked.size(), asked ? 1 : 0);
+    if (asked) {
+      const Message& q = messages_.asked.first();
+      QVERIFY(q.text.contains(QStringLiteral("COM1")) && q.text.contains(chosen));
+      QVERIFY(q.informative.contains(stable));
+    }
+    QCOMPARE(w.Assigned(), assigned ? std::optional<int>(portNumber) : std::nullopt);
+    QCOMPARE(SettingsStore().MappedDevice(1), assigned && portNumber == 1 ? chosen : stable);
   }
 
   void refusesWhatIsNoSerialDevice_data() {

@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QtTest>
+#include <functional>
 
 #include "core/link_captions.h"
 #include "core/setting_frames.h"
@@ -49,6 +50,13 @@ struct LinkRig {
 
 const CoinNumbers kCoins{1000, 500};
 
+// Answers every question before a save with what `ask` says.
+struct Asking : SaveQuestions {
+  std::function<bool()> ask;
+  bool SaveUnconfirmed(const std::vector<int>&) override { return ask(); }
+  bool SaveWithoutBackup(const QString&) override { return ask(); }
+};
+
 }  // namespace
 
 class LinkAloneTest : public QObject {
@@ -75,7 +83,48 @@ class LinkAloneTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(rig.Has(LinkEventKind::ResponseWatchEnded), 5000);
     QCOMPARE(rig.captions.mid(3), (QStringList{"blue Saving", "red No Response"}));
     QCOMPARE(rig.link.Machine().State(), LinkState::AwaitSaveAck);
-    QCOMPARE(rig.link.Held().State(), Verification::NotVerified);
+    QTRY_VERIFY_WITH_TIMEOUT(rig.link.LastVerdict(), 5000);
+    QCOMPARE(rig.link.LastVerdict()->kind, VerdictKind::NoAcknowledgement);
+  }
+
+  // Bytes that come while a question before the save is open wait for its answer, then are
+  // taken whole and in order, before the frame goes out (or the save is abandoned).
+  void bytesDuringTheQuestionWaitForTheAnswer_data() {
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("saved anyway") << true;
+    QTest::newRow("kept back") << false;
+  }
+  void bytesDuringTheQuestionWaitForTheAnswer() {
+    QFETCH(bool, answer);
+    LinkRig rig;
+    Asking questions;
+    rig.link.SetQuestions(&questions);
+    QCOMPARE(rig.link.Open().result, OpenResult::Opened);
+    rig.link.Start();
+    const std::uint8_t info[] = {0x3A};
+    std::vector<std::uint8_t> report = BuildReportFrame(1, 2, info, kCoins);
+    report.back() = std::uint8_t(report.back() + 1);  // spoilt: its values stay unconfirmed
+    QVERIFY(rig.peer.write(Bytes(report)));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.Has(LinkEventKind::LinkError), 5000);
+    qsizetype before = -1;
+    questions.ask = [&] {
+      before = rig.events.size();
+      // A new report starts while the question is up.
+      rig.peer.write(QByteArray::fromHex("3a0102"));
+      return QTest::qWaitFor([&] { return rig.link.Port().BytesWaiting() >= 3; }, 5000) &&
+             rig.events.size() == before && answer;
+    };
+    ChannelTexts texts;
+    texts.fill("0");
+    texts[0] = "7";
+    const SaveOutcome outcome = rig.link.Save(texts);
+    QVERIFY(before >= 0);
+    QCOMPARE(outcome.result, answer ? SaveResult::Sent : SaveResult::Withheld);
+    QList<LinkEventKind> after;
+    for (qsizetype i = before; i < rig.events.size(); ++i) after << rig.events[i].kind;
+    QList<LinkEventKind> expected{LinkEventKind::ReportStarted, LinkEventKind::HeaderByte, LinkEventKind::HeaderByte};
+    if (answer) expected << LinkEventKind::SaveSent;
+    QCOMPARE(after, expected);
   }
 
   // Handing the port over ends the report on its way; the block after the hand-back is a read-back.

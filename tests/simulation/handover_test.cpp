@@ -10,8 +10,8 @@
 #include <QtTest>
 #include <functional>
 
-#include "form3_fixture.h"
 #include "platform/files/settings_store.h"
+#include "simulation_fixture.h"
 #include "ui/channel_box.h"
 #include "ui/main_window.h"
 #include "ui/simulation_handover.h"

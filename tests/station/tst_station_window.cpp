@@ -2,6 +2,7 @@
 // differs; each tile's verdict, colour, count and accessible name, and the set shown once.
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -46,6 +47,7 @@ class StationWindowTest : public QObject {
  private slots:
   void tilesShowEachPort();
   void passIsShownOnceTheEntryIsKept();
+  void notStartedTilesSayWhyAndTheChoiceTriesAgain();
 };
 
 void StationWindowTest::tilesShowEachPort() {
@@ -75,7 +77,16 @@ void StationWindowTest::tilesShowEachPort() {
   QCOMPARE(window.Tile(0)->accessibleName(), good.line.SlavePath() + QStringLiteral(": PASS"));
   QCOMPARE(window.Tile(0)->focusPolicy(), Qt::StrongFocus);
   const QString shown = window.findChild<QLabel*>(QStringLiteral("stationSet"))->text();
-  QVERIFY(shown.contains(QStringLiteral("1: 1234")) && shown.contains(QStringLiteral("16: 65535")));
+  // A pair never breaks at the line's end.
+  QVERIFY(shown.contains(QStringLiteral("1:\u00a01234")) && shown.contains(QStringLiteral("16:\u00a065535")));
+
+  // The focus shows: the tile with the focus is drawn otherwise than without it.
+  QVERIFY(QTest::qWaitForWindowActive(&window));
+  window.Tile(1)->setFocus(Qt::TabFocusReason);
+  const QImage unfocused = window.Tile(0)->grab().toImage();
+  window.Tile(0)->setFocus(Qt::TabFocusReason);
+  QTRY_VERIFY_WITH_TIMEOUT(window.Tile(0)->hasFocus(), kWaitMs);
+  QVERIFY(window.Tile(0)->grab().toImage() != unfocused);
 
   // The next hopper on the good port: the count goes on, the bad port is not held up by it.
   good.hopper->PowerOn();
@@ -110,6 +121,33 @@ void StationWindowTest::passIsShownOnceTheEntryIsKept() {
   QString why;
   QCOMPARE(ReadHistory(db.Database(), verified, 10, 0, &why).size(), std::size_t(1));
   QCOMPARE(why, QString());
+  window.close();
+}
+
+void StationWindowTest::notStartedTilesSayWhyAndTheChoiceTriesAgain() {
+  test::SettingsSandbox sandbox;
+  Hopper good({});
+  Hopper late({});
+  QVERIFY(good.openError.isEmpty() && late.openError.isEmpty());
+  QTemporaryDir dir;
+  const QString missing = dir.filePath(QStringLiteral("ttyUSB7"));  // not plugged in yet
+  ChannelTexts set;
+  set.fill("1");
+  StationWindow window(set, {{good.line.SlavePath(), good.line.SlavePath(), 0}, {missing, missing, 0}});
+  window.show();
+  QVERIFY(!window.Start());
+  for (int i : {0, 1}) QCOMPARE(window.Tile(i)->Verdict(), QStringLiteral("not started"));
+  QVERIFY(Text(window.Tile(1), "detail").contains(missing + QStringLiteral(" could not be opened")));
+  QVERIFY(Text(window.Tile(0), "detail").contains(QStringLiteral("another port could not be opened")));
+  QVERIFY(window.Tile(1)->accessibleName().endsWith(QStringLiteral(": not started")));
+  auto* again = window.findChild<QPushButton*>(QStringLiteral("chooseAgainButton"));
+  QVERIFY(again && again->isVisible());
+
+  QVERIFY(QFile::link(late.line.SlavePath(), missing));  // the adapter is plugged in
+  again->click();
+  for (int i : {0, 1}) QCOMPARE(window.Tile(i)->Verdict(), QStringLiteral("waiting"));
+  QVERIFY(!again->isVisible());
+  QTRY_COMPARE_WITH_TIMEOUT(window.Tile(1)->Verdict(), QStringLiteral("PASS"), kWaitMs);
   window.close();
 }
 

@@ -1,10 +1,14 @@
 // The program object: the single-copy lock and the main window made anew when it is needed.
 
+#include <QAction>
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QWindow>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -16,11 +20,20 @@
 #include "pty_peer.h"
 #include "recording_message_boxes.h"
 #include "settings_sandbox.h"
+#include "ui/line_monitor.h"
 #include "ui/main_window.h"
 #include "windows_controls.h"
 
 using namespace hopper;
 using namespace hopper::test;
+
+namespace {
+QWidget* TopLevel(const char* name) {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->objectName() == QLatin1String(name) && w->isVisible()) return w;
+  return nullptr;
+}
+}  // namespace
 
 class ToolAppTest : public QObject {
   Q_OBJECT
@@ -181,6 +194,40 @@ class ToolAppTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 5000);
     SettingsStore().SetComPort(1);
     QCOMPARE(tool.EnsureMainWindow()->Port().PortNumber(), 1);  // the next start is the stored one's
+  }
+
+  // History, the line monitor and the station bear the coin icon, open within the screen's
+  // available area (History is wider than the test's 800-pixel screen) and close with Escape.
+  void addedWindowsBelongWithTheMainWindow() {
+    ToolApp tool;
+    QVERIFY(tool.Start());
+    QPointer<MainWindow> window = tool.EnsureMainWindow();
+    QVERIFY(window && QTest::qWaitForWindowActive(window.data()));
+    const QRect area = window->screen()->availableGeometry();
+    const auto check = [&](QWidget* added, bool tied) {
+      QVERIFY(added && added->isVisible());
+      QVERIFY(!added->windowIcon().isNull());
+      QVERIFY2(area.contains(added->frameGeometry()), qPrintable(added->objectName()));
+      if (tied) QCOMPARE(added->windowHandle()->transientParent(), window->windowHandle());
+      added->activateWindow();
+      QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), added, 5000);
+      QWidget* focused = QApplication::focusWidget() ? QApplication::focusWidget() : added;
+      QTest::keyClick(focused, Qt::Key_Escape);
+      QTRY_VERIFY_WITH_TIMEOUT(!added->isVisible(), 5000);
+    };
+    window->findChild<QAction*>(QStringLiteral("History"))->trigger();
+    check(TopLevel("History"), true);
+    check(&tool.ShowLineMonitor(), true);
+
+    QTemporaryDir dir;
+    const QString set = dir.filePath(QStringLiteral("set.txt"));
+    QFile file(set);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n");
+    file.close();
+    QVERIFY(tool.StartStation(set, {9}));  // COM9 has no device: the station does not start
+    QPointer<QWidget> station = TopLevel("StationWindow");
+    check(station.data(), false);
   }
 
   void commandLine_data() {

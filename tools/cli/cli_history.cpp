@@ -63,6 +63,7 @@ int RunHistory(const CliOptions& options) {
   bool number = false;
   const int n = QString(options.port).remove(QStringLiteral("COM"), Qt::CaseInsensitive).toInt(&number);
   filter.port = number && n > 0 ? QStringLiteral("COM%1").arg(n) : options.port;
+  filter.unit = options.unit;
   // JSON is written as it is read, one entry at a time, and stays one valid document.
   bool first = true;
   if (options.json) std::fputc('[', stdout);

@@ -15,5 +15,7 @@ JournalSetup CliJournalSetup(const CliOptions& options, QString* problem);
 
 // Lists the entries, newest first, as lines or one JSON array; returns the exit code.
 int RunHistory(const CliOptions& options);
+// The same as comma-separated values (cli_history_csv.cpp).
+int RunHistoryCsv(const CliOptions& options);
 
 }  // namespace hopper::cli

@@ -8,6 +8,7 @@
 
 #include "platform/files/file_checks.h"
 #include "platform/files/settings_store.h"
+#include "platform/journal/journal_entry.h"
 #include "platform/journal/journal_query.h"
 #include "tools/cli/exit_codes.h"
 
@@ -19,7 +20,9 @@ constexpr const char* kUsage =
     "Usage: hopper-cli read [--port P] [--out FILE] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli write FILE [--port P] [--timeout S] [--json] [--log FILE]\n"
     "       hopper-cli ports [--json]\n"
-    "       hopper-cli history [--since DATE] [--port P] [--json]\n"
+    "       hopper-cli history [--since DATE] [--port P] [--unit TEXT] [--json | --csv]\n"
+    "       hopper-cli diff A B [C ...] [--json]\n"
+    "       hopper-cli report ID|last --pdf FILE\n"
     "       hopper-cli station FILE --port P [--port P ...] [--json] [--no-journal]\n"
     "\n"
     "read   waits for the hopper's power-on report and prints its 16 coin numbers\n"
@@ -30,7 +33,12 @@ constexpr const char* kUsage =
     "       program holding it, ModemManager probing it, a braille-display service (brltty)\n"
     "       that took a USB adapter, two adapters sharing one stable name; on Windows a driver\n"
     "       version or chip that breaks the adapter, or a device Windows stopped; each with what to do.\n"
-    "history lists the service journal's entries, newest first.\n"
+    "history lists the service journal's entries, newest first; --csv: every field, a row\n"
+    "       each, for a spreadsheet (UTF-8 with a byte-order mark, each set as 16 columns).\n"
+    "diff   sets side by side, channel by channel, the differing ones marked: parameter\n"
+    "       files, backup:last (the newest backup) and journal:ID (the set an entry left).\n"
+    "       Exit 0 when all are equal, 1 when they differ, 2 when one cannot be read.\n"
+    "report writes the visit report of a journal entry (or the newest: last) as a PDF.\n"
     "station  programs hopper after hopper on every --port at once: as each is switched on it\n"
     "       writes FILE's set and checks the read-back; one line per port (PASS, FAIL with the\n"
     "       reason, adapter gone), or a JSON line per event with --json. Ctrl+C prints the\n"
@@ -71,6 +79,9 @@ void AddOptions(QCommandLineParser& p) {
        "Default: the tool's [Journal] setting, else journal.sqlite in its data folder.",
        "URL"},
       {"since", "history: entries from this date on (2026-12-08, or with a time).", "DATE"},
+      {"unit", "read, write: the unit's serial, kept with the journal entries; history: that unit's only.", "TEXT"},
+      {"csv", "history: comma-separated values, every field."},
+      {"pdf", "report: the PDF file to write.", "FILE"},
       {{"h", "help"}, "Show this help."},
       {{"v", "version"}, "Show the version."},
   });
@@ -83,6 +94,29 @@ std::optional<int> TimeoutMs(const QString& text) {
   // 0 ms means no limit: a positive time, however short, waits at least 1 ms.
   if (seconds > 0) return static_cast<int>(std::max(1L, std::lround(seconds * 1000)));
   return 0;
+}
+
+// --unit, --csv and --pdf, and what diff and report take.
+QString CheckRecordOptions(const QCommandLineParser& p, CliOptions& o) {
+  o.unit = UnitText(p.value(QStringLiteral("unit")));
+  o.csv = p.isSet(QStringLiteral("csv"));
+  o.pdf = p.value(QStringLiteral("pdf"));
+  if (p.isSet(QStringLiteral("unit")) && o.unit.isEmpty()) return QStringLiteral("--unit needs the unit's serial");
+  if (p.isSet(QStringLiteral("unit")) && o.command != Command::Read && o.command != Command::Write &&
+      o.command != Command::History)
+    return QStringLiteral("--unit belongs to read, write and history");
+  if (o.csv && (o.command != Command::History || o.json))
+    return QStringLiteral("--csv belongs to history, without --json");
+  if (p.isSet(QStringLiteral("pdf")) && o.command != Command::Report) return QStringLiteral("--pdf belongs to report");
+  if (o.command == Command::Report && o.pdf.trimmed().isEmpty()) return QStringLiteral("report needs --pdf FILE");
+  if (o.command == Command::Diff || o.command == Command::Report) {
+    for (const char* option : {"port", "timeout", "log", "since", "no-journal"})
+      if (p.isSet(QLatin1String(option)))
+        return QStringLiteral("--%1 does not belong to %2")
+            .arg(QLatin1String(option), o.command == Command::Diff ? QStringLiteral("diff") : QStringLiteral("report"));
+    if (o.command == Command::Report && o.json) return QStringLiteral("--json does not belong to report");
+  }
+  return {};
 }
 
 }  // namespace
@@ -130,6 +164,19 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
     o.file = words[1];
   } else if (words[0] == QLatin1String("history") && words.size() == 1) {
     o.command = Command::History;
+  } else if (words[0] == QLatin1String("diff")) {
+    if (words.size() < 3) {
+      out.error = QStringLiteral("diff needs two sets or more: files, backup:last or journal:ID");
+      return out;
+    }
+    o.command = Command::Diff;
+    o.sources = words.mid(1);
+  } else if (words[0] == QLatin1String("report") && words.size() == 2) {
+    o.command = Command::Report;
+    o.entry = words[1];
+  } else if (words[0] == QLatin1String("report") && words.size() == 1) {
+    out.error = QStringLiteral("report needs a journal entry's id, or last");
+    return out;
   } else if (words[0] == QLatin1String("write") && words.size() == 1) {
     out.error = QStringLiteral("write needs the parameter file to write");
     return out;
@@ -141,11 +188,12 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
         return out;
       }
   } else if (words[0] == QLatin1String("read") || words[0] == QLatin1String("write") ||
-             words[0] == QLatin1String("ports") || words[0] == QLatin1String("history")) {
+             words[0] == QLatin1String("ports") || words[0] == QLatin1String("history") ||
+             words[0] == QLatin1String("report")) {
     out.error = QStringLiteral("unexpected argument: %1").arg(words.last());
     return out;
   } else {
-    out.error = QStringLiteral("unknown command: %1 (say read, write, ports or history)").arg(words[0]);
+    out.error = QStringLiteral("unknown command: %1 (say read, write, ports, history, diff or report)").arg(words[0]);
     return out;
   }
 
@@ -182,7 +230,11 @@ ParsedArguments ParseArguments(const QStringList& arguments) {
     return out;
   }
   if (o.command == Command::History && (p.isSet(QStringLiteral("timeout")) || !o.logPath.isEmpty())) {
-    out.error = QStringLiteral("history takes --since, --port, --journal and --json");
+    out.error = QStringLiteral("history takes --since, --port, --unit, --journal, --json and --csv");
+    return out;
+  }
+  if (const QString why = CheckRecordOptions(p, o); !why.isEmpty()) {
+    out.error = why;
     return out;
   }
   out.options = o;

@@ -1,5 +1,6 @@
 #pragma once
-// The hopper-cli command line: `read`, `write FILE`, `ports` or `history`, and the options they take.
+// The hopper-cli command line: `read`, `write FILE`, `ports`, `history`, `diff A B` or `report ID`, and the
+// options they take.
 
 #include <QString>
 #include <QStringList>
@@ -9,7 +10,7 @@ class QCommandLineParser;
 
 namespace hopper::cli {
 
-enum class Command { Read, Write, Ports, History };
+enum class Command { Read, Write, Ports, History, Diff, Report };
 
 inline constexpr int kDefaultTimeoutSeconds = 60;
 
@@ -24,6 +25,11 @@ struct CliOptions {
   bool journal = true;  // read and write keep an entry in the service journal
   QString journalUrl;   // --journal: instead of the settings' [Journal] database
   QString since;        // history: entries from this date on
+  QString unit;         // read, write: the unit's serial for the journal; history: only this unit's entries
+  bool csv = false;     // history: comma-separated values instead of lines
+  QStringList sources;  // diff: files, backup:last, journal:ID
+  QString entry;        // report: a journal entry's id, or "last"
+  QString pdf;          // report: the PDF to write
 };
 
 struct ParsedArguments {

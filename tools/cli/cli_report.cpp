@@ -34,6 +34,7 @@ void PrintJson(const QJsonObject& object) {
 const char* ExitCodeName(ExitCode code) {
   switch (code) {
     case ExitCode::Done: return "done";
+    case ExitCode::Differ: return "differ";
     case ExitCode::BadArguments: return "bad-arguments";
     case ExitCode::PortError: return "port-error";
     case ExitCode::HopperTimeout: return "timeout";
@@ -42,6 +43,7 @@ const char* ExitCodeName(ExitCode code) {
     case ExitCode::ReadBackDiffers: return "read-back-differs";
     case ExitCode::FileRefused: return "file-refused";
     case ExitCode::OutputFailed: return "output-failed";
+    case ExitCode::NoSuchEntry: return "no-such-entry";
     case ExitCode::JournalUnusable: return "journal-unusable";
     case ExitCode::Interrupted: return "interrupted";
   }
@@ -107,7 +109,6 @@ void Reporter::Progress(Step step, const QString& where) {
     case Step::Receiving: Say(QStringLiteral("receiving the report")); break;
     case Step::Received: Say(QStringLiteral("received")); break;
     case Step::Saving: Say(QStringLiteral("saving")); break;
-    case Step::Verifying: break;
     case Step::Verified: Say(QStringLiteral("verified")); break;
   }
 }
@@ -139,6 +140,7 @@ int Reporter::Finish(const RunSummary& s) {
       QJsonArray channels;
       for (int c : differing) channels.append(c);
       o[QStringLiteral("differing")] = channels;
+      if (!r.verdict.isEmpty()) o[QStringLiteral("verdict")] = r.verdict;
     }
     if (!s.lineTrouble.isEmpty()) o[QStringLiteral("lineTrouble")] = QJsonArray::fromStringList(s.lineTrouble);
     if (!s.warnings.isEmpty()) o[QStringLiteral("warnings")] = QJsonArray::fromStringList(s.warnings);

@@ -16,9 +16,11 @@
 #include "platform/station/set_file.h"
 #include "tools/cli/cli_history.h"
 #include "tools/cli/cli_report.h"
+#include "tools/cli/diff_command.h"
 #include "tools/cli/hopper_session.h"
 #include "tools/cli/port_choice.h"
 #include "tools/cli/ports_command.h"
+#include "tools/cli/report_command.h"
 
 namespace hopper::cli {
 
@@ -35,7 +37,9 @@ int Stop(Reporter& reporter, RunSummary& summary, ExitCode code, const QString& 
 
 int RunCommand(const CliOptions& options) {
   if (options.command == Command::Ports) return RunPorts(options.json);
-  if (options.command == Command::History) return RunHistory(options);
+  if (options.command == Command::History) return options.csv ? RunHistoryCsv(options) : RunHistory(options);
+  if (options.command == Command::Diff) return RunDiff(options);
+  if (options.command == Command::Report) return RunReport(options);
   Reporter reporter(options.json, Reporter::StderrIsTerminal());
   RunSummary summary;
   summary.command = options.command;
@@ -113,7 +117,7 @@ int RunCommand(const CliOptions& options) {
       for (const QString& entry : entries) warn(QStringLiteral("journal: lost entry: ") + entry);
     });
     linkJournal = std::make_unique<LinkJournal>(link, *journal, QStringLiteral("hopper-cli"));
-    linkJournal->SetDeviceLookup(SystemDeviceLookup());
+    linkJournal->SetUnit(options.unit);
   }
 
   HopperSession session(link);

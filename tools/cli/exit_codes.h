@@ -6,6 +6,7 @@ namespace hopper::cli {
 
 enum class ExitCode : int {
   Done = 0,               // read: the set was read; write: the hopper holds exactly the file's set
+  Differ = 1,             // diff: the sets differ
   BadArguments = 2,       // the command line is wrong
   PortError = 3,          // the port is missing, busy, not allowed, or went away
   HopperTimeout = 4,      // no report from the hopper within --timeout
@@ -14,13 +15,15 @@ enum class ExitCode : int {
   ReadBackDiffers = 7,    // the hopper acknowledged, but reports a set other than the one written
   FileRefused = 8,        // write: the parameter file is missing, unreadable or not a valid set
   OutputFailed = 9,       // read --out: the parameter file could not be written
-  JournalUnusable = 10,   // history: the journal is not there, cannot be read or is none
+  NoSuchEntry = 10,       // report: the journal holds no such entry
+  JournalUnusable = 11,   // history, report: the journal is not there, cannot be read or is none
   Interrupted = 130,      // Ctrl+C or a termination signal
 };
 
 inline constexpr const char* kExitCodeTable =
     "Exit codes:\n"
-    "  0    done (write: the read-back equals the file)\n"
+    "  0    done (write: the read-back equals the file; diff: the sets are equal)\n"
+    "  1    diff: the sets differ\n"
     "  2    bad arguments\n"
     "  3    port error: missing, busy, access denied, or lost\n"
     "  4    timeout waiting for the hopper's report\n"
@@ -29,7 +32,8 @@ inline constexpr const char* kExitCodeTable =
     "  7    read-back differs from what was written\n"
     "  8    parameter file refused (nothing was written)\n"
     "  9    output file could not be written\n"
-    "  10   history: the journal is not there, cannot be read, or is no journal\n"
+    "  10   report: no such journal entry\n"
+    "  11   history, report: the journal is not there, cannot be read, or is no journal\n"
     "  130  interrupted\n";
 
 inline int ToInt(ExitCode code) { return static_cast<int>(code); }

@@ -5,7 +5,6 @@
 
 #include "core/link_captions.h"
 #include "core/save_check.h"
-#include "core/traffic_entry.h"
 
 namespace hopper::cli {
 
@@ -18,24 +17,19 @@ const QString kUnverifiedAdvice =
 }  // namespace
 
 HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(parent), link_(link) {
-  for (QTimer* timer : {&reportWait_, &readBackWatch_}) {
-    timer->setSingleShot(true);
-    timer->setTimerType(Qt::PreciseTimer);
-  }
+  reportWait_.setSingleShot(true);
+  reportWait_.setTimerType(Qt::PreciseTimer);
   link_.SetQuestions(this);
   connect(&reportWait_, &QTimer::timeout, this, [this] {
     Fail(ExitCode::HopperTimeout,
          QStringLiteral("No report from the hopper within %1 s").arg(reportWait_.interval() / 1000.0),
          QStringLiteral("Switch the hopper on while hopper-cli waits; check the cable and the port."));
   });
-  connect(&readBackWatch_, &QTimer::timeout, this, [this] {
-    Fail(ExitCode::LinkError, QStringLiteral("The hopper acknowledged the save, but its read-back stopped part-way"),
-         kUnverifiedAdvice);
-  });
   connect(&link_, &SettingLink::Reported, this, &HopperSession::OnEvent);
+  connect(&link_, &SettingLink::Judged, this, &HopperSession::OnJudged);
   connect(&link_, &SettingLink::DeviceLost, this, [this](const QString& why) {
     Fail(ExitCode::PortError, QStringLiteral("The port went away: %1").arg(why),
-         step_ >= Step::Saving ? kUnverifiedAdvice : QStringLiteral("Check the cable and the adapter."));
+         QStringLiteral("Check the cable and the adapter."));
   });
 }
 
@@ -55,51 +49,67 @@ void HopperSession::Interrupt() {
 }
 
 void HopperSession::OnEvent(const LinkEvent& event) {
-  if (finished_) return;
-  const QString caption = Text(StatusCaptionFor(event).value_or(StatusCaption{}).text);
+  // Once the save is out, only its verdict ends the run.
+  if (finished_ || step_ >= Step::Saving) return;
   switch (event.kind) {
     case LinkEventKind::ReportStarted:
       if (step_ != Step::WaitingForReport) break;
       step_ = Step::Receiving;
       emit Progress(step_);
       break;
-    case LinkEventKind::ChannelValue:
-      entries_[static_cast<std::size_t>(event.channel)] = static_cast<std::uint16_t>(event.value);
+    case LinkEventKind::BlockChecked:
+      if (event.ok) reported_ = event.values;
       break;
     case LinkEventKind::Ready: OnReady(); break;
-    case LinkEventKind::SaveSent: emit Progress(Step::Saving); break;
-    case LinkEventKind::Acknowledged: OnAcknowledged(); break;
-    case LinkEventKind::BlockChecked:
-      // A read-back with a matching checksum ends the dialogue silently.
-      if (event.ok && event.readBack && step_ == Step::Verifying) OnReadBackComplete();
-      break;
     case LinkEventKind::LinkError:
-      if (event.fault == LinkFault::SaveFailed) {
-        Fail(ExitCode::NoAcknowledgement, caption,
-             QStringLiteral("The hopper answered 0x%1 instead of acknowledging the save. ")
-                     .arg(QString::fromStdString(HexText({event.byte}))) +
-                 kUnverifiedAdvice);
-      } else {
-        Fail(ExitCode::LinkError, caption, step_ >= Step::Saving ? kUnverifiedAdvice : kResetAdvice);
-      }
+      Fail(ExitCode::LinkError, Text(StatusCaptionFor(event).value_or(StatusCaption{}).text), kResetAdvice);
       break;
     case LinkEventKind::ReceiveWatchEnded:
-      if (!event.ok) {
-        const QStringList lines = Text(kReceiveWatchMessage).split(QLatin1Char('\r'));
-        Fail(ExitCode::LinkError, lines.value(0), lines.value(1));
-      }
-      break;
-    case LinkEventKind::ResponseWatchEnded:
-      // Acknowledged in time: the read-back has a watch of its own.
-      if (event.ok || step_ != Step::Saving) break;
-      Fail(ExitCode::NoAcknowledgement, caption,
-           QStringLiteral("The hopper did not acknowledge the save within %1 ms. ").arg(kResponseWatchMs) +
-               kUnverifiedAdvice);
-      break;
-    case LinkEventKind::SaveWriteFailed:
-      Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
+      if (!event.ok) Fail(ExitCode::LinkError, Text(kReceiveWatchProblem), Text(kReceiveWatchAdvice));
       break;
     default: break;  // a refused save: SendSave says why
+  }
+}
+
+void HopperSession::OnJudged(const Verdict& verdict) {
+  if (finished_) return;
+  result_.written = verdict.sent;
+  result_.readBack = verdict.readBack;
+  result_.verdict = QString::fromLatin1(VerdictName(verdict.kind));
+  const QString words = QString::fromStdString(VerdictText(verdict)) + QLatin1Char(' ');
+  switch (verdict.kind) {
+    case VerdictKind::Verified:
+      step_ = Step::Verified;
+      emit Progress(step_);
+      result_.code = ExitCode::Done;
+      Finish();
+      return;
+    case VerdictKind::Differs:
+      Fail(ExitCode::ReadBackDiffers, QStringLiteral("The hopper's read-back differs from what was written"),
+           QStringLiteral("Write again; if it keeps differing, the hopper does not take this set."));
+      return;
+    case VerdictKind::NoAcknowledgement:
+      Fail(ExitCode::NoAcknowledgement, Text(kCaptionNoResponse), words + kUnverifiedAdvice);
+      return;
+    case VerdictKind::WrongAcknowledgement:
+    case VerdictKind::NewReportInstead:
+      Fail(ExitCode::NoAcknowledgement, Text(kCaptionSaveFailed), words + kUnverifiedAdvice);
+      return;
+    case VerdictKind::ReadBackChecksum:
+      Fail(ExitCode::LinkError, Text(kCaptionChecksumError), words + kUnverifiedAdvice);
+      return;
+    case VerdictKind::ReadBackCut:
+      Fail(ExitCode::LinkError, QString::fromStdString(VerdictText(verdict)), kUnverifiedAdvice);
+      return;
+    case VerdictKind::WriteFailed:
+      Fail(ExitCode::PortError, QStringLiteral("The port did not take the whole save frame"), kUnverifiedAdvice);
+      return;
+    case VerdictKind::PortLost:
+      Fail(ExitCode::PortError, QStringLiteral("The port went away: %1").arg(link_.LossReason()), kUnverifiedAdvice);
+      return;
+    case VerdictKind::Interrupted:
+      Fail(ExitCode::Interrupted, QStringLiteral("Interrupted after the save frame went out"), kUnverifiedAdvice);
+      return;
   }
 }
 
@@ -111,7 +121,7 @@ bool HopperSession::SaveWithoutBackup(const QString& why) {
 void HopperSession::OnReady() {
   if (step_ >= Step::Received) return;  // a repeated ready byte
   reportWait_.stop();
-  result_.reported = entries_;
+  result_.reported = reported_;
   step_ = Step::Received;
   emit Progress(step_);
   if (!toWrite_) {
@@ -130,8 +140,9 @@ void HopperSession::SendSave() {
   const SaveOutcome outcome = link_.Save(*toWrite_);
   switch (outcome.result) {
     case SaveResult::Sent:
-    case SaveResult::WriteFailed:  // the event has ended the run
+      if (!finished_) emit Progress(Step::Saving);
       break;
+    case SaveResult::WriteFailed: break;  // the verdict has ended the run
     case SaveResult::Withheld:
       step_ = Step::Received;  // nothing went out
       result_.written.reset();
@@ -151,26 +162,6 @@ void HopperSession::SendSave() {
   }
 }
 
-void HopperSession::OnAcknowledged() {
-  if (step_ != Step::Saving) return;
-  step_ = Step::Verifying;
-  readBackWatch_.start(kResponseWatchMs);
-}
-
-void HopperSession::OnReadBackComplete() {
-  result_.readBack = entries_;
-  if (*result_.readBack == *result_.written) {
-    step_ = Step::Verified;
-    emit Progress(step_);
-    result_.code = ExitCode::Done;
-  } else {
-    result_.code = ExitCode::ReadBackDiffers;
-    result_.error = QStringLiteral("The hopper's read-back differs from what was written");
-    result_.advice = QStringLiteral("Write again; if it keeps differing, the hopper does not take this set.");
-  }
-  Finish();
-}
-
 void HopperSession::Fail(ExitCode code, const QString& error, const QString& advice) {
   if (finished_) return;
   result_.code = code;
@@ -181,7 +172,7 @@ void HopperSession::Fail(ExitCode code, const QString& error, const QString& adv
 
 void HopperSession::Finish() {
   finished_ = true;
-  for (QTimer* timer : {&reportWait_, &readBackWatch_}) timer->stop();
+  reportWait_.stop();
   link_.Close();
   emit Finished();
 }

@@ -1,8 +1,7 @@
 #pragma once
 // One hopper-cli dialogue on the setting link, the same link the main window shows: this class
-// turns the link's events into the steps and the end of a command line run. Reading ends at the
-// hopper's ready byte; writing then saves, waits for the acknowledgement and the read-back, and
-// compares.
+// turns the link's events into the steps of a command line run and the save's verdict into its
+// end. Reading ends at the hopper's ready byte; writing then saves and ends with the verdict.
 
 #include <QObject>
 #include <QString>
@@ -16,7 +15,7 @@
 
 namespace hopper::cli {
 
-enum class Step { WaitingForReport, Receiving, Received, Saving, Verifying, Verified };
+enum class Step { WaitingForReport, Receiving, Received, Saving, Verified };
 
 struct SessionResult {
   ExitCode code = ExitCode::Done;
@@ -25,6 +24,7 @@ struct SessionResult {
   std::optional<CoinNumbers> reported;  // the set of the power-on report
   std::optional<CoinNumbers> written;   // the set of the save frame, once it went out
   std::optional<CoinNumbers> readBack;  // the set the hopper reported after the save
+  QString verdict;                      // the save's verdict by its stable name, once judged
 };
 
 class HopperSession final : public QObject, private SaveQuestions {
@@ -55,16 +55,14 @@ class HopperSession final : public QObject, private SaveQuestions {
   void OnEvent(const LinkEvent& event);
   void OnReady();
   void SendSave();
-  void OnAcknowledged();
-  void OnReadBackComplete();
+  void OnJudged(const Verdict& verdict);
   void Fail(ExitCode code, const QString& error, const QString& advice = {});
   void Finish();
 
   SettingLink& link_;
-  QTimer reportWait_;     // --timeout: the hopper must report within it
-  QTimer readBackWatch_;  // the read-back must follow the acknowledgement within 1000 ms
+  QTimer reportWait_;  // --timeout: the hopper must report within it
   Step step_ = Step::WaitingForReport;
-  CoinNumbers entries_{};
+  CoinNumbers reported_{};  // the last report whose checksum matched
   std::optional<ChannelTexts> toWrite_;
   QString backupRefusal_;
   bool finished_ = false;

@@ -62,7 +62,8 @@ ExitCode CodeFor(const UnitRecord& record) {
   switch (record.fault) {
     case UnitFault::None: return ExitCode::Done;
     case UnitFault::NoAcknowledgement:
-    case UnitFault::WrongAcknowledgement: return ExitCode::NoAcknowledgement;
+    case UnitFault::WrongAcknowledgement:
+    case UnitFault::NewReportInstead: return ExitCode::NoAcknowledgement;
     case UnitFault::ReadBackDiffers: return ExitCode::ReadBackDiffers;
     case UnitFault::WriteFailed:
     case UnitFault::AdapterGone: return ExitCode::PortError;

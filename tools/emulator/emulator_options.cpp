@@ -46,6 +46,8 @@ void AddOptions(QCommandLineParser& p) {
       Valued("seed", "Seed of the random bytes (default 1).", "n"),
       Valued("pull-cable", "Fault: close the line after this many bytes have been sent.", "n"),
       Valued("readback-change", "Fault: store Channel n one above the value sent, so the read-back differs.", "n"),
+      Valued("ack-delay", "Fault: answer a save frame only this long after it came.", "ms"),
+      Valued("readback-delay", "Fault: send the read-back this long after the answer to a save.", "ms"),
   });
 }
 
@@ -183,6 +185,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
   if (const auto n = count("seed", 0, 0xFFFFFFFFLL)) f.noiseSeed = static_cast<std::uint32_t>(*n);
   if (const auto n = count("pull-cable", 0, 100000000)) f.pullCableAfter = static_cast<std::size_t>(*n);
   if (const auto n = count("readback-change", 1, 16)) f.readBackChange = static_cast<std::size_t>(*n - 1);
+  if (const auto ms = count("ack-delay", 0, 600000)) f.ackDelayMs = static_cast<int>(*ms);
+  if (const auto ms = count("readback-delay", 0, 600000)) f.readBackDelayMs = static_cast<int>(*ms);
 
   if (!error.isEmpty()) {
     out.error = error;

@@ -23,6 +23,8 @@ struct Faults {
   std::uint32_t noiseSeed = 1;
   std::optional<std::size_t> pullCableAfter;  // the line closes after this many bytes sent
   std::optional<std::size_t> readBackChange;  // this channel index is stored (and read back) one higher
+  int ackDelayMs = 0;                         // the answer to a save frame waits this long
+  int readBackDelayMs = 0;                    // the read-back follows the answer this long after it
 };
 
 struct HopperConfig {

@@ -5,7 +5,10 @@ namespace hopper::emulator {
 HopperEmulator::HopperEmulator(HopperConfig config, ByteChannel& channel, TrafficLog& log, QObject* parent)
     : QObject(parent), channel_(channel), log_(log), transmitter_(channel), side_(std::move(config), *this) {
   transmitter_.SetPullCableAfter(side_.Config().faults.pullCableAfter);
-  for (QTimer* timer : {&echoTimer_, &gapTimer_, &powerTimer_}) timer->setSingleShot(true);
+  for (QTimer* timer : {&echoTimer_, &gapTimer_, &powerTimer_, &ackTimer_, &readBackTimer_}) timer->setSingleShot(true);
+  for (QTimer* timer : {&ackTimer_, &readBackTimer_}) timer->setTimerType(Qt::PreciseTimer);
+  connect(&ackTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::AckDelay); });
+  connect(&readBackTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::ReadBackDelay); });
   connect(&echoTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::EchoWait); });
   connect(&gapTimer_, &QTimer::timeout, this, [this] { side_.TimerFired(HopperTimer::FrameGap); });
   connect(&powerTimer_, &QTimer::timeout, this, &HopperEmulator::PowerOn);
@@ -24,9 +27,7 @@ HopperEmulator::HopperEmulator(HopperConfig config, ByteChannel& channel, Traffi
   });
   connect(&transmitter_, &Transmitter::CablePulled, this, [this](std::size_t after) {
     log_.Note(QStringLiteral("cable pulled after %1 bytes: the line is closed").arg(after));
-    echoTimer_.stop();
-    gapTimer_.stop();
-    repeatTimer_.stop();
+    for (QTimer* timer : {&echoTimer_, &gapTimer_, &ackTimer_, &readBackTimer_, &repeatTimer_}) timer->stop();
     emit LineGone();
   });
   connect(&transmitter_, &Transmitter::BytesLost, this, [this](std::size_t count) {
@@ -79,9 +80,21 @@ void HopperEmulator::Heard(const std::vector<std::uint8_t>& bytes, const std::st
 
 void HopperEmulator::Note(const std::string& text) { log_.Note(QString::fromStdString(text)); }
 
+QTimer& HopperEmulator::TimerFor(HopperTimer timer) {
+  switch (timer) {
+    case HopperTimer::EchoWait: return echoTimer_;
+    case HopperTimer::FrameGap: return gapTimer_;
+    case HopperTimer::AckDelay: return ackTimer_;
+    case HopperTimer::ReadBackDelay: return readBackTimer_;
+  }
+  return gapTimer_;
+}
+
 void HopperEmulator::ArmTimer(HopperTimer timer, int ms) {
-  // The wait for the echo starts when the sync byte has gone out, not when it was queued.
-  const int backlog = timer == HopperTimer::EchoWait ? transmitter_.BacklogMs() : 0;
+  // The waits for the echo and before the read-back start when the byte before them has gone
+  // out, not when it was queued.
+  const int backlog =
+      timer == HopperTimer::EchoWait || timer == HopperTimer::ReadBackDelay ? transmitter_.BacklogMs() : 0;
   TimerFor(timer).start(ms + backlog);
 }
 

@@ -47,7 +47,7 @@ class HopperEmulator final : public QObject, private HopperHost {
 
   void Received(const QByteArray& bytes);
   void FarEndOpened();
-  QTimer& TimerFor(HopperTimer timer) { return timer == HopperTimer::EchoWait ? echoTimer_ : gapTimer_; }
+  QTimer& TimerFor(HopperTimer timer);
 
   ByteChannel& channel_;
   TrafficLog& log_;
@@ -55,6 +55,8 @@ class HopperEmulator final : public QObject, private HopperHost {
   HopperSide side_;
   QTimer echoTimer_;
   QTimer gapTimer_;
+  QTimer ackTimer_;       // --ack-delay
+  QTimer readBackTimer_;  // --readback-delay
   QTimer powerTimer_;
   QTimer repeatTimer_;                  // --power-on-every
   std::optional<int> powerOnOpenedMs_;  // waiting for the far end to open the line

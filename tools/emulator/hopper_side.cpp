@@ -23,6 +23,8 @@ std::string CoinList(const CoinNumbers& coins) {
 void HopperSide::PowerOn() {
   host_.CancelTimer(HopperTimer::EchoWait);
   host_.CancelTimer(HopperTimer::FrameGap);
+  host_.CancelTimer(HopperTimer::AckDelay);
+  host_.CancelTimer(HopperTimer::ReadBackDelay);
   decoder_.Abandon();
   host_.Note("power on");
 
@@ -113,17 +115,41 @@ void HopperSide::AnswerSave(const Command& command) {
     host_.Note("no answer to the save frame (fault: no acknowledgement)");
     return;
   }
-  if (faults.wrongAck) {
-    host_.Send({*faults.wrongAck}, "wrong byte instead of acknowledgement " + Hex(kSaveAckByte));
-  } else {
-    host_.Send({kSaveAckByte}, "acknowledgement");
-  }
+  answer_ = faults.wrongAck ? Outgoing{{*faults.wrongAck}, "wrong byte instead of acknowledgement " + Hex(kSaveAckByte)}
+                            : Outgoing{{kSaveAckByte}, "acknowledgement"};
   const ReadBackBlock block = BuildReadBack(config_.coins, faults);
-  host_.Send({block.begin(), block.end()}, "read-back " + CoinList(config_.coins) + changed +
-                                               (faults.badReadBackChecksum ? " (checksum spoilt)" : ""));
+  readBack_ = {
+      {block.begin(), block.end()},
+      "read-back " + CoinList(config_.coins) + changed + (faults.badReadBackChecksum ? " (checksum spoilt)" : "")};
+  if (faults.ackDelayMs > 0) {
+    host_.Note("the answer waits " + std::to_string(faults.ackDelayMs) + " ms (fault: late acknowledgement)");
+    host_.ArmTimer(HopperTimer::AckDelay, faults.ackDelayMs);
+    return;
+  }
+  SendAnswer();
 }
 
+void HopperSide::SendAnswer() {
+  host_.Send(answer_.bytes, answer_.meaning);
+  if (config_.faults.readBackDelayMs > 0) {
+    host_.Note("the read-back waits " + std::to_string(config_.faults.readBackDelayMs) + " ms (fault: late read-back)");
+    host_.ArmTimer(HopperTimer::ReadBackDelay, config_.faults.readBackDelayMs);
+    return;
+  }
+  SendReadBack();
+}
+
+void HopperSide::SendReadBack() { host_.Send(readBack_.bytes, readBack_.meaning); }
+
 void HopperSide::TimerFired(HopperTimer timer) {
+  if (timer == HopperTimer::AckDelay) {
+    SendAnswer();
+    return;
+  }
+  if (timer == HopperTimer::ReadBackDelay) {
+    SendReadBack();
+    return;
+  }
   if (timer == HopperTimer::EchoWait) {
     if (phase_ != HopperPhase::AwaitEcho) return;
     host_.Note("no echo within " + std::to_string(config_.echoTimeoutMs) + " ms: the ready byte is not sent");

@@ -12,7 +12,7 @@
 
 namespace hopper::emulator {
 
-enum class HopperTimer { EchoWait, FrameGap };
+enum class HopperTimer { EchoWait, FrameGap, AckDelay, ReadBackDelay };
 
 class HopperHost {
  public:
@@ -51,12 +51,22 @@ class HopperSide {
  private:
   void SendReady();
   void AnswerSave(const Command& command);
+  void SendAnswer();
+  void SendReadBack();
   void Interpret(const Command& command);
+
+  // A save's answer and read-back, while a delay holds them back.
+  struct Outgoing {
+    std::vector<std::uint8_t> bytes;
+    std::string meaning;
+  };
 
   HopperConfig config_;
   HopperHost& host_;
   CommandDecoder decoder_;
   HopperPhase phase_ = HopperPhase::Off;
+  Outgoing answer_;
+  Outgoing readBack_;
 };
 
 // "1000 500 0 …": the 16 values in channel order.

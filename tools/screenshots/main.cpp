@@ -5,8 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -14,6 +18,7 @@
 
 #include "app/tool_app.h"
 #include "platform/files/settings_store.h"
+#include "platform/report/visit_report.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
 #include "tools/screenshots/station_shot.h"
@@ -52,6 +57,63 @@ bool Shoot(const char* name, const char* file) {
   return true;
 }
 
+// A visit report's page as the PDF shows it, drawn on a picture instead.
+bool ShootReportPage(const QString& path) {
+  hopper::JournalEntry entry = hopper::NewJournalEntry();
+  entry.unit = QStringLiteral("HX-2031");
+  entry.station = QStringLiteral("workshop-2");
+  entry.user = QStringLiteral("technician");
+  entry.port = QStringLiteral("COM1");
+  entry.device = QStringLiteral("/dev/ttyUSB0");
+  entry.usbSerial = QStringLiteral("FT6Z1Q4B");
+  entry.reported = hopper::CoinNumbers{1000, 500, 250, 100, 50, 20, 10, 5, 2, 1};
+  entry.sent = entry.readBack = hopper::CoinNumbers{2000, 1000, 250, 100, 50, 20, 10, 5, 2, 1};
+  entry.result = hopper::JournalResult::Verified;
+  entry.backup = QStringLiteral("~/.local/share/Hopper kit/backups/backup-2026-12-08-101500-000-COM1.txt");
+  entry.program = QStringLiteral("window");
+  constexpr int kWidth = 595, kHeight = 842, kScale = 2;  // A4 in points
+  QImage page(kWidth * kScale, kHeight * kScale, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  // Points as on the PDF page: 72 to the inch, then drawn twice as large.
+  page.setDotsPerMeterX(2835);
+  page.setDotsPerMeterY(2835);
+  QPainter painter(&page);
+  painter.scale(kScale, kScale);
+  painter.setFont(hopper::ReportFont());
+  hopper::DrawReportPage(painter, kWidth, entry);
+  painter.end();
+  if (!page.save(path)) {
+    std::fprintf(stderr, "hopper-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+// The main window with its Parameter menu open, the menu drawn where it drops down.
+bool ShootParameterMenu(QWidget* main) {
+  auto* bar = main->findChild<QMenuBar*>();
+  auto* menu = main->findChild<QMenu*>(QStringLiteral("Parameter"));
+  bar->setActiveAction(menu->menuAction());
+  if (!WaitFor([&] { return menu->isVisible(); }, "the Parameter menu")) return false;
+  QPixmap picture = main->grab();
+  const QPoint at = menu->pos() - main->mapToGlobal(QPoint(0, 0));
+  QPixmap whole(picture.size().expandedTo(QSize(at.x() + menu->width(), at.y() + menu->height())));
+  whole.fill(Qt::white);
+  QPainter painter(&whole);
+  painter.drawPixmap(0, 0, picture);
+  painter.drawPixmap(at, menu->grab());
+  painter.end();
+  menu->close();
+  const QString path = outFolder + QStringLiteral("/main-menu.png");
+  if (!whole.save(path)) {
+    std::fprintf(stderr, "hopper-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
 QString Caption(QWidget* main) { return main->findChild<QLabel*>(QStringLiteral("Label2"))->text(); }
 
 bool Session(QWidget* main) {
@@ -67,6 +129,13 @@ bool Session(QWidget* main) {
   if (!WaitFor([&] { return Caption(main) == QLatin1String("Save complete") && save->isEnabled(); }, "the read-back"))
     return false;
   if (!Shoot("Form1", "main-saved.png")) return false;
+  if (!ShootParameterMenu(main)) return false;
+
+  // Compare after the save: the hopper's set, the boxes, and the backup before the save.
+  main->findChild<QAction*>(QStringLiteral("Compare"))->trigger();
+  if (!Shoot("Compare", "compare.png")) return false;
+  Window("Compare")->close();
+  if (!ShootReportPage(outFolder + QStringLiteral("/report-page.png"))) return false;
 
   main->findChild<QAction*>(QStringLiteral("Manual"))->trigger();
   if (!Shoot("Form2", "manual.png")) return false;

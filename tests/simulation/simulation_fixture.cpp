@@ -1,4 +1,4 @@
-#include "form3_fixture.h"
+#include "simulation_fixture.h"
 
 #include <QAbstractButton>
 #include <QTimer>

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "form3_fixture.h"
+#include "simulation_fixture.h"
 
 using hopper::OpenResult;
 
@@ -135,4 +135,4 @@ int RunForm3AnimationTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "form3_animation_test.moc"
+#include "simulation_animation_test.moc"

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "form3_fixture.h"
+#include "simulation_fixture.h"
 #include "ui/fitted_caption.h"
 
 class Form3ScreenTest : public QObject {
@@ -248,4 +248,4 @@ int RunForm3ScreenTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "form3_screen_test.moc"
+#include "simulation_screen_test.moc"

@@ -7,8 +7,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "form3_fixture.h"
 #include "platform/files/settings_store.h"
+#include "simulation_fixture.h"
 
 namespace {
 QByteArray Bytes(std::initializer_list<unsigned char> values) {
@@ -191,4 +191,4 @@ int RunForm3LineTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "form3_line_test.moc"
+#include "simulation_line_test.moc"
