@@ -81,6 +81,8 @@ class SettingLink final : public QObject, private LinkHost, private JudgeHost {
   SaveOutcome Save(const ChannelTexts& texts);
   // The technician typed into box `index`, or a parameter file was loaded into it.
   void Edited(int index) { held_.Edited(index); }
+  // The save under way ends unchecked: its verdict is "interrupted" (Ctrl+C, a station stopped).
+  void Interrupt() { judge_.Interrupted(); }
   // The watches stop and the port closes, for good.
   void Close();
 

@@ -2,19 +2,27 @@
 
 #include "platform/station/station_line.h"
 
-#include <QMetaObject>
-
 #include "core/save_check.h"
 #include "core/traffic_entry.h"
 
 namespace hopper {
 
 StationLine::StationLine(QString name, std::unique_ptr<SerialPort> port, const ChannelTexts& set, QObject* parent)
-    : QObject(parent), name_(std::move(name)), set_(set), link_(std::move(port)) {
+    : QObject(parent), name_(std::move(name)), set_(set), link_(std::move(port)), dialogue_(link_) {
   link_.SetQuestions(this);
   link_.SetKeepsBackups(false);
-  connect(&link_, &SettingLink::Reported, this, &StationLine::OnEvent);
-  connect(&link_, &SettingLink::Judged, this, &StationLine::OnJudged);
+  connect(&dialogue_, &HopperDialogue::ReportStarted, this, &StationLine::OnReportStarted);
+  connect(&dialogue_, &HopperDialogue::ReportRead, this, &StationLine::OnReportRead);
+  connect(&dialogue_, &HopperDialogue::Ready, this, [this] { Enter(LineState::Writing); });
+  connect(&dialogue_, &HopperDialogue::SaveSent, this, [this] { unit_.saveSent = true; });
+  connect(&dialogue_, &HopperDialogue::Acknowledged, this, [this] { Enter(LineState::Verifying); });
+  connect(&dialogue_, &HopperDialogue::Broken, this, &StationLine::OnBroken);
+  connect(&dialogue_, &HopperDialogue::SaveRefused, this, [this] {
+    // Refused before anything went out: the port closed under the unit.
+    Finish(UnitResult::Fail, UnitFault::WriteFailed,
+           QStringLiteral("The port closed before the save; nothing was written"));
+  });
+  connect(&dialogue_, &HopperDialogue::Judged, this, &StationLine::OnJudged);
   connect(&link_, &SettingLink::DeviceLost, this, [this](const QString& why) {
     goneWhy_ = why;
     // After the save went out, the verdict has ended the unit already.
@@ -32,6 +40,7 @@ StationLine::StationLine(QString name, std::unique_ptr<SerialPort> port, const C
 
 void StationLine::Start() {
   stopped_ = false;  // a station that did not start may be started again
+  dialogue_.Expect(set_);
   link_.Start();
   Enter(LineState::Waiting);
   link_.TakeWaitingBytesLater();
@@ -42,76 +51,41 @@ void StationLine::Stop() {
   stopped_ = true;
   // A save already out is judged interrupted as the link closes.
   link_.Close();
+  dialogue_.End();
 }
 
 bool StationLine::InUnit() const {
   return state_ == LineState::Receiving || state_ == LineState::Writing || state_ == LineState::Verifying;
 }
 
-void StationLine::OnEvent(const LinkEvent& event) {
-  if (stopped_) return;
-  if (unit_.saveSent && InUnit()) {
-    // Once the save is out, only its verdict ends the unit.
-    if (event.kind == LinkEventKind::Acknowledged && state_ == LineState::Writing) Enter(LineState::Verifying);
-    return;
-  }
-  switch (event.kind) {
-    case LinkEventKind::ReportStarted:
-      if (InUnit()) break;
-      unit_ = UnitRecord{};
-      unit_.port = name_;
-      unit_.written = CoinNumbersOf(set_);
-      Enter(LineState::Receiving);
-      break;
-    case LinkEventKind::BlockChecked:
-      if (!event.ok || event.readBack || state_ != LineState::Receiving) break;
-      unit_.reported = event.values;
-      unit_.header = QString::fromStdString(HexText(event.header));
-      unit_.info = QString::fromStdString(HexText(event.info));
-      break;
-    case LinkEventKind::Ready:
-      if (state_ != LineState::Receiving || !unit_.reported || unit_.saveSent) break;  // a repeated ready byte
-      // The save goes out from an event of its own, as the window's Save button would send it.
-      QMetaObject::invokeMethod(this, &StationLine::SendSave, Qt::QueuedConnection);
-      break;
-    case LinkEventKind::SaveSent:
-    case LinkEventKind::SaveWriteFailed: unit_.saveSent = true; break;
-    case LinkEventKind::LinkError: OnLinkError(event); break;
-    case LinkEventKind::ReceiveWatchEnded:
-      if (!event.ok && state_ == LineState::Receiving)
-        Finish(UnitResult::Fail, UnitFault::ReportCut,
-               QStringLiteral("The report stopped part-way (hopper switched off?); nothing was written"));
-      break;
-    default: break;
-  }
+void StationLine::OnReportStarted() {
+  unit_ = UnitRecord{};
+  unit_.port = name_;
+  unit_.written = CoinNumbersOf(set_);
+  Enter(LineState::Receiving);
 }
 
-void StationLine::OnLinkError(const LinkEvent& event) {
-  if (!InUnit()) return;
-  if (event.fault == LinkFault::Checksum) {
+void StationLine::OnReportRead(const LinkEvent& block) {
+  unit_.reported = block.values;
+  unit_.header = QString::fromStdString(HexText(block.header));
+  unit_.info = QString::fromStdString(HexText(block.info));
+}
+
+void StationLine::OnBroken(const LinkEvent& event) {
+  if (event.kind == LinkEventKind::ReceiveWatchEnded) {
+    Finish(UnitResult::Fail, UnitFault::ReportCut,
+           QStringLiteral("The report stopped part-way (hopper switched off?); nothing was written"));
+  } else if (event.fault == LinkFault::Checksum) {
     Finish(UnitResult::Fail, UnitFault::ReportChecksum,
            QStringLiteral("The report's checksum did not match; nothing was written"));
-  } else if (event.fault == LinkFault::Communication) {
+  } else {
     Finish(UnitResult::Fail, UnitFault::Communication,
            QStringLiteral("Unexpected byte 0x%1 after the report; nothing was written")
                .arg(QString::fromStdString(HexText({event.byte}))));
   }
 }
 
-void StationLine::SendSave() {
-  if (stopped_ || state_ != LineState::Receiving) return;
-  Enter(LineState::Writing);
-  // The same Save as the window's button: check, frame, response watch.
-  const SaveOutcome outcome = link_.Save(set_);
-  if (outcome.result == SaveResult::Sent || outcome.result == SaveResult::WriteFailed) return;  // judged later
-  // Refused before anything went out: the port closed under the unit.
-  Finish(UnitResult::Fail, UnitFault::WriteFailed,
-         QStringLiteral("The port closed before the save; nothing was written"));
-}
-
 void StationLine::OnJudged(const Verdict& verdict) {
-  // The save is this unit's: sent from Writing, or its write failed there.
-  if (state_ != LineState::Writing && state_ != LineState::Verifying) return;
   unit_.saveSent = true;
   unit_.verdict = verdict;
   unit_.readBack = verdict.readBack;
@@ -144,6 +118,7 @@ void StationLine::Finish(UnitResult result, UnitFault fault, const QString& reas
   if (!stopped_ && result != UnitResult::Pass && link_.Machine().State() != LinkState::WaitStart &&
       link_.Port().IsOpen())
     link_.Start();
+  if (!stopped_) dialogue_.Expect(set_);
   Enter(result == UnitResult::Pass ? LineState::Passed : LineState::Failed);
   emit UnitFinished(*last_);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/channel_table.h"
+#include "platform/serial/hopper_dialogue.h"
 #include "platform/serial/setting_link.h"
 #include "platform/station/station_unit.h"
 
@@ -48,9 +49,9 @@ class StationLine final : public QObject, private SaveQuestions {
   bool SaveUnconfirmed(const std::vector<int>&) override { return true; }
   bool SaveWithoutBackup(const QString&) override { return true; }
 
-  void OnEvent(const LinkEvent& event);
-  void OnLinkError(const LinkEvent& event);
-  void SendSave();
+  void OnReportStarted();
+  void OnReportRead(const LinkEvent& block);
+  void OnBroken(const LinkEvent& event);
   void OnJudged(const Verdict& verdict);
   void Finish(UnitResult result, UnitFault fault, const QString& reason);
   void Enter(LineState state);
@@ -59,6 +60,7 @@ class StationLine final : public QObject, private SaveQuestions {
   QString name_;
   ChannelTexts set_;
   SettingLink link_;
+  HopperDialogue dialogue_;
   LineState state_ = LineState::Waiting;
   UnitRecord unit_;  // the unit under way
   LineCounts counts_;

@@ -1,10 +1,8 @@
 #include "tools/cli/hopper_session.h"
 
-#include <QMetaObject>
 #include <QStringList>
 
 #include "core/link_captions.h"
-#include "core/save_check.h"
 
 namespace hopper::cli {
 
@@ -16,7 +14,7 @@ const QString kUnverifiedAdvice =
     QStringLiteral("The hopper's set is not verified: check it with hopper-cli read before the hopper is used.");
 }  // namespace
 
-HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(parent), link_(link) {
+HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(parent), link_(link), dialogue_(link) {
   reportWait_.setSingleShot(true);
   reportWait_.setTimerType(Qt::PreciseTimer);
   link_.SetQuestions(this);
@@ -25,8 +23,19 @@ HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(paren
          QStringLiteral("No report from the hopper within %1 s").arg(reportWait_.interval() / 1000.0),
          QStringLiteral("Switch the hopper on while hopper-cli waits; check the cable and the port."));
   });
-  connect(&link_, &SettingLink::Reported, this, &HopperSession::OnEvent);
-  connect(&link_, &SettingLink::Judged, this, &HopperSession::OnJudged);
+  connect(&dialogue_, &HopperDialogue::ReportStarted, this, [this] {
+    step_ = Step::Receiving;
+    emit Progress(step_);
+  });
+  connect(&dialogue_, &HopperDialogue::ReportRead, this, [this](const LinkEvent& block) { reported_ = block.values; });
+  connect(&dialogue_, &HopperDialogue::Ready, this, &HopperSession::OnReady);
+  connect(&dialogue_, &HopperDialogue::Broken, this, &HopperSession::OnBroken);
+  connect(&dialogue_, &HopperDialogue::SaveRefused, this, &HopperSession::OnSaveRefused);
+  connect(&dialogue_, &HopperDialogue::SaveSent, this, [this] {
+    step_ = Step::Saving;
+    emit Progress(step_);
+  });
+  connect(&dialogue_, &HopperDialogue::Judged, this, &HopperSession::OnJudged);
   connect(&link_, &SettingLink::DeviceLost, this, [this](const QString& why) {
     Fail(ExitCode::PortError, QStringLiteral("The port went away: %1").arg(why),
          QStringLiteral("Check the cable and the adapter."));
@@ -34,7 +43,7 @@ HopperSession::HopperSession(SettingLink& link, QObject* parent) : QObject(paren
 }
 
 void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
-  toWrite_ = std::move(toWrite);
+  dialogue_.Expect(std::move(toWrite));
   link_.Start();
   emit Progress(Step::WaitingForReport);
   if (timeoutMs > 0) reportWait_.start(timeoutMs);
@@ -43,32 +52,15 @@ void HopperSession::Run(int timeoutMs, std::optional<ChannelTexts> toWrite) {
 
 void HopperSession::Interrupt() {
   if (finished_) return;
-  if (step_ >= Step::Saving)
-    Fail(ExitCode::Interrupted, QStringLiteral("Interrupted after the save frame went out"), kUnverifiedAdvice);
-  else Fail(ExitCode::Interrupted, QStringLiteral("Interrupted; nothing was written to the hopper"));
+  // A save out is judged interrupted, and that verdict ends the run.
+  if (dialogue_.Current() == HopperDialogue::Stage::Saving) link_.Interrupt();
+  Fail(ExitCode::Interrupted, QStringLiteral("Interrupted; nothing was written to the hopper"));
 }
 
-void HopperSession::OnEvent(const LinkEvent& event) {
-  // Once the save is out, only its verdict ends the run.
-  if (finished_ || step_ >= Step::Saving) return;
-  switch (event.kind) {
-    case LinkEventKind::ReportStarted:
-      if (step_ != Step::WaitingForReport) break;
-      step_ = Step::Receiving;
-      emit Progress(step_);
-      break;
-    case LinkEventKind::BlockChecked:
-      if (event.ok) reported_ = event.values;
-      break;
-    case LinkEventKind::Ready: OnReady(); break;
-    case LinkEventKind::LinkError:
-      Fail(ExitCode::LinkError, Text(StatusCaptionFor(event).value_or(StatusCaption{}).text), kResetAdvice);
-      break;
-    case LinkEventKind::ReceiveWatchEnded:
-      if (!event.ok) Fail(ExitCode::LinkError, Text(kReceiveWatchProblem), Text(kReceiveWatchAdvice));
-      break;
-    default: break;  // a refused save: SendSave says why
-  }
+void HopperSession::OnBroken(const LinkEvent& event) {
+  if (event.kind == LinkEventKind::ReceiveWatchEnded)
+    Fail(ExitCode::LinkError, Text(kReceiveWatchProblem), Text(kReceiveWatchAdvice));
+  else Fail(ExitCode::LinkError, Text(StatusCaptionFor(event).value_or(StatusCaption{}).text), kResetAdvice);
 }
 
 void HopperSession::OnJudged(const Verdict& verdict) {
@@ -119,46 +111,26 @@ bool HopperSession::SaveWithoutBackup(const QString& why) {
 }
 
 void HopperSession::OnReady() {
-  if (step_ >= Step::Received) return;  // a repeated ready byte
   reportWait_.stop();
   result_.reported = reported_;
   step_ = Step::Received;
   emit Progress(step_);
-  if (!toWrite_) {
-    Finish();
-    return;
-  }
-  // The save goes out from an event of its own, as the window's Save button would send it.
-  QMetaObject::invokeMethod(this, &HopperSession::SendSave, Qt::QueuedConnection);
+  // Reading ends here; a set to write goes out next.
+  if (dialogue_.Current() == HopperDialogue::Stage::Ended) Finish();
 }
 
-void HopperSession::SendSave() {
-  if (finished_) return;
-  result_.written = CoinNumbersOf(*toWrite_);
-  step_ = Step::Saving;
-  // The same Save as the window's button: check, backup, frame, response watch.
-  const SaveOutcome outcome = link_.Save(*toWrite_);
+void HopperSession::OnSaveRefused(const SaveOutcome& outcome) {
   switch (outcome.result) {
-    case SaveResult::Sent:
-      if (!finished_) emit Progress(Step::Saving);
-      break;
-    case SaveResult::WriteFailed: break;  // the verdict has ended the run
     case SaveResult::Withheld:
-      step_ = Step::Received;  // nothing went out
-      result_.written.reset();
       Fail(ExitCode::OutputFailed,
            QStringLiteral("The reported set could not be kept as a backup: %1").arg(backupRefusal_),
            QStringLiteral("Nothing was written to the hopper."));
       break;
     case SaveResult::RangeError:
     case SaveResult::AllZero:
-      step_ = Step::Received;
       Fail(ExitCode::FileRefused, Text(outcome.message), QStringLiteral("Channel%1").arg(outcome.focusChannel + 1));
       break;
-    case SaveResult::PortClosed:
-      step_ = Step::Received;
-      Fail(ExitCode::PortError, QStringLiteral("The port closed before the save; nothing was written"));
-      break;
+    default: Fail(ExitCode::PortError, QStringLiteral("The port closed before the save; nothing was written")); break;
   }
 }
 
@@ -172,6 +144,7 @@ void HopperSession::Fail(ExitCode code, const QString& error, const QString& adv
 
 void HopperSession::Finish() {
   finished_ = true;
+  dialogue_.End();
   reportWait_.stop();
   link_.Close();
   emit Finished();

@@ -10,6 +10,7 @@
 
 #include "core/channel_table.h"
 #include "core/setting_frames.h"
+#include "platform/serial/hopper_dialogue.h"
 #include "platform/serial/setting_link.h"
 #include "tools/cli/exit_codes.h"
 
@@ -52,18 +53,18 @@ class HopperSession final : public QObject, private SaveQuestions {
   bool SaveUnconfirmed(const std::vector<int>&) override { return true; }
   bool SaveWithoutBackup(const QString& why) override;
 
-  void OnEvent(const LinkEvent& event);
   void OnReady();
-  void SendSave();
+  void OnBroken(const LinkEvent& event);
+  void OnSaveRefused(const SaveOutcome& outcome);
   void OnJudged(const Verdict& verdict);
   void Fail(ExitCode code, const QString& error, const QString& advice = {});
   void Finish();
 
   SettingLink& link_;
+  HopperDialogue dialogue_;
   QTimer reportWait_;  // --timeout: the hopper must report within it
   Step step_ = Step::WaitingForReport;
   CoinNumbers reported_{};  // the last report whose checksum matched
-  std::optional<ChannelTexts> toWrite_;
   QString backupRefusal_;
   bool finished_ = false;
   SessionResult result_;
