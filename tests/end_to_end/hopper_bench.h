@@ -24,11 +24,13 @@ namespace hopper::test {
 class HopperBench {
  public:
   // With a `linkPath`, COM1 is assigned to a link to the line, as to an adapter's stable name.
-  explicit HopperBench(const emulator::HopperConfig& config = {}, const QString& linkPath = {})
+  // The window speaks through `port`, Qt's own port when none is given.
+  explicit HopperBench(const emulator::HopperConfig& config = {}, const QString& linkPath = {},
+                       std::unique_ptr<SerialPort> port = nullptr)
       : config_(config), linkPath_(linkPath) {
     PlugIn();
     SettingsStore().SetMappedDevice(1, linkPath.isEmpty() ? line.SlavePath() : linkPath);
-    window = std::make_unique<MainWindow>(messages, std::make_unique<QtSerialPort>());
+    window = std::make_unique<MainWindow>(messages, port ? std::move(port) : std::make_unique<QtSerialPort>());
     window->SetLineRecorder(&recorder);
   }
   // The emulator ends and its line goes, link and all, as with a pulled adapter.
