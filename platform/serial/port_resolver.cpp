@@ -42,4 +42,13 @@ QString DescribeResolution(int portNumber, const PortResolution& resolution) {
       .arg(QString::fromStdString(resolution.device), QString::fromStdString(resolution.how));
 }
 
+QString DeviceForNumber(int portNumber, const QString& given, int ownNumber, const DeviceListing& listing) {
+  if (!given.isEmpty() && portNumber == ownNumber) return given;
+  return QString::fromStdString(ResolvePortNumber(portNumber, listing).device);
+}
+
+QString ExplainNumber(int portNumber, const DeviceListing& listing) {
+  return DescribeResolution(portNumber, ResolvePortNumber(portNumber, listing));
+}
+
 }  // namespace hopper

@@ -34,4 +34,9 @@ OpenOutcome OpenByPathOrNumber(const QString& device, int portNumber, const Devi
 // "COM1: /dev/ttyUSB0 (the only serial adapter, not assigned)", or the refusal.
 QString DescribeResolution(int portNumber, const PortResolution& resolution);
 
+// What a port that holds `ownNumber`, or the device path `given`, says of `portNumber`: the
+// device it stands for (the path given, for the port's own number), and that in one line.
+QString DeviceForNumber(int portNumber, const QString& given, int ownNumber, const DeviceListing& listing);
+QString ExplainNumber(int portNumber, const DeviceListing& listing);
+
 }  // namespace hopper

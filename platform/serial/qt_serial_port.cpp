@@ -79,13 +79,10 @@ QtSerialPort::QtSerialPort(std::shared_ptr<const DeviceListing> listing, QObject
 void QtSerialPort::SetPortNumber(int portNumber) { portNumber_ = portNumber; }
 
 QString QtSerialPort::DeviceFor(int portNumber) const {
-  if (!device_.isEmpty() && portNumber == portNumber_) return device_;  // given by its path
-  return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
+  return DeviceForNumber(portNumber, device_, portNumber_, *listing_);
 }
 
-QString QtSerialPort::Explain(int portNumber) const {
-  return DescribeResolution(portNumber, ResolvePortNumber(portNumber, *listing_));
-}
+QString QtSerialPort::Explain(int portNumber) const { return ExplainNumber(portNumber, *listing_); }
 
 OpenOutcome QtSerialPort::Open() {
   if (port_.isOpen()) port_.close();

@@ -120,8 +120,7 @@ Win32SerialPort::~Win32SerialPort() {
 }
 
 QString Win32SerialPort::DeviceFor(int portNumber) const {
-  if (!device_.isEmpty() && portNumber == portNumber_) return device_;  // given by its name
-  return QString::fromStdString(ResolvePortNumber(portNumber, *listing_).device);
+  return DeviceForNumber(portNumber, device_, portNumber_, *listing_);
 }
 
 DeviceIdentity Win32SerialPort::Identity() const {
@@ -130,9 +129,7 @@ DeviceIdentity Win32SerialPort::Identity() const {
   return identity_;
 }
 
-QString Win32SerialPort::Explain(int portNumber) const {
-  return DescribeResolution(portNumber, ResolvePortNumber(portNumber, *listing_));
-}
+QString Win32SerialPort::Explain(int portNumber) const { return ExplainNumber(portNumber, *listing_); }
 
 OpenOutcome Win32SerialPort::Open() {
   if (IsOpen()) {
