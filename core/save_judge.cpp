@@ -80,6 +80,17 @@ std::string VerdictText(const Verdict& v) {
   return {};
 }
 
+Verdict VerdictOf(VerdictKind kind, const CoinNumbers& sent, const std::optional<CoinNumbers>& readBack) {
+  Verdict verdict;
+  verdict.kind = kind;
+  verdict.sent = sent;
+  verdict.readBack = readBack;
+  if (readBack)
+    for (std::size_t i = 0; i < kCoinCount; ++i)
+      if ((*readBack)[i] != sent[i]) verdict.differing.push_back({static_cast<int>(i), sent[i], (*readBack)[i]});
+  return verdict;
+}
+
 void SaveJudge::Take(const LinkEvent& event) {
   switch (event.kind) {
     case LinkEventKind::SaveSent: Sent(event.values); break;
@@ -138,9 +149,9 @@ void SaveJudge::ReadBack(const CoinNumbers& values, bool checksumMatched) {
     Judge(VerdictKind::ReadBackChecksum);
     return;
   }
+  const Verdict compared = VerdictOf(VerdictKind::Verified, pending_.sent, values);
   pending_.readBack = values;
-  for (std::size_t i = 0; i < kCoinCount; ++i)
-    if (values[i] != pending_.sent[i]) pending_.differing.push_back({static_cast<int>(i), pending_.sent[i], values[i]});
+  pending_.differing = compared.differing;
   Judge(pending_.differing.empty() ? VerdictKind::Verified : VerdictKind::Differs);
 }
 

@@ -52,6 +52,9 @@ std::string_view VerdictName(VerdictKind kind);
 std::optional<VerdictKind> VerdictNamed(std::string_view name);
 // The verdict in words, one sentence: "Verified: the hopper holds exactly what was sent.", ...
 std::string VerdictText(const Verdict& verdict);
+// A verdict of `kind` on a save of `sent` with its read-back, the differing channels found; what
+// else a kind tells (the wrong byte, how much of the read-back came) is left unknown.
+Verdict VerdictOf(VerdictKind kind, const CoinNumbers& sent, const std::optional<CoinNumbers>& readBack);
 
 // Whoever carries the judge: its one clock and where the verdict goes.
 class JudgeHost {

@@ -3,6 +3,13 @@
 namespace hopper {
 
 QString VerdictText(const JournalEntry& entry) {
+  // A save judged by this tool says so in the judge's own words: those kept with the row (they
+  // know the wrong byte and how much of the read-back came), else those its values still give.
+  if (const std::optional<VerdictKind> kind = VerdictNamed(entry.detailKind.toStdString())) {
+    if (!entry.detail.isEmpty()) return entry.detail;
+    return QString::fromStdString(VerdictText(VerdictOf(*kind, entry.sent.value_or(CoinNumbers{}), entry.readBack)));
+  }
+  // Rows from before the verdict was kept, and the station's units that failed before a save.
   const auto with = [&entry](const QString& words) {
     return entry.detail.isEmpty() ? words : QStringLiteral("%1: %2").arg(words, entry.detail);
   };

@@ -13,14 +13,16 @@ JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const Q
   entry.reported = unit.reported;
   if (unit.saveSent) entry.sent = unit.written;
   entry.readBack = unit.readBack;
-  entry.detail = unit.reason;
   if (unit.verdict) {
+    // The save is kept as the window and hopper-cli keep theirs: the verdict and its words.
     entry.result = ResultOf(unit.verdict->kind);
     entry.detailKind = QString::fromLatin1(VerdictName(unit.verdict->kind));
+    if (!unit.verdict->Verified()) entry.detail = QString::fromStdString(VerdictText(*unit.verdict));
   } else {
     // The unit failed before its save: nothing was written.
     entry.result = JournalResult::Failed;
     entry.detailKind = UnitFaultName(unit.fault);
+    entry.detail = unit.reason;
   }
   return entry;
 }
@@ -28,10 +30,9 @@ JournalEntry EntryOfUnit(const UnitRecord& unit, const SerialPort& port, const Q
 void JournalStation(Station& station, Journal& journal, const QString& program) {
   for (const std::unique_ptr<StationLine>& line : station.Lines()) {
     StationLine* where = line.get();
-    QObject::connect(where, &StationLine::UnitFinished, where,
-                     [&journal, where, program](const UnitRecord& unit) {
-                       journal.Record(EntryOfUnit(unit, where->Link().Port(), program));
-                     });
+    QObject::connect(where, &StationLine::UnitFinished, where, [&journal, where, program](const UnitRecord& unit) {
+      journal.Record(EntryOfUnit(unit, where->Link().Port(), program));
+    });
   }
 }
 

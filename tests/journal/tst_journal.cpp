@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "pg_cluster.h"
+#include "platform/journal/entry_verdict.h"
 #include "platform/journal/journal.h"
 #include "platform/journal/journal_database.h"
 #include "platform/journal/journal_query.h"
@@ -309,6 +310,60 @@ class JournalTest : public QObject {
     QCOMPARE(FindEntry(db.Database(), first.id)->detail, QStringLiteral("1"));
     QCOMPARE(FindEntry(db.Database(), QStringLiteral("last"))->detail, QStringLiteral("2"));
     QVERIFY(!FindEntry(db.Database(), QStringLiteral("no-such-entry")));
+  }
+
+  // How an entry ended, in words: the judge's for a save it judged, the result's for older rows
+  // and for station units that failed before their save.
+  void entryWords_data() {
+    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("detailKind");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<int>("readBackChange");  // the channel read back one higher, or -1
+    QTest::addColumn<QString>("words");
+    const auto judged = [](VerdictKind kind, int change = -1) {
+      CoinNumbers sent{};
+      sent.fill(5);
+      CoinNumbers readBack = sent;
+      if (change >= 0) ++readBack[std::size_t(change)];
+      return QString::fromStdString(VerdictText(VerdictOf(kind, sent, readBack)));
+    };
+    QTest::newRow("verified") << "verified"
+                              << "verified"
+                              << "" << -1 << judged(VerdictKind::Verified);
+    QTest::newRow("differs, words from its values") << "differs"
+                                                    << "differs"
+                                                    << "" << 2 << judged(VerdictKind::Differs, 2);
+    QTest::newRow("the words kept with the row") << "unverified"
+                                                 << "read-back-cut"
+                                                 << "Not verified: the read-back stopped after 7 of 33 bytes." << -1
+                                                 << "Not verified: the read-back stopped after 7 of 33 bytes.";
+    QTest::newRow("older row, verified") << "verified"
+                                         << ""
+                                         << "" << -1 << "Saved and verified: the hopper read back every value sent";
+    QTest::newRow("older row, unverified") << "unverified"
+                                           << ""
+                                           << "No Response" << -1 << "Acknowledged, not verified: No Response";
+    QTest::newRow("station unit failed before its save")
+        << "failed"
+        << "report-checksum"
+        << "The report's checksum did not match; nothing was written" << -1
+        << "Save failed: The report's checksum did not match; nothing was written";
+  }
+  void entryWords() {
+    QFETCH(QString, result);
+    QFETCH(QString, detailKind);
+    QFETCH(QString, detail);
+    QFETCH(int, readBackChange);
+    QFETCH(QString, words);
+    JournalEntry e = NewJournalEntry();
+    e.result = *ResultNamed(result);
+    e.detailKind = detailKind;
+    e.detail = detail;
+    CoinNumbers values{};
+    values.fill(5);
+    e.sent = e.readBack = values;
+    if (readBackChange >= 0) ++(*e.readBack)[std::size_t(readBackChange)];
+    QCOMPARE(VerdictText(e), words);
   }
 
   // A journal from before units were kept: its entries stay, and new ones carry their unit.
