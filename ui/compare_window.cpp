@@ -130,16 +130,6 @@ void CompareWindow::Show() {
   putButton_->setEnabled(sets_.size() > 1);
 }
 
-void CompareWindow::Tick(int channel, bool ticked) {
-  table_->item(channel, 0)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-}
-
-void CompareWindow::TakeFrom(int set) { takeFrom_->setCurrentIndex(set); }
-
-bool CompareWindow::Differs(int channel) const {
-  return table_->item(channel, table_->columnCount() - 1)->text() == kDiffers;
-}
-
 void CompareWindow::PutTicked() {
   const int from = takeFrom_->currentIndex();
   if (from < 0 || from >= int(sets_.size())) return;

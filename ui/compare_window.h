@@ -30,14 +30,8 @@ class CompareWindow final : public QWidget {
   void Open();
   void AddSet(const QString& name, const ChannelTexts& texts);
   void AddFile();
-  // The channels ticked, and the set they are taken from.
-  void Tick(int channel, bool ticked);
-  void TakeFrom(int set);
+  // Puts the ticked channels' values of the set chosen into the boxes.
   void PutTicked();
-
-  int SetCount() const { return int(sets_.size()); }
-  // Whether row `channel` is marked as differing.
-  bool Differs(int channel) const;
 
  private:
   struct Set {

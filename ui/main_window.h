@@ -66,8 +66,6 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   // journal entry until the port closes or another is entered. Empty: no unit named.
   void SetUnit(const QString& unit);
   const QString& Unit() const { return unit_; }
-  // Sees a barcode scanner's keys; tests give it their own clock.
-  ScanCatcher& Scans() { return *scans_; }
   // Parameter > Put back the set before the last save: the newest backup of this port's
   // hopper into the boxes, asking first when they hold edits not yet saved.
   void PutBackLastSet();

@@ -2,9 +2,11 @@
 // scan typed at a scanner's pace (never into a box), the set before the last save put back,
 // Compare with its ticked values put into the boxes, and History's CSV export and report.
 #include <QAction>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "core/save_check.h"
@@ -100,7 +102,9 @@ class RecordsWindowTest : public QObject {
     test::MainWindowRig rig;
     QVERIFY(rig.StartAndShow());
     qint64 now = 1000;
-    rig.window->Scans().SetClock([&now] { return now; });
+    auto* scans = rig.window->findChild<ScanCatcher*>();
+    QVERIFY(scans);
+    scans->SetClock([&now] { return now; });
     rig.window->SetEntryText(2, QString());
     QStringList expected = Texts(*rig.window).split(QLatin1Char(' '));
     expected[2] = box;
@@ -161,8 +165,14 @@ class RecordsWindowTest : public QObject {
     ScriptedFileDialog dialog;
     CompareWindow compare(*rig.window, dialog, rig.messages);
     compare.Open();
-    QCOMPARE(compare.SetCount(), 2);  // the report and the boxes; no backup yet
-    for (int i = 0; i < kChannelCount; ++i) QCOMPARE(compare.Differs(i), i == 2 || i == 5);
+    auto* table = compare.findChild<QTableWidget*>(QStringLiteral("compareTable"));
+    auto* takeFrom = compare.findChild<QComboBox*>(QStringLiteral("takeFrom"));
+    QVERIFY(table && takeFrom);
+    const auto differs = [table](int channel) {
+      return table->item(channel, table->columnCount() - 1)->text() == QStringLiteral("differs");
+    };
+    QCOMPARE(takeFrom->count(), 2);  // the report and the boxes; no backup yet
+    for (int i = 0; i < kChannelCount; ++i) QCOMPARE(differs(i), i == 2 || i == 5);
 
     const QString file = folder.filePath(QStringLiteral("set.TXT"));
     QFile f(file);
@@ -171,16 +181,16 @@ class RecordsWindowTest : public QObject {
     f.close();
     dialog.Answer(file);
     compare.findChild<QPushButton*>(QStringLiteral("addFileButton"))->click();
-    QCOMPARE(compare.SetCount(), 3);
-    QVERIFY(compare.Differs(4));
+    QCOMPARE(takeFrom->count(), 3);
+    QVERIFY(differs(4));
 
     // Channel3 back to the report's value; Channel6 left as typed.
-    compare.Tick(5, false);
-    compare.TakeFrom(0);
+    table->item(5, 0)->setCheckState(Qt::Unchecked);
+    takeFrom->setCurrentIndex(0);
     compare.findChild<QPushButton*>(QStringLiteral("putTickedButton"))->click();
     QCOMPARE(rig.Entry(2), QStringLiteral("250"));
     QCOMPARE(rig.Entry(5), QStringLiteral("9"));
-    QVERIFY(!compare.Differs(2));
+    QVERIFY(!differs(2));
   }
 
   void historyExportsCsvAndWritesTheReport() {
