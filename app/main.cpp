@@ -47,9 +47,9 @@ int main(int argc, char* argv[]) {
     return tool.StartStation(line.stationSet, line.portNumbers) ? QApplication::exec() : 8;
   if (line.portNumber) tool.StartOnPort(*line.portNumber);
   if (!line.logPath.isEmpty()) {
-    QString why;
     // A log that cannot be written must not keep the technician from the hopper.
-    if (!tool.Recorder().LogTo(line.logPath, &why)) ReportLog(line.logPath, why);
+    if (const hopper::FileOutcome log = tool.Recorder().LogTo(line.logPath); !log.ok())
+      ReportLog(line.logPath, log.why);
     QObject::connect(&tool.Recorder(), &hopper::LineRecorder::LogFailed,
                      [path = line.logPath](const QString& failure) { ReportLog(path, failure); });
   }

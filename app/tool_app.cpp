@@ -46,8 +46,8 @@ ToolApp::~ToolApp() {
 Journal* ToolApp::TheJournal(QWidget* parent) {
   const SettingsStore settings;
   if (!journal_ && settings.JournalEnabled()) {
-    QString problem;
-    JournalSetup setup = JournalSetupFor(settings.JournalUrl(), &problem);
+    JournalSetup setup = JournalSetupFor(settings.JournalUrl());
+    const QString problem = setup.refused;
     historyTarget_ = setup.shared.value_or(setup.local);
     journal_ = std::make_unique<Journal>(std::move(setup));
     if (!problem.isEmpty())

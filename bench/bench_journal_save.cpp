@@ -129,7 +129,7 @@ int main(int argc, char* argv[]) {
   stations.back().journal = std::make_unique<Journal>();
   if (haveServer) {
     stations.emplace_back("PostgreSQL server");
-    stations.back().journal = std::make_unique<Journal>(JournalSetupFor(server.Url(), nullptr));
+    stations.back().journal = std::make_unique<Journal>(JournalSetupFor(server.Url()));
   } else {
     std::fprintf(stderr, "bench_journal_save: no PostgreSQL server: %s\n", qPrintable(server.Problem()));
   }

@@ -46,12 +46,6 @@ ParameterCommands::ParameterCommands(ChannelTableView& table, FileDialog& dialog
       programFolder_(std::move(programFolder)),
       settings_(settings) {}
 
-bool ParameterCommands::CreateAfile(const QString& path, QString* why) {
-  const QString failure = CreateEmptyFile(path);
-  if (why) *why = failure;
-  return failure.isEmpty();
-}
-
 QString ParameterCommands::DialogFolder(const QString& storedPath) const {
   if (chosenThisRun_) return DriveWorkingFolder(storedPath);
   const QString stored = StoredFolder(storedPath);
@@ -144,9 +138,8 @@ void ParameterCommands::SaveFile() {
   // Only a missing name is created first: a file already there, hidden ones included, is left
   // whole until its replacement is complete.
   const bool createdNow = !QFileInfo(chosen).isFile();
-  QString why;
-  if (createdNow && !CreateAfile(chosen, &why)) {
-    Warn(tr("The file could not be created; nothing was saved."), chosen, why);
+  if (const FileOutcome created = createdNow ? CreateAfile(chosen) : FileOutcome{}; !created.ok()) {
+    Warn(tr("The file could not be created; nothing was saved."), chosen, created.why);
     return;
   }
   QString folder = DriveWorkingFolder(chosen);
@@ -158,7 +151,7 @@ void ParameterCommands::SaveFile() {
     entries[static_cast<std::size_t>(i)] = table_.EntryText(i).toStdString();
   }
   const std::string text = ParameterFileText(entries);
-  why = WriteWholeFile(chosen, QByteArray::fromStdString(text));
+  const QString why = WriteWholeFile(chosen, QByteArray::fromStdString(text));
   if (why.isEmpty()) return;
   if (createdNow) QFile::remove(chosen);  // leave no empty file where the save failed
   Warn(createdNow ? tr("The file could not be written; nothing was saved.")

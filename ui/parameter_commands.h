@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "core/parameter_file.h"
+#include "platform/files/parameter_file_io.h"
 #include "platform/files/settings_store.h"
 #include "platform/widgets/file_dialog.h"
 #include "platform/widgets/message_box.h"
@@ -28,9 +29,8 @@ class ParameterCommands : public QObject {
   ParameterCommands(ChannelTableView& table, FileDialog& dialog, MessageBoxes& boxes, QString programFolder,
                     SettingsStore settings = SettingsStore(), QObject* parent = nullptr);
 
-  // Creates an empty file at `path`, replacing any file there. False when it cannot, with the
-  // reason in `why` when given.
-  bool CreateAfile(const QString& path, QString* why = nullptr);
+  // Creates an empty file at `path`, replacing any file there.
+  FileOutcome CreateAfile(const QString& path) { return CreateEmptyFile(path); }
 
  public slots:
   void LoadFile();  // "Open"

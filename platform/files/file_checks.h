@@ -9,6 +9,19 @@
 
 namespace hopper {
 
+// What opening, creating or writing one of those files came to: a kind the caller decides by
+// and, for a failure, the words for the user.
+struct FileOutcome {
+  enum class Kind {
+    Done,
+    NotAPlainFile,  // a folder, a pipe, a device stands at the name
+    Failed,         // the system refused: the words are its own
+  };
+  Kind kind = Kind::Done;
+  QString why;
+  bool ok() const { return kind == Kind::Done; }
+};
+
 // Why the program does not open `info` as a file of its own: a folder, or anything else that is
 // not a regular file (a pipe, a device, a socket). Empty for a regular file or a missing one.
 QString WhyNotPlainFile(const QFileInfo& info);

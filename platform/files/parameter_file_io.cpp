@@ -31,14 +31,15 @@ ItemReader::ReadChunk ChunksOf(QIODevice& device) {
 
 bool IsOrdinaryFile(const QString& path) { return QFileInfo(path).isFile(); }
 
-QString CreateEmptyFile(const QString& path) {
+FileOutcome CreateEmptyFile(const QString& path) {
   const QFileInfo info(path);
   // Replacing a device or a pipe by a regular file is never what the user meant.
-  if (QString why = WhyNotPlainFile(info); !why.isEmpty()) return why;
+  if (QString why = WhyNotPlainFile(info); !why.isEmpty()) return {FileOutcome::Kind::NotAPlainFile, why};
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return {FileOutcome::Kind::Failed, file.errorString()};
   file.close();
-  return file.error() == QFileDevice::NoError ? QString() : file.errorString();
+  if (file.error() != QFileDevice::NoError) return {FileOutcome::Kind::Failed, file.errorString()};
+  return {};
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "core/parameter_file.h"
+#include "platform/files/file_checks.h"
 
 namespace hopper {
 
@@ -18,8 +19,8 @@ ItemReader::ReadChunk ChunksOf(QIODevice& device);
 bool IsOrdinaryFile(const QString& path);
 
 // Creates an empty file at `path`, or empties the regular file there. Refuses folders, devices
-// and pipes (opening a pipe would wait for a reader forever). Returns why it failed, or nothing.
-QString CreateEmptyFile(const QString& path);
+// and pipes (opening a pipe would wait for a reader forever).
+FileOutcome CreateEmptyFile(const QString& path);
 
 // Replaces the content of `path` with `bytes` through a temporary file beside it that takes the
 // file's place only once everything is written; what an earlier save killed half-way left in that

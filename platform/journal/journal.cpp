@@ -109,15 +109,12 @@ QString Journal::WaitingText(int count) {
                     : QStringLiteral("journal: %1 entries waiting").arg(count);
 }
 
-JournalSetup JournalSetupFor(const QString& url, QString* problem) {
+JournalSetup JournalSetupFor(const QString& url) {
   JournalSetup setup;
   if (url.trimmed().isEmpty()) return setup;
   JournalTarget target = ParseJournalTarget(url);
-  QString why = target.ok() ? MissingDriver(target) : target.error;
-  if (!why.isEmpty()) {
-    if (problem) *problem = why;
-    return setup;
-  }
+  setup.refused = target.ok() ? MissingDriver(target) : target.error;
+  if (!setup.refused.isEmpty()) return setup;
   // Another file instead of the one in the data folder; a server beside it.
   if (target.Shared()) setup.shared = target;
   else setup.local = target;

@@ -23,6 +23,7 @@ struct JournalSetup {
   JournalTarget local = LocalJournal();
   std::optional<JournalTarget> shared;  // the line's server, when the settings name one
   int retryMs = 10000;                  // how soon a failed write is tried again
+  QString refused;                      // why the journal the settings name cannot be used
 };
 
 class Journal final : public QObject {
@@ -83,7 +84,7 @@ class Journal final : public QObject {
 };
 
 // The journal the settings ask for: the local file, and the server of [Journal]/Database when
-// one is named. `problem` says why a named server cannot be used.
-JournalSetup JournalSetupFor(const QString& url, QString* problem);
+// one is named; when the one named cannot be used, the local file and why not.
+JournalSetup JournalSetupFor(const QString& url);
 
 }  // namespace hopper

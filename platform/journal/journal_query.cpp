@@ -99,22 +99,22 @@ QString EachHistoryEntry(const QSqlDatabase& db, const HistoryFilter& filter,
   }
 }
 
-std::optional<JournalEntry> FindEntry(const QSqlDatabase& db, const QString& id, QString* error) {
+EntryLookup FindEntry(const QSqlDatabase& db, const QString& id) {
+  using Kind = EntryLookup::Kind;
   if (id == QLatin1String("last")) {
-    std::vector<JournalEntry> newest = ReadHistory(db, {}, 1, 0, error);
-    if (newest.empty()) return std::nullopt;
-    return newest.front();
+    QString why;
+    std::vector<JournalEntry> newest = ReadHistory(db, {}, 1, 0, &why);
+    if (!why.isEmpty()) return {Kind::Unreadable, std::nullopt, why};
+    if (newest.empty()) return {};
+    return {Kind::Found, newest.front(), {}};
   }
   QSqlQuery query(db);
   query.setForwardOnly(true);
   query.prepare(QStringLiteral("SELECT %1 FROM journal_entries WHERE entry_id = ?").arg(JournalColumns()));
   query.addBindValue(id);
-  if (!query.exec()) {
-    if (error) *error = query.lastError().text();
-    return std::nullopt;
-  }
-  if (!query.next()) return std::nullopt;
-  return EntryOfRow(query);
+  if (!query.exec()) return {Kind::Unreadable, std::nullopt, query.lastError().text()};
+  if (!query.next()) return {};
+  return {Kind::Found, EntryOfRow(query), {}};
 }
 
 QDateTime HistoryDate(const QString& text) {

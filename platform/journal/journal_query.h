@@ -29,9 +29,15 @@ std::vector<JournalEntry> ReadHistory(const QSqlDatabase& db, const HistoryFilte
 // error when a query failed, after the entries read before it.
 QString EachHistoryEntry(const QSqlDatabase& db, const HistoryFilter& filter,
                          const std::function<void(const JournalEntry&)>& take, int page = 500);
-// The entry with this id, or "last" for the newest; nothing when there is none (`error` says
-// when the query itself failed).
-std::optional<JournalEntry> FindEntry(const QSqlDatabase& db, const QString& id, QString* error = nullptr);
+// What looking for one entry came to.
+struct EntryLookup {
+  enum class Kind { Found, NoSuchEntry, Unreadable };
+  Kind kind = Kind::NoSuchEntry;
+  std::optional<JournalEntry> entry;  // when found
+  QString why;                        // unreadable: the database's words
+};
+// The entry with this id, or "last" for the newest.
+EntryLookup FindEntry(const QSqlDatabase& db, const QString& id);
 
 // "2026-12-08", "2026-12-08 07:30" or ISO 8601, in the station's time; invalid otherwise.
 QDateTime HistoryDate(const QString& text);

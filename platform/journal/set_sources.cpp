@@ -54,13 +54,17 @@ SetSource NewestBackup(const BackupStore& store, const QString& port) {
 
 SetSource JournalSet(const QSqlDatabase& db, const QString& id) {
   SetSource set{QStringLiteral("journal:") + id, {}, {}, {}};
-  QString why;
-  const std::optional<JournalEntry> entry = FindEntry(db, id, &why);
-  const std::optional<CoinNumbers> values = entry ? ValuesOf(*entry) : std::nullopt;
-  if (!why.isEmpty()) set.error = QStringLiteral("the journal could not be read: ") + why;
-  else if (!entry) set.error = QStringLiteral("the journal has no entry %1").arg(id);
-  else if (!values) set.error = QStringLiteral("the journal entry %1 holds no set").arg(id);
-  else set.texts = TextsOf(*values);
+  const EntryLookup found = FindEntry(db, id);
+  switch (found.kind) {
+    case EntryLookup::Kind::Unreadable:
+      set.error = QStringLiteral("the journal could not be read: ") + found.why;
+      break;
+    case EntryLookup::Kind::NoSuchEntry: set.error = QStringLiteral("the journal has no entry %1").arg(id); break;
+    case EntryLookup::Kind::Found:
+      if (const std::optional<CoinNumbers> values = ValuesOf(*found.entry)) set.texts = TextsOf(*values);
+      else set.error = QStringLiteral("the journal entry %1 holds no set").arg(id);
+      break;
+  }
   return set;
 }
 

@@ -20,15 +20,12 @@ void LineRecorder::FinishLog() {
   logTail_.Clear();
 }
 
-bool LineRecorder::LogTo(const QString& path, QString* why) {
-  if (const QString refusal = WhyNotPlainFile(QFileInfo(path)); !refusal.isEmpty()) {
-    if (why) *why = refusal;
-    return false;
-  }
+FileOutcome LineRecorder::LogTo(const QString& path) {
+  if (const QString refusal = WhyNotPlainFile(QFileInfo(path)); !refusal.isEmpty())
+    return {FileOutcome::Kind::NotAPlainFile, refusal};
   log_.setFileName(path);
-  if (log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return true;
-  if (why) *why = log_.errorString();
-  return false;
+  if (log_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) return {};
+  return {FileOutcome::Kind::Failed, log_.errorString()};
 }
 
 void LineRecorder::Received(LineRole role, std::uint8_t byte) {

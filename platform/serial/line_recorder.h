@@ -17,6 +17,8 @@
 #include "core/traffic_decoder.h"
 #include "core/traffic_entry.h"
 
+#include "platform/files/file_checks.h"
+
 namespace hopper {
 
 class LineRecorder final : public QObject {
@@ -26,9 +28,9 @@ class LineRecorder final : public QObject {
   explicit LineRecorder(std::size_t capacity = RawTrafficRing::kDefaultCapacity, QObject* parent = nullptr);
   ~LineRecorder() override;
 
-  // Appends every entry to `path` from now on; false (with the reason) when it cannot be opened
-  // or is not a regular file (a pipe would keep the open waiting for a reader for good).
-  bool LogTo(const QString& path, QString* why = nullptr);
+  // Appends every entry to `path` from now on; refused when it is not a regular file (a pipe
+  // would keep the open waiting for a reader for good) or cannot be opened.
+  FileOutcome LogTo(const QString& path);
   // Writes out the entry still held back for the log, as the end of the recording does.
   void FinishLog();
 

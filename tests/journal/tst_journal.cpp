@@ -303,13 +303,13 @@ class JournalTest : public QObject {
     QTemporaryDir dir;
     JournalDatabase db(QStringLiteral("find"));
     QCOMPARE(db.Open(LocalJournal(dir.filePath(QStringLiteral("j.sqlite")))), QString());
-    QVERIFY(!FindEntry(db.Database(), QStringLiteral("last")));
+    QCOMPARE(FindEntry(db.Database(), QStringLiteral("last")).kind, EntryLookup::Kind::NoSuchEntry);
     const JournalEntry first = Entry(1), second = Entry(2);
     QCOMPARE(db.Add(first), QString());
     QCOMPARE(db.Add(second), QString());
-    QCOMPARE(FindEntry(db.Database(), first.id)->detail, QStringLiteral("1"));
-    QCOMPARE(FindEntry(db.Database(), QStringLiteral("last"))->detail, QStringLiteral("2"));
-    QVERIFY(!FindEntry(db.Database(), QStringLiteral("no-such-entry")));
+    QCOMPARE(FindEntry(db.Database(), first.id).entry->detail, QStringLiteral("1"));
+    QCOMPARE(FindEntry(db.Database(), QStringLiteral("last")).entry->detail, QStringLiteral("2"));
+    QCOMPARE(FindEntry(db.Database(), QStringLiteral("no-such-entry")).kind, EntryLookup::Kind::NoSuchEntry);
   }
 
   // How an entry ended, in words: the judge's for a save it judged, the result's for older rows

@@ -109,17 +109,18 @@ class LineMonitorTest : public QObject {
   void logRefusedOrFailedIsTold() {
     QTemporaryDir dir;
     LineRecorder recorder;
-    QString why;
-    QVERIFY(!recorder.LogTo(dir.path(), &why));
-    QCOMPARE(why, QStringLiteral("It is a folder."));
+    FileOutcome log = recorder.LogTo(dir.path());
+    QCOMPARE(log.kind, FileOutcome::Kind::NotAPlainFile);
+    QCOMPARE(log.why, QStringLiteral("It is a folder."));
 #ifdef Q_OS_UNIX
     const QString pipe = dir.filePath("pipe");
     QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    QVERIFY(!recorder.LogTo(pipe, &why));  // returns at once: a pipe without a reader is not opened
-    QCOMPARE(why, QStringLiteral("It is not an ordinary file."));
-    QVERIFY(!recorder.LogTo(QStringLiteral("/dev/full"), &why));
+    log = recorder.LogTo(pipe);  // returns at once: a pipe without a reader is not opened
+    QCOMPARE(log.kind, FileOutcome::Kind::NotAPlainFile);
+    QCOMPARE(log.why, QStringLiteral("It is not an ordinary file."));
+    QVERIFY(!recorder.LogTo(QStringLiteral("/dev/full")).ok());
 
-    QVERIFY(recorder.LogTo(dir.filePath("line.log"), &why));
+    QVERIFY(recorder.LogTo(dir.filePath("line.log")).ok());
     QSignalSpy failed(&recorder, &LineRecorder::LogFailed);
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};

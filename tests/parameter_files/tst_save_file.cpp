@@ -187,13 +187,15 @@ class SaveFileTest : public testing::CommandsTest {
 
   void createAfileEmptiesFile() {
     QVERIFY(testing::WriteFile(Path("full.txt"), "something"));
-    QVERIFY(commands_->CreateAfile(Path("full.txt")));
+    QVERIFY(commands_->CreateAfile(Path("full.txt")).ok());
     QCOMPARE(QFileInfo(Path("full.txt")).size(), 0);
-    QVERIFY(commands_->CreateAfile(Path("fresh.txt")));
+    QVERIFY(commands_->CreateAfile(Path("fresh.txt")).ok());
     QVERIFY(QFileInfo(Path("fresh.txt")).isFile());
-    QString why;
-    QVERIFY(!commands_->CreateAfile(Path("nowhere/x.txt"), &why));
-    QVERIFY(!why.isEmpty());
+    const FileOutcome nowhere = commands_->CreateAfile(Path("nowhere/x.txt"));
+    QCOMPARE(nowhere.kind, FileOutcome::Kind::Failed);
+    QVERIFY(!nowhere.why.isEmpty());
+    QVERIFY(QDir().mkpath(Path("folder")));
+    QCOMPARE(commands_->CreateAfile(Path("folder")).kind, FileOutcome::Kind::NotAPlainFile);
   }
 
   // A new run starts each dialog in the folder its stored value names, while that folder exists;

@@ -35,8 +35,8 @@ void Print(const QString& text, FILE* stream) {
 
 }  // namespace
 
-JournalSetup CliJournalSetup(const CliOptions& options, QString* problem) {
-  return JournalSetupFor(options.journalUrl.isEmpty() ? SettingsStore().JournalUrl() : options.journalUrl, problem);
+JournalSetup CliJournalSetup(const CliOptions& options) {
+  return JournalSetupFor(options.journalUrl.isEmpty() ? SettingsStore().JournalUrl() : options.journalUrl);
 }
 
 int RunHistory(const CliOptions& options) {
@@ -51,9 +51,8 @@ int RunHistory(const CliOptions& options) {
     return ToInt(ExitCode::JournalUnusable);
   };
   // The journal asked for, or none: never another one in its place.
-  QString problem;
-  const JournalSetup setup = CliJournalSetup(options, &problem);
-  if (!problem.isEmpty()) return fail(problem);
+  const JournalSetup setup = CliJournalSetup(options);
+  if (!setup.refused.isEmpty()) return fail(setup.refused);
   JournalDatabase db(QStringLiteral("history"));
   if (const QString why = db.Open(setup.shared.value_or(setup.local), JournalDatabase::Use::Read); !why.isEmpty())
     return fail(why);

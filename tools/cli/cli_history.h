@@ -11,7 +11,7 @@ namespace hopper::cli {
 
 // The journal the options ask for (--journal, else the settings); `problem` says why a named
 // database cannot be used, the local file being kept instead.
-JournalSetup CliJournalSetup(const CliOptions& options, QString* problem);
+JournalSetup CliJournalSetup(const CliOptions& options);
 
 // Lists the entries, newest first, as lines or one JSON array; returns the exit code.
 int RunHistory(const CliOptions& options);

@@ -17,9 +17,9 @@ int RunHistoryCsv(const CliOptions& options) {
     std::fputs(QStringLiteral("hopper-cli: %1\n").arg(why).toUtf8().constData(), stderr);
     return ToInt(code);
   };
-  QString problem;
-  const JournalSetup setup = CliJournalSetup(options, &problem);
-  if (!problem.isEmpty()) std::fputs(("hopper-cli: warning: " + problem + '\n').toUtf8().constData(), stderr);
+  const JournalSetup setup = CliJournalSetup(options);
+  if (!setup.refused.isEmpty())
+    std::fputs(("hopper-cli: warning: " + setup.refused + '\n').toUtf8().constData(), stderr);
   const JournalTarget target = setup.shared.value_or(setup.local);
   QFile out;
   if (!out.open(stdout, QIODevice::WriteOnly)) return fail(QStringLiteral("standard output: ") + out.errorString());

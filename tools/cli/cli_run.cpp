@@ -62,9 +62,9 @@ int RunCommand(const CliOptions& options) {
   std::unique_ptr<LineRecorder> recorder;
   if (!options.logPath.isEmpty()) {
     recorder = std::make_unique<LineRecorder>();
-    if (QString why; !recorder->LogTo(options.logPath, &why))
+    if (const FileOutcome log = recorder->LogTo(options.logPath); !log.ok())
       return Stop(reporter, summary, ExitCode::OutputFailed, QStringLiteral("The log file could not be opened"),
-                  QDir::toNativeSeparators(options.logPath) + QStringLiteral(": ") + why);
+                  QDir::toNativeSeparators(options.logPath) + QStringLiteral(": ") + log.why);
     QObject::connect(recorder.get(), &LineRecorder::LogFailed, [&warn, &options](const QString& why) {
       warn(QStringLiteral("the log file could not be written; it ends here: %1: %2")
                .arg(QDir::toNativeSeparators(options.logPath), why));
@@ -101,9 +101,9 @@ int RunCommand(const CliOptions& options) {
   std::unique_ptr<Journal> journal;
   std::unique_ptr<LinkJournal> linkJournal;
   if (options.journal) {
-    QString problem;
-    journal = std::make_unique<Journal>(CliJournalSetup(options, &problem));
-    if (!problem.isEmpty()) warn(problem);
+    JournalSetup setup = CliJournalSetup(options);
+    if (!setup.refused.isEmpty()) warn(setup.refused);
+    journal = std::make_unique<Journal>(std::move(setup));
     QObject::connect(journal.get(), &Journal::Trouble,
                      [&warn](const QString& why) { warn(QStringLiteral("journal: ") + why); });
     QObject::connect(journal.get(), &Journal::Rescued, [&warn](const QString& path, int count) {

@@ -66,8 +66,7 @@ void PrintJson(const std::vector<SetSource>& sets, const SetComparison& comparis
 }  // namespace
 
 int RunDiff(const CliOptions& options) {
-  QString problem;
-  const JournalSetup setup = CliJournalSetup(options, &problem);
+  const JournalSetup setup = CliJournalSetup(options);
   std::vector<SetSource> sets;
   std::vector<ComparedSet> values;
   for (const QString& word : options.sources) {

@@ -20,22 +20,22 @@ int Fail(ExitCode code, const QString& text) {
 }  // namespace
 
 int RunReport(const CliOptions& options) {
-  QString problem;
-  const JournalSetup setup = CliJournalSetup(options, &problem);
-  if (!problem.isEmpty()) std::fputs(("hopper-cli: warning: " + problem + '\n').toUtf8().constData(), stderr);
+  const JournalSetup setup = CliJournalSetup(options);
+  if (!setup.refused.isEmpty())
+    std::fputs(("hopper-cli: warning: " + setup.refused + '\n').toUtf8().constData(), stderr);
   const JournalTarget target = setup.shared.value_or(setup.local);
   if (NoJournalYet(target)) return Fail(ExitCode::NoSuchEntry, QStringLiteral("the journal holds no entry yet"));
   JournalDatabase db(QStringLiteral("report"));
   if (const QString why = db.Open(target); !why.isEmpty())
     return Fail(ExitCode::JournalUnusable, QStringLiteral("the journal could not be read: ") + why);
-  QString why;
-  const std::optional<JournalEntry> entry = FindEntry(db.Database(), options.entry, &why);
-  if (!why.isEmpty()) return Fail(ExitCode::JournalUnusable, QStringLiteral("the journal could not be read: ") + why);
-  if (!entry)
+  const EntryLookup found = FindEntry(db.Database(), options.entry);
+  if (found.kind == EntryLookup::Kind::Unreadable)
+    return Fail(ExitCode::JournalUnusable, QStringLiteral("the journal could not be read: ") + found.why);
+  if (found.kind == EntryLookup::Kind::NoSuchEntry)
     return Fail(ExitCode::NoSuchEntry, options.entry == QLatin1String("last")
                                            ? QStringLiteral("the journal holds no entry yet")
                                            : QStringLiteral("the journal holds no entry %1").arg(options.entry));
-  if (const QString failed = WriteVisitReport({*entry}, options.pdf); !failed.isEmpty())
+  if (const QString failed = WriteVisitReport({*found.entry}, options.pdf); !failed.isEmpty())
     return Fail(
         ExitCode::OutputFailed,
         QStringLiteral("the report could not be written: %1: %2").arg(QDir::toNativeSeparators(options.pdf), failed));

@@ -100,9 +100,9 @@ int RunStation(int argc, const char* const* argv) {
   if (JournalWanted(p)) {
     CliOptions where;
     where.journalUrl = p.value(QStringLiteral("journal"));
-    QString problem;
-    journal = std::make_unique<Journal>(CliJournalSetup(where, &problem));
-    if (!problem.isEmpty()) Complain(QStringLiteral("warning: ") + problem, {});
+    JournalSetup setup = CliJournalSetup(where);
+    if (!setup.refused.isEmpty()) Complain(QStringLiteral("warning: ") + setup.refused, {});
+    journal = std::make_unique<Journal>(std::move(setup));
     QObject::connect(journal.get(), &Journal::Trouble,
                      [](const QString& why) { Complain(QStringLiteral("warning: journal: ") + why, {}); });
     QObject::connect(journal.get(), &Journal::Rescued, [](const QString& path, int count) {
