@@ -9,22 +9,23 @@
 #include <QStyle>
 #include <algorithm>
 #include <functional>
-#include <vector>
+
+#include "core/size_search.h"
 
 namespace hopper {
 
 namespace {
 
 // The largest size from `pointSize` down, in steps of a quarter point, in which `fits` holds;
-// `smallestPointSize` when none does.
-void FitFont(QLabel* label, double pointSize, double smallestPointSize, const std::function<bool(const QFont&)>& fits) {
+// `smallestPointSize` when none does. `guess` is the size at which it is expected to just fit.
+void FitFont(QLabel* label, double pointSize, double smallestPointSize, double guess,
+             const std::function<bool(const QFont&)>& fits) {
   QFont font = label->font();
-  double size = pointSize;
-  for (; size > smallestPointSize; size -= 0.25) {
-    font.setPointSizeF(size);
-    if (fits(font)) break;
-  }
-  font.setPointSizeF(std::max(size, smallestPointSize));
+  const double size = LargestFittingSize(SizeGrid{pointSize, 0.25, smallestPointSize}, guess, [&](double candidate) {
+    font.setPointSizeF(candidate);
+    return fits(font);
+  });
+  font.setPointSizeF(size);
   label->setFont(font);
 }
 
@@ -35,46 +36,57 @@ double WidestAdvance(const QFont& font, const QStringList& captions) {
   return widest;
 }
 
+// Text grows with the size of its font, about in proportion: measured once at `pointSize`, the
+// size at which it would just fit `width` is where to look for the largest one that does.
+double ProportionalGuess(double pointSize, double advance, double width) {
+  return advance > width ? pointSize * width / advance : pointSize;
+}
+
 // The largest size from `pointSize` down, in quarter points, at which every caption fits.
-double LargestFittingSize(QFont font, double pointSize, const QStringList& captions, double width) {
-  constexpr double kSmallest = 6.0;
-  double size = pointSize;
-  for (; size > kSmallest; size -= 0.25) {
-    font.setPointSizeF(size);
-    if (WidestAdvance(font, captions) <= width) break;
-  }
-  return std::max(size, kSmallest);
+double LargestSizeForCaptions(QFont font, double pointSize, const QStringList& captions, double width) {
+  font.setPointSizeF(pointSize);
+  const double atTop = WidestAdvance(font, captions);
+  if (atTop <= width) return pointSize;
+  return LargestFittingSize(SizeGrid{pointSize, 0.25, 6.0}, ProportionalGuess(pointSize, atTop, width),
+                            [&](double size) {
+                              font.setPointSizeF(size);
+                              return WidestAdvance(font, captions) <= width;
+                            });
 }
 
 }  // namespace
 
 QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width) {
   // The named face first, then the desktop's own: a face that fits no better never replaces them.
-  std::vector<QFont> candidates;
-  QFont named(family);
-  if (QFontInfo(named).family().compare(family, Qt::CaseInsensitive) == 0) candidates.push_back(named);
-  const QString desktop = QApplication::font().family();
-  for (int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
-    QFont face(desktop);
-    face.setStretch(stretch);
-    candidates.push_back(face);
-  }
-  for (const char* narrow : {"Tahoma", "Microsoft Sans Serif", "Liberation Sans Narrow", "Arial Narrow",
-                             "DejaVu Sans Condensed", "Noto Sans"}) {
-    const QString name = QString::fromLatin1(narrow);
-    if (QFontDatabase::hasFamily(name)) candidates.emplace_back(name);
-  }
-  QFont best = candidates.front();
+  // Once one fits at the whole size none can do better, and the rest are not even looked up.
+  QFont best;
   double bestSize = 0;
-  for (QFont& face : candidates) {
-    const double size = LargestFittingSize(face, pointSize, captions, width);
+  const auto fitsWhole = [&](const QFont& face) {
+    const double size = LargestSizeForCaptions(face, pointSize, captions, width);
     if (size > bestSize) {
       best = face;
       bestSize = size;
     }
+    return size >= pointSize;
+  };
+  const auto chosen = [&] {
+    best.setPointSizeF(bestSize);
+    return best;
+  };
+  QFont named(family);
+  if (QFontInfo(named).family().compare(family, Qt::CaseInsensitive) == 0 && fitsWhole(named)) return chosen();
+  const QString desktop = QApplication::font().family();
+  for (int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+    QFont face(desktop);
+    face.setStretch(stretch);
+    if (fitsWhole(face)) return chosen();
   }
-  best.setPointSizeF(bestSize);
-  return best;
+  for (const char* narrow : {"Tahoma", "Microsoft Sans Serif", "Liberation Sans Narrow", "Arial Narrow",
+                             "DejaVu Sans Condensed", "Noto Sans"}) {
+    const QString name = QString::fromLatin1(narrow);
+    if (QFontDatabase::hasFamily(name) && fitsWhole(QFont(name))) return chosen();
+  }
+  return chosen();
 }
 
 double CaptionRoom(const QPushButton* button) {
@@ -87,7 +99,10 @@ double CaptionRoom(const QPushButton* button) {
 void FitCaption(QLabel* label, double pointSize, double smallestPointSize) {
   const double width = label->contentsRect().width();
   const QString text = label->text();
-  FitFont(label, pointSize, smallestPointSize,
+  QFont top = label->font();
+  top.setPointSizeF(pointSize);
+  const double guess = ProportionalGuess(pointSize, QFontMetricsF(top).horizontalAdvance(text), width);
+  FitFont(label, pointSize, smallestPointSize, guess,
           [&](const QFont& font) { return QFontMetricsF(font).horizontalAdvance(text) <= width; });
 }
 
@@ -99,7 +114,7 @@ bool WrappedTextFits(const QFont& font, const QString& text, QSizeF area) {
 
 void FitWrappedCaption(QLabel* label, const QString& wholeText, double pointSize, double smallestPointSize) {
   const QSizeF area = label->contentsRect().size();
-  FitFont(label, pointSize, smallestPointSize,
+  FitFont(label, pointSize, smallestPointSize, pointSize,
           [&](const QFont& font) { return WrappedTextFits(font, wholeText, area); });
 }
 

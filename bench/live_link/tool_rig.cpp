@@ -47,8 +47,16 @@ ToolRig::ToolRig(const Programs& programs) : programs_(programs) {
   if (::mkdtemp(folder)) folder_ = folder;
   const fs::path settings = fs::path(folder_) / "config" / "Hopper kit";
   fs::create_directories(settings);
-  fs::create_directory(fs::path(folder_) / "runtime");
-  fs::permissions(fs::path(folder_) / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+  // The runtime folder in memory where the machine has a tmpfs, as a desktop session's is: the
+  // single-copy lock made there costs no write to disk.
+  char runtime[] = "/dev/shm/hopper-bench-runtime.XXXXXX";
+  if (::mkdtemp(runtime)) runtime_ = runtime;
+  else {
+    runtime_ = folder_;
+    runtime_ += "/runtime";
+    fs::create_directory(runtime_);
+  }
+  fs::permissions(runtime_, fs::perms::owner_all, fs::perm_options::replace);
   std::ofstream(settings / "Hopper kit.ini") << "[Ports]\nCOM1=" << line.Device() << "\n\n[Setting]\nCOMPORT=1\n";
 }
 
@@ -56,6 +64,7 @@ ToolRig::~ToolRig() {
   tool.reset();
   std::error_code ignored;
   if (!folder_.empty()) fs::remove_all(folder_, ignored);
+  if (!runtime_.empty()) fs::remove_all(runtime_, ignored);
 }
 
 bool ToolRig::Start(double* startUpMs) {
@@ -64,7 +73,7 @@ bool ToolRig::Start(double* startUpMs) {
   env["XDG_DATA_HOME"] = folder_ + "/data";  // its backups and journal entries stay with the run
   // A runtime folder of its own too: the single-copy lock lives there when there is one, and a
   // copy the user has open must not keep the measured one from starting.
-  env["XDG_RUNTIME_DIR"] = folder_ + "/runtime";
+  env["XDG_RUNTIME_DIR"] = runtime_;
   tool = std::make_unique<ChildProcess>(programs_.tool, std::vector<std::string>{}, env, programs_.probeFolder);
   const auto shown = tool->Await("shown", "Form1", kShowTimeoutMs);
   if (!shown || !tool->HasOpen(line.Device())) return false;

@@ -47,6 +47,7 @@ class ToolRig {
  private:
   const Programs& programs_;
   std::string folder_;
+  std::string runtime_;  // XDG_RUNTIME_DIR of the tool
 };
 
 // Starts a floor window (optionally with a poll timer) and waits until it is shown.

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 
 namespace hopper::test {
@@ -87,6 +90,34 @@ bool PgCluster::Stop() {
 
 QString PgCluster::Url() const {
   return QStringLiteral("postgresql:///postgres?host=%1&user=%2").arg(dir_.path(), User());
+}
+
+TableLock::TableLock(const JournalTarget& server) : connection_(QStringLiteral("locker")) {
+  QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection_);
+  locker.setDatabaseName(server.database);
+  locker.setHostName(server.host);
+  locker.setUserName(server.user);
+  if (!locker.open()) {
+    problem_ = locker.lastError().text();
+    return;
+  }
+  QSqlQuery lock(locker);
+  held_ = lock.exec(QStringLiteral("BEGIN")) &&
+          lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE"));
+  if (!held_) problem_ = lock.lastError().text();
+}
+
+TableLock::~TableLock() {
+  Release();
+  QSqlDatabase::database(connection_, false).close();
+  QSqlDatabase::removeDatabase(connection_);
+}
+
+bool TableLock::Release() {
+  if (!held_) return true;
+  QSqlQuery commit(QSqlDatabase::database(connection_, false));
+  held_ = !commit.exec(QStringLiteral("COMMIT"));
+  return !held_;
 }
 
 }  // namespace hopper::test

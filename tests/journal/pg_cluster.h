@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "platform/journal/journal_target.h"
+
 namespace hopper::test {
 
 class PgCluster {
@@ -32,6 +34,25 @@ class PgCluster {
   QString owner_;  // the user the server runs as, when the test runs as root
   QString problem_;
   bool running_ = false;
+};
+
+// Holds the journal's table of a server locked (in a transaction of a connection of its own)
+// until released: a server that answers but takes no entries.
+class TableLock {
+ public:
+  explicit TableLock(const JournalTarget& server);
+  ~TableLock();
+  TableLock(const TableLock&) = delete;
+  TableLock& operator=(const TableLock&) = delete;
+
+  // Why the lock is not held. Empty when it is.
+  const QString& Problem() const { return problem_; }
+  bool Release();
+
+ private:
+  QString connection_;
+  QString problem_;
+  bool held_ = false;
 };
 
 }  // namespace hopper::test

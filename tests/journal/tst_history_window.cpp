@@ -169,17 +169,9 @@ class HistoryWindowTest : public QObject {
       entry.port = QStringLiteral("COM1");
       QCOMPARE(made.Add(entry), QString());
     }
-    QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
-    locker.setDatabaseName(shared.database);
-    locker.setHostName(shared.host);
-    locker.setUserName(shared.user);
-    QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
+    test::TableLock lock(shared);
+    QVERIFY2(lock.Problem().isEmpty(), qPrintable(lock.Problem()));
     {
-      QSqlQuery lock(locker);
-      QVERIFY(lock.exec(QStringLiteral("BEGIN")));
-      QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
-      const auto unlock = qScopeGuard([&lock] { lock.exec(QStringLiteral("COMMIT")); });
-
       test::MainWindowRig rig;
       QVERIFY(rig.StartAndShow());
       ScriptedFileDialog dialog;
@@ -197,11 +189,10 @@ class HistoryWindowTest : public QObject {
       QVERIFY(history.Model().Loading());  // the lock is still held
       QCOMPARE(problem->text(), QStringLiteral("loading\u2026"));
 
-      QVERIFY(lock.exec(QStringLiteral("COMMIT")));
+      QVERIFY(lock.Release());
       QTRY_COMPARE_WITH_TIMEOUT(history.Model().rowCount(), 1, kWaitMs);
       QVERIFY(problem->isHidden());
     }
-    locker.close();
   }
 
  private:

@@ -471,14 +471,8 @@ class JournalTest : public QObject {
       JournalDatabase made(QStringLiteral("made"));
       QCOMPARE(made.Open(shared), QString());
     }
-    QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
-    locker.setDatabaseName(shared.database);
-    locker.setHostName(shared.host);
-    locker.setUserName(shared.user);
-    QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
-    QSqlQuery lock(locker);
-    QVERIFY(lock.exec(QStringLiteral("BEGIN")));
-    QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
+    test::TableLock lock(shared);
+    QVERIFY2(lock.Problem().isEmpty(), qPrintable(lock.Problem()));
     {
       Journal journal(setup);
       QSignalSpy trouble(&journal, &Journal::Trouble);
@@ -491,8 +485,7 @@ class JournalTest : public QObject {
       QTRY_COMPARE_WITH_TIMEOUT(Taken(setup.local, station), Numbers(1, 5), 20000);
     }  // closes while the lock is still held
     QCOMPARE(Taken(setup.local, station), Numbers(1, 5));
-    QVERIFY(lock.exec(QStringLiteral("COMMIT")));
-    locker.close();
+    QVERIFY(lock.Release());
     {
       Journal next(setup);
       QTRY_COMPARE_WITH_TIMEOUT(next.Waiting(), 0, 30000);

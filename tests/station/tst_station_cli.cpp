@@ -314,15 +314,8 @@ void StationCli::lockedServerNeitherHoldsUpNorShowsThePassword() {
     JournalDatabase made(QStringLiteral("made"));
     QCOMPARE(made.Open(shared), QString());
   }
-  QSqlDatabase locker = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("locker"));
-  locker.setDatabaseName(shared.database);
-  locker.setHostName(shared.host);
-  locker.setUserName(shared.user);
-  QVERIFY2(locker.open(), qPrintable(locker.lastError().text()));
-  QSqlQuery lock(locker);
-  QVERIFY(lock.exec(QStringLiteral("BEGIN")));
-  QVERIFY(lock.exec(QStringLiteral("LOCK TABLE journal_entries IN ACCESS EXCLUSIVE MODE")));
-  const auto unlock = qScopeGuard([&lock] { lock.exec(QStringLiteral("COMMIT")); });
+  test::TableLock lock(shared);
+  QVERIFY2(lock.Problem().isEmpty(), qPrintable(lock.Problem()));
 
   test::SettingsSandbox sandbox;
   QTemporaryDir dir;
