@@ -5,6 +5,7 @@
 #include "app/tool_app.h"
 #include "core/escaped_text.h"
 #include "platform/files/file_checks.h"
+#include "platform/journal/regex_jit.h"
 #include "ui/deferred_icon_style.h"
 
 namespace {
@@ -28,6 +29,7 @@ void ReportLog(const QString& path, const QString& why) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  hopper::KeepRegexJitOffForThreads();
   // --help and a bad --port are answered before anything needs a desktop.
   QStringList raw;
   for (int i = 0; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);

@@ -123,15 +123,7 @@ PortEntries SettingsStore::MappedDevices() const {
 }
 
 bool SettingsStore::JournalEnabled() const {
-  // On Windows the journal is off until switched on: under Wine its writing thread has been
-  // seen to end without a word and leave the program hanging at exit, and nothing there proves
-  // it otherwise yet.
-#ifdef Q_OS_WIN
-  const QString byDefault = QStringLiteral("false");
-#else
-  const QString byDefault = QStringLiteral("true");
-#endif
-  const QString value = Read(kJournalEnabled, byDefault).trimmed().toLower();
+  const QString value = Read(kJournalEnabled, QStringLiteral("true")).trimmed().toLower();
   return value != QLatin1String("false") && value != QLatin1String("0") && value != QLatin1String("no");
 }
 

@@ -29,6 +29,9 @@ namespace {
 // The COM port with an echoing far end, or empty when the test has none.
 QString EchoPort() { return qEnvironmentVariable("HOPPER_TEST_PORT"); }
 
+// Wine gives a COM port to a second opener, where Windows answers "access denied".
+bool UnderWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
 // The processor time this process has used, in milliseconds.
 qint64 ProcessorMs() {
   FILETIME created, ended, kernel, user;
@@ -220,7 +223,11 @@ class Win32SerialPortTest : public QObject {
     Win32SerialPort holder(listing_);
     OpenEchoPort(holder);
     std::unique_ptr<SerialPort> port = MakeSystemSerialPort(EchoPort());
-    QCOMPARE(port->Open().result, OpenResult::PortInUse);
+    const OpenOutcome outcome = port->Open();
+    if (UnderWine() && outcome.result != OpenResult::PortInUse)
+      QSKIP(qPrintable(
+          QStringLiteral("Wine let a second handle open the port held open (then: %1)").arg(outcome.detail)));
+    QCOMPARE(outcome.result, OpenResult::PortInUse);
     QVERIFY(!port->IsOpen());
   }
 

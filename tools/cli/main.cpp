@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/journal/regex_jit.h"
 #include "tools/cli/cli_options.h"
 #include "tools/cli/cli_report.h"
 #include "tools/cli/cli_run.h"
@@ -31,6 +32,7 @@ std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[]) {
 }  // namespace
 
 int main(int originalCount, char* originalArguments[]) {
+  hopper::KeepRegexJitOffForThreads();
   // From here on, `ps` shows a password given on the command line as stars.
   HiddenArguments hidden(originalCount, originalArguments);
   int& argc = hidden.Count();
