@@ -11,11 +11,11 @@
 #include <functional>
 #include <memory>
 
-#include "platform/serial/serial_port.h"
+#include "platform/serial/serial_port_wrapper.h"
 
 namespace hopper {
 
-class PatientSerialPort final : public SerialPort {
+class PatientSerialPort final : public SerialPortWrapper {
   Q_OBJECT
  public:
   static constexpr int kPatienceMs = 2000;
@@ -25,31 +25,15 @@ class PatientSerialPort final : public SerialPort {
 
   explicit PatientSerialPort(std::unique_ptr<SerialPort> port, Pause pause = {}, QObject* parent = nullptr);
 
-  void SetPortNumber(int portNumber) override { port_->SetPortNumber(portNumber); }
-  int PortNumber() const override { return port_->PortNumber(); }
-  QString DeviceFor(int portNumber) const override { return port_->DeviceFor(portNumber); }
-  QString Explain(int portNumber) const override { return port_->Explain(portNumber); }
-
   OpenOutcome Open() override;
   void Close() override;
-  bool IsOpen() const override { return port_->IsOpen(); }
-  DeviceIdentity Identity() const override { return port_->Identity(); }
-  QStringList LineTrouble() const override { return port_->LineTrouble(); }
-  std::optional<LineErrorCounts> ErrorCounts() const override { return port_->ErrorCounts(); }
-
-  qint64 BytesWaiting() override { return port_->BytesWaiting(); }
-  std::optional<std::uint8_t> ReadByte() override { return port_->ReadByte(); }
-  QByteArray ReadAll() override { return port_->ReadAll(); }
-  bool WriteByte(std::uint8_t byte) override { return port_->WriteByte(byte); }
-  bool Write(std::span<const std::uint8_t> bytes) override { return port_->Write(bytes); }
 
   // The computer woke from sleep.
   void Resumed();
 
  private:
-  void Returned();
+  void OnDeviceReturned() override;
 
-  std::unique_ptr<SerialPort> port_;
   Pause pause_;
   bool patient_ = true;         // the next opening waits out a passing "in use"
   bool returnPending_ = false;  // a wake's "device returned" is on its way

@@ -6,29 +6,18 @@
 #include <memory>
 
 #include "platform/serial/line_recorder.h"
-#include "platform/serial/serial_port.h"
+#include "platform/serial/serial_port_wrapper.h"
 
 namespace hopper {
 
-class RecordingSerialPort final : public SerialPort {
+class RecordingSerialPort final : public SerialPortWrapper {
   Q_OBJECT
  public:
   RecordingSerialPort(std::unique_ptr<SerialPort> port, LineRecorder& recorder, LineRole role,
                       QObject* parent = nullptr);
 
-  void SetPortNumber(int portNumber) override { port_->SetPortNumber(portNumber); }
-  int PortNumber() const override { return port_->PortNumber(); }
-  QString DeviceFor(int portNumber) const override { return port_->DeviceFor(portNumber); }
-  QString Explain(int portNumber) const override { return port_->Explain(portNumber); }
-
   OpenOutcome Open() override;
   void Close() override;
-  bool IsOpen() const override { return port_->IsOpen(); }
-  DeviceIdentity Identity() const override { return port_->Identity(); }
-  QStringList LineTrouble() const override { return port_->LineTrouble(); }
-  std::optional<LineErrorCounts> ErrorCounts() const override { return port_->ErrorCounts(); }
-
-  qint64 BytesWaiting() override { return port_->BytesWaiting(); }
   std::optional<std::uint8_t> ReadByte() override;
   // Whoever reads everything at once throws it away: recorded as discarded.
   QByteArray ReadAll() override;
@@ -36,9 +25,9 @@ class RecordingSerialPort final : public SerialPort {
   bool Write(std::span<const std::uint8_t> bytes) override;
 
  private:
+  void OnDeviceLost(const QString& why) override;
   QString PortName() const;
 
-  std::unique_ptr<SerialPort> port_;
   LineRecorder& recorder_;
   LineRole role_;
 };
