@@ -6,9 +6,11 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "core/size_search.h"
 
@@ -54,39 +56,79 @@ double LargestSizeForCaptions(QFont font, double pointSize, const QStringList& c
                             });
 }
 
-}  // namespace
-
-QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width) {
-  // The named face first, then the desktop's own: a face that fits no better never replaces them.
-  // Once one fits at the whole size none can do better, and the rest are not even looked up.
-  QFont best;
-  double bestSize = 0;
+QFont SearchFittingFont(const QString& family, double pointSize, const QStringList& captions, double width) {
+  // The named face first, then the desktop's own, its condensed cuts, the usual narrow ones. A
+  // face that fits at the whole size is the answer, and none after it is looked up; each face
+  // is first measured at that size alone, since a font at every other size tried is a font more
+  // to make before the window shows.
+  std::vector<QFont> faces;
   const auto fitsWhole = [&](const QFont& face) {
-    const double size = LargestSizeForCaptions(face, pointSize, captions, width);
-    if (size > bestSize) {
-      best = face;
-      bestSize = size;
-    }
-    return size >= pointSize;
-  };
-  const auto chosen = [&] {
-    best.setPointSizeF(bestSize);
-    return best;
+    faces.push_back(face);
+    QFont whole = face;
+    whole.setPointSizeF(pointSize);
+    return WidestAdvance(whole, captions) <= width;
   };
   QFont named(family);
-  if (QFontInfo(named).family().compare(family, Qt::CaseInsensitive) == 0 && fitsWhole(named)) return chosen();
+  named.setPointSizeF(pointSize);
+  if (QFontInfo(named).family().compare(family, Qt::CaseInsensitive) == 0 && fitsWhole(named)) return named;
   const QString desktop = QApplication::font().family();
   for (int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
     QFont face(desktop);
     face.setStretch(stretch);
-    if (fitsWhole(face)) return chosen();
+    face.setPointSizeF(pointSize);
+    if (fitsWhole(face)) return face;
   }
   for (const char* narrow : {"Tahoma", "Microsoft Sans Serif", "Liberation Sans Narrow", "Arial Narrow",
                              "DejaVu Sans Condensed", "Noto Sans"}) {
-    const QString name = QString::fromLatin1(narrow);
-    if (QFontDatabase::hasFamily(name) && fitsWhole(QFont(name))) return chosen();
+    QFont face(QString::fromLatin1(narrow));
+    face.setPointSizeF(pointSize);
+    if (QFontDatabase::hasFamily(face.family()) && fitsWhole(face)) return face;
   }
-  return chosen();
+  // None fits whole: the face in which they fit at the largest size, the first of those.
+  QFont best = faces.empty() ? QFont() : faces.front();
+  double bestSize = 0;
+  for (const QFont& face : faces) {
+    if (const double size = LargestSizeForCaptions(face, pointSize, captions, width); size > bestSize) {
+      best = face;
+      bestSize = size;
+    }
+  }
+  best.setPointSizeF(bestSize);
+  return best;
+}
+
+// Everything the answer of the search depends on: the question itself, and the machine's fonts,
+// desktop font and screen, and the Qt that measures. Asked again on the same machine, the same.
+QString FitQuestion(const QString& family, double pointSize, const QStringList& captions, double width) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return QStringList{QStringLiteral("fitting font"),
+                     family,
+                     QString::number(pointSize),
+                     captions.join(QLatin1Char('\n')),
+                     QString::number(width),
+                     QString::fromLatin1(qVersion()),
+                     QGuiApplication::platformName(),
+                     QApplication::font().toString(),
+                     screen ? QString::number(screen->logicalDotsPerInch()) : QString(),
+                     screen ? QString::number(screen->devicePixelRatio()) : QString(),
+                     QFontDatabase::families().join(QLatin1Char(','))}
+      .join(QLatin1Char('\t'));
+}
+
+}  // namespace
+
+QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width,
+                  MachineCache& kept) {
+  // Trying faces and sizes makes a font for each, the slowest part of showing the main window:
+  // the answer found once is kept for the next start.
+  const QString question = FitQuestion(family, pointSize, captions, width);
+  if (const std::optional<QString> answer = kept.Find(question)) {
+    QFont font;
+    if (font.fromString(*answer) && WidestAdvance(font, captions) <= width) return font;
+  }
+  const QFont found = SearchFittingFont(family, pointSize, captions, width);
+  kept.Keep(question, found.toString());
+  return found;
 }
 
 double CaptionRoom(const QPushButton* button) {

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/files/machine_cache.h"
+
 class QLabel;
 class QPushButton;
 
@@ -23,8 +25,10 @@ void FitWrappedCaption(QLabel* label, const QString& wholeText, double pointSize
 // The face `family` at `pointSize` where this machine has it and every one of `captions` fits
 // `width` in it. Otherwise the face of those at hand (that one, the desktop's own, its condensed
 // cuts, the usual narrow ones) in which they fit at the largest size up to `pointSize`, at that
-// size: so every caption of a kind is drawn whole, and at one size.
-QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width);
+// size: so every caption of a kind is drawn whole, and at one size. The answer is kept in
+// `kept` for the next start, and a kept one is taken while the captions fit in it.
+QFont FittingFont(const QString& family, double pointSize, const QStringList& captions, double width,
+                  MachineCache& kept = MachineCache::Program());
 
 // The room a push button leaves for its caption.
 double CaptionRoom(const QPushButton* button);

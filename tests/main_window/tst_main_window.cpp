@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QWheelEvent>
@@ -539,6 +540,43 @@ class MainWindowTest : public QObject {
     QCOMPARE(rig.messages.Texts(), QStringList{QStringLiteral("Port Already In Use")});
     QVERIFY(!rig.window->Port().IsOpen());
     QCOMPARE(test::StatusColourOf(*rig.window), kRed);
+  }
+
+  void keptCaptionFontIsTakenOnlyWhileTheCaptionsFit_data() {
+    // What the next start finds kept for the same captions, and where the answers are kept.
+    QTest::addColumn<QString>("keptAnswer");  // empty: the answer as it was found
+    QTest::addColumn<bool>("keptFolderIsAFile");
+    QTest::newRow("as found") << QString() << false;
+    QTest::newRow("a font too wide") << QFont(QApplication::font().family(), 40).toString() << false;
+    QTest::newRow("not a font") << QStringLiteral("\u0001no font,,") << false;
+    QTest::newRow("nowhere to keep it") << QString() << true;
+  }
+
+  void keptCaptionFontIsTakenOnlyWhileTheCaptionsFit() {
+    QFETCH(QString, keptAnswer);
+    QFETCH(bool, keptFolderIsAFile);
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("file"))).open(QIODevice::WriteOnly);
+    const QString path = dir.filePath(keptFolderIsAFile ? QStringLiteral("file/kept.txt") : QStringLiteral("kept.txt"));
+    // Narrower than the desktop's font needs: the search has faces and sizes to try.
+    const QStringList captions{QStringLiteral("Channel16"), QStringLiteral("Channel1")};
+    const QFont desktop = QApplication::font();
+    const double width = 0.85 * QFontMetricsF(desktop).horizontalAdvance(captions.first());
+    MachineCache first(path);
+    const QFont found = FittingFont(desktop.family(), desktop.pointSizeF(), captions, width, first);
+    if (!keptAnswer.isEmpty()) {
+      QFile file(path);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      QByteArray kept;
+      for (const QByteArray& line : file.readAll().split('\n'))
+        if (!line.isEmpty()) kept += line.left(line.indexOf('\t') + 1) + keptAnswer.toUtf8() + '\n';
+      file.close();
+      QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      file.write(kept);
+    }
+    MachineCache next(path);
+    QCOMPARE(FittingFont(desktop.family(), desktop.pointSizeF(), captions, width, next), found);
+    QVERIFY(QFontMetricsF(found).horizontalAdvance(captions.first()) <= width || found.pointSizeF() <= 6.0);
   }
 
   void channelLabelsAreShownWhole() {
