@@ -1,9 +1,13 @@
 #pragma once
-// The program's style: the system's own, unchanged but for one thing. The menu bar makes the
-// button for a menu too wide to show whole as soon as it is made, and its icon is read from the
-// style's pictures through the image-format plugins, which loads every one of them (and the
-// libraries behind them) before the main window's first paint, for a button that a menu of
-// three items never shows. That icon is read when it is first drawn instead.
+// The program's style: the system's own, unchanged in what it draws, but quicker to the main
+// window's first paint. A picture of the style read from a file goes through the image-format
+// plugins, which loads every one of them (and the libraries behind them), and two are read
+// before that paint:
+// - the menu bar makes the button for a menu too wide to show whole as soon as it is made, and
+//   reads its icon, for a button that a menu of three items never shows. That icon is read
+//   when it is first drawn instead;
+// - Fusion draws a group box's frame from a PNG picture. That one is read with the PNG reader
+//   alone and left where Fusion finds it.
 
 #include <QProxyStyle>
 
@@ -14,6 +18,8 @@ class DeferredIconStyle final : public QProxyStyle {
  public:
   QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                      const QWidget* widget = nullptr) const override;
+  void polish(QApplication* application) override;
+  using QProxyStyle::polish;
 };
 
 }  // namespace hopper
