@@ -38,10 +38,9 @@ bool TypesCharacter(const QKeyEvent& event, char32_t& code) {
 
 }  // namespace
 
-ChannelBox::ChannelBox(int index, QWidget* parent) : QLineEdit(parent), index_(index) {
+ChannelBox::ChannelBox(int index, QWidget* parent) : QLineEdit(ToQString(kResetEntry), parent), index_(index) {
   setObjectName(QStringLiteral("Text1_%1").arg(index));
   setMaxLength(static_cast<int>(kMaxEntryLength));
-  setText(ToQString(kResetEntry));
 }
 
 void ChannelBox::SetMark(const ChannelMarkText& mark) {

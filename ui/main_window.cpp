@@ -63,7 +63,6 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
   BuildHeldValueControls();
   BuildJournalControls();
   BuildRecordControls();
-  ScrollWhenTooTall();
 
   setAcceptDrops(true);
   connect(frame_, &ChannelFrame::FileDropped, this, &MainWindow::ParameterFileDropped);
@@ -84,9 +83,9 @@ MainWindow::MainWindow(MessageBoxes& messages, std::unique_ptr<SerialPort> port,
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
-  auto* client = new QWidget(this);
+  auto* client = new QWidget;
   client->setMinimumSize(Px(3315), Px(7230));
-  setCentralWidget(client);
+  ScrollWhenTooTall(client);
 
   frame_ = new ChannelFrame(messages_, client);
   frame_->setGeometry(TwipsRect(360, 0, 2655, 6135));
@@ -184,15 +183,17 @@ void MainWindow::BuildMenu() {
   connect(simulationAction_, &QAction::triggered, this, &MainWindow::OnSimulation);
 }
 
-void MainWindow::ScrollWhenTooTall() {
+void MainWindow::ScrollWhenTooTall(QWidget* client) {
   // On a small screen or at a large scale the controls scroll inside the window rather than
-  // run off the screen's bottom; with room enough no scroll bar shows and nothing moves.
+  // run off the screen's bottom; with room enough no scroll bar shows and nothing moves. Put
+  // in its place while still empty: moving a whole tree of controls into it costs as much
+  // as making them.
   auto* scroll = new QScrollArea(this);
   scroll->setObjectName(QStringLiteral("clientScroll"));
   scroll->setFrameShape(QFrame::NoFrame);
   scroll->setFocusPolicy(Qt::NoFocus);  // out of the tab order: boxes, Save, Exit, the port
   scroll->setWidgetResizable(true);
-  scroll->setWidget(takeCentralWidget());
+  scroll->setWidget(client);
   setCentralWidget(scroll);
 }
 

@@ -117,7 +117,7 @@ class MainWindow final : public QMainWindow, public ChannelTableView, private Sa
   // Construction (main_window.cpp)
   void BuildControls();
   void BuildMenu();
-  void ScrollWhenTooTall();
+  void ScrollWhenTooTall(QWidget* client);
   void PlaceWindow();
 
   // The link's events on the controls (main_window_link.cpp)
