@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/run_events.h"
 #include "core/setting_frames.h"
 #include "tools/emulator/hopper_emulator.h"
 #include "tools/emulator/pty_channel.h"
@@ -42,7 +43,7 @@ double Trial(const QString& file) {
   QProcess cli;
   QObject::connect(&cli, &QProcess::finished, [&] { exitNs = clock.nsecsElapsed(); });
   cli.start(QStringLiteral(HOPPER_CLI), {"write", file, "--port", line.SlavePath(), "--timeout", "10"});
-  while (exitNs < 0 && clock.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  while (exitNs < 0 && clock.elapsed() < 20000) bench::RunEventsFor(5);
   if (exitNs < 0 || cli.exitCode() != 0 || reportEndNs < 0) return -1;
   return double(exitNs - reportEndNs) / 1e6;
 }
