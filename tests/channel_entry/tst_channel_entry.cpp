@@ -109,6 +109,13 @@ class ChannelEntryTest : public QObject {
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), SaveButton(*rig_->window));
+    // On through Exit and the port, and round to Channel1: nothing on the way keeps the focus.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ExitButton(*rig_->window));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(PortSelectorOf(*rig_->window)->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), Box(0));
   }
 
   void pastedTextThatIsNotDigitsIsRejected() {
