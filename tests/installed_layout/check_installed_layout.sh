@@ -25,6 +25,13 @@ for size in 16 32 48 64 128 256; do
   [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/hopper-setting-tool.png" ] || fail "no ${size}px icon"
 done
 desktop-file-validate "$prefix"/share/applications/*.desktop
+# The programs load the system's libraries only and carry no library search path of their own:
+# an empty entry in one is the folder the program is started from, where anyone may have left a
+# library of the same name.
+for p in "$program/hopper-setting-tool" "$prefix/bin/hopper-cli" "$prefix/bin/hopper-emulator" \
+  "$build/bin/hopper-setting-tool" "$build/bin/hopper-cli"; do
+  ! readelf -d "$p" | grep -qE '\((RPATH|RUNPATH)\)' || fail "$p searches libraries in: $(readelf -d "$p" | grep -E 'R(UN)?PATH')"
+done
 [ -f "$prefix"/share/metainfo/*.metainfo.xml ] || fail "no AppStream metadata"
 # Every program's man page, written from its --help: its name line and its options.
 for p in hopper-setting-tool hopper-cli hopper-emulator; do
