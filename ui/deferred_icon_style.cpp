@@ -3,8 +3,12 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPaintDevice>
+#include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
+#include <QStyleOption>
+#include <algorithm>
 #include <cstring>
 
 #include "ui/lazy_icon_engine.h"
@@ -44,12 +48,32 @@ void SeedPngPicture(const QString& path) {
                        QPixmap::fromImage(picture));
 }
 
+// Rows of the device one band of a group box's frame covers: the raster painter keeps a fill
+// of fewer than 96 rows on the calling thread.
+constexpr double kBandDeviceRows = 64;
+
 }  // namespace
 
 void DeferredIconStyle::polish(QApplication* application) {
   QProxyStyle::polish(application);
   if (baseStyle()->name().compare(QStringLiteral("fusion"), Qt::CaseInsensitive) == 0)
     SeedPngPicture(QStringLiteral(":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png"));
+}
+
+void DeferredIconStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                      const QWidget* widget) const {
+  const double ratio = painter->device() ? std::max(painter->device()->devicePixelRatioF(), 1.0) : 1.0;
+  const int bandRows = std::max(1, static_cast<int>(kBandDeviceRows / ratio));
+  if (element != PE_FrameGroupBox || option->rect.height() <= bandRows) {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    return;
+  }
+  for (int top = option->rect.top(); top <= option->rect.bottom(); top += bandRows) {
+    painter->save();
+    painter->setClipRect(QRect(option->rect.left(), top, option->rect.width(), bandRows), Qt::IntersectClip);
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    painter->restore();
+  }
 }
 
 QIcon DeferredIconStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* option,

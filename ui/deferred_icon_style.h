@@ -8,6 +8,10 @@
 //   when it is first drawn instead;
 // - Fusion draws a group box's frame from a PNG picture. That one is read with the PNG reader
 //   alone and left where Fusion finds it.
+// Fusion stretches that picture over the whole frame. Qt's raster painter hands a fill of more
+// than about a hundred rows out to its thread pool in parts, and the pool starts its threads
+// for it at the first paint, which then waits for them. The frame is drawn in bands of fewer
+// rows instead, pixel for pixel the same, on the painting thread.
 
 #include <QProxyStyle>
 
@@ -19,6 +23,8 @@ class DeferredIconStyle final : public QProxyStyle {
   QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption* option = nullptr,
                      const QWidget* widget = nullptr) const override;
   void polish(QApplication* application) override;
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
   using QProxyStyle::polish;
 };
 

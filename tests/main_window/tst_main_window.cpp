@@ -4,8 +4,11 @@
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
+#include <QGroupBox>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -13,6 +16,7 @@
 #include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -25,6 +29,7 @@
 #include "platform/serial/qt_serial_port.h"
 #include "settings_sandbox.h"
 #include "ui/channel_box.h"
+#include "ui/deferred_icon_style.h"
 #include "ui/fitted_caption.h"
 #include "ui/port_chooser.h"
 #include "ui/port_selector.h"
@@ -594,6 +599,35 @@ class MainWindowTest : public QObject {
       QVERIFY2(button->fontMetrics().horizontalAdvance(caption) <= CaptionRoom(button), qPrintable(caption));
     }
     QCOMPARE(SaveButton(*rig.window)->font(), ExitButton(*rig.window)->font());
+  }
+
+  void groupBoxFramesAreDrawnAsTheSystemStyleDrawsThem_data() {
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qreal>("pixelRatio");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("channel frame") << 409 << qreal(1) << QStringLiteral("Coin No.");
+    QTest::newRow("twice the pixels") << 409 << qreal(2) << QStringLiteral("Coin No.");
+    QTest::newRow("one band") << 64 << qreal(1) << QString();
+    QTest::newRow("one row over a band") << 65 << qreal(1.5) << QString();
+  }
+  void groupBoxFramesAreDrawnAsTheSystemStyleDrawsThem() {
+    QFETCH(int, height);
+    QFETCH(qreal, pixelRatio);
+    QFETCH(QString, title);
+    auto drawn = [&](QStyle* style) {
+      QGroupBox box(title);
+      box.setStyle(style);
+      box.resize(177, height);
+      QImage image(box.size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+      image.setDevicePixelRatio(pixelRatio);
+      image.fill(Qt::white);
+      box.render(&image);
+      return image;
+    };
+    QProxyStyle system(QStyleFactory::create(QStringLiteral("fusion")));
+    DeferredIconStyle ours;
+    ours.setBaseStyle(QStyleFactory::create(QStringLiteral("fusion")));
+    QCOMPARE(drawn(&ours), drawn(&system));
   }
 
   void functionKeysArePreviewed_data() {
