@@ -132,7 +132,11 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
   // later and shows its message box; the response watch gives Save back at 1000 ms.
   const hopper::CoinNumbers coins{1000, 500, 250, 100, 50, 20, 10, 5, 2, 1, 0, 0, 0, 0, 0, 0};
   const hopper::ReadBackBlock readBack = hopper::BuildReadBackBlock(coins);
-  WatchTimes response, receive;
+  WatchTimes response, receive, responseSeenByPeer;
+  // The save frame's last byte as the tool hands it to the driver starts the response watch; the
+  // peer reads it later by however long the pseudo-terminal takes to pass it on.
+  rig.tool->Command("writes on");
+  if (!rig.tool->Await("done", "writes on", kEffectTimeoutMs)) return Failed("the probe reports no writes");
   for (int run = 0; run < setting.watchRuns; ++run) {
     if (!WaitSettled(*rig.tool, &rig.line)) return false;
     rig.tool->Forget();
@@ -152,15 +156,26 @@ bool MeasureWatches(const Setting& setting, ToolRig& rig, ResultsTable& table) {
     const std::int64_t headerAt = rig.line.Write({0x10});
     const auto events = rig.tool->CollectUntil("enabled", "Form1/Command1", kEffectTimeoutMs);
     Record(receive, events, "Form1/Timer3", "box", "Receive Error", headerAt, kReceiveWatchMs);
-    Record(response, events, "Form1/Timer1", "enabled", "Form1/Command1", savedAt, kResponseWatchMs);
+    std::int64_t writtenAt = 0;
+    for (const ProbeEvent& e : events) {
+      if (e.kind == "timer" && e.detail == "Form1/Timer1") break;
+      if (e.kind == "written") writtenAt = e.at;
+    }
+    if (writtenAt == 0) return Failed("the save frame was not seen written");
+    Record(response, events, "Form1/Timer1", "enabled", "Form1/Command1", writtenAt, kResponseWatchMs);
+    Record(responseSeenByPeer, events, "Form1/Timer1", "enabled", "Form1/Command1", savedAt, kResponseWatchMs);
     if (receive.errors.size() != response.errors.size() || response.errors.size() != static_cast<std::size_t>(run) + 1)
       return Failed("a watch showed nothing");
   }
+  rig.tool->Command("writes off");
+  if (!rig.tool->Await("done", "writes off", kEffectTimeoutMs)) return false;
   AddWatchRow(table, "receive watch, worst error", receive, "writing the last info byte", "the message box",
               setting.watchRuns, "500 ms nominal");
+  const std::string peer = PromptPeer::Allowed() ? "the peer, at real-time priority," : "the peer";
   AddWatchRow(table, "response watch, worst error", response,
-              PromptPeer::Allowed() ? "reading the last byte of the save frame (the peer at real-time priority)"
-                                    : "reading the last byte of the save frame",
+              "the tool handing the save frame's last byte to the driver (probe; counted from when " + peer +
+                  " read it: median " + Ms(Percentile(responseSeenByPeer.errors, 0.5)) + ", worst " +
+                  Ms(WorstError(responseSeenByPeer.errors)) + ")",
               "Save enabled again", setting.watchRuns, "1000 ms nominal");
   return true;
 }

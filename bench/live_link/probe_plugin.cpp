@@ -2,13 +2,15 @@
 // and QT_QPA_GENERIC_PLUGINS=hopperprobe:<report fd>:<command fd>). It reports, stamped with the
 // monotonic clock, what a user would see: a window's first paint, a message box, a button
 // coming back. On command it clicks a button or triggers a menu item by its objectName, times
-// the gaps of the event loop, or ends the program. Nothing of it is built into the program.
+// the gaps of the event loop, reports each write to a serial port as it is handed to the
+// driver, or ends the program. Nothing of it is built into the program.
 
 #include <unistd.h>
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QGenericPlugin>
+#include <QIODevice>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
@@ -82,6 +84,15 @@ class Probe final : public QObject {
         if (auto* label = qobject_cast<QLabel*>(watched))
           Report("status", PathOf(label) + QLatin1Char(' ') + label->palette().color(QPalette::WindowText).name());
         break;
+      case QEvent::ChildAdded:
+        // A serial port makes its notifiers as it opens: from then on its writes can be seen.
+        if (watched->inherits("QSerialPort") && !ports_.contains(watched)) {
+          ports_.append(watched);
+          connect(static_cast<QIODevice*>(watched), &QIODevice::bytesWritten, this, [this] {
+            if (reportWrites_) Report("written", QString());
+          });
+        }
+        break;
       case QEvent::EnabledChange:
         if (auto* button = qobject_cast<QAbstractButton*>(watched); button && button->isEnabled())
           Report("enabled", PathOf(button));
@@ -140,6 +151,9 @@ class Probe final : public QObject {
         Beat();
         Report("stall", QString::number(longestGapNs_));
       }
+    } else if (verb == QLatin1String("writes")) {
+      // Off unless asked: a report per write would slow every echo that is being timed.
+      reportWrites_ = argument == QLatin1String("on");
     } else if (verb == QLatin1String("quit")) {
       QApplication::closeAllWindows();
       QCoreApplication::exit(0);
@@ -160,6 +174,8 @@ class Probe final : public QObject {
   int commands_;
   QByteArray pending_;
   QList<QObject*> unpainted_;
+  QList<QObject*> ports_;
+  bool reportWrites_ = false;
   QTimer heartbeat_;
   qint64 lastBeatNs_ = 0;
   qint64 longestGapNs_ = 0;
