@@ -2,8 +2,9 @@
 // and QT_QPA_GENERIC_PLUGINS=hopperprobe:<report fd>:<command fd>). It reports, stamped with the
 // monotonic clock, what a user would see: a window's first paint, a message box, a button
 // coming back. On command it clicks a button or triggers a menu item by its objectName, times
-// the gaps of the event loop, reports each write to a serial port as it is handed to the
-// driver, or ends the program. Nothing of it is built into the program.
+// the gaps of the event loop, reports each write to a serial port (as the port tells of it, at
+// the program's next pass after the bytes went to the driver), or ends the program. Nothing of
+// it is built into the program.
 
 #include <unistd.h>
 #include <QAbstractButton>
