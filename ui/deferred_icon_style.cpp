@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPixmapCache>
 #include <QPointer>
@@ -48,6 +49,16 @@ void SeedPngPicture(const QString& path) {
                        QPixmap::fromImage(picture));
 }
 
+// The part of `rect` the painter can change: a blinking cursor repaints a few rows of the frame
+// around it, and needs no bands.
+QRect PaintedPart(const QPainter& painter, const QRect& rect) {
+  QRect part = rect;
+  if (const QPaintEngine* engine = painter.paintEngine(); engine && !engine->systemClip().isEmpty())
+    part &= painter.deviceTransform().inverted().mapRect(engine->systemClip().boundingRect());
+  if (painter.hasClipping()) part &= painter.clipBoundingRect().toAlignedRect();
+  return part;
+}
+
 // Rows of the device one band of a group box's frame covers: the raster painter keeps a fill
 // of fewer than 96 rows on the calling thread.
 constexpr double kBandDeviceRows = 64;
@@ -64,11 +75,12 @@ void DeferredIconStyle::drawPrimitive(PrimitiveElement element, const QStyleOpti
                                       const QWidget* widget) const {
   const double ratio = painter->device() ? std::max(painter->device()->devicePixelRatioF(), 1.0) : 1.0;
   const int bandRows = std::max(1, static_cast<int>(kBandDeviceRows / ratio));
-  if (element != PE_FrameGroupBox || option->rect.height() <= bandRows) {
+  const QRect painted = element == PE_FrameGroupBox ? PaintedPart(*painter, option->rect) : QRect();
+  if (painted.height() <= bandRows) {
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     return;
   }
-  for (int top = option->rect.top(); top <= option->rect.bottom(); top += bandRows) {
+  for (int top = painted.top(); top <= painted.bottom(); top += bandRows) {
     painter->save();
     painter->setClipRect(QRect(option->rect.left(), top, option->rect.width(), bandRows), Qt::IntersectClip);
     QProxyStyle::drawPrimitive(element, option, painter, widget);

@@ -605,15 +605,19 @@ class MainWindowTest : public QObject {
     QTest::addColumn<int>("height");
     QTest::addColumn<qreal>("pixelRatio");
     QTest::addColumn<QString>("title");
-    QTest::newRow("channel frame") << 409 << qreal(1) << QStringLiteral("Coin No.");
-    QTest::newRow("twice the pixels") << 409 << qreal(2) << QStringLiteral("Coin No.");
-    QTest::newRow("one band") << 64 << qreal(1) << QString();
-    QTest::newRow("one row over a band") << 65 << qreal(1.5) << QString();
+    QTest::addColumn<QRect>("repainted");  // empty: all of it
+    QTest::newRow("channel frame") << 409 << qreal(1) << QStringLiteral("Coin No.") << QRect();
+    QTest::newRow("twice the pixels") << 409 << qreal(2) << QStringLiteral("Coin No.") << QRect();
+    QTest::newRow("one band") << 64 << qreal(1) << QString() << QRect();
+    QTest::newRow("one row over a band") << 65 << qreal(1.5) << QString() << QRect();
+    QTest::newRow("a cursor's rows") << 409 << qreal(1) << QString() << QRect(60, 200, 2, 14);
+    QTest::newRow("rows across bands") << 409 << qreal(2) << QString() << QRect(0, 50, 177, 300);
   }
   void groupBoxFramesAreDrawnAsTheSystemStyleDrawsThem() {
     QFETCH(int, height);
     QFETCH(qreal, pixelRatio);
     QFETCH(QString, title);
+    QFETCH(QRect, repainted);
     auto drawn = [&](QStyle* style) {
       QGroupBox box(title);
       box.setStyle(style);
@@ -621,7 +625,7 @@ class MainWindowTest : public QObject {
       QImage image(box.size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
       image.setDevicePixelRatio(pixelRatio);
       image.fill(Qt::white);
-      box.render(&image);
+      box.render(&image, {}, repainted.isEmpty() ? QRegion() : QRegion(repainted));
       return image;
     };
     QProxyStyle system(QStyleFactory::create(QStringLiteral("fusion")));
