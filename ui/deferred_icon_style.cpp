@@ -73,9 +73,13 @@ void DeferredIconStyle::polish(QApplication* application) {
 
 void DeferredIconStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                       const QWidget* widget) const {
+  if (element != PE_FrameGroupBox) {
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    return;
+  }
   const double ratio = painter->device() ? std::max(painter->device()->devicePixelRatioF(), 1.0) : 1.0;
   const int bandRows = std::max(1, static_cast<int>(kBandDeviceRows / ratio));
-  const QRect painted = element == PE_FrameGroupBox ? PaintedPart(*painter, option->rect) : QRect();
+  const QRect painted = PaintedPart(*painter, option->rect);
   if (painted.height() <= bandRows) {
     QProxyStyle::drawPrimitive(element, option, painter, widget);
     return;
